@@ -1,0 +1,371 @@
+#include "addin/connect.h"
+
+#include <cstdlib>
+
+#include "service/protocol.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::addin {
+namespace {
+
+constexpr const char* kToolbarName = "Quorvalent";
+constexpr const char* kMenuCaption = "&Quorvalent";
+constexpr int kPositionTop = 1;
+constexpr int kIconAndCaption = 3;
+constexpr const char* kDefaultAddress = "127.0.0.1:8080";
+
+ServiceAddress SplitAddress(std::string text) {
+  text = Trim(text);
+  ServiceAddress out{text, 0};
+  std::size_t colon = std::string::npos;
+  if (!text.empty() && text.front() == '[') {
+    const auto close = text.find(']');
+    if (close != std::string::npos && close + 1 < text.size() && text[close + 1] == ':') colon = close + 1;
+  } else if (text.find(':') == text.rfind(':')) {
+    colon = text.find(':');
+  }
+  if (colon != std::string::npos) {
+    const std::string port = text.substr(colon + 1);
+    if (!IsNumericText(port) || port.find_first_not_of("0123456789") != std::string::npos) {
+      throw AddinError(5, "The service address \"" + text + "\" has no valid port after \":\".");
+    }
+    out.host = text.substr(0, colon);
+    out.port = std::stoi(port);
+    if (out.port < 1 || out.port > 65535) {
+      throw AddinError(5, "The service address \"" + text + "\" has a port outside 1 to 65535.");
+    }
+  }
+  if (out.host.empty()) throw AddinError(5, "The service address \"" + text + "\" names no host.");
+  return out;
+}
+
+}  // namespace
+
+ServiceAddress FindServiceAddress(settings::Settings& store) {
+  if (const char* env = std::getenv("QUORVALENT_SERVER"); env && *env) return SplitAddress(env);
+  if (auto stored = store.Get(settings::kAppName, "Service", "Address"); stored && !Trim(*stored).empty()) {
+    return SplitAddress(*stored);
+  }
+  return SplitAddress(kDefaultAddress);
+}
+
+struct Connect::Buttons {
+  host::CommandBar* toolbar = nullptr;
+  host::CommandBarControl* popup = nullptr;
+  host::CommandBarControl* menuLogin = nullptr;
+  host::CommandBarControl* menuSendSMS = nullptr;
+  host::CommandBarControl* menuDR = nullptr;
+  host::CommandBarControl* menuGetBal = nullptr;
+  host::CommandBarControl* menuGetModes = nullptr;
+  host::CommandBarControl* menuLogout = nullptr;
+};
+
+Connect::Connect(Platform platform)
+    : platform_(platform),
+      http_(platform.transport, platform.clock, platform.random, globals_),
+      buttons_(std::make_unique<Buttons>()) {}
+
+Connect::~Connect() = default;
+
+void Connect::AddinInstance_OnConnection(host::Application& Application) {
+  try {
+    const ServiceAddress address = FindServiceAddress(platform_.settings);
+    globals_.ServerAddress = address.host;
+    globals_.ServerPort = address.port;
+    service::GetProxySettings(platform_.settings, globals_.Proxy);
+    globals_.BaseUrl = "http://" + address.host + (address.port ? ":" + std::to_string(address.port) : "");
+    if (platform_.settings.GetSetting(settings::kAppName, "STARTUP", "MODES").empty()) {
+      platform_.settings.Save(settings::kAppName, "STARTUP", "MODES", kDefaultModes);
+    }
+    application_ = &Application;
+    host::CommandBars& bars = Application.GetCommandBars();
+    BuildToolbar(bars);
+    BuildMenu(bars);
+  } catch (const std::exception& e) {
+    platform_.ui.MsgBox(e.what(), ui::mb::OkOnly, ui::kDefaultTitle);
+  }
+}
+
+void Connect::BuildToolbar(host::CommandBars& bars) {
+  // A toolbar left from an earlier connect in this run is replaced.
+  if (host::CommandBar* old = bars.Find(kToolbarName)) old->Delete();
+  host::CommandBar& bar = bars.Add(kToolbarName, kPositionTop, true);
+  buttons_->toolbar = &bar;
+
+  using Handler = void (Connect::*)(host::CommandBarControl&, bool&);
+  struct Entry {
+    const char* caption;
+    ui::PictureBox forms::frmAddIn::*face;
+    Handler handler;
+  };
+  static const Entry kEntries[] = {
+      {"Send SMS", &forms::frmAddIn::picSendSMS, &Connect::mObjQuorvalentComBarButSendSMS_Click},
+      {"Delivery Report", &forms::frmAddIn::picDeliverRep, &Connect::mObjQuorvalentComBarButDR_Click},
+      {"Get Credits Balance", &forms::frmAddIn::picBuySMS, &Connect::mobjQuorvalentComBarButGetBal_Click},
+      {"Proxy Settings", &forms::frmAddIn::picSettings, &Connect::mobjQuorvalentComBarButProxySettings_Click},
+      {"Interactive Demo", &forms::frmAddIn::picDemo, &Connect::mobjQuorvalentComBarButDemo_Click},
+      {"Fill Mobile Numbers", &forms::frmAddIn::picFillMNO, &Connect::mobjQuorvalentComBarButUpdateMobile_Click},
+      {"Scheduler", &forms::frmAddIn::ImgScheduler, &Connect::mobjQuorvalentComBarButScheduler_Click},
+  };
+  std::vector<host::CommandBarControl*> made;
+  for (int i = 0; i < 7; ++i) {
+    host::CommandBarControl& button = bar.Controls().Add(host::ControlType::Button, i + 1, true);
+    const Handler handler = kEntries[i].handler;
+    button.OnClick([this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
+    made.push_back(&button);
+  }
+  bar.SetVisible(true);
+  forms::frmAddIn& faces = AddIn();
+  faces.Load();
+  for (int i = 0; i < 7; ++i) {
+    host::CommandBarControl& button = *made[static_cast<std::size_t>(i)];
+    button.SetFaceId(1);
+    button.SetCaption(kEntries[i].caption);
+    button.SetStyle(kIconAndCaption);
+    application_->CopyToClipboard((faces.*kEntries[i].face).Image);
+    button.PasteFace();
+    button.SetVisible(true);
+  }
+}
+
+void Connect::BuildMenu(host::CommandBars& bars) {
+  host::CommandBar& menuBar = bars.Item(1);
+  // Only the first custom popup is examined: a leftover menu of ours is removed.
+  if (host::CommandBarControl* found = menuBar.FindControl(host::ControlType::Popup, 1);
+      found && found->Caption() == kMenuCaption) {
+    found->Delete();
+  }
+  const int n = menuBar.Controls().Count();
+  host::CommandBarControl& popup = menuBar.Controls().Add(host::ControlType::Popup, n, true);
+  buttons_->popup = &popup;
+  popup.SetCaption(kMenuCaption);
+  popup.SetVisible(true);
+
+  using Handler = void (Connect::*)(host::CommandBarControl&, bool&);
+  struct Entry {
+    const char* caption;
+    bool enabled;
+    bool beginGroup;
+    Handler handler;
+    host::CommandBarControl* Buttons::*slot;
+  };
+  // Each entry goes to the top, so the menu reads in the reverse order.
+  static const Entry kEntries[] = {
+      {"Logout", false, true, &Connect::mobjQuorvalentMenuBarButLogout_Click, &Buttons::menuLogout},
+      {"Interactive Demo", true, true, &Connect::mobjQuorvalentMenuBarButDemo_Click, nullptr},
+      {"Proxy Settings", true, false, &Connect::mobjQuorvalentMenuBarButProxySettings_Click, nullptr},
+      {"Fill Mobile Numbers", true, false, &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click, nullptr},
+      {"Scheduler", true, false, &Connect::mobjQuorvalentMenuBarButScheduler_Click, nullptr},
+      {"Get Mode Submissions", true, true, &Connect::mobjQuorvalentMenuBarButGetModes_Click, &Buttons::menuGetModes},
+      {"Get Credits Balance", true, false, &Connect::mobjQuorvalentMenuBarButGetBal_Click, &Buttons::menuGetBal},
+      {"Delivery Report", true, false, &Connect::mobjQuorvalentMenuBarButDR_Click, &Buttons::menuDR},
+      {"Send SMS", true, true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click, &Buttons::menuSendSMS},
+      {"Login", true, false, &Connect::mobjQuorvalentMenuBarButLogin_Click, &Buttons::menuLogin},
+  };
+  for (const Entry& e : kEntries) {
+    host::CommandBarControl& item = popup.Controls().Add(host::ControlType::Button, 1, true);
+    item.SetCaption(e.caption);
+    item.SetEnabled(e.enabled);
+    item.SetBeginGroup(e.beginGroup);
+    item.SetStyle(kIconAndCaption);
+    const Handler handler = e.handler;
+    item.OnClick([this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
+    if (e.slot) (*buttons_).*e.slot = &item;
+  }
+}
+
+void Connect::RefreshSessionMenu() {
+  for (host::CommandBarControl* c : {buttons_->menuSendSMS, buttons_->menuDR, buttons_->menuGetModes,
+                                     buttons_->menuGetBal}) {
+    if (c) c->SetEnabled(true);
+  }
+  if (buttons_->menuLogin) buttons_->menuLogin->SetEnabled(false);
+  if (buttons_->menuLogout) buttons_->menuLogout->SetEnabled(true);
+}
+
+template <typename F>
+void Connect::Trapped(F&& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    platform_.ui.SetMousePointer(ui::MousePointer::Default);
+    platform_.ui.MsgBox(e.what(), ui::mb::Critical, ui::kTitle);
+  }
+}
+
+template <typename F>
+void Connect::Silent(F&& command) {
+  try {
+    command();
+  } catch (const std::exception&) {
+    platform_.ui.SetMousePointer(ui::MousePointer::Default);
+  }
+}
+
+bool Connect::HasActiveWorkbook() {
+  if (application_ && application_->ActiveWorkbook()) return true;
+  platform_.ui.MsgBox("Work book does not exit. Please check", ui::mb::Critical, ui::kTitle);
+  return false;
+}
+
+bool Connect::SessionGate() { return session::RequireSession(Login(), globals_); }
+
+// ---- toolbar ----
+
+void Connect::mObjQuorvalentComBarButSendSMS_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+  mobjQuorvalentMenuBarButSendSMS_Click(Ctrl, CancelDefault);
+}
+void Connect::mObjQuorvalentComBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+  mobjQuorvalentMenuBarButDR_Click(Ctrl, CancelDefault);
+}
+void Connect::mobjQuorvalentComBarButGetBal_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+  mobjQuorvalentMenuBarButGetBal_Click(Ctrl, CancelDefault);
+}
+void Connect::mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+  mobjQuorvalentMenuBarButProxySettings_Click(Ctrl, CancelDefault);
+}
+void Connect::mobjQuorvalentComBarButDemo_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+  mobjQuorvalentMenuBarButDemo_Click(Ctrl, CancelDefault);
+}
+void Connect::mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+  mobjQuorvalentMenuBarButUpdateMobile_Click(Ctrl, CancelDefault);
+}
+void Connect::mobjQuorvalentComBarButScheduler_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+  mobjQuorvalentMenuBarButScheduler_Click(Ctrl, CancelDefault);
+}
+
+// ---- menu ----
+
+void Connect::mobjQuorvalentMenuBarButLogin_Click(host::CommandBarControl&, bool&) {
+  Trapped([&] {
+    Login().Show(ui::Modality::Modal);
+    if (globals_.IsLoggedIn) RefreshSessionMenu();
+  });
+}
+
+void Connect::mobjQuorvalentMenuBarButSendSMS_Click(host::CommandBarControl&, bool&) {
+  Silent([&] {
+    if (!HasActiveWorkbook()) return;
+    SendSMS().Show(ui::Modality::Modeless);
+    SendSMS().ExcelObj(*application_);
+  });
+}
+
+void Connect::mobjQuorvalentMenuBarButDR_Click(host::CommandBarControl&, bool&) {
+  Silent([&] {
+    if (!HasActiveWorkbook()) return;
+    DR().ExcelObj(*application_);
+    DR().Show(ui::Modality::Modeless);
+  });
+}
+
+void Connect::mobjQuorvalentMenuBarButGetBal_Click(host::CommandBarControl&, bool&) {
+  Trapped([&] {
+    if (!SessionGate()) return;
+    RefreshSessionMenu();
+    const auto body =
+        service::FormBody::WithCredentials(http_, globals_.SessionUserName, globals_.SessionPassword);
+    const std::string answer = http_.HttpPost(service::path::kBalance, body.str());
+    if (!service::PassesEnvelopeTest(answer)) {
+      platform_.ui.MsgBox("Error occured while retrieving SMS balance credits", ui::mb::Critical, ui::kTitle);
+      return;
+    }
+    platform_.ui.MsgBox("Your credit balance is " + service::Unwrap(answer), ui::mb::Information, ui::kTitle);
+  });
+}
+
+void Connect::mobjQuorvalentMenuBarButGetModes_Click(host::CommandBarControl&, bool&) {
+  Trapped([&] {
+    const std::string answer = http_.HttpGet(globals_.BaseUrl + service::path::kModes);
+    if (!service::PassesEnvelopeTest(answer)) {
+      platform_.ui.MsgBox("Error occured while retrieving mode of submissions", ui::mb::Critical, ui::kTitle);
+      return;
+    }
+    platform_.settings.Save(settings::kAppName, "STARTUP", "MODES", service::Unwrap(answer));
+    platform_.ui.MsgBox("Mode of submissions has been downloaded", ui::mb::Information, ui::kTitle);
+  });
+}
+
+void Connect::mobjQuorvalentMenuBarButScheduler_Click(host::CommandBarControl&, bool&) {
+  Trapped([&] {
+    if (!SessionGate()) return;
+    Scheduler().Show(ui::Modality::Modeless);
+    RefreshSessionMenu();
+  });
+}
+
+void Connect::mobjQuorvalentMenuBarButUpdateMobile_Click(host::CommandBarControl&, bool&) {
+  Trapped([&] {
+    if (!SessionGate()) return;
+    ClientMnoMap().ExcelObj(*application_);
+    ClientMnoMap().Show(ui::Modality::Modeless);
+    RefreshSessionMenu();
+  });
+}
+
+void Connect::mobjQuorvalentMenuBarButProxySettings_Click(host::CommandBarControl&, bool&) {
+  Silent([&] { ProxySettings().Show(ui::Modality::Modal); });
+}
+
+void Connect::mobjQuorvalentMenuBarButDemo_Click(host::CommandBarControl&, bool&) {
+  Silent([&] { platform_.shell.Open(globals_.BaseUrl + "/Excel_Demos/excel-demo.swf"); });
+}
+
+void Connect::mobjQuorvalentMenuBarButLogout_Click(host::CommandBarControl&, bool&) {
+  Trapped([&] {
+    globals_.EndSession();
+    if (buttons_->menuLogin) buttons_->menuLogin->SetEnabled(true);
+    if (buttons_->menuLogout) buttons_->menuLogout->SetEnabled(false);
+    platform_.ui.MsgBox("Logged out successfully");
+  });
+}
+
+// ---- dialogs ----
+
+session::frmLogin& Connect::Login() {
+  if (!login_) {
+    login_ = std::make_unique<session::frmLogin>(platform_.ui, http_, globals_,
+                                                 [this] { ProxySettings().Show(ui::Modality::Modal); });
+  }
+  return *login_;
+}
+
+service::frmProxySettings& Connect::ProxySettings() {
+  if (!proxySettings_) {
+    proxySettings_ = std::make_unique<service::frmProxySettings>(platform_.ui, platform_.settings, globals_.Proxy);
+  }
+  return *proxySettings_;
+}
+
+send::frmSendSMS& Connect::SendSMS() {
+  if (!sendSMS_) sendSMS_ = std::make_unique<send::frmSendSMS>(platform_.ui);
+  return *sendSMS_;
+}
+
+reports::frmDR& Connect::DR() {
+  if (!dr_) dr_ = std::make_unique<reports::frmDR>(platform_.ui);
+  return *dr_;
+}
+
+scheduler::frmScheduler& Connect::Scheduler() {
+  if (!scheduler_) scheduler_ = std::make_unique<scheduler::frmScheduler>(platform_.ui);
+  return *scheduler_;
+}
+
+fill::frmClient_MNO_Map& Connect::ClientMnoMap() {
+  if (!clientMnoMap_) clientMnoMap_ = std::make_unique<fill::frmClient_MNO_Map>(platform_.ui);
+  return *clientMnoMap_;
+}
+
+forms::frmAddIn& Connect::AddIn() {
+  if (!addIn_) addIn_ = std::make_unique<forms::frmAddIn>(platform_.ui);
+  return *addIn_;
+}
+
+forms::frmDisplay& Connect::Display() {
+  if (!display_) display_ = std::make_unique<forms::frmDisplay>(platform_.ui);
+  return *display_;
+}
+
+}  // namespace qv::addin

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "addin/platform.h"
+#include "fill/frm_client_mno_map.h"
+#include "forms/frm_add_in.h"
+#include "forms/frm_display.h"
+#include "host/host.h"
+#include "reports/frm_dr.h"
+#include "scheduler/frm_scheduler.h"
+#include "send/frm_send_sms.h"
+#include "service/frm_proxy_settings.h"
+#include "service/m_http.h"
+#include "session/frm_login.h"
+#include "session/global_subs.h"
+
+namespace qv::addin {
+
+// The modes of submission stored at the first start, code and label, comma-separated.
+inline constexpr const char* kDefaultModes =
+    "L-Web Login,C-Campaign Manager,M-Mobile App,G-Gateway API,E-Excel Add-in,"
+    "R-Reseller Panel,B-Bulk Upload,A-Alerts,H-HTTP API";
+
+// Where the service is: QUORVALENT_SERVER (host or host:port), else the settings key
+// Service/Address, else the stand-in gateway on this machine.
+struct ServiceAddress {
+  std::string host;
+  int port = 0;
+};
+ServiceAddress FindServiceAddress(settings::Settings& store);
+
+// The add-in as the spreadsheet sees it: connects, builds the toolbar and the menu, and routes
+// every click to its command.
+class Connect {
+ public:
+  explicit Connect(Platform platform);
+  ~Connect();
+
+  void AddinInstance_OnConnection(host::Application& Application);
+  void AddinInstance_OnDisconnection() {}
+  void AddinInstance_OnStartupComplete() {}
+
+  // Toolbar buttons: each calls the menu handler of its command.
+  void mObjQuorvalentComBarButSendSMS_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mObjQuorvalentComBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentComBarButGetBal_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentComBarButDemo_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentComBarButScheduler_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  // Menu entries.
+  void mobjQuorvalentMenuBarButLogin_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButSendSMS_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButGetBal_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButGetModes_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButScheduler_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButUpdateMobile_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButProxySettings_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButDemo_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButLogout_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+
+  // Send SMS, Delivery Report, Get Mode Submissions and Get Credits Balance enabled; Login
+  // disabled and Logout enabled.
+  void RefreshSessionMenu();
+
+  session::GlobalSubs& Globals() { return globals_; }
+  service::m_Http& Http() { return http_; }
+
+  // The dialogs, each created on first use and kept for the whole run.
+  session::frmLogin& Login();
+  service::frmProxySettings& ProxySettings();
+  send::frmSendSMS& SendSMS();
+  reports::frmDR& DR();
+  scheduler::frmScheduler& Scheduler();
+  fill::frmClient_MNO_Map& ClientMnoMap();
+  forms::frmAddIn& AddIn();
+  forms::frmDisplay& Display();
+
+ private:
+  struct Buttons;
+  void BuildToolbar(host::CommandBars& bars);
+  void BuildMenu(host::CommandBars& bars);
+  bool HasActiveWorkbook();
+  bool SessionGate();
+  // Runs a command with the failure trap that shows the failure's description in a critical box.
+  template <typename F>
+  void Trapped(F&& command);
+  template <typename F>
+  void Silent(F&& command);
+
+  Platform platform_;
+  session::GlobalSubs globals_;
+  service::m_Http http_;
+  host::Application* application_ = nullptr;
+  std::unique_ptr<Buttons> buttons_;
+
+  std::unique_ptr<session::frmLogin> login_;
+  std::unique_ptr<service::frmProxySettings> proxySettings_;
+  std::unique_ptr<send::frmSendSMS> sendSMS_;
+  std::unique_ptr<reports::frmDR> dr_;
+  std::unique_ptr<scheduler::frmScheduler> scheduler_;
+  std::unique_ptr<fill::frmClient_MNO_Map> clientMnoMap_;
+  std::unique_ptr<forms::frmAddIn> addIn_;
+  std::unique_ptr<forms::frmDisplay> display_;
+};
+
+}  // namespace qv::addin

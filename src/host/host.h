@@ -1,0 +1,150 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "host/cell_ref.h"
+#include "ui/picture.h"
+#include "values/errors.h"
+#include "values/variant.h"
+
+namespace qv::host {
+
+// A failure of the spreadsheet, with a description a user can act on.
+class HostError : public AddinError {
+ public:
+  explicit HostError(const std::string& description) : AddinError(1004, description) {}
+};
+
+class Sheet {
+ public:
+  virtual ~Sheet() = default;
+  virtual std::string Name() const = 0;
+  // Renames the sheet; a name the spreadsheet does not accept is a HostError.
+  virtual void SetName(const std::string& name) = 0;
+
+  virtual Variant Value(CellRef cell) const = 0;
+  // The text the cell displays.
+  virtual std::string Text(CellRef cell) const = 0;
+  virtual void SetValue(CellRef cell, const Variant& value) = 0;
+  virtual void SetBold(CellRef cell, bool bold) = 0;
+  // Selects the whole column (1-based).
+  virtual void SelectColumn(int column) = 0;
+
+  // The same by address ("B12"); an address that names no cell is a HostError.
+  Variant Value(std::string_view address) const { return Value(Cell(address)); }
+  std::string Text(std::string_view address) const { return Text(Cell(address)); }
+  void SetValue(std::string_view address, const Variant& value) { SetValue(Cell(address), value); }
+  void SetBold(std::string_view address, bool bold) { SetBold(Cell(address), bold); }
+  void SelectColumn(std::string_view letters);
+
+  static CellRef Cell(std::string_view address);
+};
+
+class Workbook {
+ public:
+  virtual ~Workbook() = default;
+  virtual std::string Name() const = 0;
+  virtual int SheetCount() const = 0;
+  // 1-based, as the spreadsheet counts them.
+  virtual Sheet& SheetAt(int index) = 0;
+  // By name, without regard to letter case; nullptr when there is none.
+  virtual Sheet* FindSheet(std::string_view name) = 0;
+  // A new worksheet right after `after`, which becomes the active sheet.
+  virtual Sheet& AddSheetAfter(Sheet& after) = 0;
+  virtual Sheet* ActiveSheet() = 0;
+  virtual void Activate(Sheet& sheet) = 0;
+};
+
+// A second spreadsheet instance the user does not see, for reading other workbooks.
+class HiddenInstance {
+ public:
+  virtual ~HiddenInstance() = default;
+  virtual Workbook& OpenReadOnly(const std::string& path) = 0;
+  virtual void CloseAll() = 0;
+};
+
+// ---- command bars ----
+
+enum class ControlType { Button = 1, Popup = 10 };
+
+class CommandBarControls;
+
+class CommandBarControl {
+ public:
+  using ClickHandler = std::function<void(CommandBarControl& control, bool& cancelDefault)>;
+
+  virtual ~CommandBarControl() = default;
+  virtual ControlType Type() const = 0;
+  virtual int Id() const = 0;
+  virtual std::string Caption() const = 0;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual bool Enabled() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool BeginGroup() const = 0;
+  virtual void SetBeginGroup(bool beginGroup) = 0;
+  virtual void Delete() = 0;
+  // Buttons.
+  virtual int FaceId() const = 0;
+  virtual void SetFaceId(int faceId) = 0;
+  virtual int Style() const = 0;  // 3 = icon and caption
+  virtual void SetStyle(int style) = 0;
+  // Pastes the picture on the clipboard as the button's face.
+  virtual void PasteFace() = 0;
+  virtual void OnClick(ClickHandler handler) = 0;
+  // Popups: the controls inside.
+  virtual CommandBarControls& Controls() = 0;
+};
+
+class CommandBarControls {
+ public:
+  virtual ~CommandBarControls() = default;
+  virtual int Count() const = 0;
+  // 1-based.
+  virtual CommandBarControl& Item(int index) = 0;
+  // Inserts before position `before` (1-based; past the end appends).
+  virtual CommandBarControl& Add(ControlType type, int before, bool temporary) = 0;
+};
+
+class CommandBar {
+ public:
+  virtual ~CommandBar() = default;
+  virtual std::string Name() const = 0;
+  virtual bool Visible() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual CommandBarControls& Controls() = 0;
+  // The first control of that type and id among the bar's controls; nullptr when none.
+  virtual CommandBarControl* FindControl(ControlType type, int id) = 0;
+  virtual void Delete() = 0;
+};
+
+class CommandBars {
+ public:
+  virtual ~CommandBars() = default;
+  virtual int Count() const = 0;
+  // 1-based; item 1 is the worksheet menu bar.
+  virtual CommandBar& Item(int index) = 0;
+  virtual CommandBar* Find(std::string_view name) = 0;
+  // Position 1 is the top. A bar of that name already there is a HostError.
+  virtual CommandBar& Add(const std::string& name, int position, bool temporary) = 0;
+};
+
+// The running spreadsheet program.
+class Application {
+ public:
+  virtual ~Application() = default;
+  // nullptr when no workbook is open.
+  virtual Workbook* ActiveWorkbook() = 0;
+  // The active sheet of the active workbook; nullptr when none.
+  virtual Sheet* ActiveSheet() = 0;
+  virtual CommandBars& GetCommandBars() = 0;
+  virtual std::unique_ptr<HiddenInstance> CreateHiddenInstance() = 0;
+  // The system clipboard, as far as pictures go.
+  virtual void CopyToClipboard(const ui::Picture& picture) = 0;
+};
+
+}  // namespace qv::host

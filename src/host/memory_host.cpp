@@ -1,0 +1,178 @@
+#include "host/memory_host.h"
+
+#include "host/sheet_names.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::host {
+
+void MemorySheet::SetName(const std::string& name) {
+  std::vector<std::string> others;
+  if (ownerNames_) {
+    for (auto& n : ownerNames_()) {
+      if (n != name_) others.push_back(n);
+    }
+  }
+  CheckSheetName(name, others);
+  name_ = name;
+}
+
+Variant MemorySheet::Value(CellRef cell) const {
+  const auto it = cells_.find(Key(cell));
+  return it == cells_.end() ? Variant() : it->second.value;
+}
+
+std::string MemorySheet::Text(CellRef cell) const {
+  const auto it = cells_.find(Key(cell));
+  if (it == cells_.end()) return {};
+  return it->second.text ? *it->second.text : ValueAsText(it->second.value);
+}
+
+void MemorySheet::SetValue(CellRef cell, const Variant& value) {
+  auto& data = cells_[Key(cell)];
+  data.value = value;
+  data.text.reset();
+}
+
+void MemorySheet::SetValueAndText(CellRef cell, const Variant& value, const std::string& text) {
+  auto& data = cells_[Key(cell)];
+  data.value = value;
+  data.text = text;
+}
+
+void MemorySheet::SetBold(CellRef cell, bool bold) { cells_[Key(cell)].bold = bold; }
+
+bool MemorySheet::IsBold(CellRef cell) const {
+  const auto it = cells_.find(Key(cell));
+  return it != cells_.end() && it->second.bold;
+}
+
+std::map<std::string, Variant> MemorySheet::UsedCells() const {
+  std::map<std::string, Variant> out;
+  for (const auto& [key, data] : cells_) {
+    if (data.value.IsEmpty()) continue;
+    out[Address({static_cast<int>(key & 0xFFFF), static_cast<int>(key >> 16)})] = data.value;
+  }
+  return out;
+}
+
+MemoryWorkbook::MemoryWorkbook(std::string name, const std::vector<std::string>& sheetNames)
+    : name_(std::move(name)) {
+  for (const auto& n : sheetNames) {
+    CheckSheetName(n, SheetNames());
+    Adopt(std::make_unique<MemorySheet>(n), sheets_.size());
+  }
+  active_ = sheets_.empty() ? nullptr : sheets_.front().get();
+}
+
+MemoryWorkbook::MemoryWorkbook(const MemoryWorkbook& other) : Workbook(), name_(other.name_) {
+  for (const auto& s : other.sheets_) {
+    auto& copy = Adopt(std::make_unique<MemorySheet>(*s), sheets_.size());
+    if (s.get() == other.active_) active_ = &copy;
+  }
+}
+
+MemorySheet& MemoryWorkbook::Adopt(std::unique_ptr<MemorySheet> sheet, std::size_t at) {
+  sheet->SetOwnerNames([this] { return SheetNames(); });
+  auto& ref = *sheet;
+  sheets_.insert(sheets_.begin() + static_cast<std::ptrdiff_t>(at), std::move(sheet));
+  return ref;
+}
+
+std::vector<std::string> MemoryWorkbook::SheetNames() const {
+  std::vector<std::string> out;
+  for (const auto& s : sheets_) out.push_back(s->Name());
+  return out;
+}
+
+MemorySheet& MemoryWorkbook::SheetAt(int index) {
+  if (index < 1 || index > SheetCount()) {
+    throw HostError("The workbook \"" + name_ + "\" has no sheet number " + std::to_string(index) + ".");
+  }
+  return *sheets_[static_cast<std::size_t>(index - 1)];
+}
+
+MemorySheet* MemoryWorkbook::FindSheet(std::string_view name) {
+  for (const auto& s : sheets_) {
+    if (EqualsIgnoreCaseAscii(s->Name(), name)) return s.get();
+  }
+  return nullptr;
+}
+
+MemorySheet& MemoryWorkbook::AddSheetAfter(Sheet& after) {
+  std::size_t at = 0;
+  while (at < sheets_.size() && sheets_[at].get() != &after) ++at;
+  if (at == sheets_.size()) throw HostError("That sheet is not in the workbook \"" + name_ + "\".");
+  int n = SheetCount() + 1;
+  while (FindSheet("Sheet" + std::to_string(n))) ++n;
+  auto& sheet = Adopt(std::make_unique<MemorySheet>("Sheet" + std::to_string(n)), at + 1);
+  active_ = &sheet;
+  return sheet;
+}
+
+MemorySheet* MemoryWorkbook::ActiveSheet() { return active_; }
+
+void MemoryWorkbook::Activate(Sheet& sheet) {
+  for (const auto& s : sheets_) {
+    if (s.get() == &sheet) active_ = s.get();
+  }
+}
+
+namespace {
+
+class MemoryHiddenInstance : public HiddenInstance {
+ public:
+  MemoryHiddenInstance(const std::map<std::string, std::shared_ptr<const MemoryWorkbook>>& files,
+                       std::shared_ptr<int> open)
+      : files_(files), open_(std::move(open)) {}
+  ~MemoryHiddenInstance() override { CloseAll(); }
+
+  Workbook& OpenReadOnly(const std::string& path) override {
+    const auto it = files_.find(path);
+    if (it == files_.end()) throw HostError("The file \"" + path + "\" could not be found.");
+    workbooks_.push_back(std::make_unique<MemoryWorkbook>(*it->second));
+    ++*open_;
+    return *workbooks_.back();
+  }
+  void CloseAll() override {
+    *open_ -= static_cast<int>(workbooks_.size());
+    workbooks_.clear();
+  }
+
+ private:
+  const std::map<std::string, std::shared_ptr<const MemoryWorkbook>>& files_;
+  std::shared_ptr<int> open_;
+  std::vector<std::unique_ptr<MemoryWorkbook>> workbooks_;
+};
+
+}  // namespace
+
+MemoryApplication::MemoryApplication() : commandBars_(clipboard_) {}
+
+MemoryWorkbook& MemoryApplication::AddWorkbook(std::string name, const std::vector<std::string>& sheetNames) {
+  workbooks_.push_back(std::make_unique<MemoryWorkbook>(std::move(name), sheetNames));
+  return *workbooks_.back();
+}
+
+void MemoryApplication::CloseActiveWorkbook() {
+  if (!workbooks_.empty()) workbooks_.pop_back();
+}
+
+void MemoryApplication::AddFile(const std::string& path, std::shared_ptr<const MemoryWorkbook> workbook) {
+  files_[path] = std::move(workbook);
+}
+
+MemoryWorkbook* MemoryApplication::ActiveWorkbook() {
+  return workbooks_.empty() ? nullptr : workbooks_.back().get();
+}
+
+MemorySheet* MemoryApplication::ActiveSheet() {
+  auto* wb = ActiveWorkbook();
+  return wb ? wb->ActiveSheet() : nullptr;
+}
+
+std::unique_ptr<HiddenInstance> MemoryApplication::CreateHiddenInstance() {
+  return std::make_unique<MemoryHiddenInstance>(files_, hiddenOpen_);
+}
+
+}  // namespace qv::host

@@ -1,0 +1,105 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/host.h"
+#include "host/memory_command_bars.h"
+
+namespace qv::host {
+
+class MemorySheet : public Sheet {
+ public:
+  explicit MemorySheet(std::string name) : name_(std::move(name)) {}
+
+  std::string Name() const override { return name_; }
+  void SetName(const std::string& name) override;
+  Variant Value(CellRef cell) const override;
+  std::string Text(CellRef cell) const override;
+  void SetValue(CellRef cell, const Variant& value) override;
+  void SetBold(CellRef cell, bool bold) override;
+  void SelectColumn(int column) override { selectedColumn_ = column; }
+  using Sheet::SelectColumn;
+  using Sheet::SetBold;
+  using Sheet::SetValue;
+  using Sheet::Text;
+  using Sheet::Value;
+
+  // A value that displays as `text` (a formatted number or date).
+  void SetValueAndText(CellRef cell, const Variant& value, const std::string& text);
+  bool IsBold(CellRef cell) const;
+  std::optional<int> SelectedColumn() const { return selectedColumn_; }
+  // Every cell written with a value, by address; for tests and printing.
+  std::map<std::string, Variant> UsedCells() const;
+  void SetOwnerNames(std::function<std::vector<std::string>()> names) { ownerNames_ = std::move(names); }
+
+ private:
+  struct CellData {
+    Variant value;
+    std::optional<std::string> text;
+    bool bold = false;
+  };
+  static std::uint64_t Key(CellRef c) {
+    return (static_cast<std::uint64_t>(c.row) << 16) | static_cast<std::uint64_t>(c.column);
+  }
+  std::string name_;
+  std::unordered_map<std::uint64_t, CellData> cells_;
+  std::optional<int> selectedColumn_;
+  std::function<std::vector<std::string>()> ownerNames_;
+};
+
+class MemoryWorkbook : public Workbook {
+ public:
+  // A workbook with the given sheets, the first one active.
+  MemoryWorkbook(std::string name, const std::vector<std::string>& sheetNames);
+  MemoryWorkbook(const MemoryWorkbook& other);
+
+  std::string Name() const override { return name_; }
+  int SheetCount() const override { return static_cast<int>(sheets_.size()); }
+  MemorySheet& SheetAt(int index) override;
+  MemorySheet* FindSheet(std::string_view name) override;
+  MemorySheet& AddSheetAfter(Sheet& after) override;
+  MemorySheet* ActiveSheet() override;
+  void Activate(Sheet& sheet) override;
+
+ private:
+  MemorySheet& Adopt(std::unique_ptr<MemorySheet> sheet, std::size_t at);
+  std::vector<std::string> SheetNames() const;
+  std::string name_;
+  std::vector<std::unique_ptr<MemorySheet>> sheets_;
+  MemorySheet* active_ = nullptr;
+};
+
+// A spreadsheet program held in memory: open workbooks, command bars, a clipboard, and files that
+// the hidden instance can open (copies, so the file itself never changes).
+class MemoryApplication : public Application {
+ public:
+  MemoryApplication();
+
+  MemoryWorkbook& AddWorkbook(std::string name, const std::vector<std::string>& sheetNames = {"Sheet1"});
+  void CloseActiveWorkbook();
+  void AddFile(const std::string& path, std::shared_ptr<const MemoryWorkbook> workbook);
+  // How many hidden instances are alive and how many workbooks they hold open.
+  int HiddenWorkbooksOpen() const { return *hiddenOpen_; }
+
+  MemoryWorkbook* ActiveWorkbook() override;
+  MemorySheet* ActiveSheet() override;
+  CommandBars& GetCommandBars() override { return commandBars_; }
+  MemoryCommandBars& MemoryBars() { return commandBars_; }
+  std::unique_ptr<HiddenInstance> CreateHiddenInstance() override;
+  void CopyToClipboard(const ui::Picture& picture) override { clipboard_ = picture; }
+  const ui::Picture& Clipboard() const { return clipboard_; }
+
+ private:
+  ui::Picture clipboard_;
+  MemoryCommandBars commandBars_;
+  std::vector<std::unique_ptr<MemoryWorkbook>> workbooks_;
+  std::map<std::string, std::shared_ptr<const MemoryWorkbook>> files_;
+  std::shared_ptr<int> hiddenOpen_ = std::make_shared<int>(0);
+};
+
+}  // namespace qv::host

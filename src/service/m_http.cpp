@@ -1,0 +1,73 @@
+#include "service/m_http.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "values/cp1252.h"
+#include "values/errors.h"
+
+namespace qv::service {
+
+std::string m_Http::HttpPost(const std::string& path, const std::string& body) {
+  const std::string wirePath = Utf8ToCp1252(path);
+  const std::string wireBody = Utf8ToCp1252(body);
+  return Cp1252ToUtf8(transport_.Post(globals_.ServerAddress, globals_.ServerPort, wirePath, wireBody,
+                                      globals_.Proxy));
+}
+
+std::string m_Http::HttpGet(const std::string& url) {
+  return Cp1252ToUtf8(transport_.Get(Utf8ToCp1252(url)));
+}
+
+std::string m_Http::ScramblePassword(const std::string& password) {
+  std::string bytes;
+  try {
+    bytes = Utf8ToCp1252(password);
+  } catch (const EncodingError& e) {
+    // The message must not show the password itself.
+    throw EncodingError("The password", e.CodePoint());
+  }
+  const DateParts t = clock_.Now().Parts();
+  // The sum is kept in 16 bits, as it always was; it never comes near the limit.
+  const auto n = static_cast<std::int16_t>(t.year + t.month + t.day + t.hour + t.minute + t.second);
+  int k = 0;
+  for (int rest = n; rest > 0; rest /= 10) k += rest % 10;
+
+  const auto length = static_cast<int>(bytes.size());
+  std::string out1;
+  out1.reserve(bytes.size());
+  for (int i = 1; i <= length; ++i) {
+    const int code = static_cast<unsigned char>(bytes[static_cast<std::size_t>(i - 1)]) + k + (length - i);
+    if (code > 255) throw AddinError::InvalidArgument();
+    out1 += static_cast<char>(code);
+  }
+  const int p = static_cast<int>(std::floor(random_.Rnd() * length + 1));
+  if (p > 255) throw AddinError::InvalidArgument();
+  std::string out2 = out1.substr(0, static_cast<std::size_t>(p - 1));
+  out2 += static_cast<char>(k);
+  out2 += out1.substr(static_cast<std::size_t>(p - 1));
+  out2 += static_cast<char>(p);
+  return Cp1252ToUtf8(out2);
+}
+
+std::string m_Http::URLEncode(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const std::string bytes = Utf8ToCp1252(text);
+  std::string out;
+  out.reserve(bytes.size() * 3);
+  for (const char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
+      out += ch;
+    } else if (b == ' ') {
+      out += '+';
+    } else {
+      out += '%';
+      out += kHex[b >> 4];
+      out += kHex[b & 15];
+    }
+  }
+  return out;
+}
+
+}  // namespace qv::service

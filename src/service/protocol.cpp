@@ -1,0 +1,43 @@
+#include "service/protocol.h"
+
+#include "values/text.h"
+
+namespace qv::service {
+
+bool PassesEnvelopeTest(std::string_view answer) {
+  return answer.starts_with(kEnvelopeOpen) || answer.ends_with(kEnvelopeClose);
+}
+
+std::string Unwrap(std::string_view answer) {
+  return ReplaceAll(ReplaceAll(answer, kEnvelopeOpen, ""), kEnvelopeClose, "");
+}
+
+std::string AnswerText(std::string_view answer, Request request, const std::string& successText) {
+  if (answer == "000") return successText;
+  if (answer == "001") return text::kNoBalance;
+  if (answer == "002") return text::kInvalidUser;
+  if (answer == "003") return text::kInvalidPassword;
+  if (answer == "0110") return text::kBlocked;
+  if (answer == "<ERROR>") return request == Request::Login ? text::kLoginError : text::kSendError;
+  if (answer.empty()) return request == Request::Login ? "" : text::kCheckConnection;
+  return std::string(answer);
+}
+
+FormBody FormBody::WithCredentials(m_Http& http, std::string_view user, std::string_view password) {
+  FormBody body;
+  body.Field("user", Trim(user));
+  body.EncodedField("passwd", m_Http::URLEncode(http.ScramblePassword(Trim(password))));
+  return body;
+}
+
+FormBody& FormBody::Field(std::string_view name, std::string_view value) {
+  return EncodedField(name, m_Http::URLEncode(value));
+}
+
+FormBody& FormBody::EncodedField(std::string_view name, std::string_view encodedValue) {
+  if (!body_.empty()) body_ += '&';
+  body_.append(name).append("=").append(encodedValue);
+  return *this;
+}
+
+}  // namespace qv::service

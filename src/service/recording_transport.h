@@ -1,0 +1,50 @@
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "service/transport.h"
+
+namespace qv::service {
+
+// The transport of unit tests: keeps every request and answers from a script (the empty answer,
+// as for a failed exchange, once the script runs out).
+class RecordingTransport : public Transport {
+ public:
+  struct Request {
+    std::string method;  // "POST" or "GET"
+    std::string host;
+    int port = 0;
+    std::string path;  // the URL for a GET
+    std::string body;
+    ProxySettings proxy;
+  };
+
+  void Answer(std::string answer) { answers_.push_back(std::move(answer)); }
+  const std::vector<Request>& Requests() const { return requests_; }
+  const Request& Last() const { return requests_.back(); }
+  std::size_t Pending() const { return answers_.size(); }
+
+  std::string Post(const std::string& host, int port, const std::string& path, const std::string& body,
+                   const ProxySettings& proxy) override {
+    requests_.push_back({"POST", host, port, path, body, proxy});
+    return Next();
+  }
+  std::string Get(const std::string& url) override {
+    requests_.push_back({"GET", "", 0, url, "", {}});
+    return Next();
+  }
+
+ private:
+  std::string Next() {
+    if (answers_.empty()) return {};
+    std::string a = std::move(answers_.front());
+    answers_.pop_front();
+    return a;
+  }
+  std::vector<Request> requests_;
+  std::deque<std::string> answers_;
+};
+
+}  // namespace qv::service

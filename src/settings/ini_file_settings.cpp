@@ -1,0 +1,157 @@
+#include "settings/ini_file_settings.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace qv::settings {
+namespace {
+
+std::string Escape(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  return out;
+}
+
+bool Unescape(const std::string& s, std::string& out) {
+  out.clear();
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\') {
+      out += s[i];
+      continue;
+    }
+    if (++i == s.size()) return false;
+    if (s[i] == '\\') out += '\\';
+    else if (s[i] == 'n') out += '\n';
+    else if (s[i] == 'r') out += '\r';
+    else return false;
+  }
+  return true;
+}
+
+[[noreturn]] void Fail(const std::filesystem::path& file, const std::string& what) {
+  throw SettingsError("The settings file " + file.string() + " " + what);
+}
+
+}  // namespace
+
+IniFileSettings::IniFileSettings(std::filesystem::path root) : root_(std::move(root)) {}
+
+std::filesystem::path IniFileSettings::DefaultRoot() {
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return xdg;
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home && *home ? home : ".") / ".config";
+}
+
+std::filesystem::path IniFileSettings::FileOf(const std::string& app) const {
+  return root_ / app / "settings.ini";
+}
+
+IniFileSettings::Sections IniFileSettings::Read(const std::string& app) const {
+  const auto file = FileOf(app);
+  Sections sections;
+  std::error_code ec;
+  if (!std::filesystem::exists(file, ec)) return sections;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) Fail(file, "could not be read: " + std::string(std::strerror(errno)) + ".");
+  std::string line;
+  std::string section;
+  bool inSection = false;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    const std::string where = "is damaged at line " + std::to_string(number) + ": ";
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+    if (line[0] == '[') {
+      if (line.back() != ']' || line.size() < 3) Fail(file, where + "a section name is not closed by \"]\".");
+      section = line.substr(1, line.size() - 2);
+      inSection = true;
+      sections[section];
+      continue;
+    }
+    const auto eq = line.find('=');
+    if (eq == std::string::npos || eq == 0) Fail(file, where + "\"key=value\" was expected.");
+    if (!inSection) Fail(file, where + "a key stands before any section.");
+    std::string value;
+    if (!Unescape(line.substr(eq + 1), value)) Fail(file, where + "a value has a broken \"\\\" escape.");
+    sections[section][line.substr(0, eq)] = value;
+  }
+  if (in.bad()) Fail(file, "could not be read to its end.");
+  return sections;
+}
+
+void IniFileSettings::Write(const std::string& app, const Sections& sections) const {
+  const auto file = FileOf(app);
+  std::error_code ec;
+  std::filesystem::create_directories(file.parent_path(), ec);
+  if (ec) Fail(file, "could not be written: its folder could not be created (" + ec.message() + ").");
+
+  std::ostringstream text;
+  for (const auto& [section, keys] : sections) {
+    text << '[' << section << "]\n";
+    for (const auto& [key, value] : keys) text << key << '=' << Escape(value) << '\n';
+    text << '\n';
+  }
+  const std::string data = text.str();
+
+  std::string temp = (file.parent_path() / ".settings.ini.XXXXXX").string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) Fail(file, "could not be written: " + std::string(std::strerror(errno)) + ".");
+  bool ok = ::fchmod(fd, 0600) == 0;
+  std::size_t done = 0;
+  while (ok && done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    ok = n > 0;
+    if (ok) done += static_cast<std::size_t>(n);
+  }
+  const int savedErrno = errno;
+  ok = ok && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (!ok) {
+    ::unlink(temp.c_str());
+    Fail(file, "could not be written: " + std::string(std::strerror(savedErrno)) + ".");
+  }
+  try {
+    if (beforeRename_) beforeRename_();
+  } catch (...) {
+    ::unlink(temp.c_str());
+    throw;
+  }
+  if (::rename(temp.c_str(), file.c_str()) != 0) {
+    const int e = errno;
+    ::unlink(temp.c_str());
+    Fail(file, "could not be replaced: " + std::string(std::strerror(e)) + ".");
+  }
+}
+
+std::optional<std::string> IniFileSettings::Get(const std::string& app, const std::string& section,
+                                                const std::string& key) {
+  const Sections sections = Read(app);
+  const auto s = sections.find(section);
+  if (s == sections.end()) return std::nullopt;
+  const auto k = s->second.find(key);
+  if (k == s->second.end()) return std::nullopt;
+  return k->second;
+}
+
+void IniFileSettings::Save(const std::string& app, const std::string& section,
+                           const std::string& key, const std::string& value) {
+  Sections sections = Read(app);
+  sections[section][key] = value;
+  Write(app, sections);
+}
+
+}  // namespace qv::settings

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+
+#include "values/errors.h"
+
+namespace qv::settings {
+
+// The application name under which the add-in keeps its settings.
+inline constexpr const char* kAppName = "QuorvalentExcel";
+
+class SettingsError : public AddinError {
+ public:
+  explicit SettingsError(const std::string& description) : AddinError(75, description) {}
+};
+
+// The per-user settings store: texts under application, section and key.
+class Settings {
+ public:
+  virtual ~Settings() = default;
+  virtual std::optional<std::string> Get(const std::string& app, const std::string& section,
+                                         const std::string& key) = 0;
+  virtual void Save(const std::string& app, const std::string& section, const std::string& key,
+                    const std::string& value) = 0;
+
+  // The stored text, or `fallback` when the key is absent.
+  std::string GetSetting(const std::string& app, const std::string& section,
+                         const std::string& key, const std::string& fallback = "") {
+    return Get(app, section, key).value_or(fallback);
+  }
+};
+
+class MemorySettings : public Settings {
+ public:
+  std::optional<std::string> Get(const std::string& app, const std::string& section,
+                                 const std::string& key) override;
+  void Save(const std::string& app, const std::string& section, const std::string& key,
+            const std::string& value) override;
+  using Values = std::map<std::tuple<std::string, std::string, std::string>, std::string>;
+  const Values& All() const { return values_; }
+
+ private:
+  Values values_;
+};
+
+}  // namespace qv::settings

@@ -1,0 +1,132 @@
+#include "values/cp1252.h"
+
+#include <array>
+#include <cstdio>
+
+namespace qv {
+namespace {
+
+// Code points of bytes 0x80 to 0x9F.
+constexpr std::array<char32_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+std::string Describe(const std::string& subject, char32_t cp) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+  if (cp == 0xFFFD) return subject + " is not valid UTF-8.";
+  std::string ch;
+  AppendUtf8(ch, cp);
+  return subject + " contains the character \"" + ch + "\" (" + code +
+         "), which cannot be sent: only Western European characters can be.";
+}
+
+// The text as a message quotes it: at most 60 characters.
+std::string Quote(std::string_view text) {
+  std::size_t chars = 0, i = 0;
+  while (i < text.size() && chars < 60) {
+    ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    ++chars;
+  }
+  return "The text \"" + std::string(text.substr(0, i)) + (i < text.size() ? "...\"" : "\"");
+}
+
+// Decodes one code point at s[i], advancing i; 0xFFFD marks broken input.
+char32_t NextCodePoint(std::string_view s, std::size_t& i) {
+  const auto b0 = static_cast<unsigned char>(s[i++]);
+  if (b0 < 0x80) return b0;
+  int extra = 0;
+  char32_t cp = 0;
+  if ((b0 & 0xE0) == 0xC0) {
+    extra = 1;
+    cp = b0 & 0x1F;
+  } else if ((b0 & 0xF0) == 0xE0) {
+    extra = 2;
+    cp = b0 & 0x0F;
+  } else if ((b0 & 0xF8) == 0xF0) {
+    extra = 3;
+    cp = b0 & 0x07;
+  } else {
+    return 0xFFFD;
+  }
+  for (int k = 0; k < extra; ++k) {
+    if (i >= s.size() || (static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 0xFFFD;
+    cp = (cp << 6) | (static_cast<unsigned char>(s[i++]) & 0x3F);
+  }
+  static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0xFFFD;
+  return cp;
+}
+
+int ByteOf(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<int>(cp);
+  for (std::size_t k = 0; k < kHigh.size(); ++k) {
+    if (kHigh[k] == cp) return static_cast<int>(0x80 + k);
+  }
+  return -1;
+}
+
+}  // namespace
+
+EncodingError::EncodingError(const std::string& subject, char32_t codePoint)
+    : AddinError(5, Describe(subject, codePoint)), codePoint_(codePoint) {}
+
+std::string Utf8ToCp1252(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const char32_t cp = NextCodePoint(utf8, i);
+    const int b = cp == 0xFFFD ? -1 : ByteOf(cp);
+    if (b < 0) throw EncodingError(Quote(utf8), cp);
+    out += static_cast<char>(b);
+  }
+  return out;
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (char ch : bytes) {
+    const auto b = static_cast<unsigned char>(ch);
+    if (b < 0x80) {
+      out += ch;
+    } else {
+      AppendUtf8(out, b < 0xA0 ? kHigh[b - 0x80] : static_cast<char32_t>(b));
+    }
+  }
+  return out;
+}
+
+std::string CharFromCode(int code) {
+  if (code < 0 || code > 255) throw AddinError::InvalidArgument();
+  return Cp1252ToUtf8(std::string(1, static_cast<char>(code)));
+}
+
+}  // namespace qv

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "values/errors.h"
+
+namespace qv {
+
+// Text inside the add-in is UTF-8; the wire speaks Windows-1252. The five bytes the code page
+// leaves undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the same number, as
+// the platform's own conversion does, so every byte string survives a round trip.
+
+// Raised for text that Windows-1252 cannot carry, naming the character, or for broken UTF-8.
+// `subject` says whose text it is ("The text \"...\"", "The password").
+class EncodingError : public AddinError {
+ public:
+  EncodingError(const std::string& subject, char32_t codePoint);
+  char32_t CodePoint() const { return codePoint_; }
+
+ private:
+  char32_t codePoint_;
+};
+
+std::string Utf8ToCp1252(std::string_view utf8);
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// The character of an 8-bit code (0 to 255) as UTF-8; anything else is InvalidArgument.
+std::string CharFromCode(int code);
+
+}  // namespace qv

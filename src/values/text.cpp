@@ -1,0 +1,65 @@
+#include "values/text.h"
+
+#include <algorithm>
+
+namespace qv {
+
+std::string Trim(std::string_view s) {
+  const auto first = s.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  const auto last = s.find_last_not_of(' ');
+  return std::string(s.substr(first, last - first + 1));
+}
+
+std::string LTrim(std::string_view s) {
+  const auto first = s.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string() : std::string(s.substr(first));
+}
+
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to) {
+  if (from.empty()) return std::string(s);
+  std::string out;
+  out.reserve(s.size());
+  std::size_t pos = 0;
+  for (;;) {
+    const auto hit = s.find(from, pos);
+    if (hit == std::string_view::npos) break;
+    out.append(s.substr(pos, hit - pos)).append(to);
+    pos = hit + from.size();
+  }
+  out.append(s.substr(pos));
+  return out;
+}
+
+std::string ToLowerAscii(std::string_view s) {
+  std::string out(s);
+  std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  });
+  return out;
+}
+
+bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && ToLowerAscii(a) == ToLowerAscii(b);
+}
+
+namespace {
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+}  // namespace
+
+std::size_t Utf8Length(std::string_view s) {
+  return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(c); }));
+}
+
+std::string Utf8Left(std::string_view s, std::size_t count) {
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (!IsContinuation(s[i])) {
+      if (seen == count) return std::string(s.substr(0, i));
+      ++seen;
+    }
+  }
+  return std::string(s);
+}
+
+}  // namespace qv

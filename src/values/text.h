@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qv {
+
+// Blanks are spaces only: tabs and line feeds are kept, as the add-in has always trimmed.
+std::string Trim(std::string_view s);
+std::string LTrim(std::string_view s);
+
+// Every occurrence of `from` in `s` replaced by `to`; an empty `from` leaves `s` as it is.
+std::string ReplaceAll(std::string_view s, std::string_view from, std::string_view to);
+
+std::string ToLowerAscii(std::string_view s);
+bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
+
+// Length in characters of UTF-8 text (what a user counts), and the first `count` characters.
+std::size_t Utf8Length(std::string_view s);
+std::string Utf8Left(std::string_view s, std::size_t count);
+
+}  // namespace qv

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "addin/connect.h"
+#include "host/memory_host.h"
+#include "service/recording_transport.h"
+#include "settings/settings.h"
+#include "ui/scripted_ui.h"
+
+namespace qv::testing {
+
+class RecordingShell : public addin::Shell {
+ public:
+  void Open(const std::string& url) override { opened.push_back(url); }
+  std::vector<std::string> opened;
+};
+
+// The add-in on fakes: an in-memory spreadsheet with one workbook, the scripted Ui, a recording
+// transport, memory settings, a clock fixed at 12/6/2026 8:05:09 PM and a fixed draw of 0.5.
+class AddinTest : public ::testing::Test {
+ protected:
+  AddinTest() {
+    ::unsetenv("QUORVALENT_SERVER");
+    app.AddWorkbook("Book1", {"Sheet1", "Sheet2"});
+  }
+
+  void ConnectAddin() { connect.AddinInstance_OnConnection(app); }
+
+  host::CommandBar& Toolbar() { return *app.GetCommandBars().Find("Quorvalent"); }
+  host::CommandBarControl& Menu() {
+    auto& bar = app.GetCommandBars().Item(1);
+    for (int i = 1; i <= bar.Controls().Count(); ++i) {
+      if (bar.Controls().Item(i).Caption() == "&Quorvalent") return bar.Controls().Item(i);
+    }
+    throw std::runtime_error("no menu");
+  }
+  host::CommandBarControl& MenuEntry(const std::string& caption) {
+    auto& items = Menu().Controls();
+    for (int i = 1; i <= items.Count(); ++i) {
+      if (items.Item(i).Caption() == caption) return items.Item(i);
+    }
+    throw std::runtime_error("no menu entry " + caption);
+  }
+  host::CommandBarControl& ToolbarButton(const std::string& caption) {
+    auto& items = Toolbar().Controls();
+    for (int i = 1; i <= items.Count(); ++i) {
+      if (items.Item(i).Caption() == caption) return items.Item(i);
+    }
+    throw std::runtime_error("no toolbar button " + caption);
+  }
+  void Click(host::CommandBarControl& control) { host::MemoryCommandBars::Click(control); }
+  void ClickMenu(const std::string& caption) { Click(MenuEntry(caption)); }
+
+  // Answers the next login dialog with these credentials, pressing Login once.
+  void ScriptLogin(const std::string& user, const std::string& password) {
+    ui.OnShow<session::frmLogin>("frmLogin", [user, password](session::frmLogin& f) {
+      f.txtUserName.Type(user);
+      f.txtPasswd.Type(password);
+      f.cmdLogin.Press();
+    });
+  }
+
+  std::string Stored(const std::string& section, const std::string& key) {
+    return settings.GetSetting(settings::kAppName, section, key, "<absent>");
+  }
+
+  host::MemoryApplication app;
+  ui::ScriptedUi ui;
+  service::RecordingTransport transport;
+  settings::MemorySettings settings;
+  FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
+  service::FixedRandom random{0.5};
+  RecordingShell shell;
+  addin::Connect connect{{ui, transport, settings, clock, random, shell}};
+};
+
+}  // namespace qv::testing

@@ -1,0 +1,45 @@
+#include "values/cp1252.h"
+
+#include <gtest/gtest.h>
+
+namespace qv {
+namespace {
+
+TEST(Cp1252, WesternTextRoundTrips) {
+  const struct {
+    const char* utf8;
+    const char* bytes;
+  } cases[] = {{"abc", "abc"}, {"\xC3\xA9", "\xE9"}, {"\xE2\x82\xAC", "\x80"},
+               {"\xE2\x80\x9C" "x" "\xE2\x80\x9D", "\x93x\x94"}, {"\xC2\x81", "\x81"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8ToCp1252(c.utf8), c.bytes);
+    EXPECT_EQ(Cp1252ToUtf8(c.bytes), c.utf8);
+  }
+  std::string all;
+  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  EXPECT_EQ(Utf8ToCp1252(Cp1252ToUtf8(all)), all);
+}
+
+TEST(Cp1252, RefusesWhatItCannotCarryNamingTheCharacter) {
+  try {
+    Utf8ToCp1252("Hello \xD0\x96 world");
+    ADD_FAILURE();
+  } catch (const EncodingError& e) {
+    EXPECT_EQ(e.CodePoint(), U'\x0416');
+    EXPECT_STREQ(e.what(),
+                 "The text \"Hello \xD0\x96 world\" contains the character \"\xD0\x96\" (U+0416), "
+                 "which cannot be sent: only Western European characters can be.");
+  }
+  EXPECT_THROW(Utf8ToCp1252("\xF0\x9F\x98\x80"), EncodingError);
+  EXPECT_THROW(Utf8ToCp1252("bad \xC3"), EncodingError);
+  EXPECT_THROW(Utf8ToCp1252("\xC0\xAF"), EncodingError);  // overlong
+}
+
+TEST(Cp1252, CharFromCode) {
+  EXPECT_EQ(CharFromCode(65), "A");
+  EXPECT_EQ(CharFromCode(0x80), "\xE2\x82\xAC");
+  EXPECT_THROW(CharFromCode(256), AddinError);
+}
+
+}  // namespace
+}  // namespace qv
