@@ -21,7 +21,8 @@ ServiceAddress SplitAddress(std::string text) {
   std::size_t colon = std::string::npos;
   if (!text.empty() && text.front() == '[') {
     const auto close = text.find(']');
-    if (close != std::string::npos && close + 1 < text.size() && text[close + 1] == ':') colon = close + 1;
+    if (close != std::string::npos && close + 1 < text.size() && text[close + 1] == ':')
+      colon = close + 1;
   } else if (text.find(':') == text.rfind(':')) {
     colon = text.find(':');
   }
@@ -44,7 +45,8 @@ ServiceAddress SplitAddress(std::string text) {
 
 ServiceAddress FindServiceAddress(settings::Settings& store) {
   if (const char* env = std::getenv("QUORVALENT_SERVER"); env && *env) return SplitAddress(env);
-  if (auto stored = store.Get(settings::kAppName, "Service", "Address"); stored && !Trim(*stored).empty()) {
+  if (auto stored = store.Get(settings::kAppName, "Service", "Address");
+      stored && !Trim(*stored).empty()) {
     return SplitAddress(*stored);
   }
   return SplitAddress(kDefaultAddress);
@@ -74,7 +76,8 @@ void Connect::AddinInstance_OnConnection(host::Application& Application) {
     globals_.ServerAddress = address.host;
     globals_.ServerPort = address.port;
     service::GetProxySettings(platform_.settings, globals_.Proxy);
-    globals_.BaseUrl = "http://" + address.host + (address.port ? ":" + std::to_string(address.port) : "");
+    globals_.BaseUrl =
+        "http://" + address.host + (address.port ? ":" + std::to_string(address.port) : "");
     if (platform_.settings.GetSetting(settings::kAppName, "STARTUP", "MODES").empty()) {
       platform_.settings.Save(settings::kAppName, "STARTUP", "MODES", kDefaultModes);
     }
@@ -101,18 +104,24 @@ void Connect::BuildToolbar(host::CommandBars& bars) {
   };
   static const Entry kEntries[] = {
       {"Send SMS", &forms::frmAddIn::picSendSMS, &Connect::mObjQuorvalentComBarButSendSMS_Click},
-      {"Delivery Report", &forms::frmAddIn::picDeliverRep, &Connect::mObjQuorvalentComBarButDR_Click},
-      {"Get Credits Balance", &forms::frmAddIn::picBuySMS, &Connect::mobjQuorvalentComBarButGetBal_Click},
-      {"Proxy Settings", &forms::frmAddIn::picSettings, &Connect::mobjQuorvalentComBarButProxySettings_Click},
+      {"Delivery Report", &forms::frmAddIn::picDeliverRep,
+       &Connect::mObjQuorvalentComBarButDR_Click},
+      {"Get Credits Balance", &forms::frmAddIn::picBuySMS,
+       &Connect::mobjQuorvalentComBarButGetBal_Click},
+      {"Proxy Settings", &forms::frmAddIn::picSettings,
+       &Connect::mobjQuorvalentComBarButProxySettings_Click},
       {"Interactive Demo", &forms::frmAddIn::picDemo, &Connect::mobjQuorvalentComBarButDemo_Click},
-      {"Fill Mobile Numbers", &forms::frmAddIn::picFillMNO, &Connect::mobjQuorvalentComBarButUpdateMobile_Click},
-      {"Scheduler", &forms::frmAddIn::ImgScheduler, &Connect::mobjQuorvalentComBarButScheduler_Click},
+      {"Fill Mobile Numbers", &forms::frmAddIn::picFillMNO,
+       &Connect::mobjQuorvalentComBarButUpdateMobile_Click},
+      {"Scheduler", &forms::frmAddIn::ImgScheduler,
+       &Connect::mobjQuorvalentComBarButScheduler_Click},
   };
   std::vector<host::CommandBarControl*> made;
   for (int i = 0; i < 7; ++i) {
     host::CommandBarControl& button = bar.Controls().Add(host::ControlType::Button, i + 1, true);
     const Handler handler = kEntries[i].handler;
-    button.OnClick([this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
+    button.OnClick(
+        [this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
     made.push_back(&button);
   }
   bar.SetVisible(true);
@@ -154,13 +163,19 @@ void Connect::BuildMenu(host::CommandBars& bars) {
   static const Entry kEntries[] = {
       {"Logout", false, true, &Connect::mobjQuorvalentMenuBarButLogout_Click, &Buttons::menuLogout},
       {"Interactive Demo", true, true, &Connect::mobjQuorvalentMenuBarButDemo_Click, nullptr},
-      {"Proxy Settings", true, false, &Connect::mobjQuorvalentMenuBarButProxySettings_Click, nullptr},
-      {"Fill Mobile Numbers", true, false, &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click, nullptr},
+      {"Proxy Settings", true, false, &Connect::mobjQuorvalentMenuBarButProxySettings_Click,
+       nullptr},
+      {"Fill Mobile Numbers", true, false, &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click,
+       nullptr},
       {"Scheduler", true, false, &Connect::mobjQuorvalentMenuBarButScheduler_Click, nullptr},
-      {"Get Mode Submissions", true, true, &Connect::mobjQuorvalentMenuBarButGetModes_Click, &Buttons::menuGetModes},
-      {"Get Credits Balance", true, false, &Connect::mobjQuorvalentMenuBarButGetBal_Click, &Buttons::menuGetBal},
-      {"Delivery Report", true, false, &Connect::mobjQuorvalentMenuBarButDR_Click, &Buttons::menuDR},
-      {"Send SMS", true, true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click, &Buttons::menuSendSMS},
+      {"Get Mode Submissions", true, true, &Connect::mobjQuorvalentMenuBarButGetModes_Click,
+       &Buttons::menuGetModes},
+      {"Get Credits Balance", true, false, &Connect::mobjQuorvalentMenuBarButGetBal_Click,
+       &Buttons::menuGetBal},
+      {"Delivery Report", true, false, &Connect::mobjQuorvalentMenuBarButDR_Click,
+       &Buttons::menuDR},
+      {"Send SMS", true, true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click,
+       &Buttons::menuSendSMS},
       {"Login", true, false, &Connect::mobjQuorvalentMenuBarButLogin_Click, &Buttons::menuLogin},
   };
   for (const Entry& e : kEntries) {
@@ -170,14 +185,15 @@ void Connect::BuildMenu(host::CommandBars& bars) {
     item.SetBeginGroup(e.beginGroup);
     item.SetStyle(kIconAndCaption);
     const Handler handler = e.handler;
-    item.OnClick([this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
+    item.OnClick(
+        [this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
     if (e.slot) (*buttons_).*e.slot = &item;
   }
 }
 
 void Connect::RefreshSessionMenu() {
-  for (host::CommandBarControl* c : {buttons_->menuSendSMS, buttons_->menuDR, buttons_->menuGetModes,
-                                     buttons_->menuGetBal}) {
+  for (host::CommandBarControl* c :
+       {buttons_->menuSendSMS, buttons_->menuDR, buttons_->menuGetModes, buttons_->menuGetBal}) {
     if (c) c->SetEnabled(true);
   }
   if (buttons_->menuLogin) buttons_->menuLogin->SetEnabled(false);
@@ -213,25 +229,31 @@ bool Connect::SessionGate() { return session::RequireSession(Login(), globals_);
 
 // ---- toolbar ----
 
-void Connect::mObjQuorvalentComBarButSendSMS_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+void Connect::mObjQuorvalentComBarButSendSMS_Click(host::CommandBarControl& Ctrl,
+                                                   bool& CancelDefault) {
   mobjQuorvalentMenuBarButSendSMS_Click(Ctrl, CancelDefault);
 }
 void Connect::mObjQuorvalentComBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
   mobjQuorvalentMenuBarButDR_Click(Ctrl, CancelDefault);
 }
-void Connect::mobjQuorvalentComBarButGetBal_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+void Connect::mobjQuorvalentComBarButGetBal_Click(host::CommandBarControl& Ctrl,
+                                                  bool& CancelDefault) {
   mobjQuorvalentMenuBarButGetBal_Click(Ctrl, CancelDefault);
 }
-void Connect::mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+void Connect::mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl,
+                                                         bool& CancelDefault) {
   mobjQuorvalentMenuBarButProxySettings_Click(Ctrl, CancelDefault);
 }
-void Connect::mobjQuorvalentComBarButDemo_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+void Connect::mobjQuorvalentComBarButDemo_Click(host::CommandBarControl& Ctrl,
+                                                bool& CancelDefault) {
   mobjQuorvalentMenuBarButDemo_Click(Ctrl, CancelDefault);
 }
-void Connect::mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+void Connect::mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl,
+                                                        bool& CancelDefault) {
   mobjQuorvalentMenuBarButUpdateMobile_Click(Ctrl, CancelDefault);
 }
-void Connect::mobjQuorvalentComBarButScheduler_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
+void Connect::mobjQuorvalentComBarButScheduler_Click(host::CommandBarControl& Ctrl,
+                                                     bool& CancelDefault) {
   mobjQuorvalentMenuBarButScheduler_Click(Ctrl, CancelDefault);
 }
 
@@ -264,14 +286,16 @@ void Connect::mobjQuorvalentMenuBarButGetBal_Click(host::CommandBarControl&, boo
   Trapped([&] {
     if (!SessionGate()) return;
     RefreshSessionMenu();
-    const auto body =
-        service::FormBody::WithCredentials(http_, globals_.SessionUserName, globals_.SessionPassword);
+    const auto body = service::FormBody::WithCredentials(http_, globals_.SessionUserName,
+                                                         globals_.SessionPassword);
     const std::string answer = http_.HttpPost(service::path::kBalance, body.str());
     if (!service::PassesEnvelopeTest(answer)) {
-      platform_.ui.MsgBox("Error occured while retrieving SMS balance credits", ui::mb::Critical, ui::kTitle);
+      platform_.ui.MsgBox("Error occured while retrieving SMS balance credits", ui::mb::Critical,
+                          ui::kTitle);
       return;
     }
-    platform_.ui.MsgBox("Your credit balance is " + service::Unwrap(answer), ui::mb::Information, ui::kTitle);
+    platform_.ui.MsgBox("Your credit balance is " + service::Unwrap(answer), ui::mb::Information,
+                        ui::kTitle);
   });
 }
 
@@ -279,7 +303,8 @@ void Connect::mobjQuorvalentMenuBarButGetModes_Click(host::CommandBarControl&, b
   Trapped([&] {
     const std::string answer = http_.HttpGet(globals_.BaseUrl + service::path::kModes);
     if (!service::PassesEnvelopeTest(answer)) {
-      platform_.ui.MsgBox("Error occured while retrieving mode of submissions", ui::mb::Critical, ui::kTitle);
+      platform_.ui.MsgBox("Error occured while retrieving mode of submissions", ui::mb::Critical,
+                          ui::kTitle);
       return;
     }
     platform_.settings.Save(settings::kAppName, "STARTUP", "MODES", service::Unwrap(answer));
@@ -325,15 +350,16 @@ void Connect::mobjQuorvalentMenuBarButLogout_Click(host::CommandBarControl&, boo
 
 session::frmLogin& Connect::Login() {
   if (!login_) {
-    login_ = std::make_unique<session::frmLogin>(platform_.ui, http_, globals_,
-                                                 [this] { ProxySettings().Show(ui::Modality::Modal); });
+    login_ = std::make_unique<session::frmLogin>(
+        platform_.ui, http_, globals_, [this] { ProxySettings().Show(ui::Modality::Modal); });
   }
   return *login_;
 }
 
 service::frmProxySettings& Connect::ProxySettings() {
   if (!proxySettings_) {
-    proxySettings_ = std::make_unique<service::frmProxySettings>(platform_.ui, platform_.settings, globals_.Proxy);
+    proxySettings_ = std::make_unique<service::frmProxySettings>(platform_.ui, platform_.settings,
+                                                                 globals_.Proxy);
   }
   return *proxySettings_;
 }

@@ -47,9 +47,11 @@ class Connect {
   void mObjQuorvalentComBarButSendSMS_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   void mObjQuorvalentComBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   void mobjQuorvalentComBarButGetBal_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl,
+                                                  bool& CancelDefault);
   void mobjQuorvalentComBarButDemo_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl,
+                                                 bool& CancelDefault);
   void mobjQuorvalentComBarButScheduler_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   // Menu entries.
   void mobjQuorvalentMenuBarButLogin_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
@@ -58,8 +60,10 @@ class Connect {
   void mobjQuorvalentMenuBarButGetBal_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   void mobjQuorvalentMenuBarButGetModes_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   void mobjQuorvalentMenuBarButScheduler_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mobjQuorvalentMenuBarButUpdateMobile_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mobjQuorvalentMenuBarButProxySettings_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
+  void mobjQuorvalentMenuBarButUpdateMobile_Click(host::CommandBarControl& Ctrl,
+                                                  bool& CancelDefault);
+  void mobjQuorvalentMenuBarButProxySettings_Click(host::CommandBarControl& Ctrl,
+                                                   bool& CancelDefault);
   void mobjQuorvalentMenuBarButDemo_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   void mobjQuorvalentMenuBarButLogout_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
 

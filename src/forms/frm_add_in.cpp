@@ -13,13 +13,27 @@ ui::Picture Draw(const std::array<std::string_view, 16>& rows) {
   for (std::string_view row : rows) {
     for (char c : row) {
       switch (c) {
-        case 'k': p.Pixels.push_back(0xFF202020); break;  // outline
-        case 'b': p.Pixels.push_back(0xFF2F6FD0); break;  // blue
-        case 'g': p.Pixels.push_back(0xFF2FA04F); break;  // green
-        case 'y': p.Pixels.push_back(0xFFF0C020); break;  // yellow
-        case 'r': p.Pixels.push_back(0xFFD03030); break;  // red
-        case 'w': p.Pixels.push_back(0xFFFFFFFF); break;  // white
-        default: p.Pixels.push_back(0x00000000); break;
+        case 'k':
+          p.Pixels.push_back(0xFF202020);
+          break;  // outline
+        case 'b':
+          p.Pixels.push_back(0xFF2F6FD0);
+          break;  // blue
+        case 'g':
+          p.Pixels.push_back(0xFF2FA04F);
+          break;  // green
+        case 'y':
+          p.Pixels.push_back(0xFFF0C020);
+          break;  // yellow
+        case 'r':
+          p.Pixels.push_back(0xFFD03030);
+          break;  // red
+        case 'w':
+          p.Pixels.push_back(0xFFFFFFFF);
+          break;  // white
+        default:
+          p.Pixels.push_back(0x00000000);
+          break;
       }
     }
   }

@@ -26,12 +26,13 @@ std::string ColumnLetters(int column) {
 
 std::optional<CellRef> ParseAddress(std::string_view address) {
   std::size_t i = 0;
-  while (i < address.size() && ((address[i] >= 'A' && address[i] <= 'Z') ||
-                                (address[i] >= 'a' && address[i] <= 'z'))) {
+  while (i < address.size() &&
+         ((address[i] >= 'A' && address[i] <= 'Z') || (address[i] >= 'a' && address[i] <= 'z'))) {
     ++i;
   }
   const auto column = ColumnNumber(address.substr(0, i));
-  if (!column || i == address.size() || address[i] == '0' || address.size() - i > 7) return std::nullopt;
+  if (!column || i == address.size() || address[i] == '0' || address.size() - i > 7)
+    return std::nullopt;
   long row = 0;
   for (std::size_t k = i; k < address.size(); ++k) {
     if (address[k] < '0' || address[k] > '9') return std::nullopt;

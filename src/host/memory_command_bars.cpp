@@ -82,7 +82,7 @@ CommandBarControl& MemoryCommandBars::ControlList::Add(ControlType type, int bef
 }
 
 MemoryCommandBars::Control& MemoryCommandBars::ControlList::AddBuiltIn(ControlType type, int id,
-                                                                     const std::string& caption) {
+                                                                       const std::string& caption) {
   items_.push_back(std::make_unique<Control>(*this, type, id, clipboard_));
   items_.back()->SetCaption(caption);
   return *items_.back();
@@ -122,9 +122,9 @@ MemoryCommandBars::MemoryCommandBars(const ui::Picture& clipboard) : clipboard_(
   auto menu = std::make_unique<Bar>(*this, "Worksheet Menu Bar", clipboard_);
   menu->SetVisible(true);
   static const std::pair<int, const char*> kMenus[] = {
-      {30002, "&File"},   {30003, "&Edit"}, {30004, "&View"},   {30005, "&Insert"},
-      {30006, "F&ormat"}, {30007, "&Tools"}, {30011, "&Data"}, {30009, "&Window"},
-      {30010, "&Help"}};
+      {30002, "&File"},   {30003, "&Edit"},   {30004, "&View"},
+      {30005, "&Insert"}, {30006, "F&ormat"}, {30007, "&Tools"},
+      {30011, "&Data"},   {30009, "&Window"}, {30010, "&Help"}};
   for (const auto& [id, caption] : kMenus) menu->List().AddBuiltIn(ControlType::Popup, id, caption);
   bars_.push_back(std::move(menu));
 }

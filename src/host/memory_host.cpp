@@ -87,7 +87,8 @@ std::vector<std::string> MemoryWorkbook::SheetNames() const {
 
 MemorySheet& MemoryWorkbook::SheetAt(int index) {
   if (index < 1 || index > SheetCount()) {
-    throw HostError("The workbook \"" + name_ + "\" has no sheet number " + std::to_string(index) + ".");
+    throw HostError("The workbook \"" + name_ + "\" has no sheet number " + std::to_string(index) +
+                    ".");
   }
   return *sheets_[static_cast<std::size_t>(index - 1)];
 }
@@ -149,7 +150,8 @@ class MemoryHiddenInstance : public HiddenInstance {
 
 MemoryApplication::MemoryApplication() : commandBars_(clipboard_) {}
 
-MemoryWorkbook& MemoryApplication::AddWorkbook(std::string name, const std::vector<std::string>& sheetNames) {
+MemoryWorkbook& MemoryApplication::AddWorkbook(std::string name,
+                                               const std::vector<std::string>& sheetNames) {
   workbooks_.push_back(std::make_unique<MemoryWorkbook>(std::move(name), sheetNames));
   return *workbooks_.back();
 }
@@ -158,7 +160,8 @@ void MemoryApplication::CloseActiveWorkbook() {
   if (!workbooks_.empty()) workbooks_.pop_back();
 }
 
-void MemoryApplication::AddFile(const std::string& path, std::shared_ptr<const MemoryWorkbook> workbook) {
+void MemoryApplication::AddFile(const std::string& path,
+                                std::shared_ptr<const MemoryWorkbook> workbook) {
   files_[path] = std::move(workbook);
 }
 

@@ -35,7 +35,9 @@ class MemorySheet : public Sheet {
   std::optional<int> SelectedColumn() const { return selectedColumn_; }
   // Every cell written with a value, by address; for tests and printing.
   std::map<std::string, Variant> UsedCells() const;
-  void SetOwnerNames(std::function<std::vector<std::string>()> names) { ownerNames_ = std::move(names); }
+  void SetOwnerNames(std::function<std::vector<std::string>()> names) {
+    ownerNames_ = std::move(names);
+  }
 
  private:
   struct CellData {
@@ -80,7 +82,8 @@ class MemoryApplication : public Application {
  public:
   MemoryApplication();
 
-  MemoryWorkbook& AddWorkbook(std::string name, const std::vector<std::string>& sheetNames = {"Sheet1"});
+  MemoryWorkbook& AddWorkbook(std::string name,
+                              const std::vector<std::string>& sheetNames = {"Sheet1"});
   void CloseActiveWorkbook();
   void AddFile(const std::string& path, std::shared_ptr<const MemoryWorkbook> workbook);
   // How many hidden instances are alive and how many workbooks they hold open.

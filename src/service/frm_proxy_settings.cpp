@@ -10,8 +10,8 @@ namespace {
 constexpr const char* kSection = "ProxySettings";
 
 // The proxy types in list order: the index is the stored type, but the named proxy is stored as 3.
-constexpr const char* kTypeEntries[] = {"Proxy config from registry", "Directly connect to the Internet",
-                                        "Use proxy list"};
+constexpr const char* kTypeEntries[] = {"Proxy config from registry",
+                                        "Directly connect to the Internet", "Use proxy list"};
 constexpr int kNamedProxyIndex = 2;
 constexpr std::int16_t kNamedProxyType = 3;
 
@@ -36,8 +36,11 @@ void GetProxySettings(settings::Settings& store, ProxySettings& proxy) {
 
 frmProxySettings::frmProxySettings(ui::Ui& ui, settings::Settings& store, ProxySettings& proxy)
     : Form(ui, "frmProxySettings"),
-      lblHeading{{{*this, "lblHeading(0)"}, {*this, "lblHeading(1)"}, {*this, "lblHeading(2)"},
-                  {*this, "lblHeading(3)"}, {*this, "lblHeading(4)"}}},
+      lblHeading{{{*this, "lblHeading(0)"},
+                  {*this, "lblHeading(1)"},
+                  {*this, "lblHeading(2)"},
+                  {*this, "lblHeading(3)"},
+                  {*this, "lblHeading(4)"}}},
       cboProxyType(*this, "cboProxyType"),
       txtHostName(*this, "txtHostName"),
       txtPort(*this, "txtPort"),

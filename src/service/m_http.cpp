@@ -11,8 +11,8 @@ namespace qv::service {
 std::string m_Http::HttpPost(const std::string& path, const std::string& body) {
   const std::string wirePath = Utf8ToCp1252(path);
   const std::string wireBody = Utf8ToCp1252(body);
-  return Cp1252ToUtf8(transport_.Post(globals_.ServerAddress, globals_.ServerPort, wirePath, wireBody,
-                                      globals_.Proxy));
+  return Cp1252ToUtf8(transport_.Post(globals_.ServerAddress, globals_.ServerPort, wirePath,
+                                      wireBody, globals_.Proxy));
 }
 
 std::string m_Http::HttpGet(const std::string& url) {
@@ -37,7 +37,8 @@ std::string m_Http::ScramblePassword(const std::string& password) {
   std::string out1;
   out1.reserve(bytes.size());
   for (int i = 1; i <= length; ++i) {
-    const int code = static_cast<unsigned char>(bytes[static_cast<std::size_t>(i - 1)]) + k + (length - i);
+    const int code =
+        static_cast<unsigned char>(bytes[static_cast<std::size_t>(i - 1)]) + k + (length - i);
     if (code > 255) throw AddinError::InvalidArgument();
     out1 += static_cast<char>(code);
   }

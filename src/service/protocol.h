@@ -47,7 +47,8 @@ inline constexpr const char* kInvalidParameters = "Invalid Parameters";
 inline constexpr const char* kBlocked = "Your account has been blocked";
 inline constexpr const char* kLoginError = "Error occured while Logging to Quorvalent";
 inline constexpr const char* kSendError = "Error occured while sending SMS messages";
-inline constexpr const char* kCheckConnection = "Please Check Your Internet Connection & Proxy Settings";
+inline constexpr const char* kCheckConnection =
+    "Please Check Your Internet Connection & Proxy Settings";
 inline constexpr const char* kNoResponse =
     "No Response!!!\nPlease Check Your Proxy Settings & Internet Connection!!!";
 }  // namespace text

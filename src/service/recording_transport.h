@@ -26,8 +26,8 @@ class RecordingTransport : public Transport {
   const Request& Last() const { return requests_.back(); }
   std::size_t Pending() const { return answers_.size(); }
 
-  std::string Post(const std::string& host, int port, const std::string& path, const std::string& body,
-                   const ProxySettings& proxy) override {
+  std::string Post(const std::string& host, int port, const std::string& path,
+                   const std::string& body, const ProxySettings& proxy) override {
     requests_.push_back({"POST", host, port, path, body, proxy});
     return Next();
   }

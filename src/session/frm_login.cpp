@@ -89,7 +89,8 @@ frmLogin::Next frmLogin::Attempt() {
     return Next::Stop;
   }
   if (text.empty()) {
-    if (ui().MsgBox(kEditProxyQuestion, ui::mb::Information | ui::mb::YesNo, ui::kTitle) == ui::mb::Yes) {
+    if (ui().MsgBox(kEditProxyQuestion, ui::mb::Information | ui::mb::YesNo, ui::kTitle) ==
+        ui::mb::Yes) {
       editProxySettings_();
       return Next::Retry;
     }

@@ -16,10 +16,14 @@ namespace {
 std::string Escape(const std::string& s) {
   std::string out;
   for (char c : s) {
-    if (c == '\\') out += "\\\\";
-    else if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
-    else out += c;
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
   }
   return out;
 }
@@ -32,10 +36,14 @@ bool Unescape(const std::string& s, std::string& out) {
       continue;
     }
     if (++i == s.size()) return false;
-    if (s[i] == '\\') out += '\\';
-    else if (s[i] == 'n') out += '\n';
-    else if (s[i] == 'r') out += '\r';
-    else return false;
+    if (s[i] == '\\')
+      out += '\\';
+    else if (s[i] == 'n')
+      out += '\n';
+    else if (s[i] == 'r')
+      out += '\r';
+    else
+      return false;
   }
   return true;
 }
@@ -75,7 +83,8 @@ IniFileSettings::Sections IniFileSettings::Read(const std::string& app) const {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
-      if (line.back() != ']' || line.size() < 3) Fail(file, where + "a section name is not closed by \"]\".");
+      if (line.back() != ']' || line.size() < 3)
+        Fail(file, where + "a section name is not closed by \"]\".");
       section = line.substr(1, line.size() - 2);
       inSection = true;
       sections[section];
@@ -85,7 +94,8 @@ IniFileSettings::Sections IniFileSettings::Read(const std::string& app) const {
     if (eq == std::string::npos || eq == 0) Fail(file, where + "\"key=value\" was expected.");
     if (!inSection) Fail(file, where + "a key stands before any section.");
     std::string value;
-    if (!Unescape(line.substr(eq + 1), value)) Fail(file, where + "a value has a broken \"\\\" escape.");
+    if (!Unescape(line.substr(eq + 1), value))
+      Fail(file, where + "a value has a broken \"\\\" escape.");
     sections[section][line.substr(0, eq)] = value;
   }
   if (in.bad()) Fail(file, "could not be read to its end.");
@@ -96,7 +106,8 @@ void IniFileSettings::Write(const std::string& app, const Sections& sections) co
   const auto file = FileOf(app);
   std::error_code ec;
   std::filesystem::create_directories(file.parent_path(), ec);
-  if (ec) Fail(file, "could not be written: its folder could not be created (" + ec.message() + ").");
+  if (ec)
+    Fail(file, "could not be written: its folder could not be created (" + ec.message() + ").");
 
   std::ostringstream text;
   for (const auto& [section, keys] : sections) {

@@ -27,8 +27,8 @@ class Settings {
                     const std::string& value) = 0;
 
   // The stored text, or `fallback` when the key is absent.
-  std::string GetSetting(const std::string& app, const std::string& section,
-                         const std::string& key, const std::string& fallback = "") {
+  std::string GetSetting(const std::string& app, const std::string& section, const std::string& key,
+                         const std::string& fallback = "") {
     return Get(app, section, key).value_or(fallback);
   }
 };

@@ -68,7 +68,7 @@ class TextBox : public Control {
   std::size_t MaxLength = 0;  // characters a user can type; 0 for no limit
   char PasswordChar = 0;
   bool MultiLine = false;
-  std::size_t SelStart = 0;   // in characters
+  std::size_t SelStart = 0;  // in characters
   std::size_t SelLength = 0;
 
   // What a user's typing does: replaces the selection, cut to MaxLength, caret after it.

@@ -49,7 +49,9 @@ class Ui {
   virtual void DoEvents() = 0;
 
   int MsgBox(const std::string& prompt) { return MsgBox(prompt, mb::OkOnly, kDefaultTitle); }
-  int MsgBox(const std::string& prompt, int buttons) { return MsgBox(prompt, buttons, kDefaultTitle); }
+  int MsgBox(const std::string& prompt, int buttons) {
+    return MsgBox(prompt, buttons, kDefaultTitle);
+  }
 };
 
 // Restores the default pointer however the scope ends.

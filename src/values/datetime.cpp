@@ -41,9 +41,9 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 
-constexpr std::array<const char*, 12> kMonths = {"January", "February", "March",     "April",
-                                                 "May",     "June",     "July",      "August",
-                                                 "September", "October", "November", "December"};
+constexpr std::array<const char*, 12> kMonths = {"January",   "February", "March",    "April",
+                                                 "May",       "June",     "July",     "August",
+                                                 "September", "October",  "November", "December"};
 constexpr std::array<const char*, 7> kDays = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                               "Thursday", "Friday", "Saturday"};
 
@@ -110,7 +110,8 @@ struct Cursor {
   }
   bool TakeSep(const char* any) {
     const Token* p = Peek();
-    if (p && p->kind == Token::Sep && std::string_view(any).find(p->text[0]) != std::string_view::npos) {
+    if (p && p->kind == Token::Sep &&
+        std::string_view(any).find(p->text[0]) != std::string_view::npos) {
       ++i;
       return true;
     }
@@ -134,7 +135,8 @@ bool ReadDate(Cursor& c, int& y, int& m, int& d) {
       const std::size_t before = c.i;
       if (!c.TakeSep("/- ")) break;
       const Token* n = c.Peek();
-      if (!n || n->kind == Token::Sep || (n->kind == Token::Number && c.Peek(1) && c.Peek(1)->text == ":") ||
+      if (!n || n->kind == Token::Sep ||
+          (n->kind == Token::Number && c.Peek(1) && c.Peek(1)->text == ":") ||
           (n->kind == Token::Word && MonthFromWord(n->text) == 0)) {
         c.i = before;
         break;
@@ -235,7 +237,9 @@ DateParts DateTime::Parts() const {
 double DateTime::Serial() const { return static_cast<double>(seconds_) / kDay; }
 bool DateTime::HasTime() const { return seconds_ - FloorDiv(seconds_, kDay) * kDay != 0; }
 bool DateTime::HasDate() const { return FloorDiv(seconds_, kDay) != 0; }
-DateTime DateTime::AddMinutes(std::int64_t minutes) const { return DateTime(seconds_ + minutes * 60); }
+DateTime DateTime::AddMinutes(std::int64_t minutes) const {
+  return DateTime(seconds_ + minutes * 60);
+}
 DateTime DateTime::AddSeconds(std::int64_t seconds) const { return DateTime(seconds_ + seconds); }
 
 bool IsValidDate(int year, int month, int day) {
@@ -245,9 +249,7 @@ bool IsValidDate(int year, int month, int day) {
   return day <= kLen[month - 1] + (month == 2 && leap);
 }
 
-bool IsLeapYear(int year) {
-  return ParseDateTime("2/29/" + std::to_string(year)).has_value();
-}
+bool IsLeapYear(int year) { return ParseDateTime("2/29/" + std::to_string(year)).has_value(); }
 
 std::optional<DateTime> ParseDateTime(std::string_view text) {
   const auto tokens = Tokenize(text);
@@ -287,21 +289,31 @@ std::string FormatDateTime(DateTime value, std::string_view pattern) {
     const char lower = static_cast<char>(ch | 0x20);
     if (lower == 'd') {
       const std::size_t n = run('d');
-      if (n == 1) out += std::to_string(p.day);
-      else if (n == 2) out += Pad2(p.day);
-      else if (n == 3) out += std::string(kDays[p.weekday - 1]).substr(0, 3);
-      else out += kDays[p.weekday - 1];
+      if (n == 1)
+        out += std::to_string(p.day);
+      else if (n == 2)
+        out += Pad2(p.day);
+      else if (n == 3)
+        out += std::string(kDays[p.weekday - 1]).substr(0, 3);
+      else
+        out += kDays[p.weekday - 1];
       i += n;
     } else if (lower == 'm') {
       const std::size_t n = run('m');
       std::size_t k = i + n;
       while (k < pattern.size() && (pattern[k] == ' ' || pattern[k] == ':')) ++k;
-      const bool minutes = n <= 2 && (afterHour || (k < pattern.size() && (pattern[k] | 0x20) == 's'));
-      if (minutes) out += n == 1 ? std::to_string(p.minute) : Pad2(p.minute);
-      else if (n == 1) out += std::to_string(p.month);
-      else if (n == 2) out += Pad2(p.month);
-      else if (n == 3) out += MonthAbbreviation(p.month);
-      else out += MonthName(p.month);
+      const bool minutes =
+          n <= 2 && (afterHour || (k < pattern.size() && (pattern[k] | 0x20) == 's'));
+      if (minutes)
+        out += n == 1 ? std::to_string(p.minute) : Pad2(p.minute);
+      else if (n == 1)
+        out += std::to_string(p.month);
+      else if (n == 2)
+        out += Pad2(p.month);
+      else if (n == 3)
+        out += MonthAbbreviation(p.month);
+      else
+        out += MonthName(p.month);
       afterHour = false;
       i += n;
     } else if (lower == 'n') {

@@ -64,8 +64,8 @@ std::string FormatDateTime(DateTime value, std::string_view pattern);
 // ("12/6/2026 8:05:09 PM").
 std::string DateTimeAsText(DateTime value);
 
-std::string MonthName(int month);            // "January"
-std::string MonthAbbreviation(int month);    // "Jan"
+std::string MonthName(int month);          // "January"
+std::string MonthAbbreviation(int month);  // "Jan"
 
 // Whole minute boundaries crossed from `from` to `to` (seconds of each cut first); negative when
 // `to` lies before `from`.

@@ -48,7 +48,8 @@ bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0
 }  // namespace
 
 std::size_t Utf8Length(std::string_view s) {
-  return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(c); }));
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuation(c); }));
 }
 
 std::string Utf8Left(std::string_view s, std::size_t count) {

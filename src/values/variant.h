@@ -20,13 +20,13 @@ class Variant {
   enum class Kind { Empty, Number, Text, Date, Boolean, Error };
 
   Variant() = default;
-  Variant(double v) : v_(v) {}                       // NOLINT: implicit on purpose
-  Variant(int v) : v_(static_cast<double>(v)) {}     // NOLINT
-  Variant(std::string v) : v_(std::move(v)) {}       // NOLINT
-  Variant(const char* v) : v_(std::string(v)) {}     // NOLINT
-  Variant(DateTime v) : v_(v) {}                     // NOLINT
-  Variant(bool v) : v_(v) {}                         // NOLINT
-  Variant(ErrorValue v) : v_(v) {}                   // NOLINT
+  Variant(double v) : v_(v) {}                    // NOLINT: implicit on purpose
+  Variant(int v) : v_(static_cast<double>(v)) {}  // NOLINT
+  Variant(std::string v) : v_(std::move(v)) {}    // NOLINT
+  Variant(const char* v) : v_(std::string(v)) {}  // NOLINT
+  Variant(DateTime v) : v_(v) {}                  // NOLINT
+  Variant(bool v) : v_(v) {}                      // NOLINT
+  Variant(ErrorValue v) : v_(v) {}                // NOLINT
 
   Kind kind() const { return static_cast<Kind>(v_.index()); }
   bool IsEmpty() const { return kind() == Kind::Empty; }

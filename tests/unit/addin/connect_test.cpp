@@ -24,11 +24,13 @@ TEST_F(ConnectTest, BuildsTheToolbarInOrderWithFaces) {
   host::CommandBar& bar = Toolbar();
   EXPECT_TRUE(bar.Visible());
   EXPECT_EQ(Captions(bar.Controls()),
-            (std::vector<std::string>{"Send SMS", "Delivery Report", "Get Credits Balance", "Proxy Settings",
-                                      "Interactive Demo", "Fill Mobile Numbers", "Scheduler"}));
+            (std::vector<std::string>{"Send SMS", "Delivery Report", "Get Credits Balance",
+                                      "Proxy Settings", "Interactive Demo", "Fill Mobile Numbers",
+                                      "Scheduler"}));
   forms::frmAddIn& faces = connect.AddIn();
-  const ui::Picture* expected[] = {&faces.picSendSMS.Image, &faces.picDeliverRep.Image, &faces.picBuySMS.Image,
-                                   &faces.picSettings.Image, &faces.picDemo.Image,       &faces.picFillMNO.Image,
+  const ui::Picture* expected[] = {&faces.picSendSMS.Image,  &faces.picDeliverRep.Image,
+                                   &faces.picBuySMS.Image,   &faces.picSettings.Image,
+                                   &faces.picDemo.Image,     &faces.picFillMNO.Image,
                                    &faces.ImgScheduler.Image};
   for (int i = 1; i <= 7; ++i) {
     auto& button = bar.Controls().Item(i);
@@ -46,10 +48,11 @@ TEST_F(ConnectTest, BuildsTheMenuTopToBottomWithItsGroups) {
   ConnectAddin();
   host::CommandBarControl& menu = Menu();
   EXPECT_TRUE(menu.Visible());
-  EXPECT_EQ(Captions(menu.Controls()),
-            (std::vector<std::string>{"Login", "| Send SMS", "Delivery Report", "Get Credits Balance",
-                                      "| Get Mode Submissions", "Scheduler", "Fill Mobile Numbers",
-                                      "Proxy Settings", "| Interactive Demo", "| Logout (disabled)"}));
+  EXPECT_EQ(
+      Captions(menu.Controls()),
+      (std::vector<std::string>{"Login", "| Send SMS", "Delivery Report", "Get Credits Balance",
+                                "| Get Mode Submissions", "Scheduler", "Fill Mobile Numbers",
+                                "Proxy Settings", "| Interactive Demo", "| Logout (disabled)"}));
   for (int i = 1; i <= 10; ++i) EXPECT_EQ(menu.Controls().Item(i).Style(), 3);
 }
 
@@ -88,7 +91,8 @@ TEST_F(ConnectTest, SecondConnectRebuildsTheToolbar) {
   ConnectAddin();
   EXPECT_TRUE(ui.Boxes().empty());
   int toolbars = 0;
-  for (int i = 1; i <= app.GetCommandBars().Count(); ++i) toolbars += app.GetCommandBars().Item(i).Name() == "Quorvalent";
+  for (int i = 1; i <= app.GetCommandBars().Count(); ++i)
+    toolbars += app.GetCommandBars().Item(i).Name() == "Quorvalent";
   EXPECT_EQ(toolbars, 1);
   EXPECT_EQ(Toolbar().Controls().Count(), 7);
   EXPECT_EQ(Captions(Menu().Controls()).size(), 10u);
@@ -171,7 +175,8 @@ TEST_F(ConnectTest, AFailureEndsTheSequenceAndKeepsWhatWasDone) {
   BrokenMenuApplication broken;
   connect.AddinInstance_OnConnection(broken);
   ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.Boxes()[0], (ui::ScriptedUi::Box{"The menu bar is not available.", 0, "Quorvalent_Excel"}));
+  EXPECT_EQ(ui.Boxes()[0],
+            (ui::ScriptedUi::Box{"The menu bar is not available.", 0, "Quorvalent_Excel"}));
   ASSERT_NE(broken.Real().Find("Quorvalent"), nullptr);
   EXPECT_EQ(broken.Real().Find("Quorvalent")->Controls().Count(), 7);
   EXPECT_EQ(broken.Real().Item(1).Controls().Count(), 9);

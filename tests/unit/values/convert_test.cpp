@@ -12,10 +12,10 @@ TEST(IsNumericText, DigitsWithSignAndPointAndBlanksAround) {
     const char* text;
     bool numeric;
   } cases[] = {
-      {"12", true},       {" -12.5 ", true}, {"+7", true},    {".5", true},    {"5.", true},
-      {"919876543210", true}, {"", false},  {"   ", false},  {".", false},    {"-", false},
-      {"12a", false},     {"1-2", false},    {"98-76", false}, {"1 2", false}, {"1.2.3", false},
-      {"abc", false},     {"\t12", false},   {"1e5", false},
+      {"12", true},           {" -12.5 ", true}, {"+7", true},     {".5", true},   {"5.", true},
+      {"919876543210", true}, {"", false},       {"   ", false},   {".", false},   {"-", false},
+      {"12a", false},         {"1-2", false},    {"98-76", false}, {"1 2", false}, {"1.2.3", false},
+      {"abc", false},         {"\t12", false},   {"1e5", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsNumericText(c.text), c.numeric) << '"' << c.text << '"';
 }
@@ -33,9 +33,10 @@ TEST(NumericValue, LongestNumericPrefixAfterLeadingBlanks) {
   const struct {
     const char* text;
     double value;
-  } cases[] = {{"", 0},       {"abc", 0},       {"  3128", 3128}, {"80x", 80},  {"0-1", 0},
-               {"-5", -5},    {"03", 3},        {"1.5e2x", 150},  {"2e", 2},    {"12 34", 12},
-               {"0099999", 99999}, {".5", 0.5}, {"+4", 4}};
+  } cases[] = {{"", 0},    {"abc", 0},    {"  3128", 3128},   {"80x", 80},
+               {"0-1", 0}, {"-5", -5},    {"03", 3},          {"1.5e2x", 150},
+               {"2e", 2},  {"12 34", 12}, {"0099999", 99999}, {".5", 0.5},
+               {"+4", 4}};
   for (const auto& c : cases) EXPECT_EQ(NumericValue(c.text), c.value) << '"' << c.text << '"';
 }
 
@@ -43,7 +44,8 @@ TEST(WholeNumbers, HalvesGoToTheEvenNeighbour) {
   const struct {
     double in;
     int out;
-  } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {3.5, 4}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {7, 7}};
+  } cases[] = {{0.5, 0},   {1.5, 2},    {2.5, 2},    {3.5, 4},
+               {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {7, 7}};
   for (const auto& c : cases) EXPECT_EQ(ToInt32(c.in), c.out) << c.in;
 }
 

@@ -9,8 +9,14 @@ TEST(Cp1252, WesternTextRoundTrips) {
   const struct {
     const char* utf8;
     const char* bytes;
-  } cases[] = {{"abc", "abc"}, {"\xC3\xA9", "\xE9"}, {"\xE2\x82\xAC", "\x80"},
-               {"\xE2\x80\x9C" "x" "\xE2\x80\x9D", "\x93x\x94"}, {"\xC2\x81", "\x81"}};
+  } cases[] = {{"abc", "abc"},
+               {"\xC3\xA9", "\xE9"},
+               {"\xE2\x82\xAC", "\x80"},
+               {"\xE2\x80\x9C"
+                "x"
+                "\xE2\x80\x9D",
+                "\x93x\x94"},
+               {"\xC2\x81", "\x81"}};
   for (const auto& c : cases) {
     EXPECT_EQ(Utf8ToCp1252(c.utf8), c.bytes);
     EXPECT_EQ(Cp1252ToUtf8(c.bytes), c.utf8);

@@ -55,7 +55,8 @@ TEST(IsLeapYear, ByTheTwentyNinthOfFebruary) {
 TEST(FormatDateTime, ThePatternsTheDialogsUse) {
   const DateTime evening = DateTime::FromParts(2026, 12, 6, 20, 5, 9);
   const DateTime morning = DateTime::FromParts(2010, 1, 5, 0, 45);
-  EXPECT_EQ(FormatDateTime(evening, "dddd dd mmmm yyyy hh:mm AM/PM"), "Sunday 06 December 2026 08:05 PM");
+  EXPECT_EQ(FormatDateTime(evening, "dddd dd mmmm yyyy hh:mm AM/PM"),
+            "Sunday 06 December 2026 08:05 PM");
   EXPECT_EQ(FormatDateTime(morning, "dd mmm yyyy hh:mm AM/PM"), "05 Jan 2010 12:45 AM");
   EXPECT_EQ(FormatDateTime(evening, "hh:mm AM/PM"), "08:05 PM");
   EXPECT_EQ(FormatDateTime(DateTime::FromParts(2026, 3, 5, 12, 0), "h:mm AM/PM"), "12:00 PM");
