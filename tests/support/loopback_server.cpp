@@ -1,0 +1,117 @@
+#include "support/loopback_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <random>
+#include <stdexcept>
+
+namespace qv::testing {
+namespace {
+
+int Listen(int& port, int wanted = 0) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) throw std::runtime_error("socket");
+  int one = 1;
+  ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<uint16_t>(wanted));
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0) {
+    ::close(fd);
+    throw std::runtime_error("bind");
+  }
+  socklen_t len = sizeof addr;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
+  port = ntohs(addr.sin_port);
+  return fd;
+}
+
+bool WaitReadable(int fd, int ms) {
+  pollfd p{fd, POLLIN, 0};
+  return ::poll(&p, 1, ms) > 0;
+}
+
+}  // namespace
+
+LoopbackServer::LoopbackServer(std::string answer, bool smallPort) : answer_(std::move(answer)) {
+  if (smallPort) {
+    std::random_device seed;
+    std::mt19937 draw(seed());
+    for (int attempt = 0; attempt < 200 && listener_ < 0; ++attempt) {
+      try {
+        listener_ = Listen(port_, std::uniform_int_distribution<int>(2000, 9999)(draw));
+      } catch (const std::runtime_error&) {
+        // taken; draw again
+      }
+    }
+  }
+  if (listener_ < 0) listener_ = Listen(port_);
+  thread_ = std::thread([this] { Serve(); });
+}
+
+LoopbackServer::~LoopbackServer() {
+  stop_ = true;
+  thread_.join();
+  ::close(listener_);
+}
+
+std::vector<std::string> LoopbackServer::Requests() {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+int LoopbackServer::ClosedPort() {
+  int port = 0;
+  const int fd = Listen(port);
+  ::close(fd);
+  return port;
+}
+
+void LoopbackServer::Serve() {
+  while (!stop_) {
+    if (!WaitReadable(listener_, 50)) continue;
+    const int fd = ::accept(listener_, nullptr, nullptr);
+    if (fd < 0) continue;
+    Handle(fd);
+    ::close(fd);
+  }
+}
+
+void LoopbackServer::Handle(int fd) {
+  std::string request;
+  std::size_t expected = std::string::npos;
+  char buf[4096];
+  // Reads the head, then as many body bytes as Content-Length says; gives up after 5 s of silence.
+  while (request.size() < expected && WaitReadable(fd, 5000)) {
+    const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) break;
+    request.append(buf, static_cast<std::size_t>(n));
+    const auto head = request.find("\r\n\r\n");
+    if (head != std::string::npos && expected == std::string::npos) {
+      std::size_t length = 0;
+      const auto cl = request.find("Content-Length: ");
+      if (cl != std::string::npos && cl < head) length = std::stoul(request.substr(cl + 16));
+      expected = head + 4 + length;
+    }
+  }
+  {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(request);
+  }
+  const std::string response =
+      "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(answer_.size()) +
+      "\r\nConnection: close\r\n\r\n" + answer_;
+  std::size_t sent = 0;
+  while (sent < response.size()) {
+    const ssize_t n = ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) break;
+    sent += static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace qv::testing
