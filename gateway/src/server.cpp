@@ -1,0 +1,100 @@
+#include "server.h"
+
+#include <httplib.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <thread>
+
+#include "values/cp1252.h"
+
+namespace qv::gateway {
+
+struct Server::Impl {
+  Gateway& gateway;
+  httplib::Server http;
+  std::mutex mutex;
+  std::condition_variable wake;
+  bool stopping = false;
+  std::thread worker;
+
+  explicit Impl(Gateway& g) : gateway(g) {}
+};
+
+namespace {
+
+void Answer(httplib::Response& res, const std::string& text,
+            const char* type = "text/plain; charset=windows-1252") {
+  res.status = 200;
+  res.set_content(Utf8ToCp1252(text), type);
+}
+
+}  // namespace
+
+Server::Server(Gateway& gateway) : impl_(std::make_unique<Impl>(gateway)) {
+  auto& http = impl_->http;
+  // A larger body is refused by the library itself; the error handler turns that into "<ERROR>".
+  http.set_payload_max_length(kMaxBody);
+  http.Post(R"(/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
+    const auto answer = impl_->gateway.Post(req.matches[1].str(), req.body);
+    if (answer) {
+      Answer(res, *answer);
+    } else {
+      res.status = 404;
+      res.set_content("Not Found", "text/plain");
+    }
+  });
+  http.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+    const auto answer = impl_->gateway.Get(req.path);
+    if (!answer) {
+      res.status = 404;
+      res.set_content("Not Found", "text/plain");
+      return;
+    }
+    Answer(res, *answer,
+           req.path.ends_with(".swf") ? "text/html; charset=windows-1252"
+                                      : "text/plain; charset=windows-1252");
+  });
+  http.set_error_handler([](const httplib::Request&, httplib::Response& res) {
+    if (res.status == 413 || res.status == 400) {
+      res.status = 200;
+      res.set_content("<ERROR>", "text/plain; charset=windows-1252");
+    }
+  });
+}
+
+Server::~Server() { Stop(); }
+
+int Server::Bind(const std::string& host, int port) {
+  if (port == 0) return impl_->http.bind_to_any_port(host);
+  return impl_->http.bind_to_port(host, port) ? port : -1;
+}
+
+bool Server::Run() {
+  impl_->worker = std::thread([this] {
+    std::unique_lock lock(impl_->mutex);
+    while (!impl_->stopping) {
+      lock.unlock();
+      try {
+        impl_->gateway.DeliverDueJobs();
+      } catch (const std::exception&) {
+        // The next round tries again.
+      }
+      lock.lock();
+      impl_->wake.wait_for(lock, std::chrono::seconds(1), [this] { return impl_->stopping; });
+    }
+  });
+  return impl_->http.listen_after_bind();
+}
+
+void Server::Stop() {
+  {
+    std::lock_guard lock(impl_->mutex);
+    impl_->stopping = true;
+  }
+  impl_->wake.notify_all();
+  impl_->http.stop();
+  if (impl_->worker.joinable()) impl_->worker.join();
+}
+
+}  // namespace qv::gateway
