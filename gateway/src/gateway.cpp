@@ -218,7 +218,10 @@ std::string Gateway::Send(const Form& form, bool scheduled) {
     const auto records = Split(cellData, "\x7F");
     if (records.size() != numbers.size()) return kError;
     for (std::size_t r = 0; r < records.size(); ++r) {
-      if (records[r].empty()) continue;
+      if (records[r].empty()) {
+        if (HasPlaceholder(*templateText)) return kError;
+        continue;
+      }
       for (const auto& pair : Split(records[r], "\x02")) {
         const auto sep = pair.find('\x01');
         if (sep == std::string::npos) return kError;

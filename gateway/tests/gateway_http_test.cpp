@@ -1,0 +1,350 @@
+// The gateway at the HTTP level, through a plain HTTP client: what the add-in would see.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "gateway.h"
+#include "server.h"
+
+namespace qv::gateway {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The client's own password scramble, with a fixed key and the key put first.
+std::string Scramble(const std::string& password, int key = 12) {
+  std::string out(1, static_cast<char>(key));
+  const auto length = static_cast<int>(password.size());
+  for (int i = 1; i <= length; ++i) {
+    out += static_cast<char>(static_cast<unsigned char>(password[static_cast<std::size_t>(i - 1)]) +
+                             key + length - i);
+  }
+  return out + '\x01';
+}
+
+std::string Encode(const std::string& bytes) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : bytes) {
+    if (std::isalnum(c)) {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+class GatewayHttpTest : public ::testing::Test {
+ protected:
+  GatewayHttpTest() {
+    fs::remove(db);
+    Start();
+    gateway->AddAccount({"alice", "abc", 100, false, {"ACME", "SHOP"}});
+  }
+  ~GatewayHttpTest() override {
+    StopServer();
+    for (const char* suffix : {"", "-wal", "-shm"}) fs::remove(db.string() + suffix);
+  }
+
+  void Start() {
+    gateway = std::make_unique<Gateway>(db.string(), clock);
+    server = std::make_unique<Server>(*gateway);
+    port = server->Bind("127.0.0.1", 0);
+    ASSERT_GT(port, 0);
+    thread = std::thread([this] { server->Run(); });
+    client = std::make_unique<httplib::Client>("127.0.0.1", port);
+    for (int i = 0; i < 100 && !client->Get("/SMS_Excel/Get_Modes.asp"); ++i) usleep(10000);
+  }
+  void StopServer() {
+    server->Stop();
+    thread.join();
+    client.reset();
+    server.reset();
+    gateway.reset();
+  }
+
+  std::string Credentials(const std::string& user = "alice", const std::string& password = "abc") {
+    return "user=" + user + "&passwd=" + Encode(Scramble(password));
+  }
+  std::string Post(const std::string& path, const std::string& body) {
+    auto res = client->Post(("/" + path).c_str(), body, "application/x-www-form-urlencoded");
+    if (!res) return "<no answer>";
+    EXPECT_EQ(res->status, 200) << path;
+    return res->body;
+  }
+  std::string SendBody(const std::string& numbers, const std::string& message,
+                       const std::string& cellData) {
+    return "mobilenumber=" + numbers + "&message=" + Encode(message) +
+           "&MMCellData=" + Encode(cellData) + "&" + Credentials() +
+           "&ver=1.0&SenderName=ACME&IsConcatSMS=0&TOS=N";
+  }
+  double Credits() { return gateway->FindAccount("alice")->credits; }
+
+  fs::path db = fs::temp_directory_path() /
+                ("qv-gateway-" + std::to_string(::getpid()) + "-" +
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".db");
+  FixedClock clock{DateTime::FromParts(2026, 3, 5, 10, 32, 59)};
+  std::unique_ptr<Gateway> gateway;
+  std::unique_ptr<Server> server;
+  std::unique_ptr<httplib::Client> client;
+  std::thread thread;
+  int port = 0;
+};
+
+TEST_F(GatewayHttpTest, LoginAnswersEachCase) {
+  gateway->AddAccount({"broke", "pw", 0, false, {}});
+  gateway->AddAccount({"barred", "pw", 50, true, {}});
+  const struct {
+    std::string body;
+    const char* answer;
+  } cases[] = {
+      {Credentials(), "000"},
+      {Credentials("nobody", "abc"), "002"},
+      {Credentials("alice", "abd"), "003"},
+      {"user=alice&passwd=x", "003"},
+      {"user=alice&passwd=", "003"},
+      {Credentials("barred", "pw"), "0110"},
+      {Credentials("broke", "pw"), "001"},
+      {"user=alice", "<ERROR>"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Post("SMS_Excel/LoginCheck.asp", c.body), c.answer) << c.body;
+  // The add-in's own example: abc scrambled as o, K=12, o, o, p=2.
+  EXPECT_EQ(Post("SMS_Excel/LoginCheck.asp", "user=alice&passwd=o%0Coo%02"), "000");
+}
+
+TEST_F(GatewayHttpTest, BalanceModesAndDemo) {
+  EXPECT_EQ(Post("SMS_Excel/Get_Balance.asp", Credentials()), "<QUORVALENT>100.00</QUORVALENT>");
+  EXPECT_EQ(Post("SMS_Excel/Get_Balance.asp", Credentials("alice", "x")), "003");
+  auto modes = client->Get("/SMS_Excel/Get_Modes.asp");
+  ASSERT_TRUE(modes);
+  EXPECT_EQ(modes->body.rfind("<QUORVALENT>L-", 0), 0u);
+  for (const char* code : {",C-", ",M-", ",G-", ",E-", ",R-", ",B-", ",A-", ",H-"}) {
+    EXPECT_NE(modes->body.find(code), std::string::npos) << code;
+  }
+  auto demo = client->Get("/Excel_Demos/excel-demo.swf");
+  ASSERT_TRUE(demo);
+  EXPECT_NE(demo->body.find("<html>"), std::string::npos);
+  EXPECT_EQ(client->Get("/nothing")->status, 404);
+  EXPECT_EQ(client->Post("/SMS_Excel/Unknown.asp", "a=b", "text/plain")->status, 404);
+}
+
+TEST_F(GatewayHttpTest, SendMergesEachRecipientStoresAndCharges) {
+  const std::string longTail(150, 'x');
+  EXPECT_EQ(Post("SMS_Excel/SaveExcelData_V2.asp",
+                 SendBody("919876543210,12345", "Dear #B#, due #D#" + longTail,
+                          "B\x01"
+                          "Ann\x02"
+                          "D\x01"
+                          "10\x7F"
+                          "B\x01"
+                          "B\xE9"
+                          "b\x02"
+                          "D\x01"
+                          "20")),
+            "000");
+  const auto messages = gateway->Messages("alice");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].mobile, "919876543210");
+  EXPECT_EQ(messages[0].text, "Dear Ann, due 10" + longTail);
+  EXPECT_EQ(messages[1].text,
+            "Dear B\xC3\xA9"
+            "b, due 20" +
+                longTail);
+  EXPECT_EQ(messages[0].senderId, "ACME");
+  EXPECT_EQ(messages[0].mode, "E");
+  EXPECT_EQ(messages[0].sms, 2);  // 166 characters
+  EXPECT_EQ(Credits(), 96);
+  // A template without placeholders goes to every number as it is, through the large endpoint too.
+  EXPECT_EQ(
+      Post("SMS_Excel_1/SaveBulkSMS.aspx", SendBody("111111111111,222222222222", "Hello", "")),
+      "000");
+  EXPECT_EQ(gateway->Messages("alice").back().text, "Hello");
+  EXPECT_EQ(Credits(), 94);
+}
+
+TEST_F(GatewayHttpTest, ASendIsAllOrNothing) {
+  gateway->UpdateAccount({"alice", "abc", 2, false, {}});
+  EXPECT_EQ(Post("SMS_Excel/SaveExcelData_V2.asp",
+                 SendBody("1111111111,2222222222,3333333333", "Hi", "")),
+            "001");
+  EXPECT_TRUE(gateway->Messages("alice").empty());
+  EXPECT_EQ(Credits(), 2);
+  const std::string refused[] = {
+      SendBody("1111111111,2222222222", "Hi #B#",
+               "B\x01"
+               "Ann"),                             // one record for two numbers
+      SendBody("1111111111", "Hi #B#", ""),        // placeholders without data
+      SendBody("1111111111,", "Hi", ""),           // an empty number
+      SendBody("12ab", "Hi", ""),                  // not a number
+      SendBody("1111111111", "Hi #B#", "B-Ann"),   // a pair without its separator
+      "mobilenumber=1111111111&" + Credentials(),  // no message
+  };
+  for (const auto& body : refused)
+    EXPECT_EQ(Post("SMS_Excel/SaveExcelData_V2.asp", body), "<ERROR>") << body;
+  EXPECT_TRUE(gateway->Messages("alice").empty());
+  EXPECT_EQ(Credits(), 2);
+}
+
+TEST_F(GatewayHttpTest, GroupedSendNumbersEndWithALineFeed) {
+  EXPECT_EQ(Post("SMS_Excel/SaveExcelData_V2.asp", SendBody("1111111111%0A,2222222222%0A", "#A#",
+                                                            "A\x01"
+                                                            "Dear X\r\nline 1\x7F"
+                                                            "A\x01"
+                                                            "Dear Y")),
+            "000");
+  const auto messages = gateway->Messages("alice");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].mobile, "1111111111");
+  EXPECT_EQ(messages[0].text, "Dear X\r\nline 1");
+  EXPECT_EQ(messages[1].text, "Dear Y");
+}
+
+TEST_F(GatewayHttpTest, ScheduledJobsAreListedRetimedDeletedAndDelivered) {
+  const std::string scheduled =
+      "&schedulerName=" + Encode("Rent, March-2026") + "&ScheduledAfterMinutes=90&NotifyMe=1";
+  EXPECT_EQ(Post("SMS_Excel/SaveSchedulerData_Excel.asp",
+                 SendBody("1111111111,2222222222", "Rent", "") + scheduled),
+            "000");
+  EXPECT_EQ(
+      Post("SMS_Excel_1/SaveSchedulerData_Excel.aspx",
+           SendBody("3333333333", "Other", "") + "&schedulerName=Later&ScheduledAfterMinutes=1440"),
+      "000");
+  EXPECT_EQ(Credits(), 97);
+  EXPECT_TRUE(gateway->Messages("alice").empty());
+  const std::string list = "getScheduledSMS=Y&" + Credentials() + "&ver=1.0";
+  EXPECT_EQ(
+      Post("SMS_Excel/getScheduledData_Excel.asp", list),
+      "1-Rent  March 2026-1111111111-90,2-Rent  March 2026-2222222222-90,3-Later-3333333333-1440,");
+
+  clock.Set(
+      clock.Now().AddSeconds(30));  // 10:33:29: the minutes left are counted from whole minutes
+  EXPECT_EQ(Post("SMS_Excel/EditDeleteScheduler.asp",
+                 "schIDs=1%2C2&newDateTimeMin=5&" + Credentials() + "&ver=1.0"),
+            "Scheduler Updated Successfully.");
+  EXPECT_EQ(
+      Post("SMS_Excel/getScheduledData_Excel.asp", list),
+      "1-Rent  March 2026-1111111111-5,2-Rent  March 2026-2222222222-5,3-Later-3333333333-1439,");
+  const std::string remove3 = "schIDs=3&" + Credentials() + "&ver=1.0";
+  EXPECT_EQ(Post("SMS_Excel/EditDeleteScheduler.asp", remove3), "Scheduler Deleted Successfully.");
+  EXPECT_EQ(Credits(), 98) << "a deleted job gives its credit back";
+  const std::string again = Post("SMS_Excel/EditDeleteScheduler.asp", remove3);
+  EXPECT_EQ(again.find("Success"), std::string::npos) << again;
+  EXPECT_EQ(Post("SMS_Excel/EditDeleteScheduler.asp", "schIDs=x&" + Credentials()), "<ERROR>");
+
+  clock.Set(DateTime::FromParts(2026, 3, 5, 10, 38, 0));  // the two jobs fall due at 10:38
+  gateway->DeliverDueJobs();
+  EXPECT_EQ(Post("SMS_Excel/getScheduledData_Excel.asp", list), "0");
+  const auto messages = gateway->Messages("alice");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[0].submitted, DateTime::FromParts(2026, 3, 5, 10, 38, 0));
+  EXPECT_EQ(messages[0].mode, "E");
+}
+
+TEST_F(GatewayHttpTest, DeliveryReportsEncodeTheirFields) {
+  EXPECT_EQ(Post("SMS_Excel/SaveExcelData_V2.asp", SendBody("919876543210,12345", "#B#",
+                                                            "B\x01"
+                                                            "Hi, Ann - ok\x7F"
+                                                            "B\x01"
+                                                            "Bye")),
+            "000");
+  const std::string report = "&FromDate=3/5/2026&ToDate=3/5/2026&TOD=";
+  EXPECT_EQ(Post("SMS_Excel/Get_DR.asp", Credentials() + report + "ALL"),
+            "<QUORVALENT>Mobile Number-Message-Status-Submitted On-Delivered On-Sender ID,"
+            "919876543210-Hi\x80 Ann ~ ok-Submitted-3/5/2026 10:32:59 AM--ACME,"
+            "12345-Bye-Submitted-3/5/2026 10:32:59 AM--ACME</QUORVALENT>");
+  clock.Set(clock.Now().AddSeconds(5));
+  const std::string later = Post("SMS_Excel/Get_DR.asp", Credentials() + report + "E");
+  EXPECT_NE(later.find("-Delivered-3/5/2026 10:32:59 AM-3/5/2026 10:33:01 AM-ACME,"),
+            std::string::npos)
+      << later;
+  EXPECT_NE(later.find("12345-Bye-Failed-"), std::string::npos) << later;
+  EXPECT_EQ(Post("SMS_Excel/Get_DR.asp", Credentials() + report + "L"),
+            "<QUORVALENT>0</QUORVALENT>");
+  EXPECT_EQ(
+      Post("SMS_Excel/Get_DR.asp", Credentials() + "&FromDate=3/6/2026&ToDate=3/7/2026&TOD=ALL"),
+      "<QUORVALENT>0</QUORVALENT>");
+  for (const char* bad :
+       {"&FromDate=3/6/2026&ToDate=3/5/2026&TOD=ALL", "&FromDate=2/30/2026&ToDate=3/5/2026&TOD=ALL",
+        "&FromDate=x&ToDate=3/5/2026&TOD=ALL", "&FromDate=3/5/2026&ToDate=3/5/2026&TOD=XY"}) {
+    EXPECT_EQ(Post("SMS_Excel/Get_DR.asp", Credentials() + bad), "005") << bad;
+  }
+}
+
+TEST_F(GatewayHttpTest, TemplatesAreSavedReplacedListedAndDeleted) {
+  const std::string path = "SMS_Excel/SaveUserMessageExcel07.asp";
+  const std::string download = "getMsg=Yes&" + Credentials() + "&ver=1.3";
+  EXPECT_EQ(Post(path, download), "|SenderIDs_Data|ACME|sid|SHOP|sid|");
+  EXPECT_EQ(Post(path, "SaveMsg=Hello&MsgName=a&" + Credentials() + "&ver=1.0"), "000");
+  EXPECT_EQ(Post(path, "SaveMsg=" + Encode("Bye #B#") + "&MsgName=b&" + Credentials() + "&ver=1.0"),
+            "000");
+  EXPECT_EQ(Post(path, "SaveMsg=Hi&MsgName=a&" + Credentials() + "&ver=1.0"), "000");
+  EXPECT_EQ(
+      Post(path, download),
+      "a|msg_name|Hi|msg_text|b|msg_name|Bye #B#|msg_text||SenderIDs_Data|ACME|sid|SHOP|sid|");
+  EXPECT_EQ(Post(path, "MsgName=a&delete=Y&" + Credentials() + "&ver=1.0"),
+            "Successfully Deleted!!!");
+  EXPECT_EQ(Post(path, "MsgName=a&delete=Y&" + Credentials() + "&ver=1.0"),
+            "There is no saved message named 'a'.");
+  EXPECT_EQ(Post(path, "SaveMsg=x%7Cmsg%5Ftext%7C&MsgName=c&" + Credentials()), "<ERROR>");
+  EXPECT_EQ(Post(path, download), "b|msg_name|Bye #B#|msg_text||SenderIDs_Data|ACME|sid|SHOP|sid|");
+  EXPECT_EQ(Post(path, "getMsg=Yes&" + Credentials("alice", "no")), "003");
+}
+
+TEST_F(GatewayHttpTest, ARestartKeepsEverything) {
+  EXPECT_EQ(Post("SMS_Excel/SaveExcelData_V2.asp", SendBody("1111111111", "Hi", "")), "000");
+  EXPECT_EQ(
+      Post("SMS_Excel/SaveUserMessageExcel07.asp", "SaveMsg=Hello&MsgName=a&" + Credentials()),
+      "000");
+  StopServer();
+  Start();
+  EXPECT_EQ(gateway->Messages("alice").size(), 1u);
+  EXPECT_EQ(Post("SMS_Excel/Get_Balance.asp", Credentials()), "<QUORVALENT>99.00</QUORVALENT>");
+  EXPECT_EQ(Post("SMS_Excel/SaveUserMessageExcel07.asp", "getMsg=Yes&" + Credentials()),
+            "a|msg_name|Hello|msg_text||SenderIDs_Data|ACME|sid|SHOP|sid|");
+}
+
+TEST_F(GatewayHttpTest, GarbageChangesNothing) {
+  std::mt19937 draw(7);
+  for (int i = 0; i < 50; ++i) {
+    std::string junk(static_cast<std::size_t>(draw() % 300), '\0');
+    for (char& c : junk) c = static_cast<char>(draw());
+    for (const char* path :
+         {"SMS_Excel/SaveExcelData_V2.asp", "SMS_Excel/LoginCheck.asp", "SMS_Excel/Get_DR.asp",
+          "SMS_Excel/EditDeleteScheduler.asp", "SMS_Excel/SaveUserMessageExcel07.asp"}) {
+      const std::string answer = Post(path, junk);
+      EXPECT_TRUE(answer == "<ERROR>" || answer == "002" || answer == "003") << answer;
+    }
+  }
+  const std::string huge((64u << 20) + 1, 'a');
+  EXPECT_EQ(Post("SMS_Excel/SaveExcelData_V2.asp", huge), "<ERROR>");
+  EXPECT_TRUE(gateway->Messages("alice").empty());
+  EXPECT_EQ(Credits(), 100);
+}
+
+TEST_F(GatewayHttpTest, ConcurrentSendsAreAllCounted) {
+  std::vector<std::thread> senders;
+  for (int t = 0; t < 4; ++t) {
+    senders.emplace_back([this] {
+      httplib::Client own("127.0.0.1", port);
+      for (int i = 0; i < 10; ++i) {
+        auto res = own.Post("/SMS_Excel/SaveExcelData_V2.asp", SendBody("1111111111", "Hi", ""),
+                            "application/x-www-form-urlencoded");
+        EXPECT_TRUE(res && res->body == "000");
+      }
+    });
+  }
+  for (auto& s : senders) s.join();
+  EXPECT_EQ(gateway->Messages("alice").size(), 40u);
+  EXPECT_EQ(Credits(), 60);
+}
+
+}  // namespace
+}  // namespace qv::gateway
