@@ -365,7 +365,10 @@ service::frmProxySettings& Connect::ProxySettings() {
 }
 
 send::frmSendSMS& Connect::SendSMS() {
-  if (!sendSMS_) sendSMS_ = std::make_unique<send::frmSendSMS>(platform_.ui);
+  if (!sendSMS_) {
+    sendSMS_ = std::make_unique<send::frmSendSMS>(send::SendServices{
+        platform_.ui, http_, globals_, platform_.settings, platform_.clock, Login(), Display()});
+  }
   return *sendSMS_;
 }
 

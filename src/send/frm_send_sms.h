@@ -1,16 +1,131 @@
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "forms/frm_display.h"
 #include "host/sheet_form.h"
+#include "send/bulk_send.h"
+#include "send/date_pickers.h"
+#include "send/row_ranges.h"
+#include "service/m_http.h"
+#include "session/frm_login.h"
+#include "session/global_subs.h"
+#include "settings/settings.h"
 
 namespace qv::send {
+
+// What the Send SMS dialog works with besides the spreadsheet.
+struct SendServices {
+  ui::Ui& ui;
+  service::m_Http& http;
+  session::GlobalSubs& globals;
+  settings::Settings& settings;
+  Clock& clock;
+  session::frmLogin& login;
+  forms::frmDisplay& display;
+};
 
 // The Send SMS dialog: mobile column, message template, rows, and the send options.
 class frmSendSMS : public host::SheetForm {
  public:
-  explicit frmSendSMS(ui::Ui& ui) : SheetForm(ui, "frmSendSMS") {}
+  explicit frmSendSMS(SendServices services);
+
+  ui::Frame MainFrame;
+  ui::TextBox txtMsg;
+  ui::Label Label6;
+  ui::ComboBox cmbMobileNumbersCell;
+  ui::ListBox lstExcelCells;
+  ui::CommandButton cmdAddCellToSMS;
+  ui::Label Label1;
+  // Row choice.
+  ui::OptionButton optRowRange;
+  ui::TextBox txtStartRow;
+  ui::Label Label2;
+  ui::TextBox txtEndRow;
+  ui::OptionButton optRows;
+  ui::TextBox txtRows;
+  ui::Label Label5;
+  // Options.
+  ui::CheckBox ChkPreview;
+  ui::CheckBox chkFlash;
+  ui::CheckBox chkSetScheduler;
+  // Scheduling.
+  ui::Frame frame_Scheduler_Details;
+  ui::Label Label3;
+  ui::TextBox txt_SchedulerName;
+  ui::CheckBox Chk_notifyme;
+  ui::Label Label4;
+  ui::ComboBox combo_year;
+  ui::ComboBox combo_month;
+  ui::ComboBox combo_dd;
+  ui::Label Label7;
+  ui::ComboBox combo_Times;
+  // Grouping.
+  ui::CheckBox chkAdvance;
+  ui::Frame frame_Grouping_Details;
+  ui::Label lblColumnWise;
+  ui::ComboBox cmbColumnWise;
+  ui::Label Label8;
+  ui::TextBox txt_header;
+  ui::Label Label9;
+  ui::TextBox txt_footer;
+  ui::CheckBox chkIncludeColumnText;
+  ui::CommandButton cmdFilter;
+  // Sender IDs and templates.
+  ui::Frame senderID_Frame;
+  ui::ComboBox Combo_SenderID;
+  ui::Label Label10;
+  ui::CommandButton cmd_GetSenderIDs;
+  ui::CommandButton btn_getTemplates;
+  ui::CommandButton btn_DeleteMsg;
+  ui::CommandButton SaveMsgText;
+  ui::TextBox txt_MsgName;
+  ui::CheckBox chkBox_SaveMsg;
+  ui::ComboBox combo_display_MsgNames;
+  ui::CommandButton cmdSend;
+  ui::CommandButton cmdCancel;
+
+  void FillColumnLists();
+  void cmdAddCellToSMS_Click();
+  void lstExcelCells_DblClick() { cmdAddCellToSMS_Click(); }
+  void cmbMobileNumbersCell_Click();
+  void optRowRange_Click();
+  void optRows_Click();
+  void chkSetScheduler_Click();
+  void combo_month_Click() { Picker().MonthClick(); }
+  void combo_year_Click() { Picker().YearClick(); }
+  void combo_dd_Click() { Picker().DayClick(); }
+  void cmdSend_Click();
+  void cmdCancel_Click() { Unload(); }
+  void Form_KeyPress(int keyAscii) override;
+
+  // The row-wise send; true when the service answered or there was nothing to send.
+  bool SendSMS();
+
+  double ScheduleMinutes = 0;
+  // The account's sender IDs, each after a ",".
+  std::string SenderIdList;
 
  protected:
-  void InitializeComponent() override { Caption = "Send SMS"; }
+  void InitializeComponent() override;
+  void Form_Load() override;
+  void Form_Unload() override;
+
+ private:
+  DatePicker Picker() { return {combo_year, combo_month, combo_dd, &combo_Times, services_.clock}; }
+  bool CheckRows();
+  bool CheckSchedule();
+  // The walk of the chosen rows; nullopt when the row list is unreadable (already reported).
+  std::optional<RowWalk> SetUpWalk();
+  BulkSend::Schedule ScheduleFields(bool withNotify) const;
+  // The end of a send that failed: the wait form closed, the preview lists cleared, the failure
+  // shown.
+  void SendFailed(const std::exception& e);
+  void ClearPreview();
+
+  SendServices services_;
 };
 
 }  // namespace qv::send

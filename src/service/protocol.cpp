@@ -25,9 +25,13 @@ std::string AnswerText(std::string_view answer, Request request, const std::stri
 
 FormBody FormBody::WithCredentials(m_Http& http, std::string_view user, std::string_view password) {
   FormBody body;
-  body.Field("user", Trim(user));
-  body.EncodedField("passwd", m_Http::URLEncode(http.ScramblePassword(Trim(password))));
+  body.Credentials(http, user, password);
   return body;
+}
+
+FormBody& FormBody::Credentials(m_Http& http, std::string_view user, std::string_view password) {
+  Field("user", Trim(user));
+  return EncodedField("passwd", m_Http::URLEncode(http.ScramblePassword(Trim(password))));
 }
 
 FormBody& FormBody::Field(std::string_view name, std::string_view value) {

@@ -59,6 +59,8 @@ class FormBody {
  public:
   // "user=" and "passwd=" with the scrambled password: the fields that open every POST.
   static FormBody WithCredentials(m_Http& http, std::string_view user, std::string_view password);
+  // Appends those two fields where a request carries them further on.
+  FormBody& Credentials(m_Http& http, std::string_view user, std::string_view password);
   FormBody& Field(std::string_view name, std::string_view value);
   // A value already in its wire form.
   FormBody& EncodedField(std::string_view name, std::string_view encodedValue);

@@ -16,6 +16,7 @@ void Control::Reset() {
   Enabled = true;
   Visible = true;
   ToolTipText.clear();
+  Left = Top = 0;
 }
 
 void Label::Reset() {

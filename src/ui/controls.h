@@ -30,6 +30,8 @@ class Control {
   bool Enabled = true;
   bool Visible = true;
   std::string ToolTipText;
+  int Left = 0;  // in twips, where a layout is given
+  int Top = 0;
 
   // Back to the state of a newly created control; Form::Show calls it before each load.
   virtual void Reset();
@@ -114,6 +116,7 @@ class ListControl : public Control {
   std::vector<std::string> Items;
   std::string Text;
   std::function<void()> Click;
+  std::function<void()> DblClick;
 
   int ListIndex() const { return listIndex_; }
   int ListCount() const { return static_cast<int>(Items.size()); }

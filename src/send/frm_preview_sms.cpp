@@ -1,0 +1,126 @@
+#include "send/frm_preview_sms.h"
+
+#include "values/sms_count.h"
+#include "values/text.h"
+
+namespace qv::send {
+
+frmPreviewSMS::frmPreviewSMS(ui::Ui& ui, session::GlobalSubs& globals)
+    : Form(ui, "frmPreviewSMS"),
+      Label1(*this, "Label1"),
+      txt_mno(*this, "txt_mno"),
+      Label2(*this, "Label2"),
+      txt_msg(*this, "txt_msg"),
+      Label3(*this, "Label3"),
+      txt_char_count(*this, "txt_char_count"),
+      Label4(*this, "Label4"),
+      txt_sms_count(*this, "txt_sms_count"),
+      Label7(*this, "Label7"),
+      txt_LongSMSs(*this, "txt_LongSMSs"),
+      label_SMSCount(*this, "label_SMSCount"),
+      Label5(*this, "Label5"),
+      Label6(*this, "Label6"),
+      label_Total_SMSs(*this, "label_Total_SMSs"),
+      cmdPrevious(*this, "cmdPrevious"),
+      cmdNext(*this, "cmdNext"),
+      cmdContinueSMS(*this, "cmdContinueSMS"),
+      cmdCancel(*this, "cmdCancel"),
+      globals_(globals) {
+  cmdPrevious.Click = [this] { cmdPrevious_Click(); };
+  cmdNext.Click = [this] { cmdNext_Click(); };
+  cmdContinueSMS.Click = [this] { cmdContinueSMS_Click(); };
+  cmdCancel.Click = [this] { cmdCancel_Click(); };
+}
+
+void frmPreviewSMS::InitializeComponent() {
+  Caption = "Preview And Send SMS";
+  Label1.Caption = "Mobile Number : ";
+  txt_mno.Enabled = false;
+  Label2.Caption = "Message Body :- ";
+  txt_msg.MultiLine = true;
+  Label3.Caption = "Number Of Characters";
+  txt_char_count.Text = "0";
+  txt_char_count.Enabled = false;
+  Label4.Caption = "Number Of SMS's";
+  txt_sms_count.Text = "0";
+  txt_sms_count.Enabled = false;
+  Label7.Caption = "Number Of Long SMS's";
+  txt_LongSMSs.Text = "0";
+  txt_LongSMSs.Enabled = false;
+  Label5.Caption = "Total Number";
+  Label6.Caption = " Of SMS Charged = ";
+  cmdPrevious.Caption = "<< Previous SMS";
+  cmdNext.Caption = "Next SMS >>";
+  cmdContinueSMS.Caption = "Send SMS";
+  cmdCancel.Caption = "Cancel";
+}
+
+void frmPreviewSMS::Form_Load() {
+  position_ = 1;
+  ShowPreviewMessage(1);
+  // The total is kept in 32 bits: a large send must not fail on its own count.
+  long long total = 0;
+  for (int i = 1; i <= Count(); ++i) {
+    total += SmsCount(Utf8Length(globals_.PreviewMessages[static_cast<std::size_t>(i)]));
+  }
+  label_Total_SMSs.Caption = std::to_string(total);
+}
+
+void frmPreviewSMS::ShowPreviewMessage(int i) {
+  txt_msg.Text = globals_.PreviewMessages.at(static_cast<std::size_t>(i));
+  txt_mno.Text = globals_.PreviewNumbers.at(static_cast<std::size_t>(i));
+  const std::size_t length = Utf8Length(txt_msg.Text);
+  txt_char_count.Text = std::to_string(length);
+  txt_LongSMSs.Text = LongSmsCountText(length);
+  currentSms_ = SmsCount(length);
+  txt_sms_count.Text = std::to_string(currentSms_);
+  label_SMSCount.Caption = std::to_string(position_) + "/" + std::to_string(Count());
+  if (Count() == 1) {
+    cmdPrevious.Enabled = false;
+    cmdNext.Enabled = false;
+  }
+}
+
+void frmPreviewSMS::cmdNext_Click() {
+  if (position_ >= Count()) {
+    cmdPrevious.Enabled = true;
+    cmdNext.Enabled = false;
+    return;
+  }
+  ++position_;
+  ShowPreviewMessage(position_);
+  cmdPrevious.Enabled = true;
+  if (position_ == Count()) cmdNext.Enabled = false;
+}
+
+void frmPreviewSMS::cmdPrevious_Click() {
+  if (position_ < 2) {
+    cmdPrevious.Enabled = false;
+    cmdNext.Enabled = true;
+    return;
+  }
+  --position_;
+  ShowPreviewMessage(position_);
+  cmdNext.Enabled = true;
+  if (position_ == 1) cmdPrevious.Enabled = false;
+}
+
+void frmPreviewSMS::cmdContinueSMS_Click() {
+  globals_.PreviewConfirmed = true;
+  Unload();
+}
+
+void frmPreviewSMS::cmdCancel_Click() {
+  globals_.PreviewConfirmed = false;
+  Unload();
+}
+
+void frmPreviewSMS::txt_msg_Click() {
+  if (cmdNext.Enabled) {
+    cmdNext.SetFocus();
+  } else {
+    cmdContinueSMS.SetFocus();
+  }
+}
+
+}  // namespace qv::send

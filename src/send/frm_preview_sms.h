@@ -1,0 +1,53 @@
+#pragma once
+
+#include "session/global_subs.h"
+#include "ui/form.h"
+
+namespace qv::send {
+
+// Pages through the merged messages of a send before anything is posted, with their counts, and
+// returns the user's decision in PreviewConfirmed.
+class frmPreviewSMS : public ui::Form {
+ public:
+  frmPreviewSMS(ui::Ui& ui, session::GlobalSubs& globals);
+
+  ui::Label Label1;
+  ui::TextBox txt_mno;
+  ui::Label Label2;
+  ui::TextBox txt_msg;
+  ui::Label Label3;
+  ui::TextBox txt_char_count;
+  ui::Label Label4;
+  ui::TextBox txt_sms_count;
+  ui::Label Label7;
+  ui::TextBox txt_LongSMSs;
+  ui::Label label_SMSCount;
+  ui::Label Label5;
+  ui::Label Label6;
+  ui::Label label_Total_SMSs;
+  ui::CommandButton cmdPrevious;
+  ui::CommandButton cmdNext;
+  ui::CommandButton cmdContinueSMS;
+  ui::CommandButton cmdCancel;
+
+  void ShowPreviewMessage(int i);
+  void cmdNext_Click();
+  void cmdPrevious_Click();
+  void cmdContinueSMS_Click();
+  void cmdCancel_Click();
+  void txt_msg_Click();
+
+  int Position() const { return position_; }
+
+ protected:
+  void InitializeComponent() override;
+  void Form_Load() override;
+
+ private:
+  int Count() const { return static_cast<int>(globals_.PreviewMessages.size()) - 1; }
+  session::GlobalSubs& globals_;
+  int position_ = 1;
+  long currentSms_ = 0;
+};
+
+}  // namespace qv::send

@@ -1,0 +1,531 @@
+#include "send/frm_send_sms.h"
+
+#include "host/cell_ref.h"
+#include "send/frm_preview_sms.h"
+#include "ui/ui.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::send {
+namespace {
+
+constexpr int kShortHeight = 4260;
+constexpr int kTallHeight = 5830;
+constexpr const char* kNoWorkbook = "Work book does not exit. Please check";
+constexpr const char* kRowsHint =
+    "Enter either start, end rows OR enter the range of Rows. For Ex: 2-19, 27-35";
+constexpr const char* kUnreadableRows = "Invalid format in row range of rows";
+constexpr std::uint32_t kYellow = 0x0000FFFF;
+constexpr std::uint32_t kTitleBarTextColour = 0x80000009;
+
+}  // namespace
+
+frmSendSMS::frmSendSMS(SendServices services)
+    : SheetForm(services.ui, "frmSendSMS"),
+      MainFrame(*this, "MainFrame"),
+      txtMsg(*this, "txtMsg"),
+      Label6(*this, "Label6"),
+      cmbMobileNumbersCell(*this, "cmbMobileNumbersCell"),
+      lstExcelCells(*this, "lstExcelCells"),
+      cmdAddCellToSMS(*this, "cmdAddCellToSMS"),
+      Label1(*this, "Label1"),
+      optRowRange(*this, "optRowRange"),
+      txtStartRow(*this, "txtStartRow"),
+      Label2(*this, "Label2"),
+      txtEndRow(*this, "txtEndRow"),
+      optRows(*this, "optRows"),
+      txtRows(*this, "txtRows"),
+      Label5(*this, "Label5"),
+      ChkPreview(*this, "ChkPreview"),
+      chkFlash(*this, "chkFlash"),
+      chkSetScheduler(*this, "chkSetScheduler"),
+      frame_Scheduler_Details(*this, "frame_Scheduler_Details"),
+      Label3(*this, "Label3"),
+      txt_SchedulerName(*this, "txt_SchedulerName"),
+      Chk_notifyme(*this, "Chk_notifyme"),
+      Label4(*this, "Label4"),
+      combo_year(*this, "combo_year"),
+      combo_month(*this, "combo_month"),
+      combo_dd(*this, "combo_dd"),
+      Label7(*this, "Label7"),
+      combo_Times(*this, "combo_Times"),
+      chkAdvance(*this, "chkAdvance"),
+      frame_Grouping_Details(*this, "frame_Grouping_Details"),
+      lblColumnWise(*this, "lblColumnWise"),
+      cmbColumnWise(*this, "cmbColumnWise"),
+      Label8(*this, "Label8"),
+      txt_header(*this, "txt_header"),
+      Label9(*this, "Label9"),
+      txt_footer(*this, "txt_footer"),
+      chkIncludeColumnText(*this, "chkIncludeColumnText"),
+      cmdFilter(*this, "cmdFilter"),
+      senderID_Frame(*this, "senderID_Frame"),
+      Combo_SenderID(*this, "Combo_SenderID"),
+      Label10(*this, "Label10"),
+      cmd_GetSenderIDs(*this, "cmd_GetSenderIDs"),
+      btn_getTemplates(*this, "btn_getTemplates"),
+      btn_DeleteMsg(*this, "btn_DeleteMsg"),
+      SaveMsgText(*this, "SaveMsgText"),
+      txt_MsgName(*this, "txt_MsgName"),
+      chkBox_SaveMsg(*this, "chkBox_SaveMsg"),
+      combo_display_MsgNames(*this, "combo_display_MsgNames"),
+      cmdSend(*this, "cmdSend"),
+      cmdCancel(*this, "cmdCancel"),
+      services_(services) {
+  cmdAddCellToSMS.Click = [this] { cmdAddCellToSMS_Click(); };
+  lstExcelCells.DblClick = [this] { lstExcelCells_DblClick(); };
+  cmbMobileNumbersCell.Click = [this] { cmbMobileNumbersCell_Click(); };
+  optRowRange.Click = [this] { optRowRange_Click(); };
+  optRows.Click = [this] { optRows_Click(); };
+  chkSetScheduler.Click = [this] { chkSetScheduler_Click(); };
+  combo_month.Click = [this] { combo_month_Click(); };
+  combo_year.Click = [this] { combo_year_Click(); };
+  combo_dd.Click = [this] { combo_dd_Click(); };
+  cmdSend.Click = [this] { cmdSend_Click(); };
+  cmdCancel.Click = [this] { cmdCancel_Click(); };
+}
+
+void frmSendSMS::InitializeComponent() {
+  Caption = "Send SMS                                                            (Version 1.3.2)";
+  Height = kShortHeight;
+  MainFrame.Caption = "Enter SMS Text Message(Msg)";
+  txtMsg.MultiLine = true;
+  txtMsg.ToolTipText = "Enter SMS Text Message";
+  Label6.Caption = "Select Mobile Numbers Column : ";
+  cmbMobileNumbersCell.Editable = false;
+  cmbMobileNumbersCell.ToolTipText = "Select Mobile Number Column";
+  lstExcelCells.ToolTipText =
+      "Double click the column name to Send Customized SMS  Ex: Dear #B# ... where B is the column "
+      "which "
+      "contains recepients names.";
+  cmdAddCellToSMS.Caption = "Add Column To Text";
+  Label1.Caption =
+      "Select Column Name to replace the text with value in that column. for  Ex: Dear #B# where B "
+      "is the column "
+      "which contains names of all recepients.";
+
+  optRowRange.Caption = "Start Row ";
+  txtStartRow.ToolTipText = "Enter The Starting Row Number Ex:- 3";
+  Label2.Caption = "End Row";
+  txtEndRow.ToolTipText = "Enter The Last Row Till Which SMS To Be Pushed Ex:- 55";
+  optRows.Caption = "Enter Row Ranges";
+  txtRows.ToolTipText = "Enter The Ranges Of Rows Ex:- 2-10, 25-35,  etc";
+  txtRows.Enabled = false;
+  Label5.Caption = kRowsHint;
+
+  ChkPreview.Caption = "Preview and Send";
+  chkFlash.Caption = "Send Flash SMS";
+  chkFlash.ToolTipText =
+      "Send As Flash SMS (Flash SMS is one which will be displayed on the screen of the receiver "
+      "mobile.)";
+  chkSetScheduler.Caption = "Set Scheduler";
+  chkSetScheduler.ToolTipText = "Schedule and send your SMS at appropriate date and time.";
+
+  frame_Scheduler_Details.Caption = "Scheduler Details :";
+  frame_Scheduler_Details.Visible = false;
+  Label3.Caption = "Scheduler Description :";
+  txt_SchedulerName.MaxLength = 30;
+  Chk_notifyme.Caption = "Notify Me";
+  Chk_notifyme.ToolTipText = "Receive Scheduler Sent Notification.";
+  Label4.Caption = "Date : ";
+  combo_dd.Text = "DD";
+  combo_month.Text = "combo_month";
+  combo_year.Text = "combo_year";
+  Label7.Caption = "Time : ";
+  combo_Times.Text = "Send Time";
+  for (const auto& m : MonthEntries()) combo_month.AddItem(m);
+  for (const auto& t : TimeSlots()) combo_Times.AddItem(t);
+
+  chkAdvance.Caption = "Advance Options";
+  chkAdvance.ToolTipText =
+      "Select to use send more then one record in single SMS.(Grouping Concept)";
+  frame_Grouping_Details.Caption = "Grouping Details :";
+  frame_Grouping_Details.Visible = false;
+  lblColumnWise.Caption = "Group by column : ";
+  cmbColumnWise.Editable = false;
+  Label8.Caption = "Header Text :";
+  Label9.Caption = "Footer  Text :";
+  chkIncludeColumnText.Caption = "Include Column Value In Message";
+  cmdFilter.Caption = "&Filter";
+  cmdFilter.ToolTipText = "Specify Condition to filter your records.";
+
+  senderID_Frame.Caption = "Select Sender ID :";
+  senderID_Frame.Visible = false;
+  Combo_SenderID.Text = "Quorvalent";
+  Combo_SenderID.Visible = false;
+  Label10.Visible = false;
+  cmd_GetSenderIDs.Caption = "Display SenderIDs";
+  btn_getTemplates.Caption = "Display Saved Messages";
+  btn_DeleteMsg.Caption = "Delete";
+  btn_DeleteMsg.Visible = false;
+  SaveMsgText.Caption = "Save";
+  SaveMsgText.Visible = false;
+  txt_MsgName.Text = "Enter Msg Name";
+  txt_MsgName.Visible = false;
+  chkBox_SaveMsg.Caption = "Save Msg";
+  combo_display_MsgNames.Text = "Select a message";
+
+  cmdSend.Caption = "Send";
+  cmdSend.ToolTipText = "Send SMS's";
+  cmdCancel.Caption = "Cancel";
+  optRowRange.SetValue(true);
+}
+
+void frmSendSMS::Form_Load() {
+  Height = kShortHeight;
+  FillColumnLists();
+  const int year = services_.clock.Now().Parts().year;
+  for (int y = year; y <= year + 5; ++y) combo_year.AddItem(std::to_string(y));
+  combo_year.SetListIndex(0);
+  combo_month.SetListIndex(services_.clock.Now().Parts().month - 1);
+  txt_header.Text = services_.settings.GetSetting(settings::kAppName, "Grouping", "Header");
+  txt_footer.Text = services_.settings.GetSetting(settings::kAppName, "Grouping", "Footer");
+}
+
+void frmSendSMS::Form_Unload() {
+  services_.settings.Save(settings::kAppName, "Grouping", "Header", txt_header.Text);
+  services_.settings.Save(settings::kAppName, "Grouping", "Footer", txt_footer.Text);
+}
+
+void frmSendSMS::Form_KeyPress(int keyAscii) {
+  if (keyAscii == 27) cmdCancel_Click();
+}
+
+void frmSendSMS::FillColumnLists() {
+  for (ui::ListControl* list : {static_cast<ui::ListControl*>(&cmbMobileNumbersCell),
+                                static_cast<ui::ListControl*>(&lstExcelCells),
+                                static_cast<ui::ListControl*>(&cmbColumnWise)}) {
+    for (int c = 1; c <= host::kColumnCount; ++c) list->AddItem(host::ColumnLetters(c));
+    list->SetListIndex(0);
+  }
+}
+
+void frmSendSMS::cmdAddCellToSMS_Click() {
+  if (!objExcel_ || !objExcel_->ActiveWorkbook()) {
+    ui().MsgBox(kNoWorkbook, ui::mb::Critical, ui::kTitle);
+    return;
+  }
+  try {
+    const std::string name = lstExcelCells.Text;
+    if (host::Sheet* sheet = objExcel_->ActiveSheet()) sheet->SelectColumn(name);
+    txtMsg.Type("#" + name + "#");
+    txtMsg.SetFocus();
+  } catch (const std::exception&) {
+    // Selecting the column is a courtesy; the message stays as it was.
+  }
+}
+
+void frmSendSMS::cmbMobileNumbersCell_Click() {
+  if (!objExcel_) return;
+  try {
+    if (host::Sheet* sheet = objExcel_->ActiveSheet())
+      sheet->SelectColumn(cmbMobileNumbersCell.Text);
+  } catch (const std::exception&) {
+    // Ignored: the choice stands whether or not the column could be shown.
+  }
+}
+
+void frmSendSMS::optRowRange_Click() {
+  txtStartRow.Enabled = true;
+  txtEndRow.Enabled = true;
+  txtRows.Enabled = false;
+}
+
+void frmSendSMS::optRows_Click() {
+  txtStartRow.Enabled = false;
+  txtEndRow.Enabled = false;
+  txtRows.Enabled = true;
+}
+
+void frmSendSMS::chkSetScheduler_Click() {
+  if (chkSetScheduler.Value()) {
+    frame_Scheduler_Details.Visible = true;
+    Height = kTallHeight;
+    cmdSend.Caption = "Submit";
+    cmdSend.ToolTipText = "Submit Scheduler!!! (SMS's will be send at mentioned Date & Time.)";
+    Label5.Caption = "Make Sure That Your System's Clock (Date and Time) Is Set Correctly.";
+    Label5.BackColor = kYellow;
+    Label5.ToolTipText = "Scheduled SMS's will be send according to your systems Date and Time.";
+    chkFlash.Enabled = false;
+  } else {
+    Label5.Caption = kRowsHint;
+    Label5.BackColor = kTitleBarTextColour;
+    Label5.FontSize = 9;
+    Label5.ToolTipText.clear();
+    frame_Scheduler_Details.Visible = false;
+    if (!chkAdvance.Value()) Height = kShortHeight;
+    cmdSend.Caption = "Send";
+    cmdSend.ToolTipText = "Send SMS!!!";
+    chkFlash.Enabled = true;
+  }
+}
+
+bool frmSendSMS::CheckRows() {
+  const auto refuse = [this](ui::TextBox& box, const char* message, bool clear) {
+    if (clear) box.Text.clear();
+    box.SetFocus();
+    ui().MsgBox(message, ui::mb::Information, ui::kTitle);
+    return false;
+  };
+  const std::string start = Trim(txtStartRow.Text);
+  const std::string end = Trim(txtEndRow.Text);
+  if (start.empty()) return refuse(txtStartRow, "Please enter start row", true);
+  if (!IsNumericText(start)) return refuse(txtStartRow, "Start row should be numeric only", false);
+  if (NumericValue(start) <= 0)
+    return refuse(txtStartRow, "Start row should be greater than zero", false);
+  if (end.empty()) return refuse(txtEndRow, "Please enter end row", true);
+  if (!IsNumericText(end)) return refuse(txtEndRow, "End row should be numeric only", false);
+  if (NumericValue(end) <= 0)
+    return refuse(txtEndRow, "End row should be greater than zero", false);
+  if (RoundHalfEven(NumericValue(start)) > RoundHalfEven(NumericValue(end))) {
+    return refuse(txtEndRow, "End row should be greater than Start row", false);
+  }
+  return true;
+}
+
+bool frmSendSMS::CheckSchedule() {
+  if (Utf8Length(txt_SchedulerName.Text) < 6) {
+    txt_SchedulerName.SetFocus();
+    ui().MsgBox("Scheduler Description Should Have Minimum 6 Characters.");
+    return false;
+  }
+  const DateTime now = services_.clock.Now();
+  if (now.Parts().year < 2009) {
+    ui().MsgBox("Please Correct Your System Clock And Submit Again.", ui::mb::Information,
+                ui::kTitle);
+    return false;
+  }
+  const auto chosen = Picker().ChosenMoment();
+  if (!chosen || *chosen <= now) {
+    ui().MsgBox(PastMomentMessage(now), ui::mb::Information, ui::kTitle);
+    Picker().Reset();
+    return false;
+  }
+  ScheduleMinutes = static_cast<double>(MinutesBetween(now, *chosen));
+  const std::string when = FormatDateTime(
+      now.AddMinutes(static_cast<std::int64_t>(ScheduleMinutes)), "dddd dd mmmm yyyy hh:mm AM/PM");
+  return ui().MsgBox("Are You Sure You Want To Set Scheculer On \n'" + when + "'",
+                     ui::mb::Information | ui::mb::YesNo, ui::kTitle) != ui::mb::No;
+}
+
+void frmSendSMS::cmdSend_Click() {
+  if (!objExcel_ || !objExcel_->ActiveWorkbook()) {
+    ui().MsgBox(kNoWorkbook, ui::mb::Critical, ui::kTitle);
+    return;
+  }
+  if (!session::RequireSession(services_.login, services_.globals)) return;
+  SenderIdList += ",Quorvalent";
+  if (SenderIdList.find(Combo_SenderID.Text) == std::string::npos) {
+    ui().MsgBox("Invalid SenderID!!!", ui::mb::Information, ui::kTitle);
+    return;
+  }
+  if (optRowRange.Value() && !CheckRows()) return;
+  if (Trim(txtMsg.Text).empty()) {
+    txtMsg.Text.clear();
+    txtMsg.SetFocus();
+    ui().MsgBox("Please enter message", ui::mb::Information, ui::kTitle);
+    return;
+  }
+  if (chkSetScheduler.Value() && !CheckSchedule()) return;
+  SendSMS();
+}
+
+std::optional<RowWalk> frmSendSMS::SetUpWalk() {
+  if (optRowRange.Value()) {
+    return RowWalk::Range(ToInt32(Trim(txtStartRow.Text)),
+                          ToInt32(RoundHalfEven(NumericValue(txtEndRow.Text))));
+  }
+  std::vector<std::int32_t> rows = ParseRowRanges(Trim(txtRows.Text));
+  if (rows.empty())
+    throw AddinError(9, "The row list \"" + Trim(txtRows.Text) + "\" names no row to send.");
+  if (rows.front() == 0) {
+    txtRows.SetFocus();
+    ui().MsgBox(kUnreadableRows, ui::mb::Critical, ui::kTitle);
+    return std::nullopt;
+  }
+  return RowWalk::List(std::move(rows));
+}
+
+BulkSend::Schedule frmSendSMS::ScheduleFields(bool withNotify) const {
+  BulkSend::Schedule s{txt_SchedulerName.Text, static_cast<long long>(ScheduleMinutes),
+                       std::nullopt};
+  if (withNotify) s.notify = Chk_notifyme.Value();
+  return s;
+}
+
+void frmSendSMS::ClearPreview() {
+  services_.globals.PreviewMessages.clear();
+  services_.globals.PreviewNumbers.clear();
+}
+
+void frmSendSMS::SendFailed(const std::exception& e) {
+  services_.display.Unload();
+  ui().SetMousePointer(ui::MousePointer::Default);
+  ClearPreview();
+  ui().MsgBox(e.what(), ui::mb::Information, ui::kTitle);
+}
+
+namespace {
+
+// A column of the dialog or the template, resolved once for the whole send.
+struct Column {
+  std::optional<int> number;
+  std::string name;
+  std::string what;  // what the column holds, for the failure message
+
+  host::CellRef At(std::int32_t row) const {
+    if (!number) {
+      throw host::HostError("Row " + std::to_string(row) + ": \"" + name +
+                            "\" is not a column (A to IV), so " + what + " cannot be read.");
+    }
+    if (row < 1 || row > host::kRowCount) {
+      throw host::HostError("Row " + std::to_string(row) + " is not a row of the sheet (1 to " +
+                            std::to_string(host::kRowCount) + ").");
+    }
+    return {*number, row};
+  }
+};
+
+Column ColumnOf(const std::string& name, const std::string& what) {
+  return {host::ColumnNumber(name), name, what};
+}
+
+std::string WithoutDotsAndDashes(const std::string& s) {
+  std::string out;
+  out.reserve(s.size());
+  for (char c : s) {
+    if (c != '.' && c != '-') out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool frmSendSMS::SendSMS() {
+  session::GlobalSubs& globals = services_.globals;
+  if (!session::RequireSession(services_.login, globals)) return false;
+  forms::frmDisplay& wait = services_.display;
+  try {
+    auto walk = SetUpWalk();
+    if (!walk) return false;
+    host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
+    if (!sheet) return false;
+    const std::string templateText = Trim(txtMsg.Text);
+    const std::string mobileColumn = Trim(cmbMobileNumbersCell.Text);
+    const bool preview = ChkPreview.Value();
+
+    ui().SetMousePointer(ui::MousePointer::Hourglass);
+    wait.Progress("Please wait - Selecting Columns...");
+    const std::vector<std::string> names = FindPlaceholders(templateText);
+    std::vector<std::string> tokens;
+    std::vector<Column> columns;
+    for (const auto& n : names) {
+      tokens.push_back("#" + n + "#");
+      columns.push_back(ColumnOf(n, "the placeholder " + tokens.back()));
+    }
+    const Column mobileCells = ColumnOf(mobileColumn, "the mobile number");
+    wait.Progress("Please wait - sending SMS messages");
+
+    BulkSend send;
+    send.message = templateText;
+    bool concat = false;
+    // 32-bit: a send of any number of rows a sheet holds.
+    std::int32_t used = 0;
+    ClearPreview();
+    if (preview) {
+      globals.PreviewMessages.emplace_back();
+      globals.PreviewNumbers.emplace_back();
+    }
+    for (; !walk->Done(); walk->Next()) {
+      const std::int32_t row = walk->Row();
+      wait.Progress("Please wait - Processing Record No. " + std::to_string(row));
+      const Variant mobile = sheet->Value(mobileCells.At(row));
+      if (mobile.IsEmpty() || !IsNumeric(mobile)) continue;
+
+      std::string merged = templateText;
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string text = sheet->Text(columns[i].At(row));
+        merged = ReplaceAll(merged, tokens[i], text);
+        if (i > 0) send.cellData += kPairs;
+        send.cellData += names[i];
+        send.cellData += kNameValue;
+        AppendCellText(send.cellData, text);
+      }
+      if (!names.empty()) send.cellData += kRecords;
+      const std::string mobileText = ValueAsText(mobile);
+      if (!send.numbers.empty()) send.numbers += ',';
+      send.numbers += WithoutDotsAndDashes(mobileText);
+      ++used;
+
+      if (Utf8Length(merged) > 160 && !concat) {
+        ui().SetMousePointer(ui::MousePointer::Default);
+        if (ui().MsgBox("SMS message contains more than 160 characters for the row(" +
+                            std::to_string(row) +
+                            ").\r\nWould you like to send more than 160 characters.",
+                        ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
+          wait.Unload();
+          return false;
+        }
+        concat = true;
+        ui().SetMousePointer(ui::MousePointer::Hourglass);
+      }
+      if (Trim(merged).empty()) {
+        wait.Unload();
+        ui().SetMousePointer(ui::MousePointer::Default);
+        ui().MsgBox("SMS message is empty for the row(" + std::to_string(row) + ")",
+                    ui::mb::Information, ui::kTitle);
+        return false;
+      }
+      if (preview) {
+        globals.PreviewMessages.push_back(std::move(merged));
+        globals.PreviewNumbers.push_back(mobileText);
+      }
+    }
+
+    if (preview) {
+      if (used < 1) {
+        ui().SetMousePointer(ui::MousePointer::Default);
+        ui().MsgBox("There Is No Mobile Number In Specified Range.", ui::mb::Information,
+                    ui::kTitle);
+        wait.Unload();
+        ClearPreview();
+        return false;
+      }
+      ui().SetMousePointer(ui::MousePointer::Default);
+      globals.PreviewConfirmed = false;
+      frmPreviewSMS dialog(ui(), globals);
+      dialog.Show(ui::Modality::Modal);
+      if (!globals.PreviewConfirmed) {
+        ClearPreview();
+        wait.Unload();
+        return false;
+      }
+    }
+    ClearPreview();
+    wait.Progress("Please wait - Sending SMS...");
+    if (!send.cellData.empty()) send.cellData.pop_back();
+    if (send.numbers.empty()) {
+      ui().MsgBox("0 SMS Messages Sent\nThere are no Mobilenumbers available in specified colum.",
+                  ui::mb::Information, ui::kTitle);
+      cmbMobileNumbersCell.SetFocus();
+    } else {
+      send.concat = concat;
+      send.flash = chkFlash.Value();
+      send.senderName = Combo_SenderID.Text;
+      if (chkSetScheduler.Value()) send.schedule = ScheduleFields(true);
+      ui().SetMousePointer(ui::MousePointer::Hourglass);
+      const std::string message = PostBulkSend(services_.http, globals, send, used);
+      wait.Unload();
+      ui().SetMousePointer(ui::MousePointer::Default);
+      ui().MsgBox(message, ui::mb::Information, ui::kTitle);
+    }
+    wait.Unload();
+    ui().SetMousePointer(ui::MousePointer::Default);
+    return true;
+  } catch (const std::exception& e) {
+    SendFailed(e);
+    return false;
+  }
+}
+
+}  // namespace qv::send
