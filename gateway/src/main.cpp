@@ -48,6 +48,21 @@ int Serve(Gateway& gateway, const std::string& listen) {
   return ok ? 0 : 1;
 }
 
+std::string Escaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\')
+      out += "\\\\";
+    else if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else
+      out += c;
+  }
+  return out;
+}
+
 void Print(const Account& a) {
   std::cout << "Account:    " << a.name << "\nCredits:    " << qv::NumberAsText(a.credits)
             << "\nBlocked:    " << (a.blocked ? "yes" : "no") << "\nSender IDs:";
@@ -119,15 +134,17 @@ int main(int argc, char** argv) {
       if (!a) throw std::runtime_error("There is no account " + showName + ".");
       Print(*a);
     } else if (*messages) {
+      // One message a line, tab-separated, the text last with its line breaks written \n and \r.
       for (const auto& m : gateway.Messages(messagesName)) {
         std::cout << m.id << '\t' << m.mobile << '\t' << m.status << '\t'
-                  << qv::DateTimeAsText(m.submitted) << '\t' << m.senderId
-                  << (m.flash ? "\tflash" : "") << '\t' << m.sms << " SMS\t" << m.text << '\n';
+                  << qv::DateTimeAsText(m.submitted) << '\t' << m.senderId << '\t'
+                  << (m.flash ? "flash" : "normal") << '\t' << m.sms << " SMS\t" << Escaped(m.text)
+                  << '\n';
       }
     } else if (*jobs) {
       for (const auto& j : gateway.Jobs(jobsName)) {
         std::cout << j.id << '\t' << j.description << '\t' << j.mobile << '\t'
-                  << qv::DateTimeAsText(j.due) << '\t' << j.text << '\n';
+                  << qv::DateTimeAsText(j.due) << '\t' << Escaped(j.text) << '\n';
       }
     } else {
       return Serve(gateway, listen);

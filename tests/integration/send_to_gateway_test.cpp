@@ -1,0 +1,112 @@
+// The add-in against the real gateway, through the curl transport.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "addin/connect.h"
+#include "host/memory_host.h"
+#include "send/frm_preview_sms.h"
+#include "service/curl_transport.h"
+#include "settings/settings.h"
+#include "support/gateway_process.h"
+#include "ui/scripted_ui.h"
+#include "values/convert.h"
+
+namespace qv::testing {
+namespace {
+
+class NoShell : public addin::Shell {
+ public:
+  void Open(const std::string&) override {}
+};
+
+class AgainstGatewayTest : public ::testing::Test {
+ protected:
+  AgainstGatewayTest() {
+    gateway.Admin({"account", "add", "alice", "--password", "s3cret", "--credits", "100",
+                   "--sender-id", "ACME", "--sender-id", "SHOP"});
+    ::setenv("QUORVALENT_SERVER", gateway.Address().c_str(), 1);
+    app.AddWorkbook("Book1");
+    connect.AddinInstance_OnConnection(app);
+    ::unsetenv("QUORVALENT_SERVER");
+  }
+  void Login() {
+    ui.OnShow<session::frmLogin>("frmLogin", [](session::frmLogin& f) {
+      f.txtUserName.Type("alice");
+      f.txtPasswd.Type("s3cret");
+      f.cmdLogin.Press();
+    });
+    connect.Login().Show(ui::Modality::Modal);
+    ASSERT_TRUE(connect.Globals().IsLoggedIn) << (ui.Prompts().empty() ? "" : ui.Prompts().back());
+  }
+
+  GatewayProcess gateway;
+  host::MemoryApplication app;
+  ui::ScriptedUi ui;
+  service::CurlTransport transport;
+  settings::MemorySettings settings;
+  SystemClock clock;
+  service::SystemRandom random;
+  NoShell shell;
+  addin::Connect connect{{ui, transport, settings, clock, random, shell}};
+};
+
+TEST_F(AgainstGatewayTest, TheGatewayStoresWhatThePreviewShowed) {
+  Login();
+  host::MemorySheet& sheet = *app.ActiveSheet();
+  const struct {
+    double number;
+    const char* name;
+    const char* amount;
+  } rows[] = {{919876543210, "Ann", "10.50"},
+              {919876543211, "B\xC3\xA9la, Jr.", "20"},
+              {12345, "Short", "5"}};
+  for (int i = 0; i < 3; ++i) {
+    sheet.SetValue(host::CellRef{1, i + 2}, rows[i].number);
+    sheet.SetValue(host::CellRef{2, i + 2}, rows[i].name);
+    sheet.SetValueAndText(host::CellRef{3, i + 2}, NumericValue(rows[i].amount), rows[i].amount);
+  }
+  std::vector<std::string> previewed;
+  ui.OnShow<send::frmPreviewSMS>("frmPreviewSMS", [&](send::frmPreviewSMS& p) {
+    for (int i = 0; i < 3; ++i) {
+      previewed.push_back(p.txt_msg.Text);
+      p.cmdNext.Press();
+    }
+    p.cmdContinueSMS.Press();
+  });
+  ui.ClearBoxes();
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  d.ExcelObj(app);
+  d.txtMsg.Text = "Dear #B#, you owe $#C# - pay by Friday & thanks";
+  d.txtStartRow.Text = "2";
+  d.txtEndRow.Text = "4";
+  d.ChkPreview.SetValue(true);
+  d.cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"3 SMS Messages Sent"});
+
+  const auto stored = gateway.Messages("alice");
+  ASSERT_EQ(stored.size(), 3u);
+  ASSERT_EQ(previewed.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(stored[i].text, previewed[i]);
+    EXPECT_EQ(stored[i].sender, "Quorvalent");
+  }
+  EXPECT_EQ(stored[1].text, "Dear B\xC3\xA9la, Jr., you owe $20 - pay by Friday & thanks");
+  EXPECT_EQ(stored[0].mobile, "919876543210");
+}
+
+TEST_F(AgainstGatewayTest, BalanceAndModesComeFromTheGateway) {
+  Login();
+  bool cancel = false;
+  connect.mobjQuorvalentMenuBarButGetModes_Click(app.GetCommandBars().Item(1).Controls().Item(1),
+                                                 cancel);
+  EXPECT_EQ(settings.GetSetting("QuorvalentExcel", "STARTUP", "MODES").substr(0, 2), "L-");
+  ui.ClearBoxes();
+  connect.mobjQuorvalentMenuBarButGetBal_Click(app.GetCommandBars().Item(1).Controls().Item(1),
+                                               cancel);
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"Your credit balance is 100.00"});
+}
+
+}  // namespace
+}  // namespace qv::testing

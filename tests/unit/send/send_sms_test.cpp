@@ -1,0 +1,409 @@
+#include <gtest/gtest.h>
+
+#include "send/frm_preview_sms.h"
+#include "support/addin_fixture.h"
+#include "values/cp1252.h"
+
+namespace qv::testing {
+namespace {
+
+class SendTest : public AddinTest {
+ protected:
+  void SetUp() override {
+    ConnectAddin();
+    connect.Globals().SessionUserName = "alice";
+    connect.Globals().SessionPassword = "abc";
+    connect.Globals().IsLoggedIn = true;
+    ClickMenu("Send SMS");
+    ASSERT_TRUE(dialog().IsVisible());
+  }
+  send::frmSendSMS& dialog() { return connect.SendSMS(); }
+  host::MemorySheet& sheet() { return *app.ActiveSheet(); }
+
+  // Rows from 2 on: the number in A, the name in B, the amount in C.
+  void Rows(std::vector<std::tuple<Variant, std::string, std::string>> rows) {
+    int r = 2;
+    for (auto& [number, name, amount] : rows) {
+      sheet().SetValue("A" + std::to_string(r), number);
+      sheet().SetValue("B" + std::to_string(r), name);
+      sheet().SetValue("C" + std::to_string(r), amount);
+      ++r;
+    }
+  }
+  void Choose(const std::string& start, const std::string& end, const std::string& message) {
+    dialog().txtStartRow.Text = start;
+    dialog().txtEndRow.Text = end;
+    dialog().txtMsg.Text = message;
+  }
+  // The fields of the last request, decoded.
+  std::map<std::string, std::string> Fields() {
+    std::map<std::string, std::string> out;
+    std::string body = transport.Last().body;
+    std::size_t start = 0;
+    while (start <= body.size()) {
+      auto amp = body.find('&', start);
+      std::string piece =
+          body.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+      auto eq = piece.find('=');
+      std::string value;
+      for (std::size_t i = eq + 1; i < piece.size(); ++i) {
+        if (piece[i] == '+') {
+          value += ' ';
+        } else if (piece[i] == '%') {
+          value += static_cast<char>(std::stoi(piece.substr(i + 1, 2), nullptr, 16));
+          i += 2;
+        } else {
+          value += piece[i];
+        }
+      }
+      out[piece.substr(0, eq)] = Cp1252ToUtf8(value);
+      if (amp == std::string::npos) break;
+      start = amp + 1;
+    }
+    return out;
+  }
+  std::vector<std::string> FieldNames() {
+    std::vector<std::string> names;
+    std::string body = transport.Last().body;
+    std::size_t start = 0;
+    for (;;) {
+      names.push_back(body.substr(start, body.find('=', start) - start));
+      auto amp = body.find('&', start);
+      if (amp == std::string::npos) return names;
+      start = amp + 1;
+    }
+  }
+};
+
+TEST_F(SendTest, RowChecksInOrderWithFocus) {
+  const struct {
+    const char* start;
+    const char* end;
+    const char* message;
+    const char* focus;
+    bool cleared;
+  } cases[] = {
+      {"  ", "5", "Please enter start row", "txtStartRow", true},
+      {"x", "5", "Start row should be numeric only", "txtStartRow", false},
+      {"0", "5", "Start row should be greater than zero", "txtStartRow", false},
+      {"-3", "5", "Start row should be greater than zero", "txtStartRow", false},
+      {"3", " ", "Please enter end row", "txtEndRow", true},
+      {"3", "5a", "End row should be numeric only", "txtEndRow", false},
+      {"3", "0", "End row should be greater than zero", "txtEndRow", false},
+      {"8", "7", "End row should be greater than Start row", "txtEndRow", false},
+  };
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    Choose(c.start, c.end, "Hi");
+    dialog().cmdSend.Press();
+    EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{{c.message, 64, "Quorvalent"}}))
+        << c.start << c.end;
+    EXPECT_EQ(dialog().FocusedControl()->Name(), c.focus);
+    auto& box = std::string(c.focus) == "txtStartRow" ? dialog().txtStartRow : dialog().txtEndRow;
+    EXPECT_EQ(box.Text.empty(), c.cleared);
+  }
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(SendTest, TheMergeAndTheCellDataByteForByte) {
+  Rows({{919876543210.0, "Ann", "10"},
+        {"abc", "Skip", "0"},
+        {919876543211.0,
+         "B\x01o\x02"
+         "b\x7F",
+         "20"}});
+  transport.Answer("000");
+  Choose(" 2 ", "4", "Dear #B#, due #C#");
+  dialog().cmdSend.Press();
+  auto f = Fields();
+  EXPECT_EQ(transport.Last().path, "SMS_Excel/SaveExcelData_V2.asp");
+  EXPECT_EQ(f["mobilenumber"], "919876543210,919876543211");
+  EXPECT_EQ(f["message"], "Dear #B#, due #C#");
+  EXPECT_EQ(f["MMCellData"],
+            "B\x01"
+            "Ann\x02"
+            "C\x01"
+            "10\x7F"
+            "B\x01"
+            "Bob\x02"
+            "C\x01"
+            "20");
+  EXPECT_EQ(f["IsConcatSMS"], "0");
+  EXPECT_EQ(f["TOS"], "N");
+  EXPECT_EQ(f["SenderName"], "Quorvalent");
+  EXPECT_EQ(f["ver"], "1.0");
+  EXPECT_EQ(FieldNames(),
+            (std::vector<std::string>{"mobilenumber", "message", "MMCellData", "user", "passwd",
+                                      "ver", "SenderName", "IsConcatSMS", "TOS"}));
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
+  EXPECT_FALSE(connect.Display().IsLoaded());
+  EXPECT_EQ(ui.Pointer(), ui::MousePointer::Default);
+}
+
+TEST_F(SendTest, NumbersLoseDotsAndDashesAndTextWithDashesIsSkipped) {
+  Rows({{"98-76-54", "x", ""}, {12.5, "y", ""}, {"  4455 ", "z", ""}});
+  transport.Answer("000");
+  Choose("2", "4", "Hello");
+  dialog().cmdSend.Press();
+  EXPECT_EQ(Fields()["mobilenumber"], "125,  4455 ");
+  EXPECT_EQ(Fields()["MMCellData"], "");
+}
+
+TEST_F(SendTest, TheLongMessageQuestionIsAskedOnce) {
+  Rows({{111.0, std::string(170, 'a'), ""}, {222.0, std::string(180, 'b'), ""}});
+  transport.Answer("000");
+  ui.Answer(ui::mb::Ok);
+  Choose("2", "3", "#B#");
+  dialog().cmdSend.Press();
+  EXPECT_EQ(
+      ui.Prompts(),
+      (std::vector<std::string>{
+          "SMS message contains more than 160 characters for the row(2).\r\nWould you like to send "
+          "more than 160 characters.",
+          "2 SMS Messages Sent"}));
+  EXPECT_EQ(ui.Boxes()[0].buttons, 1);
+  EXPECT_EQ(Fields()["IsConcatSMS"], "1");
+}
+
+TEST_F(SendTest, CancellingTheLongMessageSendsNothing) {
+  Rows({{111.0, std::string(161, 'a'), ""}});
+  ui.Answer(ui::mb::Cancel);
+  Choose("2", "2", "#B#");
+  dialog().cmdSend.Press();
+  EXPECT_TRUE(transport.Requests().empty());
+  EXPECT_EQ(ui.Prompts().size(), 1u);
+  EXPECT_FALSE(connect.Display().IsLoaded());
+}
+
+TEST_F(SendTest, AnEmptyMergedMessageStopsTheSend) {
+  Rows({{111.0, "Ann", ""}, {222.0, "", ""}});
+  Choose("2", "3", "#B#");
+  dialog().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"SMS message is empty for the row(3)"});
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(SendTest, NoNumbersWithAndWithoutPreview) {
+  Rows({{"none", "Ann", ""}});
+  Choose("2", "2", "Hi");
+  dialog().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(),
+            std::vector<std::string>{
+                "0 SMS Messages Sent\nThere are no Mobilenumbers available in specified colum."});
+  EXPECT_EQ(dialog().FocusedControl()->Name(), "cmbMobileNumbersCell");
+  ui.ClearBoxes();
+  dialog().ChkPreview.SetValue(true);
+  dialog().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(),
+            std::vector<std::string>{"There Is No Mobile Number In Specified Range."});
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(SendTest, EndpointByCountAndScheduling) {
+  const struct {
+    int rows;
+    bool scheduled;
+    const char* path;
+  } cases[] = {
+      {1001, false, "SMS_Excel/SaveExcelData_V2.asp"},
+      {1002, false, "SMS_Excel_1/SaveBulkSMS.aspx"},
+      {1001, true, "SMS_Excel/SaveSchedulerData_Excel.asp"},
+      {1002, true, "SMS_Excel_1/SaveSchedulerData_Excel.aspx"},
+  };
+  for (int r = 2; r < 2 + 1002; ++r) sheet().SetValue("A" + std::to_string(r), 9000000000.0 + r);
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    transport.Answer("000");
+    Choose("2", std::to_string(1 + c.rows), "Hi");
+    dialog().chkSetScheduler.SetValue(c.scheduled);
+    if (c.scheduled) {
+      dialog().txt_SchedulerName.Text = "Monthly";
+      dialog().combo_year.SetListIndex(1);  // next year
+      ui.Answer(ui::mb::Yes);
+    }
+    dialog().cmdSend.Press();
+    EXPECT_EQ(transport.Last().path, c.path) << c.rows << c.scheduled;
+    EXPECT_EQ(ui.Prompts().back(), std::to_string(c.rows) + " SMS Messages Sent");
+  }
+}
+
+TEST_F(SendTest, FortyThousandRowsAreOneSend) {
+  for (int r = 1; r <= 40000; ++r) sheet().SetValue(host::CellRef{1, r}, 9000000000.0 + r);
+  transport.Answer("000");
+  Choose("1", "40000", "Hi");
+  dialog().cmdSend.Press();
+  EXPECT_EQ(transport.Requests().size(), 1u);
+  EXPECT_EQ(transport.Last().path, "SMS_Excel_1/SaveBulkSMS.aspx");
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"40000 SMS Messages Sent"});
+}
+
+TEST_F(SendTest, AnswersAreShownAsTheirTexts) {
+  Rows({{111.0, "Ann", ""}});
+  const struct {
+    const char* answer;
+    const char* text;
+  } cases[] = {{"001", "No Balance. Please buy SMS credits from Quorvalent"},
+               {"<ERROR>", "Error occured while sending SMS messages"},
+               {"", "Please Check Your Internet Connection & Proxy Settings"},
+               {"Queue full", "Queue full"}};
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    transport.Answer(c.answer);
+    Choose("2", "2", "Hi");
+    dialog().cmdSend.Press();
+    EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{{c.text, 64, "Quorvalent"}}))
+        << c.answer;
+  }
+}
+
+TEST_F(SendTest, FailuresSayWhichRowAndWhatWentWrong) {
+  Rows({{111.0, "Ann", ""}});
+  Choose("2", "2", "Price #5 for #B#");
+  dialog().ChkPreview.SetValue(true);
+  dialog().cmdSend.Press();
+  EXPECT_EQ(ui.Boxes(),
+            (std::vector<ui::ScriptedUi::Box>{{"Row 2: \"5 for \" is not a column (A to IV), so "
+                                               "the placeholder #5 for # cannot be read.",
+                                               64, "Quorvalent"}}));
+  EXPECT_TRUE(connect.Globals().PreviewMessages.empty());
+  ui.ClearBoxes();
+  dialog().optRows.SetValue(true);
+  for (const char* list : {"19-2", "2, 0"}) {
+    dialog().txtRows.Text = list;
+    dialog().txtMsg.Text = "Hi";
+    dialog().cmdSend.Press();
+  }
+  EXPECT_EQ(ui.Prompts(),
+            (std::vector<std::string>{"The row list \"19-2\" names no row to send.",
+                                      "Row 0 is not a row of the sheet (1 to 1048576)."}));
+  ui.ClearBoxes();
+  dialog().txtRows.Text = "2-5,";
+  dialog().cmdSend.Press();
+  EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{
+                            {"Invalid format in row range of rows", 16, "Quorvalent"}}));
+  EXPECT_EQ(dialog().FocusedControl()->Name(), "txtRows");
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(SendTest, TextTheWireCannotCarryIsRefusedBeforeSending) {
+  Rows({{111.0, "\xD0\x96ohn", ""}});
+  Choose("2", "2", "Hi #B#");
+  dialog().cmdSend.Press();
+  ASSERT_EQ(ui.Boxes().size(), 1u);
+  EXPECT_NE(ui.Boxes()[0].prompt.find("(U+0416)"), std::string::npos);
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(SendTest, PreviewShowsTheMergedTextsAndConfirmSends) {
+  Rows(
+      {{111.0, "Ann", ""}, {222.0, std::string(200, 'b'), ""}, {333.0, std::string(400, 'c'), ""}});
+  transport.Answer("000");
+  ui.Answer(ui::mb::Ok);
+  ui.OnShow<send::frmPreviewSMS>("frmPreviewSMS", [](send::frmPreviewSMS& p) {
+    EXPECT_EQ(p.label_SMSCount.Caption, "1/3");
+    EXPECT_EQ(p.txt_msg.Text, "Hi Ann");
+    EXPECT_EQ(p.txt_mno.Text, "111");
+    EXPECT_EQ(p.txt_char_count.Text, "6");
+    EXPECT_EQ(p.label_Total_SMSs.Caption, std::to_string(1 + 2 + 3));
+    p.cmdPrevious.Press();
+    EXPECT_FALSE(p.cmdPrevious.Enabled);
+    EXPECT_TRUE(p.cmdNext.Enabled);
+    p.cmdNext.Press();
+    p.cmdNext.Press();
+    EXPECT_EQ(p.label_SMSCount.Caption, "3/3");
+    EXPECT_FALSE(p.cmdNext.Enabled);
+    EXPECT_EQ(p.txt_sms_count.Text, "3");
+    p.txt_msg.Text = "edited";
+    p.cmdPrevious.Press();
+    p.cmdNext.Press();
+    EXPECT_EQ(p.txt_msg.Text, "Hi " + std::string(400, 'c'));
+    p.cmdContinueSMS.Press();
+  });
+  Choose("2", "4", "Hi #B#");
+  dialog().ChkPreview.SetValue(true);
+  dialog().cmdSend.Press();
+  EXPECT_EQ(transport.Requests().size(), 1u);
+  EXPECT_EQ(ui.Prompts().back(), "3 SMS Messages Sent");
+  EXPECT_TRUE(connect.Globals().PreviewMessages.empty());
+}
+
+TEST_F(SendTest, CancellingThePreviewSendsNothing) {
+  Rows({{111.0, "Ann", ""}});
+  ui.OnShow<send::frmPreviewSMS>("frmPreviewSMS", [](send::frmPreviewSMS& p) {
+    EXPECT_FALSE(p.cmdPrevious.Enabled);
+    EXPECT_FALSE(p.cmdNext.Enabled);
+    p.cmdCancel.Press();
+  });
+  Choose("2", "2", "Hi");
+  dialog().ChkPreview.SetValue(true);
+  dialog().cmdSend.Press();
+  EXPECT_TRUE(transport.Requests().empty());
+  EXPECT_TRUE(ui.Boxes().empty());
+}
+
+TEST_F(SendTest, PlaceholderGoesAtTheCaretOrOverTheSelection) {
+  dialog().txtMsg.Text = "Dear ";
+  dialog().txtMsg.SelStart = 5;
+  dialog().lstExcelCells.SetListIndex(27);  // AB
+  dialog().cmdAddCellToSMS.Press();
+  EXPECT_EQ(dialog().txtMsg.Text, "Dear #AB#");
+  EXPECT_EQ(dialog().txtMsg.SelStart, 9u);
+  EXPECT_EQ(dialog().FocusedControl()->Name(), "txtMsg");
+  EXPECT_EQ(sheet().SelectedColumn(), 28);
+  dialog().txtMsg.Text = "Dear name, hi";
+  dialog().txtMsg.SelStart = 5;
+  dialog().txtMsg.SelLength = 4;
+  dialog().lstExcelCells.SetListIndex(1);
+  dialog().lstExcelCells.DblClick();
+  EXPECT_EQ(dialog().txtMsg.Text, "Dear #B#, hi");
+}
+
+TEST_F(SendTest, ColumnListsRunFromAToIV) {
+  const auto& items = dialog().cmbMobileNumbersCell.Items;
+  ASSERT_EQ(items.size(), 256u);
+  EXPECT_EQ(items.front(), "A");
+  EXPECT_EQ(items[26], "AA");
+  EXPECT_EQ(items.back(), "IV");
+  EXPECT_EQ(dialog().lstExcelCells.Items, items);
+  EXPECT_EQ(dialog().cmbColumnWise.Items, items);
+  EXPECT_EQ(dialog().cmbMobileNumbersCell.Text, "A");
+}
+
+TEST_F(SendTest, HeaderAndFooterSurviveClosing) {
+  dialog().txt_header.Text = "Dear #B#,";
+  dialog().txt_footer.Text = "Thanks";
+  dialog().Form_KeyPress(27);
+  EXPECT_FALSE(dialog().IsLoaded());
+  EXPECT_EQ(Stored("Grouping", "Header"), "Dear #B#,");
+  ClickMenu("Send SMS");
+  EXPECT_EQ(dialog().txt_header.Text, "Dear #B#,");
+  EXPECT_EQ(dialog().txt_footer.Text, "Thanks");
+  EXPECT_EQ(dialog().txtMsg.Text, "");
+}
+
+TEST_F(SendTest, SenderIdMustBeOneOfTheAccount) {
+  Rows({{111.0, "Ann", ""}});
+  Choose("2", "2", "Hi");
+  dialog().Combo_SenderID.Text = "OTHER";
+  dialog().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"Invalid SenderID!!!"});
+  for (const char* ok : {"", "Quorvalent"}) {
+    transport.Answer("000");
+    dialog().Combo_SenderID.Text = ok;
+    dialog().cmdSend.Press();
+    EXPECT_EQ(Fields()["SenderName"], ok);
+  }
+}
+
+TEST_F(SendTest, NotLoggedInOffersTheLogin) {
+  connect.Globals().EndSession();
+  Rows({{111.0, "Ann", ""}});
+  Choose("2", "2", "Hi");
+  dialog().cmdSend.Press();
+  EXPECT_EQ(ui.FormsShown().back(), "frmLogin");
+  EXPECT_TRUE(transport.Requests().empty());
+  EXPECT_TRUE(ui.Boxes().empty());
+}
+
+}  // namespace
+}  // namespace qv::testing
