@@ -17,41 +17,62 @@ void MemorySheet::SetName(const std::string& name) {
   name_ = name;
 }
 
+const MemorySheet::CellData* MemorySheet::Find(CellRef c) const {
+  const auto column = static_cast<std::size_t>(c.column - 1);
+  const auto row = static_cast<std::size_t>(c.row - 1);
+  if (column >= columns_.size() || row >= columns_[column].size()) return nullptr;
+  return &columns_[column][row];
+}
+
+MemorySheet::CellData& MemorySheet::At(CellRef c) {
+  if (c.column < 1 || c.column > kColumnCount || c.row < 1 || c.row > kRowCount) {
+    throw HostError("\"" + Address(c) + "\" is not a cell of the sheet.");
+  }
+  const auto column = static_cast<std::size_t>(c.column - 1);
+  const auto row = static_cast<std::size_t>(c.row - 1);
+  if (column >= columns_.size()) columns_.resize(column + 1);
+  if (row >= columns_[column].size()) columns_[column].resize(row + 1);
+  return columns_[column][row];
+}
+
 Variant MemorySheet::Value(CellRef cell) const {
-  const auto it = cells_.find(Key(cell));
-  return it == cells_.end() ? Variant() : it->second.value;
+  const CellData* data = Find(cell);
+  return data ? data->value : Variant();
 }
 
 std::string MemorySheet::Text(CellRef cell) const {
-  const auto it = cells_.find(Key(cell));
-  if (it == cells_.end()) return {};
-  return it->second.text ? *it->second.text : ValueAsText(it->second.value);
+  const CellData* data = Find(cell);
+  if (!data) return {};
+  return data->text ? *data->text : ValueAsText(data->value);
 }
 
 void MemorySheet::SetValue(CellRef cell, const Variant& value) {
-  auto& data = cells_[Key(cell)];
+  auto& data = At(cell);
   data.value = value;
   data.text.reset();
 }
 
 void MemorySheet::SetValueAndText(CellRef cell, const Variant& value, const std::string& text) {
-  auto& data = cells_[Key(cell)];
+  auto& data = At(cell);
   data.value = value;
   data.text = text;
 }
 
-void MemorySheet::SetBold(CellRef cell, bool bold) { cells_[Key(cell)].bold = bold; }
+void MemorySheet::SetBold(CellRef cell, bool bold) { At(cell).bold = bold; }
 
 bool MemorySheet::IsBold(CellRef cell) const {
-  const auto it = cells_.find(Key(cell));
-  return it != cells_.end() && it->second.bold;
+  const CellData* data = Find(cell);
+  return data && data->bold;
 }
 
 std::map<std::string, Variant> MemorySheet::UsedCells() const {
   std::map<std::string, Variant> out;
-  for (const auto& [key, data] : cells_) {
-    if (data.value.IsEmpty()) continue;
-    out[Address({static_cast<int>(key & 0xFFFF), static_cast<int>(key >> 16)})] = data.value;
+  for (std::size_t c = 0; c < columns_.size(); ++c) {
+    for (std::size_t r = 0; r < columns_[c].size(); ++r) {
+      if (!columns_[c][r].value.IsEmpty()) {
+        out[Address({static_cast<int>(c + 1), static_cast<int>(r + 1)})] = columns_[c][r].value;
+      }
+    }
   }
   return out;
 }

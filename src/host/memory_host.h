@@ -45,11 +45,11 @@ class MemorySheet : public Sheet {
     std::optional<std::string> text;
     bool bold = false;
   };
-  static std::uint64_t Key(CellRef c) {
-    return (static_cast<std::uint64_t>(c.row) << 16) | static_cast<std::uint64_t>(c.column);
-  }
+  const CellData* Find(CellRef c) const;
+  CellData& At(CellRef c);
   std::string name_;
-  std::unordered_map<std::uint64_t, CellData> cells_;
+  // Column by column, each a run of rows from row 1: sends read down columns.
+  std::vector<std::vector<CellData>> columns_;
   std::optional<int> selectedColumn_;
   std::function<std::vector<std::string>()> ownerNames_;
 };

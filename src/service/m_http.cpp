@@ -54,20 +54,21 @@ std::string m_Http::ScramblePassword(const std::string& password) {
 std::string m_Http::URLEncode(std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   const std::string bytes = Utf8ToCp1252(text);
-  std::string out;
-  out.reserve(bytes.size() * 3);
+  std::string out(bytes.size() * 3, '\0');
+  char* o = out.data();
   for (const char ch : bytes) {
     const auto b = static_cast<unsigned char>(ch);
     if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
-      out += ch;
+      *o++ = ch;
     } else if (b == ' ') {
-      out += '+';
+      *o++ = '+';
     } else {
-      out += '%';
-      out += kHex[b >> 4];
-      out += kHex[b & 15];
+      *o++ = '%';
+      *o++ = kHex[b >> 4];
+      *o++ = kHex[b & 15];
     }
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 

@@ -1,6 +1,7 @@
 #include "values/convert.h"
 
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -95,8 +96,17 @@ std::int32_t ToInt32(std::string_view text) { return ToInt32(NumericTextValue(te
 std::string NumberAsText(double value) {
   if (value == 0) return "0";
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.15G", value);
-  return buf;
+  // Whole numbers below 10^15 (mobile numbers above all) are written as integers.
+  if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
+    const auto end = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value)).ptr;
+    return std::string(buf, end);
+  }
+  const auto end = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15).ptr;
+  std::string out(buf, end);
+  for (char& c : out) {
+    if (c == 'e') c = 'E';
+  }
+  return out;
 }
 
 std::string ValueAsText(const Variant& value) {

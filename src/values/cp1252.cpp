@@ -92,9 +92,12 @@ EncodingError::EncodingError(const std::string& subject, char32_t codePoint)
     : AddinError(5, Describe(subject, codePoint)), codePoint_(codePoint) {}
 
 std::string Utf8ToCp1252(std::string_view utf8) {
-  std::string out;
-  out.reserve(utf8.size());
+  // Plain ASCII, the usual case, is the same in both.
   std::size_t i = 0;
+  while (i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80) ++i;
+  std::string out(utf8.substr(0, i));
+  if (i == utf8.size()) return out;
+  out.reserve(utf8.size());
   while (i < utf8.size()) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) {
