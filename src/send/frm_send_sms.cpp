@@ -2,6 +2,7 @@
 
 #include "host/cell_ref.h"
 #include "send/frm_preview_sms.h"
+#include "send/sheet_columns.h"
 #include "ui/ui.h"
 #include "values/convert.h"
 #include "values/text.h"
@@ -83,6 +84,9 @@ frmSendSMS::frmSendSMS(SendServices services)
   combo_dd.Click = [this] { combo_dd_Click(); };
   cmdSend.Click = [this] { cmdSend_Click(); };
   cmdCancel.Click = [this] { cmdCancel_Click(); };
+  cmdFilter.Click = [this] { cmdFilter_Click(); };
+  chkAdvance.Click = [this] { chkAdvance_Click(); };
+  cmbColumnWise.Click = [this] { cmbColumnWise_Click(); };
 }
 
 void frmSendSMS::InitializeComponent() {
@@ -327,7 +331,11 @@ void frmSendSMS::cmdSend_Click() {
     return;
   }
   if (chkSetScheduler.Value() && !CheckSchedule()) return;
-  SendSMS();
+  if (!FilterFormula.empty()) {
+    SendFilterSMS(FilterFormula);
+  } else {
+    SendSMS();
+  }
 }
 
 std::optional<RowWalk> frmSendSMS::SetUpWalk() {
@@ -367,29 +375,6 @@ void frmSendSMS::SendFailed(const std::exception& e) {
 
 namespace {
 
-// A column of the dialog or the template, resolved once for the whole send.
-struct Column {
-  std::optional<int> number;
-  std::string name;
-  std::string what;  // what the column holds, for the failure message
-
-  host::CellRef At(std::int32_t row) const {
-    if (!number) {
-      throw host::HostError("Row " + std::to_string(row) + ": \"" + name +
-                            "\" is not a column (A to IV), so " + what + " cannot be read.");
-    }
-    if (row < 1 || row > host::kRowCount) {
-      throw host::HostError("Row " + std::to_string(row) + " is not a row of the sheet (1 to " +
-                            std::to_string(host::kRowCount) + ").");
-    }
-    return {*number, row};
-  }
-};
-
-Column ColumnOf(const std::string& name, const std::string& what) {
-  return {host::ColumnNumber(name), name, what};
-}
-
 std::string WithoutDotsAndDashes(const std::string& s) {
   std::string out;
   out.reserve(s.size());
@@ -404,6 +389,7 @@ std::string WithoutDotsAndDashes(const std::string& s) {
 bool frmSendSMS::SendSMS() {
   session::GlobalSubs& globals = services_.globals;
   if (!session::RequireSession(services_.login, globals)) return false;
+  if (chkAdvance.Value()) return SendGroupedSMS();
   forms::frmDisplay& wait = services_.display;
   try {
     auto walk = SetUpWalk();
@@ -418,12 +404,12 @@ bool frmSendSMS::SendSMS() {
     wait.Progress("Please wait - Selecting Columns...");
     const std::vector<std::string> names = FindPlaceholders(templateText);
     std::vector<std::string> tokens;
-    std::vector<Column> columns;
+    std::vector<SheetColumn> columns;
     for (const auto& n : names) {
       tokens.push_back("#" + n + "#");
-      columns.push_back(ColumnOf(n, "the placeholder " + tokens.back()));
+      columns.emplace_back(n, "the placeholder " + tokens.back());
     }
-    const Column mobileCells = ColumnOf(mobileColumn, "the mobile number");
+    const SheetColumn mobileCells(mobileColumn, "the mobile number");
     wait.Progress("Please wait - sending SMS messages");
 
     BulkSend send;

@@ -16,6 +16,14 @@
 
 namespace qv::send {
 
+// The column names of a filter formula: the texts between "#" pairs, trimmed; "##" is a literal
+// "#".
+std::vector<std::string> GetFilterColumns(std::string_view text);
+
+// Removes a placeholder whose cell is blank from a text, together with the label before it
+// ("Dear #B#," without B gives ",").
+std::string RemovePlaceholder(std::string_view text, std::string_view placeholder);
+
 // What the Send SMS dialog works with besides the spreadsheet.
 struct SendServices {
   ui::Ui& ui;
@@ -99,10 +107,20 @@ class frmSendSMS : public host::SheetForm {
   void combo_dd_Click() { Picker().DayClick(); }
   void cmdSend_Click();
   void cmdCancel_Click() { Unload(); }
+  void cmdFilter_Click();
+  void chkAdvance_Click();
+  void cmbColumnWise_Click();
   void Form_KeyPress(int keyAscii) override;
 
   // The row-wise send; true when the service answered or there was nothing to send.
   bool SendSMS();
+  // The send of the rows that match a filter formula.
+  bool SendFilterSMS(const std::string& strFilter);
+  // One message per group of neighbouring rows that share a value.
+  bool SendGroupedSMS();
+
+  // Set by the Filter button; empty means no filter.
+  std::string FilterFormula;
 
   double ScheduleMinutes = 0;
   // The account's sender IDs, each after a ",".

@@ -1,0 +1,235 @@
+// The grouped send: one message per run of neighbouring rows that share the group column's value,
+// with a header and a footer, all in one bulk-send request whose template is "#A#".
+#include "send/frm_preview_sms.h"
+#include "send/frm_send_sms.h"
+#include "send/sheet_columns.h"
+#include "ui/ui.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::send {
+namespace {
+
+constexpr const char* kGroupingHelp =
+    "More Than One Record Can Be Grouped In To Single SMS. Ex :- If client X has 3 transactions on "
+    "its name then X "
+    "will receive only one SMS with all three transactions clubbed in it.";
+constexpr const char* kPlaceholderHelp =
+    "Select Column Name to replace the text with value in that column. for  Ex:- Dear #B# where B "
+    "is the column "
+    "which contains names of all recepients.";
+
+bool IsBlank(const Variant& v) {
+  return v.IsEmpty() || (v.kind() == Variant::Kind::Text && v.AsText().empty());
+}
+
+}  // namespace
+
+std::string RemovePlaceholder(std::string_view text, std::string_view placeholder) {
+  std::string work = " " + std::string(text) + " ";
+  const auto at = work.rfind(placeholder);
+  if (at != std::string::npos && at >= 1) {
+    // The label is the word that ends just before the character in front of the placeholder.
+    const std::size_t skipped = at - 1;
+    std::size_t start = skipped;
+    while (start > 0 && work[start - 1] != ' ') --start;
+    const std::string label = work.substr(start, skipped - start);
+    if (!label.empty()) work = ReplaceAll(work, label + " " + std::string(placeholder), "");
+  }
+  return Trim(ReplaceAll(work, placeholder, ""));
+}
+
+void frmSendSMS::chkAdvance_Click() {
+  if (chkAdvance.Value()) {
+    Height = 5830;
+    txtRows.Text.clear();
+    txtRows.Enabled = false;
+    optRows.Enabled = false;
+    optRowRange.SetValue(true);
+    frame_Grouping_Details.Visible = true;
+    FilterFormula.clear();
+    cmdFilter.Enabled = false;
+    Label1.Caption = kGroupingHelp;
+  } else {
+    Label1.Caption = kPlaceholderHelp;
+    if (!chkSetScheduler.Value()) Height = 4260;
+    txtRows.Enabled = true;
+    optRows.Enabled = true;
+    frame_Grouping_Details.Visible = false;
+    cmdFilter.Enabled = true;
+  }
+}
+
+void frmSendSMS::cmbColumnWise_Click() {
+  if (!objExcel_) return;
+  try {
+    if (host::Sheet* sheet = objExcel_->ActiveSheet()) sheet->SelectColumn(cmbColumnWise.Text);
+  } catch (const std::exception&) {
+    // Showing the column is a courtesy.
+  }
+}
+
+bool frmSendSMS::SendGroupedSMS() {
+  session::GlobalSubs& globals = services_.globals;
+  forms::frmDisplay& wait = services_.display;
+  std::vector<std::string> numbers;
+  std::vector<std::string> messages;
+  try {
+    host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
+    if (!sheet) return false;
+    const std::int32_t start = ToInt32(Trim(txtStartRow.Text));
+    const std::int32_t end = ToInt32(Trim(txtEndRow.Text));
+    const std::vector<std::string> names =
+        FindPlaceholders(txtMsg.Text + txt_header.Text + txt_footer.Text);
+    const bool preview = ChkPreview.Value();
+    wait.Progress("Please wait - sending SMS messages");
+    for (int i = 0; i < 100; ++i) ui().DoEvents();
+    ui().SetMousePointer(ui::MousePointer::Hourglass);
+
+    const auto cell = [&](const std::string& column, const char* what, std::int32_t row) {
+      return SheetColumn(column, what).At(row);
+    };
+    const auto groupCell = [&](std::int32_t row) {
+      return cell(cmbColumnWise.Text, "the group value", row);
+    };
+    const auto mobileCell = [&](std::int32_t row) {
+      return cell(cmbMobileNumbersCell.Text, "the mobile number", row);
+    };
+    const auto usable = [&](std::int32_t row) {
+      const std::string mobile = ValueAsText(sheet->Value(mobileCell(row)));
+      return !Trim(sheet->Text(groupCell(row))).empty() && !mobile.empty() && IsNumericText(mobile);
+    };
+    const auto progress = [&](std::int32_t row) {
+      wait.Progress("Please wait - Processing Record No. " + std::to_string(row));
+    };
+
+    ClearPreview();
+    if (preview) {
+      globals.PreviewMessages.emplace_back();
+      globals.PreviewNumbers.emplace_back();
+    }
+    bool open = false;
+    bool concat = false;
+    std::string groupValue, message, header, footer, number;
+    // Closes the open group; false when the user refused a long message.
+    const auto endGroup = [&]() {
+      std::string composed = header.empty() ? message : header + "\r\n" + message;
+      if (!footer.empty()) composed += "\r\n" + footer;
+      numbers.push_back(number);
+      messages.push_back(composed);
+      if (preview) {
+        globals.PreviewMessages.push_back(composed);
+        globals.PreviewNumbers.push_back(number);
+      }
+      message.clear();
+      open = false;
+      if (Utf8Length(composed) > 160 && !concat) {
+        ui().SetMousePointer(ui::MousePointer::Default);
+        if (ui().MsgBox("SMS message contains more than 160 characters.\r\nWould you like to send "
+                        "more than 160 "
+                        "characters.",
+                        ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
+          wait.Unload();
+          return false;
+        }
+        concat = true;
+        ui().SetMousePointer(ui::MousePointer::Hourglass);
+      }
+      return true;
+    };
+
+    for (std::int32_t r = start; r <= end; ++r) {
+      while (!usable(r) && r < end) progress(++r);
+      if (!usable(r)) {
+        if (open && !endGroup()) return false;
+        break;
+      }
+      if (!open) {
+        open = true;
+        groupValue = ValueAsText(sheet->Value(groupCell(r)));
+        number = ValueAsText(sheet->Value(mobileCell(r))) + "\n";
+      }
+      header = txt_header.Text;
+      footer = txt_footer.Text;
+      message = message.empty() ? txtMsg.Text : message + "\r\n" + txtMsg.Text;
+      for (const auto& name : names) {
+        const std::string p = "#" + name + "#";
+        const host::CellRef at = cell(name, ("the placeholder " + p).c_str(), r);
+        if (!IsBlank(sheet->Value(at))) {
+          const std::string text = sheet->Text(at);
+          header = ReplaceAll(header, p, text);
+          footer = ReplaceAll(footer, p, text);
+          message = ReplaceAll(message, p, text);
+        } else {
+          header = RemovePlaceholder(header, p);
+          footer = RemovePlaceholder(footer, p);
+          message = RemovePlaceholder(message, p);
+        }
+      }
+      while (r < end && (IsBlank(sheet->Value(mobileCell(r + 1))) ||
+                         IsBlank(sheet->Value(groupCell(r + 1))))) {
+        progress(++r);
+      }
+      if (r >= end || ValueAsText(sheet->Value(groupCell(r + 1))) != groupValue) {
+        if (!endGroup()) return false;
+      }
+    }
+
+    if (preview) {
+      ui().SetMousePointer(ui::MousePointer::Default);
+      if (messages.empty()) {
+        ui().MsgBox("There Is No Mobile Number In Specified Range.", ui::mb::Information,
+                    ui::kTitle);
+        wait.Unload();
+        ClearPreview();
+        return true;
+      }
+      globals.PreviewConfirmed = false;
+      frmPreviewSMS dialog(ui(), globals);
+      dialog.Show(ui::Modality::Modal);
+      if (!globals.PreviewConfirmed) {
+        wait.Unload();
+        ClearPreview();
+        return true;
+      }
+    }
+    ClearPreview();
+    wait.Progress("Please wait - Processing Mobile Numbers.");
+    BulkSend send;
+    send.message = "#A#";
+    for (std::size_t g = 0; g < messages.size(); ++g) {
+      send.cellData += "A";
+      send.cellData += kNameValue;
+      for (char c : messages[g]) {
+        if (c != '\0' && c != kRecords) send.cellData += c;
+      }
+      send.cellData += kRecords;
+      send.numbers += numbers[g] + ",";
+    }
+    if (!send.cellData.empty()) send.cellData.pop_back();
+    if (!send.numbers.empty()) send.numbers.pop_back();
+    wait.Progress("Please wait - Sending SMS's");
+    if (send.numbers.size() < 5) {
+      ui().MsgBox(
+          " 0 Messeges Sent!!!\n\nThere are no mobile numbers in specified range of records.",
+          ui::mb::Information, ui::kTitle);
+      wait.Unload();
+      ui().SetMousePointer(ui::MousePointer::Default);
+      return true;
+    }
+    send.flash = chkFlash.Value();
+    send.senderName = Combo_SenderID.Text;
+    if (chkSetScheduler.Value()) send.schedule = ScheduleFields(false);
+    const std::string answer =
+        PostBulkSend(services_.http, globals, send, static_cast<long long>(messages.size()));
+    wait.Unload();
+    ui().MsgBox(answer, ui::mb::Information, ui::kTitle);
+    ui().SetMousePointer(ui::MousePointer::Default);
+    return true;
+  } catch (const std::exception& e) {
+    SendFailed(e);
+    return false;
+  }
+}
+
+}  // namespace qv::send
