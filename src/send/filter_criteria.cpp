@@ -25,7 +25,8 @@
 namespace qv::send {
 
 FilterError::FilterError(std::string reason, std::string near)
-    : AddinError(3001, reason + (near.empty() ? "" : " at \"" + near + "\"")),
+    : AddinError(3001,
+                 reason + (near.empty() ? " at the end of the formula" : " at \"" + near + "\"")),
       reason_(std::move(reason)),
       near_(std::move(near)) {}
 
@@ -238,8 +239,15 @@ class Parser {
     else
       Fail("an operator (<, >, <=, >=, <>, = or LIKE) was expected after " + node.fieldText);
     Skip();
+    const std::size_t valueAt = i_;
     node.value = Value();
-    if (node.op == Op::Like) Pattern(node);
+    if (node.op == Op::Like) {
+      if (node.value.kind != Literal::String) {
+        i_ = valueAt;
+        Fail("LIKE takes a text in single quotes");
+      }
+      Pattern(node);
+    }
     return node;
   }
 
@@ -304,7 +312,6 @@ class Parser {
   }
 
   void Pattern(FilterCriteria::Node& node) {
-    if (node.value.kind != Literal::String) Fail("LIKE takes a text in single quotes");
     std::string p = node.value.text;
     const auto wild = [](char c) { return c == '*' || c == '%'; };
     const bool end = !p.empty() && wild(p.back());

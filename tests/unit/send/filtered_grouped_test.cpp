@@ -1,0 +1,330 @@
+#include <gtest/gtest.h>
+
+#include "send/frm_preview_sms.h"
+#include "support/addin_fixture.h"
+#include "values/cp1252.h"
+
+namespace qv::testing {
+namespace {
+
+class FilteredGroupedTest : public AddinTest {
+ protected:
+  void SetUp() override {
+    ConnectAddin();
+    connect.Globals().SessionUserName = "alice";
+    connect.Globals().SessionPassword = "abc";
+    connect.Globals().IsLoggedIn = true;
+    ClickMenu("Send SMS");
+  }
+  send::frmSendSMS& d() { return connect.SendSMS(); }
+  host::MemorySheet& sheet() { return *app.ActiveSheet(); }
+  void Set(const std::string& address, const Variant& v) { sheet().SetValue(address, v); }
+  std::string Field(const std::string& name) {
+    const std::string& body = transport.Last().body;
+    const auto at = body.find("&" + name + "=") != std::string::npos
+                        ? body.find("&" + name + "=") + name.size() + 2
+                        : body.find(name + "=") + name.size() + 1;
+    const std::string raw = body.substr(at, body.find('&', at) - at);
+    std::string out;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] == '+') {
+        out += ' ';
+      } else if (raw[i] == '%') {
+        out += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+      } else {
+        out += raw[i];
+      }
+    }
+    return Cp1252ToUtf8(out);
+  }
+  void Filter(const std::string& formula) {
+    ui.AnswerInput(formula);
+    d().cmdFilter.Press();
+  }
+};
+
+TEST(GetFilterColumns, NamesBetweenHashesWithEscapes) {
+  EXPECT_EQ(send::GetFilterColumns("#B# like 'Bas%'"), std::vector<std::string>{"B"});
+  EXPECT_EQ(send::GetFilterColumns("#D#>5 and # E #<>'x'"), (std::vector<std::string>{"D", "E"}));
+  EXPECT_EQ(send::GetFilterColumns("#B# > ##12/28/2009##"), std::vector<std::string>{"B"});
+  EXPECT_EQ(send::GetFilterColumns("no columns # here"), std::vector<std::string>{});
+}
+
+TEST_F(FilteredGroupedTest, ThreeOfTenAreConfirmedAndSent) {
+  for (int r = 2; r <= 11; ++r) {
+    Set("A" + std::to_string(r), 9000000000.0 + r);
+    Set("B" + std::to_string(r), r % 3 == 0 ? "Basil" : "Other");
+    Set("C" + std::to_string(r), 10.0 + r);
+  }
+  Filter("#B# like 'bas%' and #C# > 10.5");
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "11";
+  d().txtMsg.Text = "Hi #B#";
+  transport.Answer("000");
+  ui.Answer(ui::mb::Ok);
+  d().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(),
+            (std::vector<std::string>{"3 records has been filtered. Do you want to SMS?",
+                                      "3 SMS Messages Sent"}));
+  EXPECT_EQ(ui.Boxes()[0].buttons, 1);
+  EXPECT_EQ(Field("mobilenumber"), "9000000003,9000000006,9000000009");
+  EXPECT_EQ(Field("MMCellData"),
+            "B\x01"
+            "Basil\x7F"
+            "B\x01"
+            "Basil\x7F"
+            "B\x01"
+            "Basil");
+  EXPECT_EQ(transport.Last().body.find("NotifyMe"), std::string::npos);
+}
+
+TEST_F(FilteredGroupedTest, NothingMatchingAndCancelledConfirmation) {
+  Set("A2", 9000000002.0);
+  Set("B2", "Zed");
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "2";
+  d().txtMsg.Text = "Hi";
+  Filter("#B# = 'Ann'");
+  d().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{" 0 Records Selected !!!"});
+  ui.ClearBoxes();
+  Filter("#B# = 'zed'");
+  d().chkSetScheduler.SetValue(true);
+  d().txt_SchedulerName.Text = "Monthly";
+  d().combo_year.SetListIndex(1);
+  ui.Answer(ui::mb::Yes);
+  ui.Answer(ui::mb::Cancel);
+  d().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts().back(), "1 records has been filtered. Do you want to Set Scheduler?");
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(FilteredGroupedTest, AFormulaTheFilterCannotUseSendsNothing) {
+  Set("A2", 9000000002.0);
+  Set("B2", "Zed");
+  Set("C2", 12.0);
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "2";
+  d().txtMsg.Text = "Hi";
+  const struct {
+    const char* formula;
+    const char* message;
+  } cases[] = {
+      {"#B# lik 'x'",
+       "The filter formula #B# lik 'x' cannot be used: an operator (<, >, <=, >=, <>, = or LIKE) "
+       "was expected after "
+       "FC_B at \"lik 'x'\".\nNothing was sent."},
+      {"B = 'x'",
+       "The filter formula B = 'x' cannot be used: it names no column between two # signs (such as "
+       "#B#).\nNothing was "
+       "sent."},
+      {"#C# > 'abc'",
+       "The filter formula #C# > 'abc' cannot be used: FC_C holds numbers: compare it with a "
+       "number at \"FC_C\".\n"
+       "Nothing was sent."},
+      {"#ZZZ# = 'x'",
+       "The filter formula #ZZZ# = 'x' cannot be used: \"ZZZ\" between # signs is not a column (A "
+       "to IV).\nNothing was "
+       "sent."},
+  };
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    Filter(c.formula);
+    d().cmdSend.Press();
+    EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{{c.message, 64, "Quorvalent"}}))
+        << c.formula;
+  }
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(FilteredGroupedTest, TypingRowDecidesFieldTypesAndEscapedHashesAreDates) {
+  Set("A2", "none");
+  Set("A3", 9000000003.0);
+  Set("A4", 9000000004.0);
+  Set("D3", DateTime::FromParts(2009, 12, 29));
+  Set("D4", DateTime::FromParts(2009, 12, 20));
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "4";
+  d().txtMsg.Text = "Hi";
+  Filter("#D# > ##12/28/2009##");
+  transport.Answer("000");
+  ui.Answer(ui::mb::Ok);
+  d().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts().front(), "1 records has been filtered. Do you want to SMS?");
+  EXPECT_EQ(Field("mobilenumber"), "9000000003");
+  // The mobile column as a filter column is text, so LIKE works on the numbers.
+  ui.ClearBoxes();
+  Filter("#A# like '9000000004'");
+  transport.Answer("000");
+  ui.Answer(ui::mb::Ok);
+  d().cmdSend.Press();
+  EXPECT_EQ(Field("mobilenumber"), "9000000004");
+}
+
+TEST_F(FilteredGroupedTest, TheLongMessageQuestionComesBeforeTheFilter) {
+  Set("A2", 9000000002.0);
+  Set("B2", std::string(170, 'x'));
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "2";
+  d().txtMsg.Text = "#B#";
+  Filter("#B# = 'nothing'");
+  ui.Answer(ui::mb::Cancel);
+  d().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts().size(), 1u);
+  EXPECT_NE(ui.Prompts()[0].find("more than 160 characters for the row(2)"), std::string::npos);
+}
+
+TEST_F(FilteredGroupedTest, AnEmptyAnswerToAFilteredSendSaysWhy) {
+  Set("A2", 9000000002.0);
+  Set("B2", "Zed");
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "2";
+  d().txtMsg.Text = "Hi";
+  Filter("#B# = 'zed'");
+  ui.Answer(ui::mb::Ok);
+  d().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts().back(), "Please Check Your Internet Connection & Proxy Settings");
+}
+
+TEST_F(FilteredGroupedTest, CancellingTheInputBoxSwitchesTheFilterOff) {
+  Filter("#B# = 'x'");
+  EXPECT_EQ(d().FilterFormula, "#B# = 'x'");
+  ui.AnswerInput(std::nullopt);
+  d().cmdFilter.Press();
+  EXPECT_EQ(d().FilterFormula, "");
+  EXPECT_EQ(ui.InputPrompts()[0],
+            "Enter Filter Formula.\n \nEx: #B# like 'Bas%' \n(All the specified rows of column B "
+            "which starts with "
+            "Bas will receive SMS.)\n\nNote: Date Format is 'MM/DD/YYYY' Ex:-#B#>'12/28/2009'");
+}
+
+// Grouping: numbers in A, the group key in B, the line text in D.
+class GroupedTest : public FilteredGroupedTest {
+ protected:
+  void Row(int r, const Variant& number, const Variant& key, const Variant& d) {
+    Set("A" + std::to_string(r), number);
+    Set("B" + std::to_string(r), key);
+    Set("D" + std::to_string(r), d);
+  }
+  void Group(const std::string& end, const std::string& templateText, const std::string& header,
+             const std::string& footer) {
+    d().chkAdvance.SetValue(true);
+    d().cmbColumnWise.SetListIndex(1);  // B
+    d().txtStartRow.Text = "2";
+    d().txtEndRow.Text = end;
+    d().txtMsg.Text = templateText;
+    d().txt_header.Text = header;
+    d().txt_footer.Text = footer;
+  }
+};
+
+TEST_F(GroupedTest, HeaderLinesAndFooterPerGroup) {
+  Row(2, 9000000002.0, "X", "first");
+  Row(3, 9000000003.0, "X", "second");
+  Row(4, 9000000004.0, "Y", "third");
+  Group("4", "#D#", "Dear #B#,", "Thanks");
+  transport.Answer("000");
+  d().cmdSend.Press();
+  EXPECT_EQ(Field("mobilenumber"), "9000000002\n,9000000004\n");
+  EXPECT_EQ(Field("message"), "#A#");
+  EXPECT_EQ(Field("MMCellData"),
+            "A\x01"
+            "Dear X,\r\nfirst\r\nsecond\r\nThanks\x7F"
+            "A\x01"
+            "Dear Y,\r\nthird\r\nThanks");
+  EXPECT_EQ(transport.Last().body.find("IsConcatSMS"), std::string::npos);
+  EXPECT_EQ(transport.Last().body.find("NotifyMe"), std::string::npos);
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
+}
+
+TEST_F(GroupedTest, BlankRowsInsideAGroupAndSeparatedBlocks) {
+  Row(2, 9000000002.0, "X", "a");
+  Row(3, Variant(), Variant(), "ignored");
+  Row(4, 9000000004.0, "X", "b");
+  Row(5, 9000000005.0, "Y", "c");
+  Row(6, 9000000006.0, "X", "d");
+  Group("6", "#D#", "", "");
+  transport.Answer("000");
+  d().cmdSend.Press();
+  EXPECT_EQ(Field("MMCellData"),
+            "A\x01"
+            "a\r\nb\x7F"
+            "A\x01"
+            "c\x7F"
+            "A\x01"
+            "d");
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"3 SMS Messages Sent"});
+}
+
+TEST(RemovePlaceholder, TakesTheLabelAlong) {
+  const struct {
+    const char* text;
+    const char* placeholder;
+    const char* result;
+  } cases[] = {
+      {"Amount: #D# due", "#D#", "due"},
+      {"Dear #B#,", "#B#", ","},
+      {"Hello Ann\r\nAmount: #D#", "#D#", "Hello"},
+      {"#D# first", "#D#", "first"},
+      {"x:#D# y", "#D#", "x: y"},
+      {"  no placeholder  ", "#D#", "no placeholder"},
+      {"a #D# b #D#", "#D#", "a"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(send::RemovePlaceholder(c.text, c.placeholder), c.result) << c.text;
+}
+
+TEST_F(GroupedTest, BlankPlaceholdersRemoveTheirLabels) {
+  Row(2, 9000000002.0, "X", Variant());
+  Set("C2", Variant());
+  Group("2", "Amount: #D# due", "Dear #C#,", "");
+  transport.Answer("000");
+  d().cmdSend.Press();
+  EXPECT_EQ(Field("MMCellData"),
+            "A\x01"
+            ",\r\ndue");
+}
+
+TEST_F(GroupedTest, TickingAdvanceOptionsClearsTheFilterAndForcesStartEnd) {
+  Filter("#B# = 'x'");
+  d().optRows.SetValue(true);
+  d().txtRows.Text = "2-5";
+  d().chkAdvance.SetValue(true);
+  EXPECT_EQ(d().FilterFormula, "");
+  EXPECT_FALSE(d().cmdFilter.Enabled);
+  EXPECT_TRUE(d().optRowRange.Value());
+  EXPECT_FALSE(d().optRows.Enabled);
+  EXPECT_EQ(d().txtRows.Text, "");
+  EXPECT_EQ(d().Height, 5830);
+  d().chkAdvance.SetValue(false);
+  EXPECT_TRUE(d().cmdFilter.Enabled);
+  EXPECT_EQ(d().Height, 4260);
+}
+
+TEST_F(GroupedTest, LongGroupMessagesAskOnceAndNoNumbersSendNothing) {
+  Row(2, 9000000002.0, "X", std::string(161, 'a'));
+  Row(3, 9000000003.0, "Y", std::string(170, 'b'));
+  Group("3", "#D#", "", "");
+  transport.Answer("000");
+  ui.Answer(ui::mb::Ok);
+  d().cmdSend.Press();
+  EXPECT_EQ(
+      ui.Prompts(),
+      (std::vector<std::string>{
+          "SMS message contains more than 160 characters.\r\nWould you like to send more than 160 "
+          "characters.",
+          "2 SMS Messages Sent"}));
+  ui.ClearBoxes();
+  Row(2, "none", "X", "a");
+  Row(3, "none", "Y", "b");
+  d().cmdSend.Press();
+  EXPECT_EQ(
+      ui.Prompts(),
+      std::vector<std::string>{
+          " 0 Messeges Sent!!!\n\nThere are no mobile numbers in specified range of records."});
+  EXPECT_EQ(transport.Requests().size(), 1u);
+}
+
+}  // namespace
+}  // namespace qv::testing
