@@ -373,17 +373,23 @@ send::frmSendSMS& Connect::SendSMS() {
 }
 
 reports::frmDR& Connect::DR() {
-  if (!dr_) dr_ = std::make_unique<reports::frmDR>(platform_.ui);
+  if (!dr_) {
+    dr_ = std::make_unique<reports::frmDR>(reports::ReportServices{
+        platform_.ui, http_, globals_, platform_.settings, platform_.clock, Login(), Display()});
+  }
   return *dr_;
 }
 
 scheduler::frmScheduler& Connect::Scheduler() {
-  if (!scheduler_) scheduler_ = std::make_unique<scheduler::frmScheduler>(platform_.ui);
+  if (!scheduler_)
+    scheduler_ =
+        std::make_unique<scheduler::frmScheduler>(platform_.ui, http_, globals_, platform_.clock);
   return *scheduler_;
 }
 
 fill::frmClient_MNO_Map& Connect::ClientMnoMap() {
-  if (!clientMnoMap_) clientMnoMap_ = std::make_unique<fill::frmClient_MNO_Map>(platform_.ui);
+  if (!clientMnoMap_)
+    clientMnoMap_ = std::make_unique<fill::frmClient_MNO_Map>(platform_.ui, Display());
   return *clientMnoMap_;
 }
 

@@ -1,16 +1,72 @@
 #pragma once
 
+#include <vector>
+
+#include "forms/frm_display.h"
 #include "host/sheet_form.h"
+#include "send/date_pickers.h"
+#include "service/m_http.h"
+#include "session/frm_login.h"
+#include "settings/settings.h"
 
 namespace qv::reports {
 
-// The Delivery Report dialog: downloads the reports of a date range into a new sheet.
+// What the delivery-report dialog works with besides the spreadsheet.
+struct ReportServices {
+  ui::Ui& ui;
+  service::m_Http& http;
+  session::GlobalSubs& globals;
+  settings::Settings& settings;
+  Clock& clock;
+  session::frmLogin& login;
+  forms::frmDisplay& display;
+};
+
+// Downloads the delivery reports of a date range into a new sheet of the active workbook.
 class frmDR : public host::SheetForm {
  public:
-  explicit frmDR(ui::Ui& ui) : SheetForm(ui, "frmDR") {}
+  explicit frmDR(ReportServices services);
+
+  ui::Frame Frame1;
+  ui::Label lblMode;
+  ui::ComboBox cmbMode;
+  ui::Label lblFromDate;
+  ui::ComboBox cmbFromDateDay;
+  ui::ComboBox cmbFromDateMonth;
+  ui::ComboBox cmbFromDateYear;
+  ui::Label lblToDate;
+  ui::ComboBox cmbToDateDay;
+  ui::ComboBox cmbTodateMonth;
+  ui::ComboBox cmbToDateYear;
+  ui::Label lblSheetName;
+  ui::TextBox txtSheetName;
+  ui::Label lblModeHelp;
+  ui::Label lblDatesHelp;
+  ui::Label lblSheetHelp;
+  ui::CommandButton cmdGet;
+  ui::CommandButton cmdCancel;
+
+  void cmdGet_Click();
+  void cmdCancel_Click() { Unload(); }
+  void Form_KeyPress(int keyAscii) override;
+
+  // The tag of each mode entry: the character code of its mode, 0 for "ALL".
+  const std::vector<int>& ModeTags() const { return modeTags_; }
 
  protected:
-  void InitializeComponent() override { Caption = "Delivery Report"; }
+  void InitializeComponent() override;
+  void Form_Load() override;
+
+ private:
+  send::DatePicker From() {
+    return {cmbFromDateYear, cmbFromDateMonth, cmbFromDateDay, nullptr, services_.clock};
+  }
+  send::DatePicker To() {
+    return {cmbToDateYear, cmbTodateMonth, cmbToDateDay, nullptr, services_.clock};
+  }
+  void Run();
+  ReportServices services_;
+  std::vector<int> modeTags_;
 };
 
 }  // namespace qv::reports

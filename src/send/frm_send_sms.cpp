@@ -87,6 +87,13 @@ frmSendSMS::frmSendSMS(SendServices services)
   cmdFilter.Click = [this] { cmdFilter_Click(); };
   chkAdvance.Click = [this] { chkAdvance_Click(); };
   cmbColumnWise.Click = [this] { cmbColumnWise_Click(); };
+  btn_getTemplates.Click = [this] { btn_getTemplates_Click(); };
+  cmd_GetSenderIDs.Click = [this] { cmd_GetSenderIDs_Click(); };
+  combo_display_MsgNames.Click = [this] { combo_display_MsgNames_Click(); };
+  chkBox_SaveMsg.Click = [this] { chkBox_SaveMsg_Click(); };
+  txt_MsgName.Click = [this] { txt_MsgName_Click(); };
+  SaveMsgText.Click = [this] { SaveMsgText_Click(); };
+  btn_DeleteMsg.Click = [this] { btn_DeleteMsg_Click(); };
 }
 
 void frmSendSMS::InitializeComponent() {
@@ -178,6 +185,19 @@ void frmSendSMS::InitializeComponent() {
 void frmSendSMS::Form_Load() {
   Height = kShortHeight;
   FillColumnLists();
+  // The names start afresh with the dialog's controls; their texts must start with them.
+  templateTexts_.clear();
+  SenderIdList.clear();
+  const session::GlobalSubs& globals = services_.globals;
+  if (!globals.SessionUserName.empty() && !globals.SessionPassword.empty()) {
+    if (combo_display_MsgNames.ListCount() == 0) LoadTemplatesAndSenderIDs();
+    if (combo_display_MsgNames.ListCount() == 0) {
+      chkBox_SaveMsg.SetValue(true);
+      btn_getTemplates.Visible = false;
+    }
+  } else {
+    ShowGetTemplatesButton();
+  }
   const int year = services_.clock.Now().Parts().year;
   for (int y = year; y <= year + 5; ++y) combo_year.AddItem(std::to_string(y));
   combo_year.SetListIndex(0);

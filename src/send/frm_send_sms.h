@@ -110,6 +110,17 @@ class frmSendSMS : public host::SheetForm {
   void cmdFilter_Click();
   void chkAdvance_Click();
   void cmbColumnWise_Click();
+  // Templates and sender IDs.
+  void LoadTemplatesAndSenderIDs();
+  void btn_getTemplates_Click();
+  void cmd_GetSenderIDs_Click() { btn_getTemplates_Click(); }
+  void combo_display_MsgNames_Click();
+  void chkBox_SaveMsg_Click();
+  void txt_MsgName_Click();
+  void SaveMsgText_Click();
+  void btn_DeleteMsg_Click();
+  // The texts of the templates, at the positions of their names in combo_display_MsgNames.
+  const std::vector<std::string>& TemplateTexts() const { return templateTexts_; }
   void Form_KeyPress(int keyAscii) override;
 
   // The row-wise send; true when the service answered or there was nothing to send.
@@ -132,6 +143,7 @@ class frmSendSMS : public host::SheetForm {
   void Form_Unload() override;
 
  private:
+  void ShowGetTemplatesButton();
   DatePicker Picker() { return {combo_year, combo_month, combo_dd, &combo_Times, services_.clock}; }
   bool CheckRows();
   bool CheckSchedule();
@@ -144,6 +156,7 @@ class frmSendSMS : public host::SheetForm {
   void ClearPreview();
 
   SendServices services_;
+  std::vector<std::string> templateTexts_;
 };
 
 }  // namespace qv::send

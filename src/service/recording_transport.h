@@ -24,6 +24,7 @@ class RecordingTransport : public Transport {
   void Answer(std::string answer) { answers_.push_back(std::move(answer)); }
   const std::vector<Request>& Requests() const { return requests_; }
   const Request& Last() const { return requests_.back(); }
+  void ClearRequests() { requests_.clear(); }
   std::size_t Pending() const { return answers_.size(); }
 
   std::string Post(const std::string& host, int port, const std::string& path,

@@ -72,6 +72,7 @@ class TextBox : public Control {
   bool MultiLine = false;
   std::size_t SelStart = 0;  // in characters
   std::size_t SelLength = 0;
+  std::function<void()> Click;
 
   // What a user's typing does: replaces the selection, cut to MaxLength, caret after it.
   void Type(const std::string& text);
@@ -170,6 +171,7 @@ class ListView : public Control {
 
   int SelectedRow() const { return selected_; }
   void SelectRow(int row);  // runs ItemClick
+  void Deselect() { selected_ = -1; }
   void ClearRows();
 
  private:

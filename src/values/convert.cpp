@@ -109,6 +109,14 @@ std::string NumberAsText(double value) {
   return out;
 }
 
+Variant TypedValue(const std::string& text) {
+  if (IsNumericText(text)) return NumericValue(text);
+  if (const auto date = ParseDateTime(text);
+      date && text.find_first_not_of(' ') != std::string::npos)
+    return *date;
+  return text;
+}
+
 std::string ValueAsText(const Variant& value) {
   switch (value.kind()) {
     case Variant::Kind::Empty:

@@ -33,6 +33,10 @@ std::int32_t ToInt32(std::string_view text);
 // exponent form (1E+15, 1E-05) for very large and very small magnitudes.
 std::string NumberAsText(double value);
 
+// Text as a spreadsheet reads it when it is typed into a cell: a number when it is numeric, a date
+// when it reads as one, else the text itself.
+Variant TypedValue(const std::string& text);
+
 // Any value as text: numbers as above, dates as DateTimeAsText, True/False, "Error 2042",
 // and empty as the empty text.
 std::string ValueAsText(const Variant& value);

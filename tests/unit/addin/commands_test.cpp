@@ -57,7 +57,10 @@ TEST_F(CommandsTest, FillMobileNumbersNeedsNoWorkbook) {
   transport.Answer("000");
   Run("Fill Mobile Numbers", true);
   EXPECT_EQ(ui.FormsShown(), (std::vector<std::string>{"frmLogin", "frmClient_MNO_Map"}));
-  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"Logged in successfully"});
+  EXPECT_EQ(ui.Boxes(),
+            (std::vector<ui::ScriptedUi::Box>{
+                {"Logged in successfully", 64, "Quorvalent"},
+                {"No workbook is open: open the workbook to fill first.", 16, "Quorvalent"}}));
 }
 
 TEST_F(CommandsTest, SchedulerOpensOnceLoggedInAndRefreshesTheMenu) {
@@ -71,7 +74,9 @@ TEST_F(CommandsTest, SchedulerOpensOnceLoggedInAndRefreshesTheMenu) {
   connect.Scheduler().Unload();
   Run("Scheduler", true);
   EXPECT_EQ(ui.FormsShown().back(), "frmScheduler");
-  EXPECT_EQ(transport.Requests().size(), 1u);
+  // The login, then the job listing at each opening.
+  ASSERT_EQ(transport.Requests().size(), 3u);
+  EXPECT_EQ(transport.Requests()[2].path, "SMS_Excel/getScheduledData_Excel.asp");
 }
 
 TEST_F(CommandsTest, ProxySettingsAndDemoNeedNothing) {

@@ -15,6 +15,7 @@ class FilteredGroupedTest : public AddinTest {
     connect.Globals().SessionPassword = "abc";
     connect.Globals().IsLoggedIn = true;
     ClickMenu("Send SMS");
+    transport.ClearRequests();  // the template download at start-up
   }
   send::frmSendSMS& d() { return connect.SendSMS(); }
   host::MemorySheet& sheet() { return *app.ActiveSheet(); }

@@ -15,6 +15,7 @@ class SendTest : public AddinTest {
     connect.Globals().SessionPassword = "abc";
     connect.Globals().IsLoggedIn = true;
     ClickMenu("Send SMS");
+    transport.ClearRequests();  // the template download at start-up
     ASSERT_TRUE(dialog().IsVisible());
   }
   send::frmSendSMS& dialog() { return connect.SendSMS(); }

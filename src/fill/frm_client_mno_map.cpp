@@ -1,0 +1,229 @@
+#include "fill/frm_client_mno_map.h"
+
+#include "host/cell_ref.h"
+#include "ui/ui.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::fill {
+namespace {
+
+// A pass over a sheet ends at the 502nd empty row in a row.
+constexpr int kEmptyRowsPassedOver = 501;
+constexpr int kMaxSourceSheets = 255;
+
+}  // namespace
+
+bool IsExcelFile(const std::string& path) {
+  const auto dot = path.rfind('.');
+  const std::string extension = dot == std::string::npos ? path : path.substr(dot + 1);
+  return EqualsIgnoreCaseAscii(extension, "XLS") || EqualsIgnoreCaseAscii(extension, "XLSX");
+}
+
+frmClient_MNO_Map::frmClient_MNO_Map(ui::Ui& ui, forms::frmDisplay& display)
+    : SheetForm(ui, "frmClient_MNO_Map"),
+      frameSource(*this, "frameSource"),
+      lblSourceNote(*this, "lblSourceNote"),
+      txtFileName(*this, "txtFileName"),
+      cmdBrowse(*this, "cmdBrowse"),
+      lblSheetName(*this, "lblSheetName"),
+      cmbSheetName(*this, "cmbSheetName"),
+      lblClientID_Col(*this, "lblClientID_Col"),
+      cmbClientID_Col(*this, "cmbClientID_Col"),
+      lblMNO(*this, "lblMNO"),
+      cmbMNO(*this, "cmbMNO"),
+      frameDestination(*this, "frameDestination"),
+      lblDestinationNote(*this, "lblDestinationNote"),
+      lblActive_SheetName(*this, "lblActive_SheetName"),
+      cmbActive_SheetName(*this, "cmbActive_SheetName"),
+      lblActive_ClientID_Col(*this, "lblActive_ClientID_Col"),
+      cmbActive_ClientID_Col(*this, "cmbActive_ClientID_Col"),
+      lblFill_MNO(*this, "lblFill_MNO"),
+      cmbFill_MNO(*this, "cmbFill_MNO"),
+      lblWhat(*this, "lblWhat"),
+      lblExample(*this, "lblExample"),
+      cmdOk(*this, "cmdOk"),
+      cmdExit(*this, "cmdExit"),
+      display_(display) {
+  cmdBrowse.Click = [this] { cmdBrowse_Click(); };
+  cmdOk.Click = [this] { cmdOk_Click(); };
+  cmdExit.Click = [this] { cmdExit_Click(); };
+}
+
+void frmClient_MNO_Map::InitializeComponent() {
+  Caption = "Client ID Mobile Mapping";
+  frameSource.Caption = "Mobile Numbers Sheet (Source)";
+  lblSourceNote.Caption = "Select Your Source Sheet Details.";
+  cmdBrowse.Caption = "&Browse";
+  lblSheetName.Caption = "Select Sheet:";
+  lblClientID_Col.Caption = "Client Id Column:";
+  lblMNO.Caption = "Mobile Number Column :";
+  frameDestination.Caption = "Current Sheet (Destination)";
+  lblDestinationNote.Caption = "Select Your Destination Sheet Details.";
+  lblActive_SheetName.Caption = "Select Current Sheet : ";
+  lblActive_ClientID_Col.Caption = "Client Id Column:";
+  lblFill_MNO.Caption = "Fill Mobile Number Column : ";
+  lblWhat.Caption =
+      "What Is Fill Mobile Number?\nIf your data to be sent is in one sheet with some unique id "
+      "and the corresponding "
+      "mobile numbers are in saperate sheet then you can directly pull mobile numbers using this "
+      "option.";
+  lblExample.Caption =
+      "Ex:- Sheet1 contains Data about the different transactions along with client ID as unique "
+      "column. Sheet2 "
+      "contains mobile numbers along with their corresponding client ID's.          Hence you can "
+      "Fill all the "
+      "mobile numbers from sheet2 to sheet1 using this option.";
+  for (ui::ComboBox* list : {&cmbSheetName, &cmbClientID_Col, &cmbMNO, &cmbActive_SheetName,
+                             &cmbActive_ClientID_Col, &cmbFill_MNO}) {
+    list->Editable = false;
+  }
+  cmdOk.Caption = "&Ok";
+  cmdOk.ToolTipText = "Fille Mobile Numbers.";
+  cmdExit.Caption = "E&xit";
+}
+
+void frmClient_MNO_Map::LoadLists() {
+  for (ui::ComboBox* list : {&cmbClientID_Col, &cmbMNO, &cmbActive_ClientID_Col, &cmbFill_MNO}) {
+    for (int c = 1; c <= host::kColumnCount; ++c) list->AddItem(host::ColumnLetters(c));
+    list->SetListIndex(0);
+  }
+  try {
+    host::Workbook* workbook = objExcel_ ? objExcel_->ActiveWorkbook() : nullptr;
+    if (!workbook) throw host::HostError("No workbook is open: open the workbook to fill first.");
+    for (int i = 1; i <= workbook->SheetCount(); ++i) {
+      cmbSheetName.AddItem(workbook->SheetAt(i).Name());
+      cmbActive_SheetName.AddItem(workbook->SheetAt(i).Name());
+    }
+    cmbSheetName.SetListIndex(0);
+    cmbActive_SheetName.SetListIndex(0);
+  } catch (const std::exception& e) {
+    ui().MsgBox(e.what(), ui::mb::Critical, ui::kTitle);
+  }
+}
+
+void frmClient_MNO_Map::cmdBrowse_Click() {
+  txtFileName.Text =
+      ui().OpenFileDialog("Browse", "Excel 2003 (*.xls)|*.xls|Excel 2007 (*.xlsx)|*.xlsx")
+          .value_or("");
+  if (txtFileName.Text.empty()) return;
+  if (!IsExcelFile(txtFileName.Text)) {
+    ui().MsgBox("Browse only MS-Excel file", ui::mb::Information, ui::kTitle);
+    return;
+  }
+  try {
+    if (!objExcel_) throw host::HostError("The spreadsheet is not connected.");
+    if (!hidden_) hidden_ = objExcel_->CreateHiddenInstance();
+    host::Workbook& opened = hidden_->OpenReadOnly(txtFileName.Text);
+    source_ = &opened;
+    sourceOpen_ = true;
+    cmbSheetName.Clear();
+    for (int i = 1; i <= opened.SheetCount() && i <= kMaxSourceSheets; ++i)
+      cmbSheetName.AddItem(opened.SheetAt(i).Name());
+    cmbSheetName.SetListIndex(0);
+  } catch (const std::exception& e) {
+    ui().MsgBox(e.what(), ui::mb::Critical, ui::kTitle);
+  }
+}
+
+void frmClient_MNO_Map::Form_Unload() {
+  try {
+    if (hidden_) hidden_->CloseAll();
+  } catch (const std::exception&) {
+    // Closing is best effort.
+  }
+  sourceOpen_ = false;
+}
+
+void frmClient_MNO_Map::cmdOk_Click() {
+  cmdOk.Enabled = false;
+  display_.Show(ui::Modality::Modeless);
+  try {
+    Fill();
+    source_ = nullptr;
+    if (hidden_) hidden_->CloseAll();
+    sourceOpen_ = false;
+    display_.Unload();
+    cmdOk.Enabled = true;
+    Unload();
+  } catch (const std::exception& e) {
+    source_ = nullptr;
+    display_.Unload();
+    cmdOk.Enabled = true;
+    std::string message = e.what();
+    if (message.find("disconnected") != std::string::npos) {
+      message +=
+          "\n\nDescription: Sheet containing mobilenumbers is already in use.\n\n Please click on "
+          "Browse button "
+          "to reselect the Sheet!!! ";
+    }
+    ui().MsgBox(message, ui::mb::Critical, ui::kTitle);
+  }
+}
+
+void frmClient_MNO_Map::Fill() {
+  if (!source_)
+    throw host::HostError("No source workbook has been chosen: press Browse to choose one.");
+  if (!sourceOpen_)
+    throw host::HostError("The source workbook has been disconnected from the spreadsheet.");
+  host::Sheet* sourceSheet = source_->FindSheet(cmbSheetName.Text);
+  if (!sourceSheet)
+    throw host::HostError("The source workbook has no sheet named \"" + cmbSheetName.Text + "\".");
+  host::Workbook* workbook = objExcel_ ? objExcel_->ActiveWorkbook() : nullptr;
+  host::Sheet* target = workbook ? workbook->FindSheet(cmbActive_SheetName.Text) : nullptr;
+  if (!target)
+    throw host::HostError("The active workbook has no sheet named \"" + cmbActive_SheetName.Text +
+                          "\".");
+  const auto column = [](const ui::ComboBox& list) {
+    const auto c = host::ColumnNumber(list.Text);
+    if (!c) throw host::HostError("\"" + list.Text + "\" is not a column (A to IV).");
+    return *c;
+  };
+  const int idColumn = column(cmbClientID_Col);
+  const int mobileColumn = column(cmbMNO);
+  const int targetIdColumn = column(cmbActive_ClientID_Col);
+  const int fillColumn = column(cmbFill_MNO);
+
+  // The client IDs and numbers, kept apart so that an ID holding a "," still matches whole.
+  std::vector<std::pair<std::string, std::string>> records;
+  int skipped = 0;
+  for (int row = 1; row <= host::kRowCount; ++row) {
+    display_.Progress("Please wait - Fetching Record : " + std::to_string(row));
+    std::string id = ValueAsText(sourceSheet->Value(host::CellRef{idColumn, row}));
+    std::string mobile = ValueAsText(sourceSheet->Value(host::CellRef{mobileColumn, row}));
+    if (id.empty() || mobile.empty()) {
+      if (++skipped > kEmptyRowsPassedOver) break;
+      continue;
+    }
+    skipped = 0;
+    records.emplace_back(std::move(id), std::move(mobile));
+  }
+
+  std::string lastId, lastMobile;
+  bool remembered = false;
+  skipped = 0;
+  for (int row = 1; row <= host::kRowCount; ++row) {
+    display_.Progress("Please wait - Filling Record : " + std::to_string(row));
+    const std::string id = ValueAsText(target->Value(host::CellRef{targetIdColumn, row}));
+    if (id.empty()) {
+      if (++skipped > kEmptyRowsPassedOver) break;
+      continue;
+    }
+    skipped = 0;
+    if (remembered && id == lastId) {
+      target->SetValue(host::CellRef{fillColumn, row}, lastMobile);
+      continue;
+    }
+    for (const auto& [sourceId, mobile] : records) {
+      if (sourceId == id) {
+        target->SetValue(host::CellRef{fillColumn, row}, mobile);
+        lastId = id;
+        lastMobile = mobile;
+        remembered = true;
+        break;
+      }
+    }
+  }
+}
+
+}  // namespace qv::fill

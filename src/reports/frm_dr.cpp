@@ -1,0 +1,234 @@
+#include "reports/frm_dr.h"
+
+#include <algorithm>
+
+#include "host/sheet_names.h"
+#include "service/protocol.h"
+#include "ui/ui.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::reports {
+namespace {
+
+constexpr const char* kNoWorkbook = "Work book does not exit. Please check";
+constexpr int kFirstYear = 2003;
+constexpr std::size_t kMaxFields = 26;
+
+std::vector<std::string> Split(const std::string& s, char separator) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (;;) {
+    const auto at = s.find(separator, start);
+    out.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return out;
+    start = at + 1;
+  }
+}
+
+// A data field as it travels: "," as the byte 0x80, "-" as "~".
+std::string DecodeField(const std::string& field) {
+  std::string out = ReplaceAll(field, "\xE2\x82\xAC", ",");
+  out = ReplaceAll(out, "\r\n", " ");
+  out = ReplaceAll(out, "~", "-");
+  return ReplaceAll(out, "\x01", ",");
+}
+
+// The status codes the report request can be answered with, and their texts.
+const char* StatusText(const std::string& answer) {
+  if (answer == "002") return service::text::kInvalidUser;
+  if (answer == "003") return service::text::kInvalidPassword;
+  if (answer == "005") return service::text::kInvalidParameters;
+  if (answer == "0110") return service::text::kBlocked;
+  if (answer == "<ERROR>") return "Error occured while retrieving delivery report";
+  return nullptr;
+}
+
+// Stops the click with a message; the dialog stays open.
+struct Refusal {
+  std::string message;
+  int icon;
+};
+
+}  // namespace
+
+frmDR::frmDR(ReportServices services)
+    : SheetForm(services.ui, "frmDR"),
+      Frame1(*this, "Frame1"),
+      lblMode(*this, "lblMode"),
+      cmbMode(*this, "cmbMode"),
+      lblFromDate(*this, "lblFromDate"),
+      cmbFromDateDay(*this, "cmbFromDateDay"),
+      cmbFromDateMonth(*this, "cmbFromDateMonth"),
+      cmbFromDateYear(*this, "cmbFromDateYear"),
+      lblToDate(*this, "lblToDate"),
+      cmbToDateDay(*this, "cmbToDateDay"),
+      cmbTodateMonth(*this, "cmbTodateMonth"),
+      cmbToDateYear(*this, "cmbToDateYear"),
+      lblSheetName(*this, "lblSheetName"),
+      txtSheetName(*this, "txtSheetName"),
+      lblModeHelp(*this, "lblModeHelp"),
+      lblDatesHelp(*this, "lblDatesHelp"),
+      lblSheetHelp(*this, "lblSheetHelp"),
+      cmdGet(*this, "cmdGet"),
+      cmdCancel(*this, "cmdCancel"),
+      services_(services) {
+  cmdGet.Click = [this] { cmdGet_Click(); };
+  cmdCancel.Click = [this] { cmdCancel_Click(); };
+  cmbFromDateMonth.Click = [this] { From().MonthClick(); };
+  cmbFromDateYear.Click = [this] { From().MonthClick(); };
+  cmbTodateMonth.Click = [this] { To().MonthClick(); };
+  cmbToDateYear.Click = [this] { To().MonthClick(); };
+}
+
+void frmDR::InitializeComponent() {
+  Caption = "Deliver Reports";
+  Frame1.Caption = "Enter Details";
+  lblMode.Caption = "Mode Of Submissions";
+  lblFromDate.Caption = "From Date";
+  lblToDate.Caption = "To Date";
+  lblSheetName.Caption = "Sheet Name";
+  lblModeHelp.Caption = "Select mode by which you submitted data to be sent as SMS.";
+  lblDatesHelp.Caption =
+      "Enter the dates between which you want the delivery reports, for report on a single day, "
+      "select same From "
+      "and to dates ";
+  lblSheetHelp.Caption =
+      "Then enter name of the new sheet you want to retrieve the delivery report to.";
+  for (ui::ComboBox* list : {&cmbMode, &cmbFromDateDay, &cmbFromDateMonth, &cmbFromDateYear,
+                             &cmbToDateDay, &cmbTodateMonth, &cmbToDateYear}) {
+    list->Editable = false;
+  }
+  cmdGet.Caption = "Get";
+  cmdCancel.Caption = "Cancel";
+}
+
+void frmDR::Form_Load() {
+  modeTags_.clear();
+  const std::string modes = services_.settings.GetSetting(settings::kAppName, "STARTUP", "MODES");
+  if (!modes.empty()) {
+    for (const auto& item : Split(modes, ',')) {
+      if (item.empty()) continue;
+      cmbMode.AddItem(item.size() > 2 ? item.substr(2) : "");
+      modeTags_.push_back(static_cast<unsigned char>(item[0]));
+    }
+  }
+  cmbMode.AddItem("ALL");
+  modeTags_.push_back(0);
+  cmbMode.SetListIndex(0);
+
+  const DateParts today = services_.clock.Now().Parts();
+  for (ui::ComboBox* years : {&cmbFromDateYear, &cmbToDateYear}) {
+    for (int y = kFirstYear; y <= today.year; ++y) years->AddItem(std::to_string(y));
+    years->SetListIndex(years->ListCount() - 1);
+  }
+  for (ui::ComboBox* months : {&cmbFromDateMonth, &cmbTodateMonth}) {
+    for (const auto& m : send::MonthEntries()) months->AddItem(m);
+    months->SetListIndex(today.month - 1);
+  }
+  send::FillDayList(cmbFromDateDay, today.year, today.month, services_.clock);
+  send::FillDayList(cmbToDateDay, today.year, today.month, services_.clock);
+}
+
+void frmDR::Form_KeyPress(int keyAscii) {
+  if (keyAscii == 27) cmdCancel_Click();
+}
+
+void frmDR::cmdGet_Click() {
+  forms::frmDisplay& wait = services_.display;
+  try {
+    Run();
+  } catch (const Refusal& r) {
+    wait.Unload();
+    ui().MsgBox(r.message, r.icon, ui::kTitle);
+  } catch (const std::exception& e) {
+    wait.Unload();
+    const bool workbook = objExcel_ && objExcel_->ActiveWorkbook();
+    ui().MsgBox(workbook ? e.what() : kNoWorkbook, ui::mb::Critical, ui::kTitle);
+  }
+}
+
+void frmDR::Run() {
+  host::Workbook* workbook = objExcel_ ? objExcel_->ActiveWorkbook() : nullptr;
+  if (!workbook) throw Refusal{kNoWorkbook, ui::mb::Critical};
+  if (!session::RequireSession(services_.login, services_.globals)) return;
+
+  const std::string sheetName = Trim(txtSheetName.Text);
+  if (sheetName.empty()) {
+    txtSheetName.SetFocus();
+    throw Refusal{"Sheet name should not be empty", ui::mb::Critical};
+  }
+  const int tag =
+      cmbMode.ListIndex() >= 0 ? modeTags_[static_cast<std::size_t>(cmbMode.ListIndex())] : 0;
+  const std::string mode = tag > 0 ? std::string(1, static_cast<char>(tag)) : "ALL";
+  std::vector<std::string> names;
+  for (int i = 1; i <= workbook->SheetCount(); ++i) {
+    names.push_back(workbook->SheetAt(i).Name());
+    if (EqualsIgnoreCaseAscii(names.back(), sheetName)) {
+      txtSheetName.SetFocus();
+      throw Refusal{
+          "Sheet name(" + txtSheetName.Text + ") already exits.\r\nPlease choose some other",
+          ui::mb::Critical};
+    }
+  }
+  // A name the spreadsheet would refuse is refused before anything is asked of the service.
+  try {
+    host::CheckSheetName(sheetName, names);
+  } catch (const host::HostError& e) {
+    txtSheetName.SetFocus();
+    throw Refusal{e.what(), ui::mb::Critical};
+  }
+
+  const auto date = [](ui::ComboBox& month, ui::ComboBox& day, ui::ComboBox& year) {
+    return std::to_string(month.ListIndex() + 1) + "/" + std::to_string(day.ListIndex() + 1) + "/" +
+           year.Text;
+  };
+  const std::string fromText = date(cmbFromDateMonth, cmbFromDateDay, cmbFromDateYear);
+  const std::string toText = date(cmbTodateMonth, cmbToDateDay, cmbToDateYear);
+  const auto from = ParseDateTime(fromText);
+  const auto to = ParseDateTime(toText);
+  if (!from || !to)
+    throw AddinError(13, "The dates " + fromText + " and " + toText + " are not both dates.");
+  if (*from > *to) throw Refusal{"From date should be less than To Date", ui::mb::Critical};
+
+  service::FormBody body = service::FormBody::WithCredentials(
+      services_.http, services_.globals.SessionUserName, services_.globals.SessionPassword);
+  body.Field("FromDate", fromText).Field("ToDate", toText).Field("TOD", mode);
+  forms::frmDisplay& wait = services_.display;
+  wait.Progress("Please wait - retrieving Delivery Report");
+  for (int i = 0; i < 100; ++i) ui().DoEvents();
+  const std::string answer = Trim(services_.http.HttpPost(service::path::kReports, body.str()));
+  if (answer.empty()) throw Refusal{service::text::kNoResponse, ui::mb::Information};
+  // A status code is reported as such; it is no report to write.
+  if (const char* status = StatusText(answer)) throw Refusal{status, ui::mb::Critical};
+  const std::string payload = service::Unwrap(answer);
+  if (payload == "0") throw Refusal{"No Records Found", ui::mb::Information};
+
+  std::vector<std::vector<std::string>> rows;
+  for (const auto& record : Split(payload, ',')) rows.push_back(Split(record, '-'));
+  // The report is checked whole first, so that no half-written sheet is left behind.
+  for (std::size_t r = 0; r < rows.size(); ++r) {
+    if (rows[r].size() > kMaxFields) {
+      throw AddinError(1004, "The delivery report's record " + std::to_string(r + 1) + " has " +
+                                 std::to_string(rows[r].size()) +
+                                 " fields; a report sheet takes at most 26 (A to Z).");
+    }
+  }
+  host::Sheet& sheet = workbook->AddSheetAfter(workbook->SheetAt(workbook->SheetCount()));
+  sheet.SetName(sheetName);
+  for (std::size_t k = 0; k < rows[0].size(); ++k) {
+    const host::CellRef cell{static_cast<int>(k + 1), 1};
+    sheet.SetValue(cell, TypedValue(rows[0][k]));
+    sheet.SetBold(cell, true);
+  }
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    for (std::size_t k = 0; k < rows[r].size(); ++k) {
+      sheet.SetValue(host::CellRef{static_cast<int>(k + 1), static_cast<int>(r + 1)},
+                     TypedValue(DecodeField(rows[r][k])));
+    }
+  }
+  wait.Unload();
+  Unload();
+}
+
+}  // namespace qv::reports
