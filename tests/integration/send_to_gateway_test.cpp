@@ -5,6 +5,8 @@
 
 #include "addin/connect.h"
 #include "host/memory_host.h"
+#include "reports/frm_dr.h"
+#include "scheduler/frm_scheduler.h"
 #include "send/frm_preview_sms.h"
 #include "service/curl_transport.h"
 #include "settings/settings.h"
@@ -106,6 +108,92 @@ TEST_F(AgainstGatewayTest, BalanceAndModesComeFromTheGateway) {
   connect.mobjQuorvalentMenuBarButGetBal_Click(app.GetCommandBars().Item(1).Controls().Item(1),
                                                cancel);
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"Your credit balance is 100.00"});
+}
+
+}  // namespace
+}  // namespace qv::testing
+
+namespace qv::testing {
+namespace {
+
+TEST_F(AgainstGatewayTest, TemplatesAreSavedListedAndDeleted) {
+  Login();
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  d.ExcelObj(app);
+  EXPECT_EQ(d.Combo_SenderID.Items, (std::vector<std::string>{"ACME", "SHOP"}));
+  EXPECT_TRUE(d.chkBox_SaveMsg.Value());
+  d.txt_MsgName.Text = "Reminder";
+  d.txtMsg.Text = "Dear #B#, 50% off & more";
+  d.SaveMsgText.Press();
+  EXPECT_EQ(ui.Prompts().back(), "Message Saved Successfully!!!");
+  d.Unload();
+  d.Show(ui::Modality::Modeless);
+  ASSERT_EQ(d.combo_display_MsgNames.Items, std::vector<std::string>{"Reminder"});
+  d.combo_display_MsgNames.SetListIndex(0);
+  EXPECT_EQ(d.txtMsg.Text, "Dear #B#, 50% off & more");
+  ui.Answer(ui::mb::Yes);
+  d.btn_DeleteMsg.Press();
+  EXPECT_EQ(ui.Prompts().back(), "Successfully Deleted!!!");
+  EXPECT_TRUE(d.combo_display_MsgNames.Items.empty());
+}
+
+TEST_F(AgainstGatewayTest, AScheduledSendIsListedAndDeleted) {
+  Login();
+  app.ActiveSheet()->SetValue("A2", 919876543210.0);
+  app.ActiveSheet()->SetValue("A3", 919876543211.0);
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  d.ExcelObj(app);
+  d.txtMsg.Text = "Rent is due";
+  d.txtStartRow.Text = "2";
+  d.txtEndRow.Text = "3";
+  d.chkSetScheduler.SetValue(true);
+  d.txt_SchedulerName.Text = "Monthly rent";
+  d.combo_year.SetListIndex(1);
+  ui.Answer(ui::mb::Yes);
+  d.cmdSend.Press();
+  EXPECT_EQ(ui.Prompts().back(), "2 SMS Messages Sent");
+
+  scheduler::frmScheduler& s = connect.Scheduler();
+  s.Show(ui::Modality::Modeless);
+  ASSERT_EQ(s.listScheduledData.Rows.size(), 1u);
+  EXPECT_EQ(s.listScheduledData.Rows[0][0], "Monthly rent");
+  EXPECT_EQ(s.listScheduledData.Rows[0][1], "2");
+  s.listScheduledData.SelectRow(0);
+  ui.Answer(ui::mb::Yes);
+  s.btn_DeleteScheduler.Press();
+  EXPECT_NE(ui.Prompts().back().find("Success"), std::string::npos);
+  EXPECT_TRUE(s.listScheduledData.Rows.empty());
+  EXPECT_EQ(gateway.Admin({"jobs", "alice"}), "");
+}
+
+TEST_F(AgainstGatewayTest, TheDeliveryReportLandsInANewSheet) {
+  Login();
+  app.ActiveSheet()->SetValue("A2", 919876543210.0);
+  app.ActiveSheet()->SetValue("B2", "Ann, Jr - VIP");
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  d.ExcelObj(app);
+  d.txtMsg.Text = "Hi #B#";
+  d.txtStartRow.Text = "2";
+  d.txtEndRow.Text = "2";
+  d.cmdSend.Press();
+  ASSERT_EQ(ui.Prompts().back(), "1 SMS Messages Sent");
+
+  reports::frmDR& r = connect.DR();
+  r.ExcelObj(app);
+  r.Show(ui::Modality::Modeless);
+  r.cmbMode.SetListIndex(r.cmbMode.ListCount() - 1);  // ALL
+  r.txtSheetName.Text = "Report";
+  r.cmdGet.Press();
+  host::MemorySheet* sheet = app.ActiveWorkbook()->FindSheet("Report");
+  ASSERT_NE(sheet, nullptr) << (ui.Prompts().empty() ? "" : ui.Prompts().back());
+  EXPECT_EQ(sheet->Value("A1"), Variant("Mobile Number"));
+  EXPECT_TRUE(sheet->IsBold({1, 1}));
+  EXPECT_EQ(sheet->Value("A2"), Variant(919876543210.0));
+  EXPECT_EQ(sheet->Value("B2"), Variant("Hi Ann, Jr - VIP"));
+  EXPECT_EQ(sheet->Value("F2"), Variant("Quorvalent"));
 }
 
 }  // namespace

@@ -1,0 +1,155 @@
+#include "reports/frm_dr.h"
+
+#include <gtest/gtest.h>
+
+#include "support/addin_fixture.h"
+
+namespace qv::testing {
+namespace {
+
+class ReportsTest : public AddinTest {
+ protected:
+  void SetUp() override {
+    clock.Set(DateTime::FromParts(2010, 3, 5, 10, 0, 0));
+    settings.Save("QuorvalentExcel", "STARTUP", "MODES", "L-Live,E-Excel Add-in");
+    ConnectAddin();
+    connect.Globals().SessionUserName = "alice";
+    connect.Globals().SessionPassword = "abc";
+    connect.Globals().IsLoggedIn = true;
+    ClickMenu("Delivery Report");
+  }
+  reports::frmDR& d() { return connect.DR(); }
+  host::MemoryWorkbook& book() { return *app.ActiveWorkbook(); }
+};
+
+TEST_F(ReportsTest, LoadsModesYearsAndToday) {
+  EXPECT_EQ(d().Caption, "Deliver Reports");
+  EXPECT_EQ(d().cmbMode.Items, (std::vector<std::string>{"Live", "Excel Add-in", "ALL"}));
+  EXPECT_EQ(d().ModeTags(), (std::vector<int>{'L', 'E', 0}));
+  EXPECT_EQ(d().cmbMode.Text, "Live");
+  EXPECT_EQ(d().cmbFromDateYear.Items.front(), "2003");
+  EXPECT_EQ(d().cmbFromDateYear.Text, "2010");
+  EXPECT_EQ(d().cmbTodateMonth.Text, "March");
+  EXPECT_EQ(d().cmbToDateDay.Text, "5");
+  EXPECT_EQ(d().cmbFromDateDay.ListCount(), 31);
+}
+
+TEST_F(ReportsTest, TheReportBecomesANewSheetAfterTheLast) {
+  d().txtSheetName.Text = "  March report ";
+  d().cmbMode.SetListIndex(1);
+  d().cmbFromDateMonth.SetListIndex(0);
+  d().cmbFromDateDay.SetListIndex(30);
+  d().cmbTodateMonth.SetListIndex(1);
+  d().cmbToDateDay.SetListIndex(0);
+  transport.Answer(
+      " <QUORVALENT>Mobile~Number-Message-Status,919876543210-Hi\x80 Ann ~ "
+      "ok\r\nbye-Delivered,12345-a\x01"
+      "b-Failed"
+      "</QUORVALENT> ");
+  d().cmdGet.Press();
+  EXPECT_EQ(transport.Last().path, "SMS_Excel/Get_DR.asp");
+  EXPECT_EQ(transport.Last().body,
+            "user=alice&passwd=o%0Coo%02&FromDate=1%2F31%2F2010&ToDate=2%2F1%2F2010&TOD=E");
+  ASSERT_EQ(book().SheetCount(), 3);
+  host::MemorySheet& sheet = book().SheetAt(3);
+  EXPECT_EQ(sheet.Name(), "March report");
+  EXPECT_EQ(app.ActiveSheet(), &sheet);
+  EXPECT_EQ(sheet.UsedCells(), (std::map<std::string, Variant>{{"A1", "Mobile~Number"},
+                                                               {"B1", "Message"},
+                                                               {"C1", "Status"},
+                                                               {"A2", 919876543210.0},
+                                                               {"B2", "Hi, Ann - ok bye"},
+                                                               {"C2", "Delivered"},
+                                                               {"A3", 12345.0},
+                                                               {"B3", "a,b"},
+                                                               {"C3", "Failed"}}));
+  EXPECT_TRUE(sheet.IsBold({1, 1}));
+  EXPECT_TRUE(sheet.IsBold({3, 1}));
+  EXPECT_FALSE(sheet.IsBold({1, 2}));
+  EXPECT_FALSE(d().IsLoaded()) << "the dialog closes after a report";
+  EXPECT_TRUE(ui.Boxes().empty());
+  EXPECT_FALSE(connect.Display().IsLoaded());
+}
+
+TEST_F(ReportsTest, AnswersThatAreNoReportCreateNoSheet) {
+  const struct {
+    const char* answer;
+    ui::ScriptedUi::Box box;
+  } cases[] = {
+      {"<QUORVALENT>0</QUORVALENT>", {"No Records Found", 64, "Quorvalent"}},
+      {"  ",
+       {"No Response!!!\nPlease Check Your Proxy Settings & Internet Connection!!!", 64,
+        "Quorvalent"}},
+      {"005", {"Invalid Parameters", 16, "Quorvalent"}},
+      {"002", {"Invalid User Name", 16, "Quorvalent"}},
+      {"003", {"Invalid Password", 16, "Quorvalent"}},
+      {"0110", {"Your account has been blocked", 16, "Quorvalent"}},
+      {"<ERROR>", {"Error occured while retrieving delivery report", 16, "Quorvalent"}},
+  };
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    d().txtSheetName.Text = "Report";
+    transport.Answer(c.answer);
+    d().cmdGet.Press();
+    EXPECT_EQ(ui.Boxes(), std::vector<ui::ScriptedUi::Box>{c.box}) << c.answer;
+    EXPECT_EQ(book().SheetCount(), 2) << c.answer;
+    EXPECT_TRUE(d().IsLoaded());
+  }
+}
+
+TEST_F(ReportsTest, ChecksBeforeTheRequest) {
+  const struct {
+    const char* name;
+    const char* message;
+  } cases[] = {
+      {"   ", "Sheet name should not be empty"},
+      {" sheet2 ", "Sheet name( sheet2 ) already exits.\r\nPlease choose some other"},
+      {"a/b",
+       "The sheet name \"a/b\" contains one of the characters : \\ / ? * [ ], which a sheet name "
+       "cannot "
+       "contain."},
+  };
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    d().txtSheetName.Text = c.name;
+    d().cmdGet.Press();
+    EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{{c.message, 16, "Quorvalent"}}))
+        << c.name;
+    EXPECT_EQ(d().FocusedControl()->Name(), "txtSheetName");
+  }
+  ui.ClearBoxes();
+  d().txtSheetName.Text = "Report";
+  d().cmbFromDateYear.SetListIndex(7);  // 2010
+  d().cmbFromDateMonth.SetListIndex(2);
+  d().cmbFromDateDay.SetListIndex(0);  // 3/1/2010
+  d().cmbTodateMonth.SetListIndex(1);
+  d().cmbToDateDay.SetListIndex(27);  // 2/28/2010
+  d().cmdGet.Press();
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"From date should be less than To Date"});
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
+TEST_F(ReportsTest, TooManyFieldsLeaveNoHalfWrittenSheet) {
+  d().txtSheetName.Text = "Wide";
+  std::string header = "H0";
+  for (int k = 1; k < 27; ++k) header += "-H" + std::to_string(k);
+  transport.Answer("<QUORVALENT>" + header + "</QUORVALENT>");
+  d().cmdGet.Press();
+  EXPECT_EQ(book().SheetCount(), 2);
+  ASSERT_EQ(ui.Boxes().size(), 1u);
+  EXPECT_EQ(ui.Boxes()[0].buttons, 16);
+}
+
+TEST_F(ReportsTest, WithoutStoredModesOnlyAll) {
+  settings.Save("QuorvalentExcel", "STARTUP", "MODES", "");
+  d().Unload();
+  ClickMenu("Delivery Report");
+  EXPECT_EQ(d().cmbMode.Items, std::vector<std::string>{"ALL"});
+  d().txtSheetName.Text = "R";
+  transport.Answer("<QUORVALENT>0</QUORVALENT>");
+  d().cmdGet.Press();
+  EXPECT_NE(transport.Last().body.find("&TOD=ALL"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qv::testing
