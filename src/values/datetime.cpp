@@ -14,7 +14,7 @@ namespace {
 constexpr std::int64_t kDay = 86400;
 
 // Days from 1970-01-01 to a civil date (proleptic Gregorian), after H. Hinnant's algorithm.
-std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, int m, int d) {
   y -= m <= 2;
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
   const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -35,9 +35,9 @@ void CivilFromDays(std::int64_t z, int& y, int& m, int& d) {
   y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
 }
 
-const std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+constexpr std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
   return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
 }
 

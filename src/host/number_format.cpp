@@ -1,0 +1,729 @@
+#include "host/number_format.h"
+
+#include <array>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "values/convert.h"
+#include "values/datetime.h"
+#include "values/text.h"
+
+namespace qv::host {
+namespace {
+
+enum class Kind {
+  Literal,
+  Digit,  // 0 # ?
+  Point,  // .
+  Comma,  // ,
+  Percent,
+  Exponent,  // E+ E- (text holds the sign)
+  Slash,     // / between digits of a fraction
+  Year,
+  Month,
+  Day,
+  Hour,
+  Minute,
+  Second,
+  AmPm,
+  ElapsedHour,
+  ElapsedMinute,
+  ElapsedSecond,
+  SubSecond,
+  At,  // @
+  General,
+};
+
+struct Token {
+  Kind kind;
+  std::string text;  // literal text, the placeholder character, the date letters
+};
+
+bool Starts(std::string_view s, std::size_t i, std::string_view word) {
+  return i + word.size() <= s.size() && EqualsIgnoreCaseAscii(s.substr(i, word.size()), word);
+}
+
+// Splits a format code into its sections at ";" outside quotes, escapes and brackets.
+std::vector<std::string_view> Sections(std::string_view code) {
+  std::vector<std::string_view> out;
+  std::size_t start = 0;
+  bool quoted = false;
+  int bracket = 0;
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    const char c = code[i];
+    if (quoted) {
+      quoted = c != '"';
+    } else if (c == '"') {
+      quoted = true;
+    } else if (c == '\\' || c == '_' || c == '*') {
+      ++i;
+    } else if (c == '[') {
+      ++bracket;
+    } else if (c == ']') {
+      bracket = std::max(0, bracket - 1);
+    } else if (c == ';' && bracket == 0) {
+      out.push_back(code.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  out.push_back(code.substr(start));
+  return out;
+}
+
+std::vector<Token> Tokenize(std::string_view s) {
+  std::vector<Token> out;
+  const auto literal = [&](std::string text) {
+    if (!out.empty() && out.back().kind == Kind::Literal) {
+      out.back().text += text;
+    } else {
+      out.push_back({Kind::Literal, std::move(text)});
+    }
+  };
+  for (std::size_t i = 0; i < s.size();) {
+    const char c = s[i];
+    const char lower = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c == '"') {
+      const auto close = s.find('"', i + 1);
+      literal(std::string(
+          s.substr(i + 1, (close == std::string_view::npos ? s.size() : close) - i - 1)));
+      i = close == std::string_view::npos ? s.size() : close + 1;
+    } else if (c == '\\') {
+      if (i + 1 < s.size()) literal(std::string(1, s[i + 1]));
+      i += 2;
+    } else if (c == '_') {
+      literal(" ");
+      i += 2;
+    } else if (c == '*') {
+      i += 2;
+    } else if (c == '[') {
+      const auto close = s.find(']', i);
+      const std::string inside = std::string(
+          s.substr(i + 1, (close == std::string_view::npos ? s.size() : close) - i - 1));
+      const std::string l = ToLowerAscii(inside);
+      if (!l.empty() && l.find_first_not_of('h') == std::string::npos) {
+        out.push_back({Kind::ElapsedHour, inside});
+      } else if (!l.empty() && l.find_first_not_of('m') == std::string::npos) {
+        out.push_back({Kind::ElapsedMinute, inside});
+      } else if (!l.empty() && l.find_first_not_of('s') == std::string::npos) {
+        out.push_back({Kind::ElapsedSecond, inside});
+      } else if (!inside.empty() && inside[0] == '$') {
+        literal(inside.substr(
+            1, inside.find('-') == std::string::npos ? std::string::npos : inside.find('-') - 1));
+      }
+      i = close == std::string_view::npos ? s.size() : close + 1;
+    } else if (Starts(s, i, "General")) {
+      out.push_back({Kind::General, ""});
+      i += 7;
+    } else if (Starts(s, i, "AM/PM")) {
+      out.push_back({Kind::AmPm, std::string(s.substr(i, 5))});
+      i += 5;
+    } else if (Starts(s, i, "A/P")) {
+      out.push_back({Kind::AmPm, std::string(s.substr(i, 3))});
+      i += 3;
+    } else if (lower == 'y' || lower == 'm' || lower == 'd' || lower == 'h' || lower == 's') {
+      std::size_t j = i;
+      while (j < s.size() && std::tolower(static_cast<unsigned char>(s[j])) == lower) ++j;
+      const Kind kind = lower == 'y'   ? Kind::Year
+                        : lower == 'm' ? Kind::Month
+                        : lower == 'd' ? Kind::Day
+                        : lower == 'h' ? Kind::Hour
+                                       : Kind::Second;
+      out.push_back({kind, std::string(j - i, lower)});
+      i = j;
+    } else if (c == '0' || c == '#' || c == '?') {
+      out.push_back({Kind::Digit, std::string(1, c)});
+      ++i;
+    } else if (c == '.') {
+      out.push_back({Kind::Point, "."});
+      ++i;
+    } else if (c == ',') {
+      out.push_back({Kind::Comma, ","});
+      ++i;
+    } else if (c == '%') {
+      out.push_back({Kind::Percent, "%"});
+      ++i;
+    } else if ((c == 'E' || c == 'e') && i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-')) {
+      out.push_back({Kind::Exponent, std::string(1, s[i + 1])});
+      i += 2;
+    } else if (c == '/') {
+      out.push_back({Kind::Slash, "/"});
+      ++i;
+    } else if (c == '@') {
+      out.push_back({Kind::At, "@"});
+      ++i;
+    } else {
+      literal(std::string(1, c));
+      ++i;
+    }
+  }
+  return out;
+}
+
+bool IsDateToken(Kind k) {
+  return k == Kind::Year || k == Kind::Day || k == Kind::Hour || k == Kind::Second ||
+         k == Kind::AmPm || k == Kind::ElapsedHour || k == Kind::ElapsedMinute ||
+         k == Kind::ElapsedSecond;
+}
+
+bool IsDateSection(const std::vector<Token>& tokens) {
+  bool month = false, digits = false;
+  for (const auto& t : tokens) {
+    if (IsDateToken(t.kind)) return true;
+    month = month || t.kind == Kind::Month;
+    digits = digits || t.kind == Kind::Digit;
+  }
+  return month && !digits;
+}
+
+// ---- dates ----
+
+std::string Pad(long long v, int width) {
+  std::string s = std::to_string(v);
+  while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
+  return s;
+}
+
+constexpr std::array<const char*, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                                  "Thursday", "Friday", "Saturday"};
+
+std::string FormatDate(double serial, std::vector<Token> tokens) {
+  if (serial < 0) return NumberAsText(serial);
+  // Sub-second digits decide the rounding of the whole moment.
+  int subDigits = 0;
+  for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+    if (tokens[i].kind == Kind::Point && tokens[i + 1].kind == Kind::Digit &&
+        tokens[i + 1].text == "0") {
+      std::size_t j = i + 1;
+      while (j < tokens.size() && tokens[j].kind == Kind::Digit && tokens[j].text == "0") ++j;
+      subDigits = static_cast<int>(j - i - 1);
+      tokens[i] = {Kind::SubSecond, std::string(static_cast<std::size_t>(subDigits), '0')};
+      tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                   tokens.begin() + static_cast<std::ptrdiff_t>(j));
+      break;
+    }
+  }
+  const double scale = std::pow(10.0, subDigits);
+  const long long units = std::llround(serial * 86400.0 * scale);
+  const long long wholeSeconds = units / static_cast<long long>(scale);
+  const long long fraction = units % static_cast<long long>(scale);
+  long long days = wholeSeconds / 86400;
+  const long long secondsOfDay = wholeSeconds % 86400;
+  // The 1900 system counts a 29 February 1900 that never was.
+  DateParts p;
+  if (days == 60) {
+    p = DateTime::FromParts(1900, 2, 28).Parts();
+    p.day = 29;
+    p.weekday = 4;
+  } else {
+    if (days < 60) days += 1;
+    p = DateTime::FromParts(1899, 12, 30).AddSeconds((days)*86400).Parts();
+  }
+  if (days == 0 || (days == 1 && wholeSeconds / 86400 == 0)) {
+    // Day 0 shows as 1/0/1900, as spreadsheets do.
+    p.year = 1900;
+    p.month = 1;
+    p.day = 0;
+    p.weekday = 7;
+  }
+  p.hour = static_cast<int>(secondsOfDay / 3600);
+  p.minute = static_cast<int>(secondsOfDay / 60 % 60);
+  p.second = static_cast<int>(secondsOfDay % 60);
+
+  bool twelve = false;
+  for (const auto& t : tokens) twelve = twelve || t.kind == Kind::AmPm;
+  // An "m" right after an hour, or right before seconds, means minutes.
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind != Kind::Month || tokens[i].text.size() > 2) continue;
+    Kind before = Kind::Literal, after = Kind::Literal;
+    for (std::size_t j = i; j-- > 0;) {
+      if (tokens[j].kind != Kind::Literal) {
+        before = tokens[j].kind;
+        break;
+      }
+    }
+    for (std::size_t j = i + 1; j < tokens.size(); ++j) {
+      if (tokens[j].kind != Kind::Literal) {
+        after = tokens[j].kind;
+        break;
+      }
+    }
+    if (before == Kind::Hour || before == Kind::ElapsedHour || after == Kind::Second ||
+        after == Kind::ElapsedSecond) {
+      tokens[i].kind = Kind::Minute;
+    }
+  }
+  const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
+  const long long totalSeconds = wholeSeconds;
+  std::string out;
+  for (const auto& t : tokens) {
+    const int n = static_cast<int>(t.text.size());
+    switch (t.kind) {
+      case Kind::Year:
+        out += n <= 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
+        break;
+      case Kind::Month:
+        if (n == 1)
+          out += std::to_string(p.month);
+        else if (n == 2)
+          out += Pad(p.month, 2);
+        else if (n == 3)
+          out += MonthAbbreviation(p.month);
+        else if (n == 5)
+          out += MonthName(p.month).substr(0, 1);
+        else
+          out += MonthName(p.month);
+        break;
+      case Kind::Day:
+        if (n == 1)
+          out += std::to_string(p.day);
+        else if (n == 2)
+          out += Pad(p.day, 2);
+        else if (n == 3)
+          out += std::string(kDayNames[static_cast<std::size_t>(p.weekday - 1)]).substr(0, 3);
+        else
+          out += kDayNames[static_cast<std::size_t>(p.weekday - 1)];
+        break;
+      case Kind::Hour:
+        out += Pad(twelve ? hour12 : p.hour, n >= 2 ? 2 : 1);
+        break;
+      case Kind::Minute:
+        out += Pad(p.minute, n >= 2 ? 2 : 1);
+        break;
+      case Kind::Second:
+        out += Pad(p.second, n >= 2 ? 2 : 1);
+        break;
+      case Kind::ElapsedHour:
+        out += Pad(totalSeconds / 3600, n);
+        break;
+      case Kind::ElapsedMinute:
+        out += Pad(totalSeconds / 60, n);
+        break;
+      case Kind::ElapsedSecond:
+        out += Pad(totalSeconds, n);
+        break;
+      case Kind::SubSecond:
+        out += "." + Pad(fraction, n);
+        break;
+      case Kind::AmPm: {
+        const bool pm = p.hour >= 12;
+        if (t.text.size() == 3) {
+          out += pm ? (t.text[2] == 'p' ? "p" : "P") : (t.text[0] == 'a' ? "a" : "A");
+        } else {
+          const bool lower = t.text[0] == 'a';
+          out += pm ? (lower ? "pm" : "PM") : (lower ? "am" : "AM");
+        }
+        break;
+      }
+      case Kind::General:
+        out += NumberAsText(serial);
+        break;
+      default:
+        out += t.text;
+        break;
+    }
+  }
+  return out;
+}
+
+// ---- numbers ----
+
+std::string Group(const std::string& digits) {
+  std::string out;
+  const int n = static_cast<int>(digits.size());
+  for (int i = 0; i < n; ++i) {
+    out += digits[static_cast<std::size_t>(i)];
+    if ((n - 1 - i) % 3 == 0 && i != n - 1) out += ',';
+  }
+  return out;
+}
+
+// Lays the digits of a whole number into placeholders, right to left; surplus digits go to the
+// first placeholder.
+std::string PlaceInteger(const std::string& digits, const std::vector<Token>& tokens,
+                         bool thousands) {
+  std::vector<const Token*> holders;
+  for (const auto& t : tokens) {
+    if (t.kind == Kind::Digit) holders.push_back(&t);
+  }
+  const std::size_t k = holders.size();
+  if (thousands) {
+    std::size_t zeros = 0;
+    for (const Token* t : holders) zeros += t->text == "0";
+    std::string padded = digits;
+    while (padded.size() < zeros) padded.insert(padded.begin(), '0');
+    std::string out;
+    bool placed = false;
+    for (const auto& t : tokens) {
+      if (t.kind == Kind::Digit) {
+        if (!placed) out += Group(padded);
+        placed = true;
+      } else if (t.kind == Kind::Literal) {
+        out += t.text;
+      }
+    }
+    return out;
+  }
+  std::string out;
+  std::size_t index = 0;
+  const std::size_t nd = digits.size();
+  for (const auto& t : tokens) {
+    if (t.kind == Kind::Literal) {
+      out += t.text;
+      continue;
+    }
+    if (t.kind != Kind::Digit) continue;
+    const std::size_t fromRight = k - 1 - index;
+    if (index == 0 && nd > k) out += digits.substr(0, nd - k);
+    if (fromRight < nd) {
+      out += digits[nd - 1 - fromRight];
+    } else if (t.text == "0") {
+      out += '0';
+    } else if (t.text == "?") {
+      out += ' ';
+    }
+    ++index;
+  }
+  return out;
+}
+
+std::string WholeDigits(double v) {
+  if (v < 1) return "";
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.0f", std::floor(v));
+  return buf;
+}
+
+std::string FormatPlain(double v, const std::vector<Token>& tokens) {
+  // Where the parts of the number are.
+  std::size_t point = tokens.size(), exponent = tokens.size();
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind == Kind::Point && point == tokens.size()) point = i;
+    if (tokens[i].kind == Kind::Exponent) exponent = i;
+  }
+  const std::size_t mantissaEnd = std::min(exponent, tokens.size());
+  std::vector<Token> integer(
+      tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(std::min(point, mantissaEnd)));
+  std::vector<Token> decimals;
+  if (point < mantissaEnd) {
+    decimals.assign(tokens.begin() + static_cast<std::ptrdiff_t>(point) + 1,
+                    tokens.begin() + static_cast<std::ptrdiff_t>(mantissaEnd));
+  }
+  // Commas: between digits they group thousands; after the last digit each divides by 1000.
+  bool thousands = false;
+  int scale = 0;
+  int lastDigit = -1;
+  for (std::size_t i = 0; i < integer.size(); ++i) {
+    if (integer[i].kind == Kind::Digit) lastDigit = static_cast<int>(i);
+  }
+  std::vector<Token> cleaned;
+  for (std::size_t i = 0; i < integer.size(); ++i) {
+    if (integer[i].kind == Kind::Comma) {
+      if (static_cast<int>(i) < lastDigit) {
+        thousands = true;
+      } else {
+        ++scale;
+      }
+      continue;
+    }
+    if (integer[i].kind == Kind::Percent) {
+      v *= 100;
+      cleaned.push_back({Kind::Literal, "%"});
+      continue;
+    }
+    cleaned.push_back(integer[i].kind == Kind::Digit || integer[i].kind == Kind::Literal
+                          ? integer[i]
+                          : Token{Kind::Literal, integer[i].text});
+  }
+  std::vector<Token> decimalTokens;
+  for (const auto& t : decimals) {
+    if (t.kind == Kind::Percent) {
+      v *= 100;
+      decimalTokens.push_back({Kind::Literal, "%"});
+    } else if (t.kind == Kind::Comma) {
+      ++scale;
+    } else {
+      decimalTokens.push_back(t.kind == Kind::Digit ? t : Token{Kind::Literal, t.text});
+    }
+  }
+  for (int i = 0; i < scale; ++i) v /= 1000;
+
+  int exp = 0;
+  std::string exponentText;
+  if (exponent < tokens.size()) {
+    int integerDigits = 0;
+    for (const auto& t : cleaned) integerDigits += t.kind == Kind::Digit;
+    integerDigits = std::max(integerDigits, 1);
+    if (v != 0) {
+      exp = static_cast<int>(std::floor(std::log10(v)));
+      // With more than one integer placeholder the exponent is a multiple of their count.
+      if (integerDigits > 1) {
+        exp =
+            static_cast<int>(std::floor(static_cast<double>(exp) / integerDigits)) * integerDigits;
+      }
+      v /= std::pow(10.0, exp);
+    }
+    int expDigits = 0;
+    for (std::size_t i = exponent + 1; i < tokens.size(); ++i)
+      expDigits += tokens[i].kind == Kind::Digit;
+    exponentText = std::string(1, 'E') +
+                   (exp < 0 ? "-" : (tokens[exponent].text == "+" ? "+" : "")) +
+                   Pad(std::abs(exp), std::max(expDigits, 1));
+  }
+
+  int places = 0;
+  for (const auto& t : decimalTokens) places += t.kind == Kind::Digit;
+  const double factor = std::pow(10.0, places);
+  const double rounded = std::round(v * factor) / factor;
+  std::string whole = WholeDigits(rounded);
+  const double fractionPart = rounded - std::floor(rounded);
+  std::string fraction = places > 0 ? Pad(std::llround(fractionPart * factor), places) : "";
+  if (static_cast<int>(fraction.size()) > places) {
+    // The fraction rounded up into the whole part.
+    whole = WholeDigits(std::floor(rounded) + 1);
+    fraction = std::string(static_cast<std::size_t>(places), '0');
+  }
+  std::string out = PlaceInteger(whole, cleaned, thousands);
+  if (point < mantissaEnd) {
+    // Trailing zeros under "#" go, under "?" they become blanks.
+    int index = 0;
+    std::string decimalsOut;
+    std::vector<std::pair<std::size_t, const Token*>> slots;
+    for (const auto& t : decimalTokens) {
+      if (t.kind == Kind::Digit) {
+        slots.push_back({decimalsOut.size(), &t});
+        decimalsOut += fraction[static_cast<std::size_t>(index++)];
+      } else {
+        decimalsOut += t.text;
+      }
+    }
+    for (std::size_t s = slots.size(); s-- > 0;) {
+      const auto [at, token] = slots[s];
+      if (decimalsOut[at] != '0' || token->text == "0") break;
+      decimalsOut[at] = token->text == "?" ? ' ' : '\x7F';
+    }
+    std::string kept;
+    for (char c : decimalsOut) {
+      if (c != '\x7F') kept += c;
+    }
+    out += "." + kept;
+  }
+  for (std::size_t i = exponent + 1; i < tokens.size() && exponent < tokens.size(); ++i) {
+    if (tokens[i].kind == Kind::Literal) exponentText += tokens[i].text;
+  }
+  return out + exponentText;
+}
+
+std::string FormatFraction(double v, const std::vector<Token>& tokens) {
+  std::size_t slash = 0;
+  while (tokens[slash].kind != Kind::Slash) ++slash;
+  // Placeholders before the numerator, if a blank literal separates them, are the whole part.
+  std::size_t numeratorStart = slash;
+  while (numeratorStart > 0 && tokens[numeratorStart - 1].kind == Kind::Digit) --numeratorStart;
+  bool hasWhole = false;
+  for (std::size_t i = 0; i < numeratorStart; ++i)
+    hasWhole = hasWhole || tokens[i].kind == Kind::Digit;
+  std::string denominatorText;
+  int denominatorDigits = 0;
+  for (std::size_t i = slash + 1; i < tokens.size() && (tokens[i].kind == Kind::Digit); ++i) {
+    denominatorText += tokens[i].text;
+    ++denominatorDigits;
+  }
+  std::size_t fixedEnd = slash + 1;
+  std::string fixed;
+  while (fixedEnd < tokens.size() && tokens[fixedEnd].kind == Kind::Literal &&
+         std::isdigit(static_cast<unsigned char>(tokens[fixedEnd].text[0]))) {
+    fixed += tokens[fixedEnd].text;
+    ++fixedEnd;
+  }
+  double whole = hasWhole ? std::floor(v) : 0;
+  const double rest = v - whole;
+  long long bestNum = 0, bestDen = 1;
+  if (!fixed.empty()) {
+    bestDen = std::stoll(fixed);
+    bestNum = std::llround(rest * static_cast<double>(bestDen));
+  } else {
+    const long long maxDen =
+        static_cast<long long>(std::pow(10.0, std::max(denominatorDigits, 1))) - 1;
+    double bestError = 2;
+    for (long long d = 1; d <= maxDen; ++d) {
+      const long long n = std::llround(rest * static_cast<double>(d));
+      const double error = std::fabs(rest - static_cast<double>(n) / static_cast<double>(d));
+      if (error < bestError - 1e-12) {
+        bestError = error;
+        bestNum = n;
+        bestDen = d;
+      }
+    }
+  }
+  if (bestNum == bestDen && hasWhole) {
+    whole += 1;
+    bestNum = 0;
+  }
+  std::string out;
+  if (hasWhole) {
+    std::vector<Token> wholeTokens(tokens.begin(),
+                                   tokens.begin() + static_cast<std::ptrdiff_t>(numeratorStart));
+    out += PlaceInteger(WholeDigits(whole), wholeTokens, false);
+  }
+  if (bestNum == 0 && hasWhole) {
+    if (whole == 0) out = "0";
+    return Trim(out);
+  }
+  out += std::to_string(bestNum) + "/" + (fixed.empty() ? std::to_string(bestDen) : fixed);
+  return out;
+}
+
+std::string FormatSection(double v, const std::vector<Token>& tokens) {
+  for (const auto& t : tokens) {
+    if (t.kind == Kind::General) {
+      std::string out;
+      for (const auto& u : tokens)
+        out += u.kind == Kind::General ? NumberAsText(v) : (u.kind == Kind::Literal ? u.text : "");
+      return out;
+    }
+  }
+  bool digits = false, slash = false;
+  for (const auto& t : tokens) {
+    digits = digits || t.kind == Kind::Digit;
+    slash = slash || t.kind == Kind::Slash;
+  }
+  if (slash && digits) return FormatFraction(v, tokens);
+  if (!digits) {
+    std::string out;
+    for (const auto& t : tokens) {
+      if (t.kind == Kind::Percent)
+        out += "%";
+      else if (t.kind != Kind::At)
+        out += t.text;
+    }
+    return out;
+  }
+  return FormatPlain(v, tokens);
+}
+
+}  // namespace
+
+std::string BuiltInFormatCode(int id) {
+  switch (id) {
+    case 0:
+      return "General";
+    case 1:
+      return "0";
+    case 2:
+      return "0.00";
+    case 3:
+      return "#,##0";
+    case 4:
+      return "#,##0.00";
+    case 5:
+      return "\"$\"#,##0_);\\(\"$\"#,##0\\)";
+    case 6:
+      return "\"$\"#,##0_);[Red]\\(\"$\"#,##0\\)";
+    case 7:
+      return "\"$\"#,##0.00_);\\(\"$\"#,##0.00\\)";
+    case 8:
+      return "\"$\"#,##0.00_);[Red]\\(\"$\"#,##0.00\\)";
+    case 9:
+      return "0%";
+    case 10:
+      return "0.00%";
+    case 11:
+      return "0.00E+00";
+    case 12:
+      return "# ?/?";
+    case 13:
+      return "# ?"
+             "?/??";
+    case 14:
+      return "m/d/yyyy";
+    case 15:
+      return "d-mmm-yy";
+    case 16:
+      return "d-mmm";
+    case 17:
+      return "mmm-yy";
+    case 18:
+      return "h:mm AM/PM";
+    case 19:
+      return "h:mm:ss AM/PM";
+    case 20:
+      return "h:mm";
+    case 21:
+      return "h:mm:ss";
+    case 22:
+      return "m/d/yyyy h:mm";
+    case 37:
+      return "#,##0_);(#,##0)";
+    case 38:
+      return "#,##0_);[Red](#,##0)";
+    case 39:
+      return "#,##0.00_);(#,##0.00)";
+    case 40:
+      return "#,##0.00_);[Red](#,##0.00)";
+    case 41:
+      return "_(* #,##0_);_(* \\(#,##0\\);_(* \"-\"_);_(@_)";
+    case 42:
+      return "_(\"$\"* #,##0_);_(\"$\"* \\(#,##0\\);_(\"$\"* \"-\"_);_(@_)";
+    case 43:
+      return "_(* #,##0.00_);_(* \\(#,##0.00\\);_(* \"-\"??_);_(@_)";
+    case 44:
+      return "_(\"$\"* #,##0.00_);_(\"$\"* \\(#,##0.00\\);_(\"$\"* \"-\"??_);_(@_)";
+    case 45:
+      return "mm:ss";
+    case 46:
+      return "[h]:mm:ss";
+    case 47:
+      return "mm:ss.0";
+    case 48:
+      return "##0.0E+0";
+    case 49:
+      return "@";
+    default:
+      return "";
+  }
+}
+
+bool IsDateFormat(std::string_view code) { return IsDateSection(Tokenize(Sections(code).front())); }
+
+std::string FormatNumber(double value, std::string_view code) {
+  if (code.empty() || EqualsIgnoreCaseAscii(code, "General")) return NumberAsText(value);
+  const auto sections = Sections(code);
+  std::string_view section = sections[0];
+  bool showMinus = value < 0;
+  if (value < 0 && sections.size() >= 2) {
+    section = sections[1];
+    showMinus = false;
+  } else if (value == 0 && sections.size() >= 3) {
+    section = sections[2];
+  }
+  const std::vector<Token> tokens = Tokenize(section);
+  if (IsDateSection(tokens)) return FormatDate(value, tokens);
+  const std::string body = FormatSection(std::fabs(value), tokens);
+  // A value that rounds to zero shows no minus sign.
+  const bool allZero = body.find_first_of("123456789") == std::string::npos;
+  return (showMinus && !allZero ? "-" : "") + body;
+}
+
+std::string FormatText(const std::string& text, std::string_view code) {
+  const auto sections = Sections(code);
+  std::string_view section;
+  if (sections.size() >= 4) {
+    section = sections[3];
+  } else if (sections.size() == 1 && code.find('@') != std::string_view::npos) {
+    section = sections[0];
+  } else {
+    return text;
+  }
+  std::string out;
+  for (const auto& t : Tokenize(section)) {
+    if (t.kind == Kind::At)
+      out += text;
+    else if (t.kind == Kind::Literal)
+      out += t.text;
+  }
+  return out;
+}
+
+}  // namespace qv::host
