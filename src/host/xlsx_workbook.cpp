@@ -1,0 +1,943 @@
+#include "host/xlsx_workbook.h"
+
+#include <unistd.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "host/number_format.h"
+#include "host/sheet_names.h"
+#include "host/xml_scan.h"
+#include "host/zip_archive.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::host {
+namespace {
+
+constexpr const char* kRelationshipsNamespace =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
+constexpr const char* kWorksheetType =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
+constexpr const char* kWorksheetContent =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
+constexpr const char* kNewSheetXml =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+    "<dimension ref=\"A1\"/><sheetData/></worksheet>";
+// Columns and rows of an .xlsx sheet; the add-in reaches the first 256 columns.
+constexpr int kFileColumns = 16384;
+constexpr int kDateTimeFormat = 22;
+
+constexpr std::pair<int, const char*> kErrors[] = {
+    {2000, "#NULL!"}, {2007, "#DIV/0!"}, {2015, "#VALUE!"}, {2023, "#REF!"},
+    {2029, "#NAME?"}, {2036, "#NUM!"},   {2042, "#N/A"}};
+
+int ErrorCode(const std::string& text) {
+  for (const auto& [code, name] : kErrors) {
+    if (text == name) return code;
+  }
+  return 2015;
+}
+
+std::string ErrorName(int code) {
+  for (const auto& [c, name] : kErrors) {
+    if (c == code) return name;
+  }
+  return "#VALUE!";
+}
+
+// "XFD1048576" and everything inside it; nullopt otherwise.
+std::optional<CellRef> ParseFileAddress(std::string_view a) {
+  std::size_t i = 0;
+  int column = 0;
+  while (i < a.size() && a[i] >= 'A' && a[i] <= 'Z' && i < 3)
+    column = column * 26 + (a[i++] - 'A' + 1);
+  if (column < 1 || column > kFileColumns || i == a.size() || i + 7 < a.size()) return std::nullopt;
+  int row = 0;
+  for (; i < a.size(); ++i) {
+    if (a[i] < '0' || a[i] > '9') return std::nullopt;
+    row = row * 10 + (a[i] - '0');
+  }
+  if (row < 1 || row > kRowCount) return std::nullopt;
+  return CellRef{column, row};
+}
+
+std::string Directory(const std::string& part) {
+  const auto slash = part.rfind('/');
+  return slash == std::string::npos ? "" : part.substr(0, slash + 1);
+}
+
+// A relationship target as a part name: relative to the source part's folder, or from the root.
+std::string Resolve(const std::string& base, const std::string& target) {
+  std::string path = target.starts_with('/') ? target.substr(1) : Directory(base) + target;
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const auto slash = path.find('/', start);
+    const std::string piece =
+        path.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+    if (piece == "..") {
+      if (!pieces.empty()) pieces.pop_back();
+    } else if (!piece.empty() && piece != ".") {
+      pieces.push_back(piece);
+    }
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  std::string out;
+  for (const auto& p : pieces) out += (out.empty() ? "" : "/") + p;
+  return out;
+}
+
+std::string RelsOf(const std::string& part) {
+  const auto slash = part.rfind('/');
+  const std::string dir = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+  return dir + "_rels/" + part.substr(slash == std::string::npos ? 0 : slash + 1) + ".rels";
+}
+
+// The value of the attribute whose name is `local` after any prefix ("r:id" for "id").
+pugi::xml_attribute PrefixedAttribute(pugi::xml_node node, const char* local) {
+  for (pugi::xml_attribute a : node.attributes()) {
+    const std::string_view name = a.name();
+    const auto colon = name.find(':');
+    if (colon != std::string_view::npos && name.substr(colon + 1) == local) return a;
+  }
+  return {};
+}
+
+std::string Serialize(const pugi::xml_document& doc) {
+  std::ostringstream out;
+  doc.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+  return out.str();
+}
+
+std::string NumberXml(double v) {
+  char buf[40];
+  const auto end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  return std::string(buf, end);
+}
+
+}  // namespace
+
+struct XlsxPackage;
+
+// A cell as kept in memory: what it holds, and its style.
+struct XCell {
+  enum Kind : std::uint8_t { Blank, Number, Shared, Inline, Boolean, Error };
+  Kind kind = Blank;
+  std::uint32_t style = 0;
+  union {
+    double number;
+    std::uint32_t index;
+  };
+  XCell() : number(0) {}
+};
+
+class XlsxSheet : public Sheet {
+ public:
+  XlsxSheet(XlsxPackage& package, std::string name, std::string part, std::string relId, bool isNew)
+      : package_(package),
+        name_(std::move(name)),
+        part_(std::move(part)),
+        relId_(std::move(relId)),
+        isNew_(isNew) {
+    loaded_ = isNew;
+  }
+
+  std::string Name() const override { return name_; }
+  void SetName(const std::string& name) override;
+  Variant Value(CellRef cell) const override;
+  std::string Text(CellRef cell) const override;
+  void SetValue(CellRef cell, const Variant& value) override;
+  void SetBold(CellRef cell, bool bold) override;
+  void SelectColumn(int) override {}
+  using Sheet::SelectColumn;
+
+  void Load() const;
+  std::string Serialize() const;
+  bool Changed() const { return isNew_ || !dirty_.empty(); }
+
+  XlsxPackage& package_;
+  std::string name_;
+  std::string part_;
+  std::string relId_;
+  bool isNew_;
+  std::set<std::pair<int, int>> dirty_;  // (row, column)
+
+ private:
+  const XCell* Find(CellRef c) const;
+  XCell& At(CellRef c);
+  void Scan(std::string_view xml) const;
+  mutable bool loaded_ = false;
+  mutable std::vector<std::vector<XCell>> columns_;
+  mutable std::vector<std::string> pool_;
+};
+
+struct XlsxPackage {
+  std::filesystem::path path;
+  std::string file;  // for messages
+  bool readOnly = false;
+  std::unique_ptr<ZipReader> zip;
+  std::string workbookPart;
+  pugi::xml_document workbookXml;
+  std::string relsPart;
+  pugi::xml_document relsXml;
+  std::string stylesPart;
+  pugi::xml_document stylesXml;
+  std::vector<std::string> sharedStrings;
+  struct Xf {
+    std::string code;
+    bool date = false;
+    bool bold = false;
+  };
+  std::vector<Xf> xfs;
+  bool date1904 = false;
+  bool workbookChanged = false, relsChanged = false, stylesChanged = false;
+  std::vector<std::string> newContentTypes;
+  std::vector<std::unique_ptr<XlsxSheet>> sheets;
+  XlsxSheet* active = nullptr;
+  std::map<std::uint32_t, std::uint32_t> boldXf, dateXf;
+  std::function<void()> beforeRename;
+
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw HostError("The workbook file " + file + " " + what);
+  }
+  std::string ReadPart(const std::string& part) const {
+    auto data = zip->Read(part);
+    if (!data) Fail("is damaged: it has no part " + part + ".");
+    return std::move(*data);
+  }
+  void Parse(pugi::xml_document& doc, const std::string& part, const std::string& data) const {
+    const auto result =
+        doc.load_buffer(data.data(), data.size(), pugi::parse_full, pugi::encoding_utf8);
+    if (!result) {
+      Fail("is damaged: its part " + part + " is not well-formed XML (" + result.description() +
+           " at byte " + std::to_string(result.offset) + ").");
+    }
+  }
+  void LoadStyles();
+  void LoadSharedStrings(const std::string& part);
+  // The style of `xf` made bold, or given a date and time format.
+  enum class Change { Bold, DateFormat };
+  std::uint32_t StyleWith(std::uint32_t xf, Change change);
+  double ToSerial(DateTime d) const {
+    double s = d.Serial();
+    if (s >= 1 && s < 61) s -= 1;
+    return date1904 ? s - 1462 : s;
+  }
+  DateTime FromSerial(double serial) const {
+    if (date1904) serial += 1462;
+    if (serial >= 1 && serial < 60) serial += 1;
+    return DateTime::FromSerial(serial);
+  }
+};
+
+// ---- styles ----
+
+void XlsxPackage::LoadStyles() {
+  xfs.clear();
+  pugi::xml_node sheet = stylesXml.child("styleSheet");
+  std::map<int, std::string> custom;
+  for (pugi::xml_node f : sheet.child("numFmts").children("numFmt")) {
+    custom[f.attribute("numFmtId").as_int()] = f.attribute("formatCode").as_string();
+  }
+  std::vector<bool> boldFonts;
+  for (pugi::xml_node f : sheet.child("fonts").children("font"))
+    boldFonts.push_back(bool(f.child("b")));
+  for (pugi::xml_node xf : sheet.child("cellXfs").children("xf")) {
+    const int id = xf.attribute("numFmtId").as_int();
+    Xf entry;
+    entry.code = custom.count(id) ? custom[id] : BuiltInFormatCode(id);
+    entry.date = IsDateFormat(entry.code);
+    const auto font = static_cast<std::size_t>(xf.attribute("fontId").as_int());
+    entry.bold = font < boldFonts.size() && boldFonts[font];
+    xfs.push_back(entry);
+  }
+  if (xfs.empty()) xfs.push_back({"General", false, false});
+}
+
+std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, Change change) {
+  const bool bold = change == Change::Bold;
+  auto& cache = bold ? boldXf : dateXf;
+  if (const auto it = cache.find(xf); it != cache.end()) return it->second;
+  if (stylesPart.empty()) Fail("has no styles part, so its cells cannot be formatted.");
+  pugi::xml_node sheet = stylesXml.child("styleSheet");
+  pugi::xml_node cellXfs = sheet.child("cellXfs");
+  if (!cellXfs) cellXfs = sheet.append_child("cellXfs");
+  pugi::xml_node base;
+  std::uint32_t i = 0;
+  for (pugi::xml_node n : cellXfs.children("xf")) {
+    if (i++ == xf) base = n;
+  }
+  pugi::xml_node copy = base ? cellXfs.append_copy(base) : cellXfs.append_child("xf");
+  if (!base) {
+    for (const char* a : {"numFmtId", "fontId", "fillId", "borderId", "xfId"})
+      copy.append_attribute(a) = 0;
+  }
+  Xf entry = xf < xfs.size() ? xfs[xf] : Xf{"General", false, false};
+  if (bold) {
+    pugi::xml_node fonts = sheet.child("fonts");
+    if (!fonts) Fail("has no fonts in its styles, so a cell cannot be made bold.");
+    const int fontId = copy.attribute("fontId").as_int();
+    pugi::xml_node font;
+    int f = 0;
+    for (pugi::xml_node n : fonts.children("font")) {
+      if (f++ == fontId) font = n;
+    }
+    pugi::xml_node boldFont = font ? fonts.append_copy(font) : fonts.append_child("font");
+    if (!boldFont.child("b")) boldFont.prepend_child("b");
+    const int count = static_cast<int>(
+        std::distance(fonts.children("font").begin(), fonts.children("font").end()));
+    if (fonts.attribute("count")) fonts.attribute("count") = count;
+    (copy.attribute("fontId") ? copy.attribute("fontId") : copy.append_attribute("fontId")) =
+        count - 1;
+    (copy.attribute("applyFont") ? copy.attribute("applyFont")
+                                 : copy.append_attribute("applyFont")) = 1;
+    entry.bold = true;
+  } else {
+    (copy.attribute("numFmtId") ? copy.attribute("numFmtId") : copy.append_attribute("numFmtId")) =
+        kDateTimeFormat;
+    (copy.attribute("applyNumberFormat") ? copy.attribute("applyNumberFormat")
+                                         : copy.append_attribute("applyNumberFormat")) = 1;
+    entry.code = BuiltInFormatCode(kDateTimeFormat);
+    entry.date = true;
+  }
+  const auto count = static_cast<std::uint32_t>(
+      std::distance(cellXfs.children("xf").begin(), cellXfs.children("xf").end()));
+  if (cellXfs.attribute("count")) cellXfs.attribute("count") = count;
+  xfs.resize(std::max<std::size_t>(xfs.size(), count - 1));
+  xfs.push_back(entry);
+  stylesChanged = true;
+  cache[xf] = count - 1;
+  return count - 1;
+}
+
+void XlsxPackage::LoadSharedStrings(const std::string& part) {
+  const std::string data = ReadPart(part);
+  XmlScanner sc(data, file, part);
+  for (;;) {
+    if (sc.AtEnd()) return;
+    const auto t = sc.NextTag();
+    if (t.name == "sst" && t.closing) return;
+    if (t.name != "si" || t.closing) continue;
+    std::string text;
+    if (!t.empty) {
+      for (;;) {
+        const auto u = sc.NextTag();
+        if (u.closing && u.name == "si") break;
+        if (u.name == "rPh" || u.name == "phoneticPr" || u.name == "rPr") {
+          sc.SkipElement(u);
+        } else if (u.name == "t" && !u.closing && !u.empty) {
+          text += sc.TextUntilTag();
+          const auto end = sc.NextTag();
+          if (!end.closing || end.name != "t") sc.Fail("has a <t> that is not closed");
+        }
+      }
+    }
+    sharedStrings.push_back(std::move(text));
+  }
+}
+
+// ---- sheets ----
+
+const XCell* XlsxSheet::Find(CellRef c) const {
+  Load();
+  const auto column = static_cast<std::size_t>(c.column - 1);
+  const auto row = static_cast<std::size_t>(c.row - 1);
+  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
+    return nullptr;
+  return &columns_[column][row];
+}
+
+XCell& XlsxSheet::At(CellRef c) {
+  Load();
+  if (c.column < 1 || c.column > kColumnCount || c.row < 1 || c.row > kRowCount) {
+    throw HostError("\"" + Address(c) + "\" is not a cell of the sheet " + name_ + ".");
+  }
+  const auto column = static_cast<std::size_t>(c.column - 1);
+  const auto row = static_cast<std::size_t>(c.row - 1);
+  if (column >= columns_.size()) columns_.resize(column + 1);
+  if (row >= columns_[column].size()) columns_[column].resize(row + 1);
+  return columns_[column][row];
+}
+
+void XlsxSheet::Load() const {
+  if (loaded_) return;
+  const std::string xml = package_.ReadPart(part_);
+  Scan(xml);
+  loaded_ = true;
+}
+
+void XlsxSheet::Scan(std::string_view xml) const {
+  XmlScanner sc(xml, package_.file, part_);
+  for (;;) {
+    if (sc.AtEnd()) return;
+    const auto t = sc.NextTag();
+    if (t.name == "sheetData" && !t.closing) {
+      if (t.empty) return;
+      break;
+    }
+    if (t.name == "worksheet" && t.closing) return;
+  }
+  const auto& strings = package_.sharedStrings;
+  int rowNumber = 0;
+  for (;;) {
+    const auto t = sc.NextTag();
+    if (t.closing && t.name == "sheetData") return;
+    if (t.name != "row" || t.closing) {
+      sc.SkipElement(t);
+      continue;
+    }
+    const std::string r = XmlScanner::Attribute(t.attributes, "r");
+    if (r.empty()) {
+      ++rowNumber;
+    } else {
+      int n = 0;
+      const auto [p, ec] = std::from_chars(r.data(), r.data() + r.size(), n);
+      if (ec != std::errc() || p != r.data() + r.size() || n < 1 || n > kRowCount) {
+        sc.Fail("has a row \"" + r + "\" outside the sheet");
+      }
+      rowNumber = n;
+    }
+    if (t.empty) continue;
+    int columnNumber = 0;
+    for (;;) {
+      const auto c = sc.NextTag();
+      if (c.closing && c.name == "row") break;
+      if (c.name != "c" || c.closing) {
+        sc.SkipElement(c);
+        continue;
+      }
+      const std::string ref = XmlScanner::Attribute(c.attributes, "r");
+      CellRef at{columnNumber + 1, rowNumber};
+      if (!ref.empty()) {
+        const auto parsed = ParseFileAddress(ref);
+        if (!parsed) sc.Fail("has a cell \"" + ref + "\" outside the sheet");
+        at = *parsed;
+      }
+      columnNumber = at.column;
+      const std::string s = XmlScanner::Attribute(c.attributes, "s");
+      const std::string type = XmlScanner::Attribute(c.attributes, "t");
+      std::string value;
+      bool hasValue = false;
+      if (!c.empty) {
+        for (;;) {
+          const auto u = sc.NextTag();
+          if (u.closing && u.name == "c") break;
+          if (u.name == "v" && !u.closing) {
+            if (!u.empty) {
+              value = sc.TextUntilTag();
+              const auto end = sc.NextTag();
+              if (!end.closing || end.name != "v") sc.Fail("has a <v> that is not closed");
+            }
+            hasValue = true;
+          } else if (u.name == "is" && !u.closing && !u.empty) {
+            for (;;) {
+              const auto w = sc.NextTag();
+              if (w.closing && w.name == "is") break;
+              if (w.name == "rPh" || w.name == "rPr" || w.name == "phoneticPr") {
+                sc.SkipElement(w);
+              } else if (w.name == "t" && !w.closing && !w.empty) {
+                value += sc.TextUntilTag();
+                const auto end = sc.NextTag();
+                if (!end.closing || end.name != "t") sc.Fail("has a <t> that is not closed");
+              }
+            }
+            hasValue = true;
+          } else {
+            sc.SkipElement(u);
+          }
+        }
+      }
+      if (at.column > kColumnCount) continue;  // beyond the columns the add-in names
+      XCell cell;
+      if (!s.empty()) {
+        unsigned style = 0;
+        std::from_chars(s.data(), s.data() + s.size(), style);
+        if (style >= package_.xfs.size())
+          sc.Fail("has a cell " + ref + " whose style " + s + " does not exist");
+        cell.style = style;
+      }
+      if (hasValue) {
+        if (type.empty() || type == "n") {
+          if (!value.empty()) {
+            const auto [p, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), cell.number);
+            if (ec != std::errc() || p != value.data() + value.size())
+              sc.Fail("has a cell " + ref + " whose number \"" + value + "\" does not read");
+            cell.kind = XCell::Number;
+          }
+        } else if (type == "s") {
+          unsigned index = 0;
+          const auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), index);
+          if (ec != std::errc() || index >= strings.size()) {
+            sc.Fail("has a cell " + ref + " whose shared string " + value +
+                    " is out of range (there are " + std::to_string(strings.size()) + ")");
+          }
+          cell.kind = XCell::Shared;
+          cell.index = index;
+        } else if (type == "inlineStr" || type == "str") {
+          cell.kind = XCell::Inline;
+          cell.index = static_cast<std::uint32_t>(pool_.size());
+          pool_.push_back(std::move(value));
+        } else if (type == "b") {
+          cell.kind = XCell::Boolean;
+          cell.number = value == "1" ? 1 : 0;
+        } else if (type == "e") {
+          cell.kind = XCell::Error;
+          cell.index = static_cast<std::uint32_t>(ErrorCode(value));
+        } else if (type == "d") {
+          const auto date =
+              ParseDateTime(ReplaceAll(value.substr(0, 19), "T", " ").replace(4, 1, "/"));
+          cell.kind = XCell::Number;
+          cell.number = date ? package_.ToSerial(*date) : 0;
+        } else {
+          sc.Fail("has a cell " + ref + " of an unknown type \"" + type + "\"");
+        }
+      }
+      if (cell.kind == XCell::Blank && cell.style == 0) continue;
+      const auto column = static_cast<std::size_t>(at.column - 1);
+      const auto row = static_cast<std::size_t>(at.row - 1);
+      if (column >= columns_.size()) columns_.resize(column + 1);
+      if (row >= columns_[column].size()) columns_[column].resize(row + 1);
+      columns_[column][row] = cell;
+    }
+  }
+}
+
+Variant XlsxSheet::Value(CellRef c) const {
+  const XCell* cell = Find(c);
+  if (!cell) return {};
+  switch (cell->kind) {
+    case XCell::Blank:
+      return {};
+    case XCell::Number:
+      if (package_.xfs[cell->style].date) return package_.FromSerial(cell->number);
+      return cell->number;
+    case XCell::Shared:
+      return package_.sharedStrings[cell->index];
+    case XCell::Inline:
+      return pool_[cell->index];
+    case XCell::Boolean:
+      return cell->number != 0;
+    case XCell::Error:
+      return ErrorValue{static_cast<int>(cell->index)};
+  }
+  return {};
+}
+
+std::string XlsxSheet::Text(CellRef c) const {
+  const XCell* cell = Find(c);
+  if (!cell) return {};
+  const std::string& code = package_.xfs[cell->style].code;
+  switch (cell->kind) {
+    case XCell::Blank:
+      return {};
+    case XCell::Number: {
+      const double v =
+          package_.xfs[cell->style].date && package_.date1904 ? cell->number + 1462 : cell->number;
+      return FormatNumber(v, code);
+    }
+    case XCell::Shared:
+      return FormatText(package_.sharedStrings[cell->index], code);
+    case XCell::Inline:
+      return FormatText(pool_[cell->index], code);
+    case XCell::Boolean:
+      return cell->number != 0 ? "TRUE" : "FALSE";
+    case XCell::Error:
+      return ErrorName(static_cast<int>(cell->index));
+  }
+  return {};
+}
+
+void XlsxSheet::SetValue(CellRef c, const Variant& value) {
+  XCell& cell = At(c);
+  switch (value.kind()) {
+    case Variant::Kind::Empty:
+      cell.kind = XCell::Blank;
+      break;
+    case Variant::Kind::Number:
+      cell.kind = XCell::Number;
+      cell.number = value.AsNumber();
+      break;
+    case Variant::Kind::Text:
+      cell.kind = XCell::Inline;
+      cell.index = static_cast<std::uint32_t>(pool_.size());
+      pool_.push_back(value.AsText());
+      break;
+    case Variant::Kind::Date:
+      cell.kind = XCell::Number;
+      cell.number = package_.ToSerial(value.AsDate());
+      if (!package_.xfs[cell.style].date)
+        cell.style = package_.StyleWith(cell.style, XlsxPackage::Change::DateFormat);
+      break;
+    case Variant::Kind::Boolean:
+      cell.kind = XCell::Boolean;
+      cell.number = value.AsBoolean() ? 1 : 0;
+      break;
+    case Variant::Kind::Error:
+      cell.kind = XCell::Error;
+      cell.index = static_cast<std::uint32_t>(value.AsError().code);
+      break;
+  }
+  dirty_.insert({c.row, c.column});
+}
+
+void XlsxSheet::SetBold(CellRef c, bool bold) {
+  XCell& cell = At(c);
+  if (bold && !package_.xfs[cell.style].bold)
+    cell.style = package_.StyleWith(cell.style, XlsxPackage::Change::Bold);
+  dirty_.insert({c.row, c.column});
+}
+
+void XlsxSheet::SetName(const std::string& name) {
+  std::vector<std::string> others;
+  for (const auto& s : package_.sheets) {
+    if (s.get() != this) others.push_back(s->name_);
+  }
+  CheckSheetName(name, others);
+  for (pugi::xml_node n :
+       package_.workbookXml.child("workbook").child("sheets").children("sheet")) {
+    if (PrefixedAttribute(n, "id").as_string() == relId_) n.attribute("name") = name.c_str();
+  }
+  name_ = name;
+  package_.workbookChanged = true;
+}
+
+std::string XlsxSheet::Serialize() const {
+  pugi::xml_document doc;
+  const std::string original = isNew_ ? std::string(kNewSheetXml) : package_.ReadPart(part_);
+  package_.Parse(doc, part_, original);
+  pugi::xml_node sheetData = doc.child("worksheet").child("sheetData");
+  if (!sheetData) package_.Fail("is damaged: its part " + part_ + " has no <sheetData>.");
+
+  int minRow = kRowCount, maxRow = 0, minColumn = kFileColumns, maxColumn = 0;
+  pugi::xml_node row = sheetData.first_child();
+  int rowNumber = 0;
+  for (const auto& [r, c] : dirty_) {
+    // The rows are in order; find the one for r, or the place for it.
+    while (row && (std::string_view(row.name()) != "row" ||
+                   (row.attribute("r") ? row.attribute("r").as_int() : rowNumber + 1) < r)) {
+      if (std::string_view(row.name()) == "row")
+        rowNumber = row.attribute("r") ? row.attribute("r").as_int() : rowNumber + 1;
+      row = row.next_sibling();
+    }
+    if (!row || row.attribute("r").as_int() != r) {
+      row = row ? sheetData.insert_child_before("row", row) : sheetData.append_child("row");
+      row.append_attribute("r") = r;
+    }
+    row.remove_attribute("spans");
+    const std::string ref = Address({c, r});
+    pugi::xml_node cellNode;
+    int columnNumber = 0;
+    for (pugi::xml_node n = row.child("c"); n; n = n.next_sibling("c")) {
+      const auto at = n.attribute("r") ? ParseFileAddress(n.attribute("r").as_string())
+                                       : std::optional<CellRef>();
+      columnNumber = at ? at->column : columnNumber + 1;
+      if (columnNumber == c) {
+        cellNode = n;
+        break;
+      }
+      if (columnNumber > c) {
+        cellNode = row.insert_child_before("c", n);
+        break;
+      }
+    }
+    if (!cellNode) cellNode = row.append_child("c");
+    const XCell& cell = columns_[static_cast<std::size_t>(c - 1)][static_cast<std::size_t>(r - 1)];
+    // The cell is written afresh, keeping only its place.
+    while (cellNode.first_child()) cellNode.remove_child(cellNode.first_child());
+    while (cellNode.first_attribute()) cellNode.remove_attribute(cellNode.first_attribute());
+    cellNode.append_attribute("r") = ref.c_str();
+    if (cell.style != 0) cellNode.append_attribute("s") = cell.style;
+    switch (cell.kind) {
+      case XCell::Blank:
+        break;
+      case XCell::Number:
+        cellNode.append_child("v").text() = NumberXml(cell.number).c_str();
+        break;
+      case XCell::Shared:
+      case XCell::Inline: {
+        const std::string& text =
+            cell.kind == XCell::Shared ? package_.sharedStrings[cell.index] : pool_[cell.index];
+        cellNode.append_attribute("t") = "inlineStr";
+        pugi::xml_node t = cellNode.append_child("is").append_child("t");
+        t.append_attribute("xml:space") = "preserve";
+        t.text() = text.c_str();
+        break;
+      }
+      case XCell::Boolean:
+        cellNode.append_attribute("t") = "b";
+        cellNode.append_child("v").text() = cell.number != 0 ? "1" : "0";
+        break;
+      case XCell::Error:
+        cellNode.append_attribute("t") = "e";
+        cellNode.append_child("v").text() = ErrorName(static_cast<int>(cell.index)).c_str();
+        break;
+    }
+    minRow = std::min(minRow, r);
+    maxRow = std::max(maxRow, r);
+    minColumn = std::min(minColumn, c);
+    maxColumn = std::max(maxColumn, c);
+  }
+  pugi::xml_node dimension = doc.child("worksheet").child("dimension");
+  if (dimension && maxRow > 0) {
+    const std::string old = dimension.attribute("ref").as_string();
+    const auto colon = old.find(':');
+    const auto first = ParseFileAddress(old.substr(0, colon));
+    const auto last = colon == std::string::npos ? first : ParseFileAddress(old.substr(colon + 1));
+    if (first && last && !(isNew_ && first->row == 1 && first->column == 1 && last == first)) {
+      minRow = std::min(minRow, first->row);
+      minColumn = std::min(minColumn, first->column);
+      maxRow = std::max(maxRow, last->row);
+      maxColumn = std::max(maxColumn, last->column);
+    }
+    const std::string ref = Address({minColumn, minRow}) + ":" + Address({maxColumn, maxRow});
+    dimension.attribute("ref") = ref.c_str();
+  }
+  return qv::host::Serialize(doc);
+}
+
+// ---- the workbook ----
+
+XlsxWorkbook::XlsxWorkbook(std::unique_ptr<XlsxPackage> package) : package_(std::move(package)) {}
+XlsxWorkbook::~XlsxWorkbook() = default;
+
+std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& path, bool readOnly) {
+  auto p = std::make_unique<XlsxPackage>();
+  p->path = path;
+  p->file = path.string();
+  p->readOnly = readOnly;
+  p->zip = std::make_unique<ZipReader>(p->file);
+
+  p->workbookPart = "xl/workbook.xml";
+  if (const auto rootRels = p->zip->Read("_rels/.rels")) {
+    pugi::xml_document doc;
+    p->Parse(doc, "_rels/.rels", *rootRels);
+    for (pugi::xml_node r : doc.child("Relationships").children("Relationship")) {
+      if (std::string_view(r.attribute("Type").as_string()).ends_with("/officeDocument")) {
+        p->workbookPart = Resolve("", r.attribute("Target").as_string());
+      }
+    }
+  }
+  p->Parse(p->workbookXml, p->workbookPart, p->ReadPart(p->workbookPart));
+  pugi::xml_node workbook = p->workbookXml.child("workbook");
+  if (!workbook) p->Fail("is damaged: its part " + p->workbookPart + " is no workbook.");
+  const std::string pr = workbook.child("workbookPr").attribute("date1904").as_string();
+  p->date1904 = pr == "1" || pr == "true";
+
+  p->relsPart = RelsOf(p->workbookPart);
+  p->Parse(p->relsXml, p->relsPart, p->ReadPart(p->relsPart));
+  std::map<std::string, std::pair<std::string, std::string>> rels;  // id -> (type, part)
+  for (pugi::xml_node r : p->relsXml.child("Relationships").children("Relationship")) {
+    rels[r.attribute("Id").as_string()] = {
+        r.attribute("Type").as_string(),
+        Resolve(p->workbookPart, r.attribute("Target").as_string())};
+  }
+  for (const auto& [id, rel] : rels) {
+    if (rel.first.ends_with("/styles")) p->stylesPart = rel.second;
+  }
+  if (!p->stylesPart.empty()) p->Parse(p->stylesXml, p->stylesPart, p->ReadPart(p->stylesPart));
+  p->LoadStyles();
+  for (const auto& [id, rel] : rels) {
+    if (rel.first.ends_with("/sharedStrings")) p->LoadSharedStrings(rel.second);
+  }
+
+  int tab = 0;
+  const int activeTab =
+      workbook.child("bookViews").child("workbookView").attribute("activeTab").as_int();
+  for (pugi::xml_node s : workbook.child("sheets").children("sheet")) {
+    const std::string id = PrefixedAttribute(s, "id").as_string();
+    const auto rel = rels.find(id);
+    if (rel == rels.end())
+      p->Fail("is damaged: its sheet \"" + std::string(s.attribute("name").as_string()) +
+              "\" has no part.");
+    if (rel->second.first.ends_with("/worksheet")) {
+      p->sheets.push_back(std::make_unique<XlsxSheet>(*p, s.attribute("name").as_string(),
+                                                      rel->second.second, id, false));
+      if (tab == activeTab) p->active = p->sheets.back().get();
+    }
+    ++tab;
+  }
+  if (p->sheets.empty()) p->Fail("has no worksheet.");
+  if (!p->active) p->active = p->sheets.front().get();
+  return std::unique_ptr<XlsxWorkbook>(new XlsxWorkbook(std::move(p)));
+}
+
+std::string XlsxWorkbook::Name() const { return package_->path.filename().string(); }
+int XlsxWorkbook::SheetCount() const { return static_cast<int>(package_->sheets.size()); }
+const std::filesystem::path& XlsxWorkbook::Path() const { return package_->path; }
+
+Sheet& XlsxWorkbook::SheetAt(int index) {
+  if (index < 1 || index > SheetCount()) {
+    throw HostError("The workbook " + Name() + " has no sheet number " + std::to_string(index) +
+                    ".");
+  }
+  return *package_->sheets[static_cast<std::size_t>(index - 1)];
+}
+
+Sheet* XlsxWorkbook::FindSheet(std::string_view name) {
+  for (const auto& s : package_->sheets) {
+    if (EqualsIgnoreCaseAscii(s->name_, name)) return s.get();
+  }
+  return nullptr;
+}
+
+Sheet* XlsxWorkbook::ActiveSheet() { return package_->active; }
+
+void XlsxWorkbook::Activate(Sheet& sheet) {
+  for (const auto& s : package_->sheets) {
+    if (s.get() == &sheet) package_->active = s.get();
+  }
+}
+
+bool XlsxWorkbook::IsModified() const {
+  if (package_->workbookChanged || package_->stylesChanged) return true;
+  return std::any_of(package_->sheets.begin(), package_->sheets.end(),
+                     [](const auto& s) { return s->Changed(); });
+}
+
+void XlsxWorkbook::LoadAll() {
+  for (const auto& s : package_->sheets) s->Load();
+}
+
+void XlsxWorkbook::SetBeforeRename(std::function<void()> hook) {
+  package_->beforeRename = std::move(hook);
+}
+
+Sheet& XlsxWorkbook::AddSheetAfter(Sheet& after) {
+  XlsxPackage& p = *package_;
+  auto it = std::find_if(p.sheets.begin(), p.sheets.end(),
+                         [&](const auto& s) { return s.get() == &after; });
+  if (it == p.sheets.end()) throw HostError("That sheet is not in the workbook " + Name() + ".");
+  XlsxSheet& base = **it;
+
+  // A part name, a relationship id and a sheet id that nothing uses yet.
+  int n = 1;
+  const auto partTaken = [&](const std::string& part) {
+    return p.zip->Has(part) || std::any_of(p.sheets.begin(), p.sheets.end(),
+                                           [&](const auto& s) { return s->part_ == part; });
+  };
+  while (partTaken(Directory(p.workbookPart) + "worksheets/sheet" + std::to_string(n) + ".xml"))
+    ++n;
+  const std::string target = "worksheets/sheet" + std::to_string(n) + ".xml";
+  pugi::xml_node relationships = p.relsXml.child("Relationships");
+  int r = 1;
+  const auto idTaken = [&](const std::string& id) {
+    for (pugi::xml_node rel : relationships.children("Relationship")) {
+      if (id == rel.attribute("Id").as_string()) return true;
+    }
+    return false;
+  };
+  while (idTaken("rId" + std::to_string(r))) ++r;
+  const std::string relId = "rId" + std::to_string(r);
+  pugi::xml_node rel = relationships.append_child("Relationship");
+  rel.append_attribute("Id") = relId.c_str();
+  rel.append_attribute("Type") = kWorksheetType;
+  rel.append_attribute("Target") = target.c_str();
+
+  pugi::xml_node workbook = p.workbookXml.child("workbook");
+  pugi::xml_node sheets = workbook.child("sheets");
+  int sheetId = 0;
+  int position = 0, insertedAt = 0;
+  pugi::xml_node afterNode;
+  for (pugi::xml_node s : sheets.children("sheet")) {
+    sheetId = std::max(sheetId, s.attribute("sheetId").as_int());
+    ++position;
+    if (PrefixedAttribute(s, "id").as_string() == base.relId_) {
+      afterNode = s;
+      insertedAt = position;
+    }
+  }
+  int k = 1;
+  std::string name;
+  do {
+    name = "Sheet" + std::to_string(SheetCount() + k++);
+  } while (FindSheet(name));
+  pugi::xml_node sheet = sheets.insert_child_after("sheet", afterNode);
+  sheet.append_attribute("name") = name.c_str();
+  sheet.append_attribute("sheetId") = sheetId + 1;
+  // The relationship id keeps the prefix the file uses, declared where the new element can see it.
+  const pugi::xml_attribute existing = PrefixedAttribute(afterNode, "id");
+  const std::string idName = existing ? existing.name() : "r:id";
+  const std::string declaration = "xmlns:" + idName.substr(0, idName.find(':'));
+  if (!workbook.attribute(declaration.c_str())) {
+    sheet.append_attribute(declaration.c_str()) = kRelationshipsNamespace;
+  }
+  sheet.append_attribute(idName.c_str()) = relId.c_str();
+  // Names local to a sheet count sheets by position: those after the new one move along.
+  for (pugi::xml_node dn : workbook.child("definedNames").children("definedName")) {
+    pugi::xml_attribute local = dn.attribute("localSheetId");
+    if (local && local.as_int() >= insertedAt) local = local.as_int() + 1;
+  }
+  p.workbookChanged = p.relsChanged = true;
+  const std::string part = Directory(p.workbookPart) + target;
+  p.newContentTypes.push_back(part);
+  auto created = std::make_unique<XlsxSheet>(p, name, part, relId, true);
+  XlsxSheet& ref = *created;
+  p.sheets.insert(it + 1, std::move(created));
+  p.active = &ref;
+  return ref;
+}
+
+void XlsxWorkbook::Save() {
+  XlsxPackage& p = *package_;
+  if (p.readOnly)
+    throw HostError("The workbook file " + p.file + " was opened read-only and is not saved.");
+  std::map<std::string, std::string> parts;
+  for (const auto& s : p.sheets) {
+    if (s->Changed()) parts[s->part_] = s->Serialize();
+  }
+  if (p.workbookChanged) parts[p.workbookPart] = Serialize(p.workbookXml);
+  if (p.relsChanged) parts[p.relsPart] = Serialize(p.relsXml);
+  if (p.stylesChanged) parts[p.stylesPart] = Serialize(p.stylesXml);
+  if (!p.newContentTypes.empty()) {
+    pugi::xml_document types;
+    p.Parse(types, "[Content_Types].xml", p.ReadPart("[Content_Types].xml"));
+    for (const auto& part : p.newContentTypes) {
+      pugi::xml_node o = types.child("Types").append_child("Override");
+      o.append_attribute("PartName") = ("/" + part).c_str();
+      o.append_attribute("ContentType") = kWorksheetContent;
+    }
+    parts["[Content_Types].xml"] = Serialize(types);
+  }
+  if (parts.empty()) return;
+
+  std::string temp =
+      (p.path.parent_path() / ("." + p.path.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0)
+    throw HostError("The workbook file " + p.file +
+                    " cannot be saved: no temporary file can be made beside it.");
+  ::close(fd);
+  try {
+    RewriteZip(p.file, temp, parts);
+    // The new file must read back whole before it takes the old one's place.
+    Open(temp, true)->LoadAll();
+    if (p.beforeRename) p.beforeRename();
+    std::error_code ec;
+    std::filesystem::rename(temp, p.path, ec);
+    if (ec)
+      throw HostError("The workbook file " + p.file + " cannot be replaced: " + ec.message() + ".");
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    throw;
+  }
+  p.zip = std::make_unique<ZipReader>(p.file);
+  for (const auto& s : p.sheets) {
+    s->isNew_ = false;
+    s->dirty_.clear();
+  }
+  p.workbookChanged = p.relsChanged = p.stylesChanged = false;
+  p.newContentTypes.clear();
+}
+
+}  // namespace qv::host

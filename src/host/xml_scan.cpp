@@ -1,0 +1,196 @@
+#include "host/xml_scan.h"
+
+#include <cstdlib>
+
+#include "host/host.h"
+
+namespace qv::host {
+namespace {
+
+void AppendUtf8(std::string& out, unsigned long cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+bool IsHex(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+}  // namespace
+
+void XmlScanner::Fail(const std::string& what) const {
+  throw HostError("The workbook file " + file_ + " is damaged: its part " + part_ + " " + what +
+                  " (near byte " + std::to_string(pos_) + ").");
+}
+
+bool XmlScanner::SkipPast(std::string_view what) {
+  const auto at = text_.find(what, pos_);
+  if (at == std::string_view::npos) return false;
+  pos_ = at + what.size();
+  return true;
+}
+
+std::string XmlScanner::TextUntilTag() {
+  const auto lt = text_.find('<', pos_);
+  if (lt == std::string_view::npos) Fail("ends in the middle of an element");
+  const std::string_view raw = text_.substr(pos_, lt - pos_);
+  pos_ = lt;
+  return Decode(raw, true);
+}
+
+XmlScanner::Tag XmlScanner::NextTag() {
+  for (;;) {
+    const auto lt = text_.find('<', pos_);
+    if (lt == std::string_view::npos) Fail("ends in the middle of an element");
+    pos_ = lt;
+    if (text_.compare(pos_, 4, "<!--") == 0) {
+      const auto end = text_.find("-->", pos_ + 4);
+      if (end == std::string_view::npos) Fail("has a comment that is not closed");
+      pos_ = end + 3;
+      continue;
+    }
+    if (text_.compare(pos_, 2, "<?") == 0 || text_.compare(pos_, 2, "<!") == 0) {
+      const auto end = text_.find('>', pos_);
+      if (end == std::string_view::npos) Fail("has a declaration that is not closed");
+      pos_ = end + 1;
+      continue;
+    }
+    // The end of the tag: the first ">" outside quoted attribute values.
+    std::size_t i = pos_ + 1;
+    char quote = 0;
+    for (; i < text_.size(); ++i) {
+      const char c = text_[i];
+      if (quote) {
+        if (c == quote) quote = 0;
+      } else if (c == '"' || c == '\'') {
+        quote = c;
+      } else if (c == '>') {
+        break;
+      } else if (c == '<') {
+        Fail("has a tag that is not closed");
+      }
+    }
+    if (i >= text_.size()) Fail("ends inside a tag");
+    Tag tag;
+    std::size_t start = pos_ + 1;
+    std::size_t end = i;
+    if (text_[start] == '/') {
+      tag.closing = true;
+      ++start;
+    }
+    if (end > start && text_[end - 1] == '/') {
+      tag.empty = true;
+      --end;
+    }
+    std::size_t nameEnd = start;
+    while (nameEnd < end && text_[nameEnd] != ' ' && text_[nameEnd] != '\t' &&
+           text_[nameEnd] != '\r' && text_[nameEnd] != '\n') {
+      ++nameEnd;
+    }
+    tag.name = text_.substr(start, nameEnd - start);
+    if (tag.name.empty()) Fail("has a tag without a name");
+    tag.attributes = text_.substr(nameEnd, end - nameEnd);
+    pos_ = i + 1;
+    return tag;
+  }
+}
+
+void XmlScanner::SkipElement(const Tag& start) {
+  if (start.empty || start.closing) return;
+  int depth = 1;
+  while (depth > 0) {
+    const Tag t = NextTag();
+    if (t.empty) continue;
+    if (t.closing) {
+      --depth;
+      if (depth == 0 && t.name != start.name)
+        Fail("closes <" + std::string(start.name) + "> with </" + std::string(t.name) + ">");
+    } else {
+      ++depth;
+    }
+  }
+}
+
+std::string XmlScanner::Attribute(std::string_view attributes, std::string_view name) {
+  std::size_t i = 0;
+  while (i < attributes.size()) {
+    while (i < attributes.size() && (attributes[i] == ' ' || attributes[i] == '\t' ||
+                                     attributes[i] == '\r' || attributes[i] == '\n')) {
+      ++i;
+    }
+    const auto eq = attributes.find('=', i);
+    if (eq == std::string_view::npos) return {};
+    std::string_view key = attributes.substr(i, eq - i);
+    while (!key.empty() && key.back() == ' ') key.remove_suffix(1);
+    std::size_t q = eq + 1;
+    while (q < attributes.size() && attributes[q] == ' ') ++q;
+    if (q >= attributes.size()) return {};
+    const char quote = attributes[q];
+    const auto close = attributes.find(quote, q + 1);
+    if (close == std::string_view::npos) return {};
+    if (key == name) return Decode(attributes.substr(q + 1, close - q - 1), false);
+    i = close + 1;
+  }
+  return {};
+}
+
+std::string XmlScanner::Decode(std::string_view text, bool workbookEscapes) {
+  if (text.find('&') == std::string_view::npos &&
+      (!workbookEscapes || text.find("_x") == std::string_view::npos)) {
+    return std::string(text);
+  }
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '&') {
+      const auto semi = text.find(';', i);
+      if (semi == std::string_view::npos) {
+        out += c;
+        continue;
+      }
+      const std::string_view entity = text.substr(i + 1, semi - i - 1);
+      if (entity == "amp")
+        out += '&';
+      else if (entity == "lt")
+        out += '<';
+      else if (entity == "gt")
+        out += '>';
+      else if (entity == "quot")
+        out += '"';
+      else if (entity == "apos")
+        out += '\'';
+      else if (!entity.empty() && entity[0] == '#') {
+        const bool hex = entity.size() > 1 && (entity[1] == 'x' || entity[1] == 'X');
+        const std::string digits(entity.substr(hex ? 2 : 1));
+        AppendUtf8(out, std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
+      } else {
+        out.append(text.substr(i, semi - i + 1));
+      }
+      i = semi;
+    } else if (workbookEscapes && c == '_' && i + 6 < text.size() && text[i + 1] == 'x' &&
+               IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) &&
+               IsHex(text[i + 5]) && text[i + 6] == '_') {
+      AppendUtf8(out, std::strtoul(std::string(text.substr(i + 2, 4)).c_str(), nullptr, 16));
+      i += 6;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace qv::host

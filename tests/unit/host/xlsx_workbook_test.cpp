@@ -1,0 +1,262 @@
+#include "host/xlsx_workbook.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "host/zip_archive.h"
+#include "support/temp_dir.h"
+#include "values/convert.h"
+
+namespace qv::host {
+namespace {
+
+using qv::testing::TempDir;
+
+// What openpyxl, another program, reads from a workbook: each sheet's name and cell values.
+std::string ReadWithOpenpyxl(const std::filesystem::path& file) {
+  const std::string command =
+      "/usr/bin/python3 -W ignore -c \"import "
+      "openpyxl,sys\nwb=openpyxl.load_workbook(sys.argv[1])\n"
+      "for ws in wb.worksheets:\n print('['+ws.title+']')\n for row in ws.iter_rows():\n  for c in "
+      "row:\n"
+      "   if c.value is not None: print(c.coordinate, repr(c.value), 'bold' if c.font.b else "
+      "'')\" " +
+      file.string() + " 2>&1";
+  std::string out;
+  if (FILE* p = ::popen(command.c_str(), "r")) {
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    ::pclose(p);
+  }
+  return out;
+}
+
+TEST(XlsxWorkbook, ValuesAndDisplayedTextsFollowTheNumberFormats) {
+  TempDir dir;
+  auto wb = XlsxWorkbook::Open(dir.Copy("formats.xlsx"));
+  Sheet& sheet = wb->SheetAt(1);
+  for (int row = 1; row <= 22; ++row) {
+    const CellRef value{1, row};
+    const std::string code = ValueAsText(sheet.Value(CellRef{2, row}));
+    const std::string expected = ValueAsText(sheet.Value(CellRef{3, row}));
+    EXPECT_EQ(sheet.Text(value), expected) << "row " << row << " format " << code;
+  }
+  EXPECT_EQ(sheet.Value("A2"), Variant(919876543210.0));
+  EXPECT_EQ(sheet.Value("A16"), Variant(DateTime::FromParts(2026, 12, 6)));
+  EXPECT_EQ(sheet.Value("A18"), Variant(DateTime::FromParts(2026, 12, 6, 20, 5, 9)));
+  EXPECT_EQ(sheet.Value("A21"), Variant("00123"));
+  EXPECT_EQ(sheet.Value("A30"), Variant(true));
+  EXPECT_EQ(sheet.Text("A30"), "TRUE");
+  EXPECT_EQ(sheet.Value("A31"), Variant(ErrorValue{2042}));
+  EXPECT_EQ(sheet.Text("A31"), "#N/A");
+  EXPECT_EQ(sheet.Value("Z99"), Variant());
+}
+
+TEST(XlsxWorkbook, SharedStringsStylesAndTheActiveTab) {
+  TempDir dir;
+  auto wb = XlsxWorkbook::Open(dir.Copy("shared.xlsx"));
+  ASSERT_EQ(wb->SheetCount(), 2);
+  EXPECT_EQ(wb->SheetAt(1).Name(), "First");
+  EXPECT_EQ(wb->ActiveSheet()->Name(), "Second Sheet");
+  EXPECT_EQ(wb->FindSheet("second sheet"), &wb->SheetAt(2));
+  Sheet& s = wb->SheetAt(1);
+  EXPECT_EQ(s.Value("A1"), Variant("plain"));
+  EXPECT_EQ(s.Value("B1"), Variant("rich text "));
+  EXPECT_EQ(s.Value("C1"), Variant("line\rbreak & <tag>"));
+  EXPECT_EQ(s.Text("A2"), "12/6/2026");
+  EXPECT_EQ(s.Text("B2"), "12.3 kg");
+  EXPECT_EQ(s.Value("B2"), Variant(12.34));
+  EXPECT_EQ(s.Value("A3"), Variant(2.0));
+  EXPECT_EQ(s.Value("B3"), Variant("ab"));
+  EXPECT_EQ(s.Text("C3"), "#DIV/0!");
+  EXPECT_EQ(wb->SheetAt(2).Value("A1"), Variant(""));
+}
+
+TEST(XlsxWorkbook, AReportSheetAndAFilledColumnReadBackInAnotherProgram) {
+  TempDir dir;
+  const auto file = dir.Copy("contacts.xlsx");
+  const std::string before = TempDir::ReadFile(file);
+  {
+    auto wb = XlsxWorkbook::Open(file);
+    Sheet& contacts = wb->SheetAt(1);
+    EXPECT_EQ(contacts.Value("A2"), Variant(919876543210.0));
+    EXPECT_EQ(contacts.Value("B3"), Variant("Bob & Co <ltd>"));
+    EXPECT_EQ(contacts.Text("D2"), "12/1/2026");
+    contacts.SetValue("F2", "911111111111");
+    contacts.SetValue("F4", 12.5);
+    contacts.SetValue("B6", "Zo\xC3\xAB & \"friends\"");
+    Sheet& report = wb->AddSheetAfter(wb->SheetAt(wb->SheetCount()));
+    report.SetName("March report");
+    report.SetValue("A1", "Mobile Number");
+    report.SetBold("A1", true);
+    report.SetValue("B1", "Submitted");
+    report.SetBold("B1", true);
+    report.SetValue("A2", 919876543210.0);
+    report.SetValue("B2", DateTime::FromParts(2026, 12, 6, 20, 5, 9));
+    EXPECT_EQ(report.Text("B2"), "12/6/2026 20:05");
+    EXPECT_TRUE(wb->IsModified());
+    wb->Save();
+    EXPECT_FALSE(wb->IsModified());
+  }
+  EXPECT_NE(TempDir::ReadFile(file), before);
+  const std::string seen = ReadWithOpenpyxl(file);
+  EXPECT_NE(seen.find("[Contacts]"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("F2 '911111111111' \n"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("F4 12.5 \n"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("B6 'Zo\xC3\xAB & \"friends\"' \n"), std::string::npos) << seen;
+  EXPECT_NE(seen.find("A2 919876543210 \n"), std::string::npos) << seen;
+  EXPECT_NE(
+      seen.find("[March report]\nA1 'Mobile Number' bold\nB1 'Submitted' bold\nA2 919876543210 \n"
+                "B2 datetime.datetime(2026, 12, 6, 20, 5, 9) \n"),
+      std::string::npos)
+      << seen;
+  EXPECT_EQ(seen.find("Error"), std::string::npos) << seen;
+
+  // Reading our own file back gives the same values.
+  auto again = XlsxWorkbook::Open(file);
+  ASSERT_EQ(again->SheetCount(), 4);
+  EXPECT_EQ(again->SheetAt(4).Name(), "March report");
+  EXPECT_EQ(again->SheetAt(4).Value("B2"), Variant(DateTime::FromParts(2026, 12, 6, 20, 5, 9)));
+  EXPECT_EQ(again->SheetAt(1).Value("F2"), Variant("911111111111"));
+}
+
+TEST(XlsxWorkbook, UntouchedPartsStayByteForByte) {
+  TempDir dir;
+  const auto file = dir.Copy("contacts.xlsx");
+  const std::vector<std::string> untouched = {
+      "xl/worksheets/sheet2.xml", "xl/worksheets/sheet3.xml",           "xl/charts/chart1.xml",
+      "xl/drawings/drawing1.xml", "xl/comments/comment1.xml",           "xl/theme/theme1.xml",
+      "docProps/core.xml",        "xl/worksheets/_rels/sheet1.xml.rels"};
+  std::map<std::string, std::string> before;
+  {
+    ZipReader zip(file.string());
+    for (const auto& part : untouched) before[part] = *zip.Read(part);
+  }
+  {
+    auto wb = XlsxWorkbook::Open(file);
+    wb->SheetAt(1).SetValue("F2", "x");
+    wb->AddSheetAfter(wb->SheetAt(3)).SetName("New");
+    wb->Save();
+  }
+  ZipReader zip(file.string());
+  for (const auto& part : untouched) EXPECT_EQ(*zip.Read(part), before[part]) << part;
+  EXPECT_NE(zip.Read("xl/workbook.xml")
+                ->find("<definedName name=\"Amounts\">Contacts!$C$2:$C$6</definedName>"),
+            std::string::npos);
+}
+
+TEST(XlsxWorkbook, InsertingASheetMovesSheetLocalNames) {
+  TempDir dir;
+  const auto file = dir.Copy("shared.xlsx");
+  {
+    auto wb = XlsxWorkbook::Open(file);
+    wb->AddSheetAfter(wb->SheetAt(1)).SetName("Between");
+    wb->Save();
+  }
+  auto wb = XlsxWorkbook::Open(file);
+  EXPECT_EQ(wb->SheetAt(2).Name(), "Between");
+  EXPECT_EQ(wb->SheetAt(3).Name(), "Second Sheet");
+  EXPECT_NE(ZipReader(file.string()).Read("xl/workbook.xml")->find("localSheetId=\"2\""),
+            std::string::npos);
+}
+
+TEST(XlsxWorkbook, AFailureDuringASaveLeavesTheOriginal) {
+  TempDir dir;
+  const auto file = dir.Copy("contacts.xlsx");
+  const std::string before = TempDir::ReadFile(file);
+  auto wb = XlsxWorkbook::Open(file);
+  wb->SheetAt(1).SetValue("F2", "x");
+  wb->SetBeforeRename([] { throw std::runtime_error("power cut"); });
+  EXPECT_THROW(wb->Save(), std::runtime_error);
+  EXPECT_EQ(TempDir::ReadFile(file), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                          std::filesystem::directory_iterator()),
+            1)
+      << "no temporary file is left behind";
+  wb->SetBeforeRename(nullptr);
+  wb->Save();
+  EXPECT_EQ(XlsxWorkbook::Open(file)->SheetAt(1).Value("F2"), Variant("x"));
+}
+
+TEST(XlsxWorkbook, ReadOnlyWorkbooksAreNeverWritten) {
+  TempDir dir;
+  const auto file = dir.Copy("contacts.xlsx");
+  auto wb = XlsxWorkbook::Open(file, true);
+  wb->SheetAt(1).SetValue("A1", "changed");
+  EXPECT_THROW(wb->Save(), HostError);
+  EXPECT_EQ(TempDir::ReadFile(file),
+            TempDir::ReadFile(std::filesystem::path(QV_TEST_DATA) / "contacts.xlsx"));
+}
+
+TEST(XlsxWorkbook, SheetNamesAreCheckedAsSpreadsheetsDo) {
+  TempDir dir;
+  auto wb = XlsxWorkbook::Open(dir.Copy("contacts.xlsx"));
+  Sheet& added = wb->AddSheetAfter(wb->SheetAt(3));
+  for (const char* bad : {"", "a:b", "a/b", "a?b", "a*b", "a[b", "a]b", "a\\b", "'quoted'",
+                          "contacts", "this name is longer than 31 chars"}) {
+    EXPECT_THROW(added.SetName(bad), HostError) << bad;
+  }
+  EXPECT_NO_THROW(added.SetName("Report 2026-12"));
+}
+
+TEST(XlsxWorkbook, BrokenFilesSayWhatIsWrong) {
+  TempDir dir;
+  const auto good = dir.Copy("shared.xlsx");
+  const auto broken = [&](const std::string& name, const std::string& part,
+                          const std::string& data) {
+    const auto path = dir / name;
+    RewriteZip(good.string(), path.string(), {{part, data}});
+    return path;
+  };
+  const std::string sheet = "xl/worksheets/sheet1.xml";
+  const std::string ns =
+      "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+  TempDir::WriteFile(dir / "text.xlsx", "this is not a zip file");
+  const struct {
+    std::filesystem::path file;
+    const char* message;
+  } cases[] = {
+      {dir / "text.xlsx", "is not a workbook: it is not a zip package."},
+      {dir / "gone.xlsx", "cannot be opened: it does not exist or cannot be read."},
+      {broken(
+           "norels.xlsx", "_rels/.rels",
+           "<Relationships "
+           "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+           "Id=\"rId1\" "
+           "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+           "officeDocument\" "
+           "Target=\"xl/nowhere.xml\"/></Relationships>"),
+       "is damaged: it has no part xl/nowhere.xml."},
+      {broken("badxml.xlsx", "xl/workbook.xml", "<workbook><sheets>"),
+       "is damaged: its part xl/workbook.xml is not well-formed XML"},
+      {broken("outside.xlsx", sheet,
+              ns + "<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row></sheetData></worksheet>"),
+       "has a cell \"XFE1\" outside the sheet"},
+      {broken("sst.xlsx", sheet,
+              ns + "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>99</v></c></row></sheetData></worksheet>"),
+       "whose shared string 99 is out of range (there are 4)"},
+      {broken("cut.xlsx", sheet, ns + "<row r=\"1\"><c r=\"A1\"><v>1</v></c>"),
+       "ends in the middle of an element"},
+      {broken("row.xlsx", sheet, ns + "<row r=\"0\"></row></sheetData></worksheet>"),
+       "has a row \"0\" outside the sheet"},
+      {broken("number.xlsx", sheet,
+              ns + "<row r=\"1\"><c r=\"A1\"><v>12x</v></c></row></sheetData></worksheet>"),
+       "whose number \"12x\" does not read"},
+  };
+  for (const auto& c : cases) {
+    try {
+      auto wb = XlsxWorkbook::Open(c.file);
+      wb->LoadAll();
+      ADD_FAILURE() << c.file;
+    } catch (const HostError& e) {
+      const std::string message = e.what();
+      EXPECT_NE(message.find(c.file.string()), std::string::npos) << message;
+      EXPECT_NE(message.find(c.message), std::string::npos) << message;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qv::host
