@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host.h"
+#include "host/file_workbook.h"
 
 namespace qv::host {
 
@@ -17,7 +17,7 @@ struct XlsxPackage;
 // with their displayed texts from the cells' number formats. Saving rewrites only the parts that
 // changed, into a temporary file beside the original that replaces it once it is complete and
 // reads back; every other part stays byte for byte.
-class XlsxWorkbook : public Workbook {
+class XlsxWorkbook : public FileWorkbook {
  public:
   // Throws HostError naming the file and the problem.
   static std::unique_ptr<XlsxWorkbook> Open(const std::filesystem::path& path,
@@ -32,13 +32,12 @@ class XlsxWorkbook : public Workbook {
   Sheet* ActiveSheet() override;
   void Activate(Sheet& sheet) override;
 
-  const std::filesystem::path& Path() const;
-  bool IsModified() const;
+  const std::filesystem::path& Path() const override;
+  bool IsModified() const override;
+  void Save() override;
+  void SetBeforeRename(std::function<void()> hook) override;
   // Reads every sheet now, so that a damaged one is reported at once.
   void LoadAll();
-  void Save();
-  // Runs between writing the temporary file and renaming it; lets a test stop a save there.
-  void SetBeforeRename(std::function<void()> hook);
 
  private:
   explicit XlsxWorkbook(std::unique_ptr<XlsxPackage> package);

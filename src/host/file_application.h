@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "host/file_workbook.h"
+#include "host/memory_command_bars.h"
+
+namespace qv::host {
+
+// The spreadsheet program of the command line: workbooks from files, command bars in memory, and
+// a hidden instance that opens files read-only.
+class FileApplication : public Application {
+ public:
+  FileApplication();
+
+  // Opens a workbook file, which becomes the active workbook.
+  FileWorkbook& Open(const std::filesystem::path& path);
+
+  Workbook* ActiveWorkbook() override;
+  Sheet* ActiveSheet() override;
+  CommandBars& GetCommandBars() override { return commandBars_; }
+  std::unique_ptr<HiddenInstance> CreateHiddenInstance() override;
+  void CopyToClipboard(const ui::Picture& picture) override { clipboard_ = picture; }
+
+ private:
+  ui::Picture clipboard_;
+  MemoryCommandBars commandBars_;
+  std::vector<std::unique_ptr<FileWorkbook>> workbooks_;
+};
+
+}  // namespace qv::host
