@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
@@ -375,140 +376,308 @@ void XlsxSheet::Load() const {
   loaded_ = true;
 }
 
-void XlsxSheet::Scan(std::string_view xml) const {
-  XmlScanner sc(xml, package_.file, part_);
-  for (;;) {
-    if (sc.AtEnd()) return;
-    const auto t = sc.NextTag();
-    if (t.name == "sheetData" && !t.closing) {
-      if (t.empty) return;
-      break;
-    }
-    if (t.name == "worksheet" && t.closing) return;
+namespace {
+
+// The sheet's cells are read straight from the text, without a tree and without copying: the
+// bulk of a workbook's bytes is here.
+class SheetReader {
+ public:
+  SheetReader(std::string_view xml, const XmlScanner& errors)
+      : begin_(xml.data()), p_(xml.data()), end_(xml.data() + xml.size()), errors_(errors) {}
+
+  struct Attributes {
+    std::string_view r, s, t;
+    bool empty = false;
+  };
+
+  [[noreturn]] void Fail(const std::string& what) const {
+    errors_.FailAt(what, static_cast<std::size_t>(p_ - begin_));
   }
-  const auto& strings = package_.sharedStrings;
-  int rowNumber = 0;
-  for (;;) {
-    const auto t = sc.NextTag();
-    if (t.closing && t.name == "sheetData") return;
-    if (t.name != "row" || t.closing) {
-      sc.SkipElement(t);
-      continue;
-    }
-    const std::string r = XmlScanner::Attribute(t.attributes, "r");
-    if (r.empty()) {
-      ++rowNumber;
-    } else {
-      int n = 0;
-      const auto [p, ec] = std::from_chars(r.data(), r.data() + r.size(), n);
-      if (ec != std::errc() || p != r.data() + r.size() || n < 1 || n > kRowCount) {
-        sc.Fail("has a row \"" + r + "\" outside the sheet");
-      }
-      rowNumber = n;
-    }
-    if (t.empty) continue;
-    int columnNumber = 0;
+
+  // Moves to the next "<"; false at the end of the text.
+  bool NextLt() {
+    // The gaps between tags are short: a plain loop beats a library call here.
+    while (p_ < end_ && *p_ != '<') ++p_;
+    return p_ < end_;
+  }
+  bool Starts(std::string_view word) const {
+    return static_cast<std::size_t>(end_ - p_) >= word.size() &&
+           std::string_view(p_, word.size()) == word;
+  }
+  bool StartsTag(std::string_view name) const {
+    if (!Starts(name)) return false;
+    const char* q = p_ + name.size();
+    return q < end_ &&
+           (*q == ' ' || *q == '>' || *q == '/' || *q == '\t' || *q == '\r' || *q == '\n');
+  }
+  void Advance(std::size_t n) { p_ += n; }
+  // Reads the attributes of the tag whose name ends at p_, through its ">".
+  Attributes ReadAttributes() {
+    Attributes a;
     for (;;) {
-      const auto c = sc.NextTag();
-      if (c.closing && c.name == "row") break;
-      if (c.name != "c" || c.closing) {
-        sc.SkipElement(c);
+      while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\r' || *p_ == '\n')) ++p_;
+      if (p_ >= end_) Fail("ends inside a tag");
+      if (*p_ == '>') {
+        ++p_;
+        return a;
+      }
+      if (*p_ == '/') {
+        if (p_ + 1 >= end_ || p_[1] != '>') Fail("has a broken tag");
+        p_ += 2;
+        a.empty = true;
+        return a;
+      }
+      const char* name = p_;
+      while (p_ < end_ && *p_ != '=' && *p_ != '>' && *p_ != ' ') ++p_;
+      // Only r, s and t matter; the rest are passed over.
+      if (p_ >= end_ || *p_ != '=') Fail("has an attribute without a value");
+      const std::string_view key(name, static_cast<std::size_t>(p_ - name));
+      ++p_;
+      if (p_ >= end_ || (*p_ != '"' && *p_ != '\'')) Fail("has an attribute value without quotes");
+      const char quote = *p_++;
+      const char* value = p_;
+      while (p_ < end_ && *p_ != quote) ++p_;
+      if (p_ >= end_) Fail("ends inside an attribute value");
+      const std::string_view v(value, static_cast<std::size_t>(p_ - value));
+      ++p_;
+      if (key == "r")
+        a.r = v;
+      else if (key == "s")
+        a.s = v;
+      else if (key == "t")
+        a.t = v;
+    }
+  }
+  // The text up to the next "<".
+  std::string_view Text() {
+    const char* start = p_;
+    if (!NextLt()) Fail("ends in the middle of an element");
+    return {start, static_cast<std::size_t>(p_ - start)};
+  }
+  // Expects the end tag `</name>` here.
+  void Close(std::string_view name) {
+    if (!Starts("</") ||
+        std::string_view(p_ + 2, std::min<std::size_t>(name.size(), static_cast<std::size_t>(
+                                                                        end_ - p_ - 2))) != name) {
+      Fail("does not close <" + std::string(name) + ">");
+    }
+    const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
+    if (!gt) Fail("ends inside a tag");
+    p_ = static_cast<const char*>(gt) + 1;
+  }
+  // Skips the element that starts at p_, whatever it holds.
+  void SkipElement() {
+    int depth = 0;
+    do {
+      if (!NextLt()) Fail("ends in the middle of an element");
+      if (Starts("<!--")) {
+        const auto close = std::string_view(p_, static_cast<std::size_t>(end_ - p_)).find("-->");
+        if (close == std::string_view::npos) Fail("has a comment that is not closed");
+        p_ += close + 3;
         continue;
       }
-      const std::string ref = XmlScanner::Attribute(c.attributes, "r");
-      CellRef at{columnNumber + 1, rowNumber};
-      if (!ref.empty()) {
-        const auto parsed = ParseFileAddress(ref);
-        if (!parsed) sc.Fail("has a cell \"" + ref + "\" outside the sheet");
-        at = *parsed;
+      const bool closing = p_ + 1 < end_ && p_[1] == '/';
+      const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
+      if (!gt) Fail("ends inside a tag");
+      const bool empty = static_cast<const char*>(gt)[-1] == '/';
+      p_ = static_cast<const char*>(gt) + 1;
+      depth += closing ? -1 : (empty ? 0 : 1);
+    } while (depth > 0);
+  }
+  std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
+
+ private:
+  const char* begin_;
+  const char* p_;
+  const char* end_;
+  const XmlScanner& errors_;
+};
+
+// "B12" as column and row; false when it is no cell of a file's sheet.
+bool ParseRef(std::string_view a, CellRef& out) {
+  std::size_t i = 0;
+  int column = 0;
+  while (i < a.size() && i < 3 && a[i] >= 'A' && a[i] <= 'Z')
+    column = column * 26 + (a[i++] - 'A' + 1);
+  if (column < 1 || column > kFileColumns || i == a.size() || a.size() - i > 7) return false;
+  int row = 0;
+  for (; i < a.size(); ++i) {
+    if (a[i] < '0' || a[i] > '9') return false;
+    row = row * 10 + (a[i] - '0');
+  }
+  if (row < 1 || row > kRowCount) return false;
+  out = {column, row};
+  return true;
+}
+
+}  // namespace
+
+void XlsxSheet::Scan(std::string_view xml) const {
+  const XmlScanner errors(xml, package_.file, part_);
+  SheetReader in(xml, errors);
+  const auto data = xml.find("<sheetData");
+  if (data == std::string_view::npos) return;
+  // The dimension says how far the cells reach: the columns are sized once.
+  if (const auto dim = xml.substr(0, data).find("<dimension"); dim != std::string_view::npos) {
+    const std::string ref =
+        XmlScanner::Attribute(xml.substr(dim + 10, xml.find('>', dim) - dim - 10), "ref");
+    CellRef last{};
+    if (const auto colon = ref.find(':');
+        colon != std::string::npos && ParseRef(ref.substr(colon + 1), last)) {
+      columns_.resize(static_cast<std::size_t>(std::min(last.column, kColumnCount)));
+      for (auto& column : columns_) column.reserve(static_cast<std::size_t>(last.row));
+    }
+  }
+  in.Advance(data + 10);
+  if (in.ReadAttributes().empty) return;
+  const auto& strings = package_.sharedStrings;
+  const auto& xfs = package_.xfs;
+  int rowNumber = 0;
+  int columnNumber = 0;
+  for (;;) {
+    if (!in.NextLt()) in.Fail("ends inside <sheetData>");
+    if (in.Starts("</sheetData")) return;
+    if (in.Starts("</row")) {
+      in.Close("row");
+      continue;
+    }
+    if (in.StartsTag("<row")) {
+      in.Advance(4);
+      const auto a = in.ReadAttributes();
+      if (a.r.empty()) {
+        ++rowNumber;
+      } else {
+        int n = 0;
+        const auto [p, ec] = std::from_chars(a.r.data(), a.r.data() + a.r.size(), n);
+        if (ec != std::errc() || p != a.r.data() + a.r.size() || n < 1 || n > kRowCount) {
+          in.Fail("has a row \"" + std::string(a.r) + "\" outside the sheet");
+        }
+        rowNumber = n;
       }
-      columnNumber = at.column;
-      const std::string s = XmlScanner::Attribute(c.attributes, "s");
-      const std::string type = XmlScanner::Attribute(c.attributes, "t");
-      std::string value;
-      bool hasValue = false;
-      if (!c.empty) {
-        for (;;) {
-          const auto u = sc.NextTag();
-          if (u.closing && u.name == "c") break;
-          if (u.name == "v" && !u.closing) {
-            if (!u.empty) {
-              value = sc.TextUntilTag();
-              const auto end = sc.NextTag();
-              if (!end.closing || end.name != "v") sc.Fail("has a <v> that is not closed");
-            }
-            hasValue = true;
-          } else if (u.name == "is" && !u.closing && !u.empty) {
+      columnNumber = 0;
+      continue;
+    }
+    if (!in.StartsTag("<c")) {
+      in.SkipElement();
+      continue;
+    }
+    in.Advance(2);
+    const auto a = in.ReadAttributes();
+    CellRef at{columnNumber + 1, rowNumber};
+    if (!a.r.empty() && !ParseRef(a.r, at))
+      in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
+    columnNumber = at.column;
+    std::string_view value;
+    std::string text;  // an inline string, or a value with entities
+    bool hasValue = false, owned = false;
+    if (!a.empty) {
+      for (;;) {
+        if (!in.NextLt()) in.Fail("ends inside a cell");
+        if (in.Starts("</c>")) {
+          in.Advance(4);
+          break;
+        }
+        if (in.StartsTag("<v")) {
+          in.Advance(2);
+          if (!in.ReadAttributes().empty) {
+            value = in.Text();
+            in.Close("v");
+          }
+          hasValue = true;
+        } else if (in.StartsTag("<is")) {
+          // Rich text: the <t> of every run, phonetic runs left out.
+          in.Advance(3);
+          if (!in.ReadAttributes().empty) {
             for (;;) {
-              const auto w = sc.NextTag();
-              if (w.closing && w.name == "is") break;
-              if (w.name == "rPh" || w.name == "rPr" || w.name == "phoneticPr") {
-                sc.SkipElement(w);
-              } else if (w.name == "t" && !w.closing && !w.empty) {
-                value += sc.TextUntilTag();
-                const auto end = sc.NextTag();
-                if (!end.closing || end.name != "t") sc.Fail("has a <t> that is not closed");
+              if (!in.NextLt()) in.Fail("ends inside a cell");
+              if (in.Starts("</is")) {
+                in.Close("is");
+                break;
+              }
+              if (in.StartsTag("<t")) {
+                in.Advance(2);
+                if (!in.ReadAttributes().empty) {
+                  text += XmlScanner::Decode(in.Text(), true);
+                  in.Close("t");
+                }
+              } else if (in.StartsTag("<r") || in.Starts("</r>")) {
+                if (in.Starts("</r>")) {
+                  in.Advance(4);
+                } else {
+                  in.Advance(2);
+                  in.ReadAttributes();
+                }
+              } else {
+                in.SkipElement();
               }
             }
-            hasValue = true;
-          } else {
-            sc.SkipElement(u);
           }
-        }
-      }
-      if (at.column > kColumnCount) continue;  // beyond the columns the add-in names
-      XCell cell;
-      if (!s.empty()) {
-        unsigned style = 0;
-        std::from_chars(s.data(), s.data() + s.size(), style);
-        if (style >= package_.xfs.size())
-          sc.Fail("has a cell " + ref + " whose style " + s + " does not exist");
-        cell.style = style;
-      }
-      if (hasValue) {
-        if (type.empty() || type == "n") {
-          if (!value.empty()) {
-            const auto [p, ec] =
-                std::from_chars(value.data(), value.data() + value.size(), cell.number);
-            if (ec != std::errc() || p != value.data() + value.size())
-              sc.Fail("has a cell " + ref + " whose number \"" + value + "\" does not read");
-            cell.kind = XCell::Number;
-          }
-        } else if (type == "s") {
-          unsigned index = 0;
-          const auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), index);
-          if (ec != std::errc() || index >= strings.size()) {
-            sc.Fail("has a cell " + ref + " whose shared string " + value +
-                    " is out of range (there are " + std::to_string(strings.size()) + ")");
-          }
-          cell.kind = XCell::Shared;
-          cell.index = index;
-        } else if (type == "inlineStr" || type == "str") {
-          cell.kind = XCell::Inline;
-          cell.index = static_cast<std::uint32_t>(pool_.size());
-          pool_.push_back(std::move(value));
-        } else if (type == "b") {
-          cell.kind = XCell::Boolean;
-          cell.number = value == "1" ? 1 : 0;
-        } else if (type == "e") {
-          cell.kind = XCell::Error;
-          cell.index = static_cast<std::uint32_t>(ErrorCode(value));
-        } else if (type == "d") {
-          const auto date =
-              ParseDateTime(ReplaceAll(value.substr(0, 19), "T", " ").replace(4, 1, "/"));
-          cell.kind = XCell::Number;
-          cell.number = date ? package_.ToSerial(*date) : 0;
+          hasValue = owned = true;
         } else {
-          sc.Fail("has a cell " + ref + " of an unknown type \"" + type + "\"");
+          in.SkipElement();
         }
       }
-      if (cell.kind == XCell::Blank && cell.style == 0) continue;
-      const auto column = static_cast<std::size_t>(at.column - 1);
-      const auto row = static_cast<std::size_t>(at.row - 1);
-      if (column >= columns_.size()) columns_.resize(column + 1);
-      if (row >= columns_[column].size()) columns_[column].resize(row + 1);
-      columns_[column][row] = cell;
     }
+    if (at.column > kColumnCount) continue;  // beyond the columns the add-in names
+    XCell cell;
+    if (!a.s.empty()) {
+      unsigned style = 0;
+      const auto [p, ec] = std::from_chars(a.s.data(), a.s.data() + a.s.size(), style);
+      if (ec != std::errc() || style >= xfs.size()) {
+        in.Fail("has a cell " + Address(at) + " whose style " + std::string(a.s) +
+                " does not exist");
+      }
+      cell.style = style;
+    }
+    if (hasValue) {
+      const std::string_view t = a.t;
+      if (t.empty() || t == "n") {
+        if (!value.empty()) {
+          const auto [p, ec] =
+              std::from_chars(value.data(), value.data() + value.size(), cell.number);
+          if (ec != std::errc() || p != value.data() + value.size()) {
+            in.Fail("has a cell " + Address(at) + " whose number \"" + std::string(value) +
+                    "\" does not read");
+          }
+          cell.kind = XCell::Number;
+        }
+      } else if (t == "s") {
+        unsigned index = 0;
+        const auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), index);
+        if (ec != std::errc() || p != value.data() + value.size() || index >= strings.size()) {
+          in.Fail("has a cell " + Address(at) + " whose shared string " + std::string(value) +
+                  " is out of range (there are " + std::to_string(strings.size()) + ")");
+        }
+        cell.kind = XCell::Shared;
+        cell.index = index;
+      } else if (t == "inlineStr" || t == "str") {
+        cell.kind = XCell::Inline;
+        cell.index = static_cast<std::uint32_t>(pool_.size());
+        pool_.push_back(owned ? std::move(text) : XmlScanner::Decode(value, true));
+      } else if (t == "b") {
+        cell.kind = XCell::Boolean;
+        cell.number = value == "1" ? 1 : 0;
+      } else if (t == "e") {
+        cell.kind = XCell::Error;
+        cell.index = static_cast<std::uint32_t>(ErrorCode(std::string(value)));
+      } else if (t == "d") {
+        std::string iso(value.substr(0, 19));
+        if (iso.size() >= 10) iso.replace(4, 1, "/").replace(7, 1, "/");
+        const auto date = ParseDateTime(ReplaceAll(iso, "T", " "));
+        cell.kind = XCell::Number;
+        cell.number = date ? package_.ToSerial(*date) : 0;
+      } else {
+        in.Fail("has a cell " + Address(at) + " of an unknown type \"" + std::string(t) + "\"");
+      }
+    }
+    if (cell.kind == XCell::Blank && cell.style == 0) continue;
+    const auto column = static_cast<std::size_t>(at.column - 1);
+    const auto row = static_cast<std::size_t>(at.row - 1);
+    if (column >= columns_.size()) columns_.resize(column + 1);
+    auto& cells = columns_[column];
+    if (row >= cells.size())
+      cells.resize(std::max(row + 1, std::min(cells.capacity(), cells.size() * 3 / 2 + 16)));
+    cells[row] = cell;
   }
 }
 

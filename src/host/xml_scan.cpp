@@ -31,9 +31,9 @@ bool IsHex(char c) {
 
 }  // namespace
 
-void XmlScanner::Fail(const std::string& what) const {
+void XmlScanner::FailAt(const std::string& what, std::size_t offset) const {
   throw HostError("The workbook file " + file_ + " is damaged: its part " + part_ + " " + what +
-                  " (near byte " + std::to_string(pos_) + ").");
+                  " (near byte " + std::to_string(offset) + ").");
 }
 
 bool XmlScanner::SkipPast(std::string_view what) {

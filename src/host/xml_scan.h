@@ -36,7 +36,8 @@ class XmlScanner {
   // Decodes &amp; &lt; &gt; &quot; &apos; &#N; &#xH; and the _xHHHH_ escapes of workbook strings.
   static std::string Decode(std::string_view text, bool workbookEscapes);
 
-  [[noreturn]] void Fail(const std::string& what) const;
+  [[noreturn]] void Fail(const std::string& what) const { FailAt(what, pos_); }
+  [[noreturn]] void FailAt(const std::string& what, std::size_t offset) const;
 
  private:
   std::string_view text_;

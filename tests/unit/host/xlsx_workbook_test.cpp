@@ -238,7 +238,7 @@ TEST(XlsxWorkbook, BrokenFilesSayWhatIsWrong) {
               ns + "<row r=\"1\"><c r=\"A1\" t=\"s\"><v>99</v></c></row></sheetData></worksheet>"),
        "whose shared string 99 is out of range (there are 4)"},
       {broken("cut.xlsx", sheet, ns + "<row r=\"1\"><c r=\"A1\"><v>1</v></c>"),
-       "ends in the middle of an element"},
+       "ends inside <sheetData>"},
       {broken("row.xlsx", sheet, ns + "<row r=\"0\"></row></sheetData></worksheet>"),
        "has a row \"0\" outside the sheet"},
       {broken("number.xlsx", sheet,

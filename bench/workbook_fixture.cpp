@@ -1,0 +1,123 @@
+#include "workbook_fixture.h"
+
+#include <zip.h>
+
+#include <stdexcept>
+#include <vector>
+
+namespace qv::bench {
+namespace {
+
+const char* kNs = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+const char* kRel =
+    "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"";
+
+std::string Column(int c) {
+  std::string s;
+  for (++c; c > 0; c = (c - 1) / 26) s.insert(s.begin(), static_cast<char>('A' + (c - 1) % 26));
+  return s;
+}
+
+}  // namespace
+
+std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns) {
+  std::vector<std::string> strings;
+  for (int i = 0; i < 2000; ++i) strings.push_back("Customer name number " + std::to_string(i));
+  for (int i = 0; i < 500; ++i) strings.push_back("Town " + std::to_string(i));
+  std::string sst =
+      std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst ") + kNs +
+      " count=\"" + std::to_string(strings.size()) + "\" uniqueCount=\"" +
+      std::to_string(strings.size()) + "\">";
+  for (const auto& s : strings) sst += "<si><t xml:space=\"preserve\">" + s + "</t></si>";
+  sst += "</sst>";
+
+  std::string sheet =
+      std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet ") +
+      kNs + " " + kRel +
+      "><sheetPr filterMode=\"false\"><pageSetUpPr fitToPage=\"false\"/></sheetPr>" +
+      "<dimension ref=\"A1:" + Column(columns - 1) + std::to_string(rows + 1) + "\"/><sheetData>";
+  sheet.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns) * 60);
+  for (int r = 1; r <= rows + 1; ++r) {
+    const std::string rs = std::to_string(r);
+    sheet +=
+        "<row r=\"" + rs +
+        "\" s=\"1\" customFormat=\"false\" ht=\"12.8\" hidden=\"false\" customHeight=\"false\" "
+        "outlineLevel=\"0\" collapsed=\"false\">";
+    for (int c = 0; c < columns; ++c) {
+      const std::string ref = Column(c) + rs;
+      if (r == 1) {
+        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(c) + "</v></c>";
+      } else if (c == 0) {
+        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"n\"><v>" + std::to_string(919800000000LL + r) +
+                 "</v></c>";
+      } else if (c % 4 == 1) {
+        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(r % 2000) + "</v></c>";
+      } else if (c % 4 == 2) {
+        sheet += "<c r=\"" + ref + "\" s=\"2\" t=\"n\"><v>" + std::to_string(100 + r % 900) +
+                 ".5</v></c>";
+      } else if (c % 4 == 3) {
+        sheet += "<c r=\"" + ref + "\" s=\"1\" t=\"n\"><v>" + std::to_string(46300 + r % 60) +
+                 "</v></c>";
+      } else {
+        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(2000 + r % 500) +
+                 "</v></c>";
+      }
+    }
+    sheet += "</row>";
+  }
+  sheet +=
+      "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+      "header=\"0.3\" "
+      "footer=\"0.3\"/></worksheet>";
+
+  const std::string parts[][2] = {
+      {"[Content_Types].xml",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
+       "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
+       "Extension=\"rels\" "
+       "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
+       "Extension=\"xml\" "
+       "ContentType=\"application/xml\"/></Types>"},
+      {"_rels/.rels",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+       "Id=\"rId1\" "
+       "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+       "officeDocument\" "
+       "Target=\"xl/workbook.xml\"/></Relationships>"},
+      {"xl/workbook.xml",
+       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook ") + kNs + " " + kRel +
+           "><sheets><sheet name=\"Contacts\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+       "Id=\"rId1\" "
+       "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+       "Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" "
+       "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+       "Target=\"styles.xml\"/>"
+       "<Relationship Id=\"rId3\" "
+       "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+       "sharedStrings\" Target=\"sharedStrings.xml\"/></Relationships>"},
+      {"xl/styles.xml",
+       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><styleSheet ") + kNs +
+           "><numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"#,##0.00\"/></numFmts>"
+           "<fonts count=\"1\"><font><sz val=\"10\"/><name val=\"Arial\"/></font></fonts>"
+           "<cellXfs count=\"3\"><xf numFmtId=\"0\" fontId=\"0\"/><xf numFmtId=\"14\" "
+           "fontId=\"0\"/>"
+           "<xf numFmtId=\"164\" fontId=\"0\"/></cellXfs></styleSheet>"},
+      {"xl/sharedStrings.xml", sst},
+      {"xl/worksheets/sheet1.xml", sheet},
+  };
+  int error = 0;
+  zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+  if (!z) throw std::runtime_error("cannot create " + path);
+  for (const auto& [name, data] : parts) {
+    zip_source_t* src = zip_source_buffer(z, data.data(), data.size(), 0);
+    zip_file_add(z, name.c_str(), src, ZIP_FL_OVERWRITE);
+  }
+  if (zip_close(z) != 0) throw std::runtime_error("cannot write " + path);
+  return sheet.size();
+}
+
+}  // namespace qv::bench
