@@ -940,6 +940,81 @@ std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& pa
   return std::unique_ptr<XlsxWorkbook>(new XlsxWorkbook(std::move(p)));
 }
 
+std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Create(const std::filesystem::path& path,
+                                                   const std::string& sheetName) {
+  CheckSheetName(sheetName, {});
+  if (std::filesystem::exists(path)) {
+    throw HostError("The workbook file " + path.string() + " exists already and is not replaced.");
+  }
+  const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+  const std::string main = "application/vnd.openxmlformats-officedocument.spreadsheetml.";
+  const std::string rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+  pugi::xml_document name;
+  name.append_child("n").append_attribute("v") = sheetName.c_str();
+  std::string escaped = Serialize(name);
+  escaped = escaped.substr(escaped.find('"') + 1);
+  escaped.resize(escaped.rfind('"'));
+  const std::map<std::string, std::string> parts = {
+      {"[Content_Types].xml",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Types "
+       "xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default "
+       "Extension=\"rels\" "
+       "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
+       "Extension=\"xml\" "
+       "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" ContentType=\"" +
+           main +
+           "sheet.main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"" +
+           main + "worksheet+xml\"/><Override PartName=\"/xl/styles.xml\" ContentType=\"" + main +
+           "styles+xml\"/></Types>"},
+      {"_rels/.rels",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+       "Id=\"rId1\" "
+       "Type=\"" +
+           rels + "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+      {"xl/workbook.xml",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<workbook " + ns +
+           " xmlns:r=\"" + std::string(kRelationshipsNamespace) + "\"><sheets><sheet name=\"" +
+           escaped + "\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<Relationships "
+       "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+       "Id=\"rId1\" Type=\"" +
+           rels +
+           "worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
+           rels + "styles\" Target=\"styles.xml\"/></Relationships>"},
+      {"xl/styles.xml",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<styleSheet " + ns +
+           "><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts><fills "
+           "count=\"2\"><fill>"
+           "<patternFill patternType=\"none\"/></fill><fill><patternFill "
+           "patternType=\"gray125\"/></fill></fills>"
+           "<borders "
+           "count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+           "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+           "borderId=\"0\"/></cellStyleXfs>"
+           "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+           "xfId=\"0\"/></cellXfs>"
+           "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
+           "builtinId=\"0\"/></cellStyles></styleSheet>"},
+      {"xl/worksheets/sheet1.xml", kNewSheetXml},
+  };
+  std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) throw HostError("The workbook file " + path.string() + " cannot be created.");
+  ::close(fd);
+  std::filesystem::remove(temp);
+  try {
+    WriteZip(temp, parts);
+    std::filesystem::rename(temp, path);
+  } catch (...) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    throw;
+  }
+  return Open(path);
+}
+
 std::string XlsxWorkbook::Name() const { return package_->path.filename().string(); }
 int XlsxWorkbook::SheetCount() const { return static_cast<int>(package_->sheets.size()); }
 const std::filesystem::path& XlsxWorkbook::Path() const { return package_->path; }

@@ -22,6 +22,9 @@ class XlsxWorkbook : public FileWorkbook {
   // Throws HostError naming the file and the problem.
   static std::unique_ptr<XlsxWorkbook> Open(const std::filesystem::path& path,
                                             bool readOnly = false);
+  // Writes a new workbook of one empty sheet at `path` and opens it.
+  static std::unique_ptr<XlsxWorkbook> Create(const std::filesystem::path& path,
+                                              const std::string& sheetName);
   ~XlsxWorkbook() override;
 
   std::string Name() const override;

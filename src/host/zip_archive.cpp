@@ -66,16 +66,12 @@ std::optional<std::string> ZipReader::Read(const std::string& name) const {
   return data;
 }
 
-void RewriteZip(const std::string& from, const std::string& to,
-                const std::map<std::string, std::string>& parts) {
-  std::error_code ec;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
-  if (ec)
-    throw HostError("The workbook file " + from + " cannot be copied for saving: " + ec.message() +
-                    ".");
+namespace {
+
+void WriteParts(const std::string& to, int flags, const std::map<std::string, std::string>& parts) {
   int error = 0;
-  zip_t* archive = zip_open(to.c_str(), 0, &error);
-  if (!archive) throw HostError("The workbook file " + to + " cannot be opened for saving.");
+  zip_t* archive = zip_open(to.c_str(), flags, &error);
+  if (!archive) throw HostError("The workbook file " + to + " cannot be opened for writing.");
   for (const auto& [name, data] : parts) {
     zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
     if (!source ||
@@ -91,6 +87,22 @@ void RewriteZip(const std::string& from, const std::string& to,
     zip_discard(archive);
     throw HostError("The workbook file " + to + " cannot be written: " + message + ".");
   }
+}
+
+}  // namespace
+
+void WriteZip(const std::string& path, const std::map<std::string, std::string>& parts) {
+  WriteParts(path, ZIP_CREATE | ZIP_EXCL, parts);
+}
+
+void RewriteZip(const std::string& from, const std::string& to,
+                const std::map<std::string, std::string>& parts) {
+  std::error_code ec;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+  if (ec)
+    throw HostError("The workbook file " + from + " cannot be copied for saving: " + ec.message() +
+                    ".");
+  WriteParts(to, 0, parts);
 }
 
 }  // namespace qv::host

@@ -260,3 +260,22 @@ TEST(XlsxWorkbook, BrokenFilesSayWhatIsWrong) {
 
 }  // namespace
 }  // namespace qv::host
+
+namespace qv::host {
+namespace {
+
+TEST(XlsxWorkbook, ANewWorkbookIsWrittenAndReadByAnotherProgram) {
+  TempDir dir;
+  {
+    auto wb = XlsxWorkbook::Create(dir / "new.xlsx", "Contacts & Co");
+    wb->SheetAt(1).SetValue("A1", "Name");
+    wb->SheetAt(1).SetValue("A2", 919876543210.0);
+    wb->Save();
+  }
+  EXPECT_EQ(ReadWithOpenpyxl(dir / "new.xlsx"), "[Contacts & Co]\nA1 'Name' \nA2 919876543210 \n");
+  EXPECT_THROW(XlsxWorkbook::Create(dir / "new.xlsx", "Again"), HostError)
+      << "an existing file is never replaced";
+}
+
+}  // namespace
+}  // namespace qv::host
