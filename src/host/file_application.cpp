@@ -1,6 +1,7 @@
 #include "host/file_application.h"
 
 #include "host/csv_workbook.h"
+#include "host/memory_host.h"
 #include "host/xlsx_workbook.h"
 #include "values/text.h"
 
@@ -38,7 +39,15 @@ class FileHiddenInstance : public HiddenInstance {
 FileApplication::FileApplication() : commandBars_(clipboard_) {}
 
 FileWorkbook& FileApplication::Open(const std::filesystem::path& path) {
-  workbooks_.push_back(OpenWorkbookFile(path, false));
+  auto workbook = OpenWorkbookFile(path, false);
+  FileWorkbook& opened = *workbook;
+  workbooks_.push_back(std::move(workbook));
+  return opened;
+}
+
+Workbook& FileApplication::AddBlankWorkbook() {
+  workbooks_.push_back(
+      std::make_unique<MemoryWorkbook>("Book1", std::vector<std::string>{"Sheet1"}));
   return *workbooks_.back();
 }
 

@@ -17,6 +17,8 @@ class FileApplication : public Application {
 
   // Opens a workbook file, which becomes the active workbook.
   FileWorkbook& Open(const std::filesystem::path& path);
+  // A new, empty workbook that belongs to no file, as a spreadsheet program starts with.
+  Workbook& AddBlankWorkbook();
 
   Workbook* ActiveWorkbook() override;
   Sheet* ActiveSheet() override;
@@ -27,7 +29,7 @@ class FileApplication : public Application {
  private:
   ui::Picture clipboard_;
   MemoryCommandBars commandBars_;
-  std::vector<std::unique_ptr<FileWorkbook>> workbooks_;
+  std::vector<std::unique_ptr<Workbook>> workbooks_;
 };
 
 }  // namespace qv::host

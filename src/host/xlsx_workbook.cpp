@@ -34,6 +34,7 @@ constexpr const char* kNewSheetXml =
     "<dimension ref=\"A1\"/><sheetData/></worksheet>";
 // Columns and rows of an .xlsx sheet; the add-in reaches the first 256 columns.
 constexpr int kFileColumns = 16384;
+constexpr int kDateFormat = 14;
 constexpr int kDateTimeFormat = 22;
 
 constexpr std::pair<int, const char*> kErrors[] = {
@@ -204,7 +205,7 @@ struct XlsxPackage {
   std::vector<std::string> newContentTypes;
   std::vector<std::unique_ptr<XlsxSheet>> sheets;
   XlsxSheet* active = nullptr;
-  std::map<std::uint32_t, std::uint32_t> boldXf, dateXf;
+  std::map<std::pair<std::uint32_t, int>, std::uint32_t> changedXf;
   std::function<void()> beforeRename;
 
   [[noreturn]] void Fail(const std::string& what) const {
@@ -226,7 +227,7 @@ struct XlsxPackage {
   void LoadStyles();
   void LoadSharedStrings(const std::string& part);
   // The style of `xf` made bold, or given a date and time format.
-  enum class Change { Bold, DateFormat };
+  enum class Change { Bold, Date, DateTime };
   std::uint32_t StyleWith(std::uint32_t xf, Change change);
   double ToSerial(DateTime d) const {
     double s = d.Serial();
@@ -266,8 +267,8 @@ void XlsxPackage::LoadStyles() {
 
 std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, Change change) {
   const bool bold = change == Change::Bold;
-  auto& cache = bold ? boldXf : dateXf;
-  if (const auto it = cache.find(xf); it != cache.end()) return it->second;
+  const std::pair<std::uint32_t, int> key{xf, static_cast<int>(change)};
+  if (const auto it = changedXf.find(key); it != changedXf.end()) return it->second;
   if (stylesPart.empty()) Fail("has no styles part, so its cells cannot be formatted.");
   pugi::xml_node sheet = stylesXml.child("styleSheet");
   pugi::xml_node cellXfs = sheet.child("cellXfs");
@@ -303,11 +304,12 @@ std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, Change change) {
                                  : copy.append_attribute("applyFont")) = 1;
     entry.bold = true;
   } else {
+    const int format = change == Change::Date ? kDateFormat : kDateTimeFormat;
     (copy.attribute("numFmtId") ? copy.attribute("numFmtId") : copy.append_attribute("numFmtId")) =
-        kDateTimeFormat;
+        format;
     (copy.attribute("applyNumberFormat") ? copy.attribute("applyNumberFormat")
                                          : copy.append_attribute("applyNumberFormat")) = 1;
-    entry.code = BuiltInFormatCode(kDateTimeFormat);
+    entry.code = BuiltInFormatCode(format);
     entry.date = true;
   }
   const auto count = static_cast<std::uint32_t>(
@@ -316,7 +318,7 @@ std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, Change change) {
   xfs.resize(std::max<std::size_t>(xfs.size(), count - 1));
   xfs.push_back(entry);
   stylesChanged = true;
-  cache[xf] = count - 1;
+  changedXf[key] = count - 1;
   return count - 1;
 }
 
@@ -744,8 +746,11 @@ void XlsxSheet::SetValue(CellRef c, const Variant& value) {
     case Variant::Kind::Date:
       cell.kind = XCell::Number;
       cell.number = package_.ToSerial(value.AsDate());
-      if (!package_.xfs[cell.style].date)
-        cell.style = package_.StyleWith(cell.style, XlsxPackage::Change::DateFormat);
+      if (!package_.xfs[cell.style].date) {
+        cell.style =
+            package_.StyleWith(cell.style, value.AsDate().HasTime() ? XlsxPackage::Change::DateTime
+                                                                    : XlsxPackage::Change::Date);
+      }
       break;
     case Variant::Kind::Boolean:
       cell.kind = XCell::Boolean;
