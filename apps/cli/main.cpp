@@ -121,7 +121,12 @@ int main(int argc, char** argv) {
 
   auto* demo = app.add_subcommand("demo", "Run a demonstration against a throwaway gateway");
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help is a success; every other mistake in the words is a usage error.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
   try {
     if (*demo) return RunDemo(argv[0], std::cout);
     if (*proxySet && !system && !direct && host->count() == 0) {

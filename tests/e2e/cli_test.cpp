@@ -1,0 +1,240 @@
+// The quorvalent command as people and scripts run it, against the real gateway.
+#include <gtest/gtest.h>
+
+#include "host/csv_workbook.h"
+#include "host/xlsx_workbook.h"
+#include "support/gateway_process.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+#include "values/clock.h"
+
+namespace qv::testing {
+namespace {
+
+class CliTest : public ::testing::Test {
+ protected:
+  CliTest() {
+    gateway.Admin({"account", "add", "alice", "--password", "s3cret", "--credits", "100",
+                   "--sender-id", "ACME", "--sender-id", "SHOP"});
+    TempDir::WriteFile(dir / "password", "s3cret\n");
+  }
+  RunResult Run(std::vector<std::string> args, std::map<std::string, std::string> env = {}) {
+    env.emplace("XDG_CONFIG_HOME", (dir / "config").string());
+    env.emplace("QUORVALENT_SERVER", gateway.Address());
+    env.emplace("QUORVALENT_USER", "alice");
+    env.emplace("QUORVALENT_PASSWORD", "s3cret");
+    return RunProgram(QV_CLI_BINARY, args, env);
+  }
+  // A workbook of three contacts: number, name, amount.
+  std::string Contacts(const std::string& name) {
+    const auto path = dir / name;
+    if (path.extension() == ".csv") {
+      TempDir::WriteFile(
+          path,
+          "Mobile,Name,Amount\n919876543210,Ann,10\n919876543211,\"Bob, Jr\",20\nnone,Skip,0\n");
+    } else {
+      auto wb = host::XlsxWorkbook::Create(path, "Contacts");
+      auto& s = wb->SheetAt(1);
+      s.SetValue("A1", "Mobile");
+      s.SetValue("A2", 919876543210.0);
+      s.SetValue("B2", "Ann");
+      s.SetValue("C2", 10.0);
+      s.SetValue("A3", 919876543211.0);
+      s.SetValue("B3", "Bob, Jr");
+      s.SetValue("C3", 20.0);
+      s.SetValue("A4", "none");
+      wb->Save();
+    }
+    return path.string();
+  }
+
+  GatewayProcess gateway;
+  TempDir dir;
+};
+
+TEST_F(CliTest, SendFromXlsxAndCsvWithAPreview) {
+  for (const char* name : {"contacts.xlsx", "contacts.csv"}) {
+    const auto r = Run({"--yes", "send", Contacts(name), "--mobile-column", "A", "--start-row", "2",
+                        "--end-row", "4", "--message", "Hi #B#, you owe #C#", "--preview",
+                        "--sender-id", "SHOP"});
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(
+        r.out.find("1/2  919876543210  (18 characters, 1 SMS, 1 long SMS)\nHi Ann, you owe 10\n"),
+        std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Total Number Of SMS Charged = 2\n2 SMS Messages Sent\n"),
+              std::string::npos)
+        << r.out;
+  }
+  const auto stored = gateway.Messages("alice");
+  ASSERT_EQ(stored.size(), 4u);
+  EXPECT_EQ(stored[1].text, "Hi Bob, Jr, you owe 20");
+  EXPECT_EQ(stored[3].sender, "SHOP");
+}
+
+TEST_F(CliTest, AScriptWithoutATerminalOrYesNeverSends) {
+  const auto workbook = Contacts("contacts.xlsx");
+  const auto previewed = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2",
+                              "--end-row", "3", "--message", "Hi", "--preview"});
+  EXPECT_EQ(previewed.status, 1) << previewed.out;
+  const auto scheduled =
+      Run({"send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row", "3",
+           "--message", "Hi", "--schedule", "12/31/2099 10:00 AM", "--description", "Year end"});
+  EXPECT_EQ(scheduled.status, 1) << scheduled.out;
+  EXPECT_NE(scheduled.out.find("Are You Sure You Want To Set Scheculer On"), std::string::npos);
+  const auto longOne = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2",
+                            "--end-row", "3", "--message", std::string(170, 'x')});
+  EXPECT_EQ(longOne.status, 1) << longOne.out;
+  EXPECT_TRUE(gateway.Messages("alice").empty());
+  EXPECT_EQ(gateway.Admin({"jobs", "alice"}), "");
+}
+
+TEST_F(CliTest, TheDialogsJudgeTheOptions) {
+  const auto workbook = Contacts("contacts.xlsx");
+  const auto r = Run({"send", workbook, "--mobile-column", "A", "--start-row", "x", "--end-row",
+                      "3", "--message", "Hi"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Logged in successfully\nStart row should be numeric only\n");
+  const auto rows =
+      Run({"send", workbook, "--mobile-column", "A", "--rows", "2-3,", "--message", "Hi"});
+  EXPECT_EQ(rows.status, 1);
+  EXPECT_NE(rows.out.find("Invalid format in row range of rows"), std::string::npos);
+  const auto usage = Run({"send", workbook, "--start-row", "2"});
+  EXPECT_EQ(usage.status, 2);
+  const auto badLogin = Run({"balance"}, {{"QUORVALENT_PASSWORD", "wrong"}});
+  EXPECT_EQ(badLogin.status, 1);
+  EXPECT_EQ(badLogin.out, "Invalid Password\n");
+  const auto noCredentials = RunProgram(QV_CLI_BINARY, {"balance"},
+                                        {{"XDG_CONFIG_HOME", (dir / "config").string()},
+                                         {"QUORVALENT_SERVER", gateway.Address()},
+                                         {"QUORVALENT_USER", ""},
+                                         {"QUORVALENT_PASSWORD", ""}});
+  EXPECT_EQ(noCredentials.status, 1);
+  EXPECT_EQ(noCredentials.out, "");
+}
+
+TEST_F(CliTest, FilteredAndGroupedSends) {
+  const auto workbook = Contacts("contacts.xlsx");
+  const auto filtered = Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2",
+                             "--end-row", "4", "--message", "Hi #B#", "--filter", "#C# > 15"});
+  EXPECT_EQ(filtered.status, 0) << filtered.out;
+  EXPECT_NE(filtered.out.find("1 records has been filtered. Do you want to SMS?"),
+            std::string::npos);
+  const auto grouped =
+      Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row", "3",
+           "--message", "#C#", "--group-by", "B", "--header", "Dear #B#,", "--footer", "Thanks"});
+  EXPECT_EQ(grouped.status, 0) << grouped.out;
+  const auto stored = gateway.Messages("alice");
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[0].text, "Hi Bob, Jr");
+  EXPECT_EQ(stored[1].text, "Dear Ann,\r\n10\r\nThanks");
+}
+
+TEST_F(CliTest, BalanceModesTemplatesAndProxy) {
+  auto r = Run({"balance"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Logged in successfully\nYour credit balance is 100.00\n");
+  r = Run({"modes"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Mode of submissions has been downloaded\nL-"), std::string::npos) << r.out;
+  r = Run({"templates", "save", "Due", "--message", "Pay #C# & smile"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  r = Run({"templates", "list"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "Logged in successfully\nDue: Pay #C# & smile\nSender IDs: ACME SHOP\n");
+  r = Run({"templates", "delete", "Due"});
+  EXPECT_EQ(r.status, 1) << "the deletion was not confirmed";
+  r = Run({"--yes", "templates", "delete", "Due"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  r = Run({"proxy", "set", "--host", "gw", "--port", "3128"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  r = Run({"proxy", "show"});
+  EXPECT_EQ(r.out, "Proxy type: Use proxy list\nHost: gw\nPort: 3128\nUser name: \nPassword: \n");
+  r = Run({"proxy", "set", "--host", "  ", "--port", "80"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "Invalid Proxy Name/Address\n");
+  r = Run({"proxy", "set", "--direct"});
+  EXPECT_EQ(r.status, 0);
+  r = Run({"proxy", "show"});
+  EXPECT_EQ(r.out, "Proxy type: Directly connect to the Internet\n");
+}
+
+TEST_F(CliTest, ScheduledJobsAreListedRetimedAndDeleted) {
+  const auto workbook = Contacts("contacts.csv");
+  auto r = Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
+                "3", "--message", "Later", "--schedule", "12/31/2099 10:00 AM", "--description",
+                "Year end", "--notify"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  r = Run({"jobs", "list"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Year end\t2\t31 Dec 2099 10:00 AM\t1,2\n"), std::string::npos) << r.out;
+  r = Run({"jobs", "retime", "--ids", "1,2", "--at", "12/30/2099 9:05 AM"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  r = Run({"jobs", "list"});
+  EXPECT_NE(r.out.find("Year end\t2\t30 Dec 2099 09:05 AM\t1,2\n"), std::string::npos) << r.out;
+  r = Run({"jobs", "delete", "--ids", "7"});
+  EXPECT_EQ(r.status, 1);
+  r = Run({"--yes", "jobs", "delete", "--ids", "1,2"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(gateway.Admin({"jobs", "alice"}), "");
+}
+
+TEST_F(CliTest, TheReportIsWrittenIntoTheWorkbookAndACsvRefusesIt) {
+  const auto workbook = Contacts("contacts.xlsx");
+  ASSERT_EQ(Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
+                 "3", "--message", "Hi #B#"})
+                .status,
+            0);
+  const std::string today = FormatDateTime(SystemClock().Now(), "m/d/yyyy");
+  auto r = Run({"report", workbook, "--from", today, "--to", today, "--sheet-name", "Report"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  auto wb = host::XlsxWorkbook::Open(workbook);
+  host::Sheet* sheet = wb->FindSheet("Report");
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(sheet->Value("A1"), Variant("Mobile Number"));
+  EXPECT_EQ(sheet->Value("B3"), Variant("Hi Bob, Jr"));
+  r = Run({"report", workbook, "--from", today, "--to", today, "--sheet-name", "report"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("Sheet name(report) already exits."), std::string::npos);
+
+  const auto csv = Contacts("contacts.csv");
+  const std::string before = TempDir::ReadFile(csv);
+  r = Run({"report", csv, "--from", today, "--to", today, "--sheet-name", "Report"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("is a .csv file, which holds one sheet only"), std::string::npos) << r.out;
+  EXPECT_EQ(TempDir::ReadFile(csv), before);
+}
+
+TEST_F(CliTest, FillFromAnotherWorkbook) {
+  const auto destination = dir / "orders.csv";
+  TempDir::WriteFile(destination, "Client,Item,Mobile\nC1,Tea,\nC2,Cake,\nC9,Jam,\n");
+  {
+    auto wb = host::XlsxWorkbook::Create(dir / "numbers.xlsx", "Numbers");
+    auto& s = wb->SheetAt(1);
+    s.SetValue("A1", "C1");
+    s.SetValue("B1", 911111111111.0);
+    s.SetValue("A2", "C2");
+    s.SetValue("B2", 922222222222.0);
+    wb->Save();
+  }
+  const auto r =
+      Run({"fill", destination.string(), "--sheet", "orders", "--id-column", "A", "--fill-column",
+           "C", "--source", (dir / "numbers.xlsx").string(), "--source-sheet", "Numbers",
+           "--source-id-column", "A", "--source-mobile-column", "B"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(TempDir::ReadFile(destination),
+            "Client,Item,Mobile\nC1,Tea,911111111111\nC2,Cake,922222222222\nC9,Jam\n");
+}
+
+TEST(CliDemo, RunsOnItsOwn) {
+  TempDir dir;
+  const auto r =
+      RunProgram(QV_CLI_BINARY, {"demo"}, {{"XDG_CONFIG_HOME", (dir / "config").string()}}, 120);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("11 SMS Messages Sent"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("| Failed |"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("The gateway has stopped."), std::string::npos) << r.out;
+}
+
+}  // namespace
+}  // namespace qv::testing
