@@ -17,7 +17,10 @@ constexpr const char* kEditProxy = "Do You Want To Edit Proxy Settings?";
 }  // namespace
 
 ConsoleUi::ConsoleUi(std::ostream& out, bool yes)
-    : out_(out), yes_(yes), interactive_(::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO)) {}
+    : out_(out),
+      yes_(yes),
+      interactive_(::isatty(STDIN_FILENO) && ::isatty(STDERR_FILENO)),
+      progressTerminal_(::isatty(STDERR_FILENO)) {}
 
 std::optional<std::string> ConsoleUi::AskLine(const std::string& prompt, bool hidden) {
   if (!interactive_) return std::nullopt;
@@ -110,7 +113,8 @@ void ConsoleUi::FormClosed(ui::Form& form) {
 }
 
 void ConsoleUi::DoEvents() {
-  if (!wait_ || !::isatty(STDERR_FILENO)) return;
+  // Nothing of the progress reaches a file or a pipe.
+  if (!wait_ || !progressTerminal_) return;
   const auto now = std::chrono::steady_clock::now();
   if (now - drawn_ < std::chrono::milliseconds(100)) return;
   drawn_ = now;

@@ -57,6 +57,7 @@ class ConsoleUi : public ui::Ui {
   std::ostream& out_;
   bool yes_;
   bool interactive_;
+  bool progressTerminal_;
   bool progressShown_ = false;
   std::map<std::string, Driver> drivers_;
   std::deque<std::string> inputs_;

@@ -35,8 +35,21 @@ Server::Server(Gateway& gateway) : impl_(std::make_unique<Impl>(gateway)) {
   auto& http = impl_->http;
   // A larger body is refused by the library itself; the error handler turns that into "<ERROR>".
   http.set_payload_max_length(kMaxBody);
-  http.Post(R"(/(.*))", [this](const httplib::Request& req, httplib::Response& res) {
-    const auto answer = impl_->gateway.Post(req.matches[1].str(), req.body);
+  // The body is read here rather than by the library, which would refuse form bodies past 8 KiB.
+  http.Post(R"(/(.*))", [this](const httplib::Request& req, httplib::Response& res,
+                               const httplib::ContentReader& reader) {
+    std::string body;
+    bool tooLarge = false;
+    reader([&](const char* data, std::size_t length) {
+      tooLarge = tooLarge || body.size() + length > kMaxBody;
+      if (!tooLarge) body.append(data, length);
+      return !tooLarge;
+    });
+    if (tooLarge) {
+      Answer(res, "<ERROR>");
+      return;
+    }
+    const auto answer = impl_->gateway.Post(req.matches[1].str(), body);
     if (answer) {
       Answer(res, *answer);
     } else {

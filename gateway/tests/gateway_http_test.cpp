@@ -348,3 +348,27 @@ TEST_F(GatewayHttpTest, ConcurrentSendsAreAllCounted) {
 
 }  // namespace
 }  // namespace qv::gateway
+
+namespace qv::gateway {
+namespace {
+
+TEST_F(GatewayHttpTest, ALargeFormBodyIsRead) {
+  // Two thousand recipients with their cell data: far past the 8 KiB some servers allow a form.
+  gateway->UpdateAccount({"alice", "abc", 5000, false, {}});
+  std::string numbers, cellData;
+  for (int i = 0; i < 2000; ++i) {
+    numbers += (i ? "," : "") + std::to_string(919800000000LL + i);
+    cellData += (i ? "\x7F" : "") + std::string("B\x01") + "Customer " + std::to_string(i);
+  }
+  auto res =
+      client->Post("/SMS_Excel_1/SaveBulkSMS.aspx", SendBody(Encode(numbers), "Hi #B#", cellData),
+                   "application/x-www-form-urlencoded");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->body, "000");
+  const auto messages = gateway->Messages("alice");
+  ASSERT_EQ(messages.size(), 2000u);
+  EXPECT_EQ(messages.back().text, "Hi Customer 1999");
+}
+
+}  // namespace
+}  // namespace qv::gateway

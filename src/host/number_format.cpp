@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <vector>
 
 #include "values/convert.h"
@@ -390,9 +392,10 @@ std::string PlaceInteger(const std::string& digits, const std::vector<Token>& to
 
 std::string WholeDigits(double v) {
   if (v < 1) return "";
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.0f", std::floor(v));
-  return buf;
+  char buf[400];
+  const auto end =
+      std::to_chars(buf, buf + sizeof buf, std::floor(v), std::chars_format::fixed, 0).ptr;
+  return std::string(buf, end);
 }
 
 std::string FormatPlain(double v, const std::vector<Token>& tokens) {
@@ -687,18 +690,33 @@ std::string BuiltInFormatCode(int id) {
 
 bool IsDateFormat(std::string_view code) { return IsDateSection(Tokenize(Sections(code).front())); }
 
+namespace {
+
+// A code's sections, read once: a sheet shows thousands of cells under a handful of codes.
+const std::vector<std::vector<Token>>& Compiled(std::string_view code) {
+  thread_local std::map<std::string, std::vector<std::vector<Token>>, std::less<>> cache;
+  const auto it = cache.find(code);
+  if (it != cache.end()) return it->second;
+  std::vector<std::vector<Token>> sections;
+  for (const auto section : Sections(code)) sections.push_back(Tokenize(section));
+  return cache.emplace(std::string(code), std::move(sections)).first->second;
+}
+
+}  // namespace
+
 std::string FormatNumber(double value, std::string_view code) {
-  if (code.empty() || EqualsIgnoreCaseAscii(code, "General")) return NumberAsText(value);
-  const auto sections = Sections(code);
-  std::string_view section = sections[0];
+  if (code.empty() || code == "General" || EqualsIgnoreCaseAscii(code, "General"))
+    return NumberAsText(value);
+  const auto& sections = Compiled(code);
+  const std::vector<Token>* chosen = &sections[0];
   bool showMinus = value < 0;
   if (value < 0 && sections.size() >= 2) {
-    section = sections[1];
+    chosen = &sections[1];
     showMinus = false;
   } else if (value == 0 && sections.size() >= 3) {
-    section = sections[2];
+    chosen = &sections[2];
   }
-  const std::vector<Token> tokens = Tokenize(section);
+  const std::vector<Token>& tokens = *chosen;
   if (IsDateSection(tokens)) return FormatDate(value, tokens);
   const std::string body = FormatSection(std::fabs(value), tokens);
   // A value that rounds to zero shows no minus sign.

@@ -40,7 +40,13 @@ std::string ToLowerAscii(std::string_view s) {
 }
 
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && ToLowerAscii(a) == ToLowerAscii(b);
+  if (a.size() != b.size()) return false;
+  const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
 }
 
 namespace {

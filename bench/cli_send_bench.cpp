@@ -1,0 +1,69 @@
+// `quorvalent send` of a 32,767-row, 6-column workbook to a loopback gateway, as one process from
+// start to "000", beside the time of merely inflating the workbook's sheet and shared strings.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "host/zip_archive.h"
+#include "support/gateway_process.h"
+#include "support/process.h"
+#include "workbook_fixture.h"
+
+namespace {
+
+constexpr int kRows = 32767;
+
+struct Setup {
+  std::filesystem::path dir;
+  std::string workbook;
+  std::size_t sheetBytes = 0;
+  qv::testing::GatewayProcess gateway;
+  Setup() {
+    dir = std::filesystem::temp_directory_path() / ("qv-bench-cli-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    workbook = (dir / "contacts.xlsx").string();
+    sheetBytes = qv::bench::WriteContactsWorkbook(workbook, kRows, 6);
+    gateway.Admin({"account", "add", "bench", "--password", "pw", "--credits", "1000000000"});
+  }
+  ~Setup() { std::filesystem::remove_all(dir); }
+};
+
+Setup& Shared() {
+  static Setup setup;
+  return setup;
+}
+
+void BM_InflateSendWorkbook(benchmark::State& state) {
+  Setup& s = Shared();
+  for (auto _ : state) {
+    qv::host::ZipReader zip(s.workbook);
+    benchmark::DoNotOptimize(zip.Read("xl/worksheets/sheet1.xml")->size() +
+                             zip.Read("xl/sharedStrings.xml")->size());
+  }
+  state.counters["sheet_MB"] = static_cast<double>(s.sheetBytes) / 1e6;
+}
+BENCHMARK(BM_InflateSendWorkbook)->Unit(benchmark::kMillisecond);
+
+void BM_CliSend(benchmark::State& state) {
+  Setup& s = Shared();
+  for (auto _ : state) {
+    const auto r = qv::testing::RunProgram(
+        QV_CLI_BINARY,
+        {"--yes", "send", s.workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
+         std::to_string(kRows + 1), "--message", "Dear #B#, #C# is due on #D# at #E#."},
+        {{"XDG_CONFIG_HOME", (s.dir / "config").string()},
+         {"QUORVALENT_SERVER", s.gateway.Address()},
+         {"QUORVALENT_USER", "bench"},
+         {"QUORVALENT_PASSWORD", "pw"}},
+        120);
+    if (r.status != 0 ||
+        r.out.find(std::to_string(kRows) + " SMS Messages Sent") == std::string::npos) {
+      state.SkipWithError(r.out.c_str());
+    }
+  }
+  state.counters["rows"] = kRows;
+}
+BENCHMARK(BM_CliSend)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+}  // namespace
