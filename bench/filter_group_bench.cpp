@@ -2,6 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "addin/connect.h"
+#include "bench_support.h"
 #include "host/memory_host.h"
 #include "send/recordset.h"
 #include "ui/scripted_ui.h"
@@ -32,21 +33,8 @@ void BM_Filter(benchmark::State& state) {
 }
 BENCHMARK(BM_Filter)->Unit(benchmark::kMillisecond);
 
-class NoShell : public addin::Shell {
- public:
-  void Open(const std::string&) override {}
-};
-
-class CountingTransport : public service::Transport {
- public:
-  std::string Post(const std::string&, int, const std::string&, const std::string& body,
-                   const service::ProxySettings&) override {
-    bytes = body.size();
-    return "000";
-  }
-  std::string Get(const std::string&) override { return {}; }
-  std::size_t bytes = 0;
-};
+using bench::CountingTransport;
+using bench::NoShell;
 
 void BM_GroupedSend(benchmark::State& state) {
   host::MemoryApplication app;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "addin/connect.h"
+#include "bench_support.h"
 #include "host/memory_host.h"
 #include "service/recording_transport.h"
 #include "ui/scripted_ui.h"
@@ -14,22 +15,8 @@ namespace {
 
 using namespace qv;
 
-class NoShell : public addin::Shell {
- public:
-  void Open(const std::string&) override {}
-};
-
-// A transport that answers "000" and keeps only the size of what it was sent.
-class CountingTransport : public service::Transport {
- public:
-  std::string Post(const std::string&, int, const std::string&, const std::string& body,
-                   const service::ProxySettings&) override {
-    bytes = body.size();
-    return "000";
-  }
-  std::string Get(const std::string&) override { return {}; }
-  std::size_t bytes = 0;
-};
+using bench::CountingTransport;
+using bench::NoShell;
 
 double CurrentRssMiB() {
   long pages = 0, resident = 0;

@@ -350,14 +350,24 @@ int Session::JobsList() {
   return 0;
 }
 
-int Session::JobsRetime(const std::string& ids, const std::string& at) {
+scheduler::frmScheduler* Session::SelectJob(const std::string& ids) {
   scheduler::frmScheduler* d = OpenJobs();
-  if (!d) return 1;
+  if (!d) return nullptr;
   const auto& rows = d->listScheduledData.Rows;
-  const auto it =
-      std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r[3] == ids; });
-  if (it == rows.end()) return Fail("No scheduled job has the IDs " + ids + ".");
+  const auto it = std::find_if(rows.begin(), rows.end(), [&](const auto& r) {
+    return r[scheduler::frmScheduler::Ids] == ids;
+  });
+  if (it == rows.end()) {
+    Fail("No scheduled job has the IDs " + ids + ".");
+    return nullptr;
+  }
   d->listScheduledData.SelectRow(static_cast<int>(it - rows.begin()));
+  return d;
+}
+
+int Session::JobsRetime(const std::string& ids, const std::string& at) {
+  scheduler::frmScheduler* d = SelectJob(ids);
+  if (!d) return 1;
   d->Command1.Press();
   ChooseMoment(d->combo_year, d->combo_month, d->combo_dd, &d->combo_Times, at);
   d->btn_SaveDateTime.Press();
@@ -365,13 +375,8 @@ int Session::JobsRetime(const std::string& ids, const std::string& at) {
 }
 
 int Session::JobsDelete(const std::string& ids) {
-  scheduler::frmScheduler* d = OpenJobs();
+  scheduler::frmScheduler* d = SelectJob(ids);
   if (!d) return 1;
-  const auto& rows = d->listScheduledData.Rows;
-  const auto it =
-      std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r[3] == ids; });
-  if (it == rows.end()) return Fail("No scheduled job has the IDs " + ids + ".");
-  d->listScheduledData.SelectRow(static_cast<int>(it - rows.begin()));
   d->btn_DeleteScheduler.Press();
   return LastBoxHas("Success") ? 0 : 1;
 }

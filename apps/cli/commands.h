@@ -80,6 +80,8 @@ class Session {
   bool LastBoxHas(const std::string& text) const;
   int Fail(const std::string& message);
   scheduler::frmScheduler* OpenJobs();
+  // Opens the scheduler and selects the row of those IDs; nullptr (with a message) when none.
+  scheduler::frmScheduler* SelectJob(const std::string& ids);
   send::frmSendSMS* OpenSendDialog();
   int SaveIfChanged(host::FileWorkbook& workbook, bool dialogClosed);
 

@@ -8,6 +8,7 @@
 #include "gateway.h"
 #include "server.h"
 #include "values/convert.h"
+#include "values/text.h"
 
 namespace {
 
@@ -46,21 +47,6 @@ int Serve(Gateway& gateway, const std::string& listen) {
   pthread_kill(waiter.native_handle(), SIGTERM);
   waiter.join();
   return ok ? 0 : 1;
-}
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\')
-      out += "\\\\";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else
-      out += c;
-  }
-  return out;
 }
 
 void Print(const Account& a) {
@@ -138,13 +124,13 @@ int main(int argc, char** argv) {
       for (const auto& m : gateway.Messages(messagesName)) {
         std::cout << m.id << '\t' << m.mobile << '\t' << m.status << '\t'
                   << qv::DateTimeAsText(m.submitted) << '\t' << m.senderId << '\t'
-                  << (m.flash ? "flash" : "normal") << '\t' << m.sms << " SMS\t" << Escaped(m.text)
-                  << '\n';
+                  << (m.flash ? "flash" : "normal") << '\t' << m.sms << " SMS\t"
+                  << qv::EscapeLineBreaks(m.text) << '\n';
       }
     } else if (*jobs) {
       for (const auto& j : gateway.Jobs(jobsName)) {
         std::cout << j.id << '\t' << j.description << '\t' << j.mobile << '\t'
-                  << qv::DateTimeAsText(j.due) << '\t' << Escaped(j.text) << '\n';
+                  << qv::DateTimeAsText(j.due) << '\t' << qv::EscapeLineBreaks(j.text) << '\n';
       }
     } else {
       return Serve(gateway, listen);

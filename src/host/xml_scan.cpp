@@ -3,27 +3,10 @@
 #include <cstdlib>
 
 #include "host/host.h"
+#include "values/text.h"
 
 namespace qv::host {
 namespace {
-
-void AppendUtf8(std::string& out, unsigned long cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 bool IsHex(char c) {
   return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -176,7 +159,8 @@ std::string XmlScanner::Decode(std::string_view text, bool workbookEscapes) {
       else if (!entity.empty() && entity[0] == '#') {
         const bool hex = entity.size() > 1 && (entity[1] == 'x' || entity[1] == 'X');
         const std::string digits(entity.substr(hex ? 2 : 1));
-        AppendUtf8(out, std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10));
+        const unsigned long cp = std::strtoul(digits.c_str(), nullptr, hex ? 16 : 10);
+        AppendUtf8(out, cp <= 0x10FFFF ? static_cast<char32_t>(cp) : U'\uFFFD');
       } else {
         out.append(text.substr(i, semi - i + 1));
       }
@@ -184,7 +168,8 @@ std::string XmlScanner::Decode(std::string_view text, bool workbookEscapes) {
     } else if (workbookEscapes && c == '_' && i + 6 < text.size() && text[i + 1] == 'x' &&
                IsHex(text[i + 2]) && IsHex(text[i + 3]) && IsHex(text[i + 4]) &&
                IsHex(text[i + 5]) && text[i + 6] == '_') {
-      AppendUtf8(out, std::strtoul(std::string(text.substr(i + 2, 4)).c_str(), nullptr, 16));
+      AppendUtf8(out, static_cast<char32_t>(
+                          std::strtoul(std::string(text.substr(i + 2, 4)).c_str(), nullptr, 16)));
       i += 6;
     } else {
       out += c;

@@ -215,11 +215,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
       ++counter;
     }
     if (preview) {
-      ui().SetMousePointer(ui::MousePointer::Default);
-      globals.PreviewConfirmed = false;
-      frmPreviewSMS dialog(ui(), globals);
-      dialog.Show(ui::Modality::Modal);
-      if (!globals.PreviewConfirmed) {
+      if (!ConfirmPreview()) {
         ClearPreview();
         wait.Unload();
         return false;
@@ -232,14 +228,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
     } else {
       wait.Progress("Please wait - Sending SMS...");
       send.concat = concat;
-      send.flash = chkFlash.Value();
-      send.senderName = Combo_SenderID.Text;
-      if (chkSetScheduler.Value()) send.schedule = ScheduleFields(false);
-      ui().SetMousePointer(ui::MousePointer::Hourglass);
-      const std::string message = PostBulkSend(services_.http, globals, send, counter);
-      wait.Unload();
-      ui().SetMousePointer(ui::MousePointer::Default);
-      ui().MsgBox(message, ui::mb::Information, ui::kTitle);
+      PostAndShow(send, counter, false);
     }
     wait.Unload();
     ui().SetMousePointer(ui::MousePointer::Default);

@@ -381,6 +381,25 @@ BulkSend::Schedule frmSendSMS::ScheduleFields(bool withNotify) const {
   return s;
 }
 
+bool frmSendSMS::ConfirmPreview() {
+  ui().SetMousePointer(ui::MousePointer::Default);
+  services_.globals.PreviewConfirmed = false;
+  frmPreviewSMS dialog(ui(), services_.globals);
+  dialog.Show(ui::Modality::Modal);
+  return services_.globals.PreviewConfirmed;
+}
+
+void frmSendSMS::PostAndShow(BulkSend& send, long long count, bool notify) {
+  send.flash = chkFlash.Value();
+  send.senderName = Combo_SenderID.Text;
+  if (chkSetScheduler.Value()) send.schedule = ScheduleFields(notify);
+  ui().SetMousePointer(ui::MousePointer::Hourglass);
+  const std::string message = PostBulkSend(services_.http, services_.globals, send, count);
+  services_.display.Unload();
+  ui().SetMousePointer(ui::MousePointer::Default);
+  ui().MsgBox(message, ui::mb::Information, ui::kTitle);
+}
+
 void frmSendSMS::ClearPreview() {
   services_.globals.PreviewMessages.clear();
   services_.globals.PreviewNumbers.clear();
@@ -497,11 +516,7 @@ bool frmSendSMS::SendSMS() {
         ClearPreview();
         return false;
       }
-      ui().SetMousePointer(ui::MousePointer::Default);
-      globals.PreviewConfirmed = false;
-      frmPreviewSMS dialog(ui(), globals);
-      dialog.Show(ui::Modality::Modal);
-      if (!globals.PreviewConfirmed) {
+      if (!ConfirmPreview()) {
         ClearPreview();
         wait.Unload();
         return false;
@@ -516,14 +531,7 @@ bool frmSendSMS::SendSMS() {
       cmbMobileNumbersCell.SetFocus();
     } else {
       send.concat = concat;
-      send.flash = chkFlash.Value();
-      send.senderName = Combo_SenderID.Text;
-      if (chkSetScheduler.Value()) send.schedule = ScheduleFields(true);
-      ui().SetMousePointer(ui::MousePointer::Hourglass);
-      const std::string message = PostBulkSend(services_.http, globals, send, used);
-      wait.Unload();
-      ui().SetMousePointer(ui::MousePointer::Default);
-      ui().MsgBox(message, ui::mb::Information, ui::kTitle);
+      PostAndShow(send, used, true);
     }
     wait.Unload();
     ui().SetMousePointer(ui::MousePointer::Default);

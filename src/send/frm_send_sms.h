@@ -150,6 +150,10 @@ class frmSendSMS : public host::SheetForm {
   // The walk of the chosen rows; nullopt when the row list is unreadable (already reported).
   std::optional<RowWalk> SetUpWalk();
   BulkSend::Schedule ScheduleFields(bool withNotify) const;
+  // Shows the preview of the messages in the hand-over lists; true when the user confirmed.
+  bool ConfirmPreview();
+  // Completes the request from the dialog's options, posts it and shows the answer's text.
+  void PostAndShow(BulkSend& send, long long count, bool notify);
   // The end of a send that failed: the wait form closed, the preview lists cleared, the failure
   // shown.
   void SendFailed(const std::exception& e);

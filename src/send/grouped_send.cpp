@@ -184,10 +184,7 @@ bool frmSendSMS::SendGroupedSMS() {
         ClearPreview();
         return true;
       }
-      globals.PreviewConfirmed = false;
-      frmPreviewSMS dialog(ui(), globals);
-      dialog.Show(ui::Modality::Modal);
-      if (!globals.PreviewConfirmed) {
+      if (!ConfirmPreview()) {
         wait.Unload();
         ClearPreview();
         return true;
@@ -217,14 +214,7 @@ bool frmSendSMS::SendGroupedSMS() {
       ui().SetMousePointer(ui::MousePointer::Default);
       return true;
     }
-    send.flash = chkFlash.Value();
-    send.senderName = Combo_SenderID.Text;
-    if (chkSetScheduler.Value()) send.schedule = ScheduleFields(false);
-    const std::string answer =
-        PostBulkSend(services_.http, globals, send, static_cast<long long>(messages.size()));
-    wait.Unload();
-    ui().MsgBox(answer, ui::mb::Information, ui::kTitle);
-    ui().SetMousePointer(ui::MousePointer::Default);
+    PostAndShow(send, static_cast<long long>(messages.size()), false);
     return true;
   } catch (const std::exception& e) {
     SendFailed(e);

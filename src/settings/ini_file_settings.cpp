@@ -10,43 +10,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "values/text.h"
+
 namespace qv::settings {
 namespace {
-
-std::string Escape(const std::string& s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '\\')
-      out += "\\\\";
-    else if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else
-      out += c;
-  }
-  return out;
-}
-
-bool Unescape(const std::string& s, std::string& out) {
-  out.clear();
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '\\') {
-      out += s[i];
-      continue;
-    }
-    if (++i == s.size()) return false;
-    if (s[i] == '\\')
-      out += '\\';
-    else if (s[i] == 'n')
-      out += '\n';
-    else if (s[i] == 'r')
-      out += '\r';
-    else
-      return false;
-  }
-  return true;
-}
 
 [[noreturn]] void Fail(const std::filesystem::path& file, const std::string& what) {
   throw SettingsError("The settings file " + file.string() + " " + what);
@@ -94,7 +61,7 @@ IniFileSettings::Sections IniFileSettings::Read(const std::string& app) const {
     if (eq == std::string::npos || eq == 0) Fail(file, where + "\"key=value\" was expected.");
     if (!inSection) Fail(file, where + "a key stands before any section.");
     std::string value;
-    if (!Unescape(line.substr(eq + 1), value))
+    if (!UnescapeLineBreaks(line.substr(eq + 1), value))
       Fail(file, where + "a value has a broken \"\\\" escape.");
     sections[section][line.substr(0, eq)] = value;
   }
@@ -112,7 +79,7 @@ void IniFileSettings::Write(const std::string& app, const Sections& sections) co
   std::ostringstream text;
   for (const auto& [section, keys] : sections) {
     text << '[' << section << "]\n";
-    for (const auto& [key, value] : keys) text << key << '=' << Escape(value) << '\n';
+    for (const auto& [key, value] : keys) text << key << '=' << EscapeLineBreaks(value) << '\n';
     text << '\n';
   }
   const std::string data = text.str();

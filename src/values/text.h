@@ -15,6 +15,14 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
 std::string ToLowerAscii(std::string_view s);
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
 
+// Appends a code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t codePoint);
+
+// "\\", "\n" and "\r" for a backslash and the line breaks, so a text fits on one line; and back
+// (false for a broken escape).
+std::string EscapeLineBreaks(std::string_view text);
+bool UnescapeLineBreaks(std::string_view text, std::string& out);
+
 // Length in characters of UTF-8 text (what a user counts), and the first `count` characters.
 std::size_t Utf8Length(std::string_view s);
 std::string Utf8Left(std::string_view s, std::size_t count);
