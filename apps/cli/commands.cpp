@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <tuple>
 
 #include "send/frm_preview_sms.h"
 #include "values/convert.h"
@@ -94,6 +95,30 @@ Session::Session(const GlobalOptions& options, std::ostream& out)
       f.txtPasswd.Type(credentials_->second);
       f.cmdLogin.Press();
     }
+    if (f.IsLoaded()) f.cmdCancel.Press();
+  });
+  // Reached only when a person at the terminal chose to edit the proxy after a silent login.
+  ui_.Drive<service::frmProxySettings>("frmProxySettings", [this](service::frmProxySettings& f) {
+    const std::string type =
+        ui_.AskLine("Proxy type (0 system settings, 1 direct, 2 named proxy) [" +
+                        std::to_string(std::max(f.cboProxyType.ListIndex(), 0)) + "]: ",
+                    false)
+            .value_or("");
+    if (!type.empty()) f.cboProxyType.SetListIndex(static_cast<int>(NumericValue(type)));
+    if (f.cboProxyType.ListIndex() == 2) {
+      for (auto [box, label, hidden] : {std::tuple{&f.txtHostName, "Host", false},
+                                        {&f.txtPort, "Port", false},
+                                        {&f.txtUserName, "User name", false},
+                                        {&f.txtPassword, "Password", true}}) {
+        const auto typed =
+            ui_.AskLine(std::string(label) + " [" + (hidden ? "" : box->Text) + "]: ", hidden);
+        if (typed && !typed->empty()) {
+          box->Text.clear();
+          box->Type(*typed);
+        }
+      }
+    }
+    f.cmdOk.Press();
     if (f.IsLoaded()) f.cmdCancel.Press();
   });
 }
