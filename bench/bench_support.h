@@ -2,8 +2,11 @@
 
 #include <string>
 
+#include "addin/connect.h"
 #include "addin/shell.h"
+#include "host/memory_host.h"
 #include "service/transport.h"
+#include "ui/scripted_ui.h"
 
 namespace qv::bench {
 
@@ -22,6 +25,32 @@ class CountingTransport : public service::Transport {
   }
   std::string Get(const std::string&) override { return {}; }
   std::size_t bytes = 0;
+};
+
+// The add-in connected to an in-memory spreadsheet, logged in, on fakes that answer at once.
+struct LoggedInAddin {
+  explicit LoggedInAddin(host::MemoryApplication& application) : app(application) {
+    connect.AddinInstance_OnConnection(app);
+    connect.Globals().SessionUserName = "alice";
+    connect.Globals().SessionPassword = "abc";
+    connect.Globals().IsLoggedIn = true;
+  }
+  // The Send SMS dialog, open on the spreadsheet.
+  send::frmSendSMS& SendDialog() {
+    send::frmSendSMS& dialog = connect.SendSMS();
+    dialog.Show(ui::Modality::Modeless);
+    dialog.ExcelObj(app);
+    return dialog;
+  }
+
+  host::MemoryApplication& app;
+  ui::ScriptedUi ui;
+  CountingTransport transport;
+  settings::MemorySettings settings;
+  FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
+  service::FixedRandom random{0.5};
+  NoShell shell;
+  addin::Connect connect{{ui, transport, settings, clock, random, shell}};
 };
 
 }  // namespace qv::bench

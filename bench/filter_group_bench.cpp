@@ -33,9 +33,6 @@ void BM_Filter(benchmark::State& state) {
 }
 BENCHMARK(BM_Filter)->Unit(benchmark::kMillisecond);
 
-using bench::CountingTransport;
-using bench::NoShell;
-
 void BM_GroupedSend(benchmark::State& state) {
   host::MemoryApplication app;
   host::MemorySheet& sheet = *app.AddWorkbook("Book1").ActiveSheet();
@@ -45,20 +42,10 @@ void BM_GroupedSend(benchmark::State& state) {
     sheet.SetValue(host::CellRef{4, r},
                    "Invoice " + std::to_string(r) + ": " + std::to_string(r % 500) + ".00");
   }
-  ui::ScriptedUi ui;
-  CountingTransport transport;
-  settings::MemorySettings settings;
-  FixedClock clock(DateTime::FromParts(2026, 12, 6, 20, 5, 9));
-  service::FixedRandom random(0.5);
-  NoShell shell;
-  addin::Connect connect({ui, transport, settings, clock, random, shell});
-  connect.AddinInstance_OnConnection(app);
-  connect.Globals().SessionUserName = "alice";
-  connect.Globals().SessionPassword = "abc";
-  connect.Globals().IsLoggedIn = true;
-  send::frmSendSMS& dialog = connect.SendSMS();
-  dialog.Show(ui::Modality::Modeless);
-  dialog.ExcelObj(app);
+  bench::LoggedInAddin addin(app);
+  ui::ScriptedUi& ui = addin.ui;
+  bench::CountingTransport& transport = addin.transport;
+  send::frmSendSMS& dialog = addin.SendDialog();
   dialog.chkAdvance.SetValue(true);
   dialog.cmbColumnWise.SetListIndex(1);
   dialog.txt_header.Text = "Dear #B#,";

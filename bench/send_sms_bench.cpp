@@ -15,9 +15,6 @@ namespace {
 
 using namespace qv;
 
-using bench::CountingTransport;
-using bench::NoShell;
-
 double CurrentRssMiB() {
   long pages = 0, resident = 0;
   if (FILE* f = std::fopen("/proc/self/statm", "r")) {
@@ -38,20 +35,10 @@ void BM_SendSMS(benchmark::State& state) {
     sheet.SetValueAndText(host::CellRef{4, r}, DateTime::FromParts(2026, 12, 1 + r % 28),
                           "12/" + std::to_string(1 + r % 28) + "/2026");
   }
-  ui::ScriptedUi ui;
-  CountingTransport transport;
-  settings::MemorySettings settings;
-  FixedClock clock(DateTime::FromParts(2026, 12, 6, 20, 5, 9));
-  service::FixedRandom random(0.5);
-  NoShell shell;
-  addin::Connect connect({ui, transport, settings, clock, random, shell});
-  connect.AddinInstance_OnConnection(app);
-  connect.Globals().SessionUserName = "alice";
-  connect.Globals().SessionPassword = "abc";
-  connect.Globals().IsLoggedIn = true;
-  send::frmSendSMS& dialog = connect.SendSMS();
-  dialog.Show(ui::Modality::Modeless);
-  dialog.ExcelObj(app);
+  bench::LoggedInAddin addin(app);
+  ui::ScriptedUi& ui = addin.ui;
+  bench::CountingTransport& transport = addin.transport;
+  send::frmSendSMS& dialog = addin.SendDialog();
   dialog.txtMsg.Text = "Dear #B#, your bill of #C# is due on #D#. Thank you.";
   dialog.txtStartRow.Text = "1";
   dialog.txtEndRow.Text = std::to_string(rows);

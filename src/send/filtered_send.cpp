@@ -141,25 +141,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
       for (const auto& name : filterColumns)
         store("FC_" + name, sheet->Value(SheetColumn(name, "").At(row)));
       store(mobileColumn, sheet->Value(mobileCells.At(row)));
-      if (Utf8Length(merged) > 160 && !concat) {
-        ui().SetMousePointer(ui::MousePointer::Default);
-        if (ui().MsgBox("SMS message contains more than 160 characters for the row(" +
-                            std::to_string(row) +
-                            ").\r\nWould you like to send more than 160 characters.",
-                        ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
-          wait.Unload();
-          return false;
-        }
-        concat = true;
-        ui().SetMousePointer(ui::MousePointer::Hourglass);
-      }
-      if (Trim(merged).empty()) {
-        wait.Unload();
-        ui().SetMousePointer(ui::MousePointer::Default);
-        ui().MsgBox("SMS message is empty for the row(" + std::to_string(row) + ")",
-                    ui::mb::Information, ui::kTitle);
-        return false;
-      }
+      if (!AcceptMerged(merged, row, concat)) return false;
     }
 
     if (loaded > 0) {

@@ -381,6 +381,29 @@ BulkSend::Schedule frmSendSMS::ScheduleFields(bool withNotify) const {
   return s;
 }
 
+bool frmSendSMS::AcceptMerged(const std::string& merged, std::int32_t row, bool& concat) {
+  if (Utf8Length(merged) > 160 && !concat) {
+    ui().SetMousePointer(ui::MousePointer::Default);
+    if (ui().MsgBox("SMS message contains more than 160 characters for the row(" +
+                        std::to_string(row) +
+                        ").\r\nWould you like to send more than 160 characters.",
+                    ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
+      services_.display.Unload();
+      return false;
+    }
+    concat = true;
+    ui().SetMousePointer(ui::MousePointer::Hourglass);
+  }
+  if (Trim(merged).empty()) {
+    services_.display.Unload();
+    ui().SetMousePointer(ui::MousePointer::Default);
+    ui().MsgBox("SMS message is empty for the row(" + std::to_string(row) + ")",
+                ui::mb::Information, ui::kTitle);
+    return false;
+  }
+  return true;
+}
+
 bool frmSendSMS::ConfirmPreview() {
   ui().SetMousePointer(ui::MousePointer::Default);
   services_.globals.PreviewConfirmed = false;
@@ -482,25 +505,7 @@ bool frmSendSMS::SendSMS() {
       send.numbers += WithoutDotsAndDashes(mobileText);
       ++used;
 
-      if (Utf8Length(merged) > 160 && !concat) {
-        ui().SetMousePointer(ui::MousePointer::Default);
-        if (ui().MsgBox("SMS message contains more than 160 characters for the row(" +
-                            std::to_string(row) +
-                            ").\r\nWould you like to send more than 160 characters.",
-                        ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
-          wait.Unload();
-          return false;
-        }
-        concat = true;
-        ui().SetMousePointer(ui::MousePointer::Hourglass);
-      }
-      if (Trim(merged).empty()) {
-        wait.Unload();
-        ui().SetMousePointer(ui::MousePointer::Default);
-        ui().MsgBox("SMS message is empty for the row(" + std::to_string(row) + ")",
-                    ui::mb::Information, ui::kTitle);
-        return false;
-      }
+      if (!AcceptMerged(merged, row, concat)) return false;
       if (preview) {
         globals.PreviewMessages.push_back(std::move(merged));
         globals.PreviewNumbers.push_back(mobileText);

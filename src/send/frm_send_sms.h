@@ -150,6 +150,9 @@ class frmSendSMS : public host::SheetForm {
   // The walk of the chosen rows; nullopt when the row list is unreadable (already reported).
   std::optional<RowWalk> SetUpWalk();
   BulkSend::Schedule ScheduleFields(bool withNotify) const;
+  // The checks of a row's merged text: the long-message question, asked once a send (`concat`
+  // records the answer), and the stop on an empty text. False when the send stops here.
+  bool AcceptMerged(const std::string& merged, std::int32_t row, bool& concat);
   // Shows the preview of the messages in the hand-over lists; true when the user confirmed.
   bool ConfirmPreview();
   // Completes the request from the dialog's options, posts it and shows the answer's text.
