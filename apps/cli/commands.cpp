@@ -267,19 +267,8 @@ int Session::Balance() {
 int Session::Modes() {
   Click("Get Mode Submissions");
   if (!LastBoxStartsWith("Mode of submissions has been downloaded")) return 1;
-  for (const auto& mode : [&] {
-         std::vector<std::string> out;
-         std::string all = settings_.GetSetting(settings::kAppName, "STARTUP", "MODES");
-         std::size_t start = 0;
-         while (start <= all.size()) {
-           const auto comma = all.find(',', start);
-           out.push_back(
-               all.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-           if (comma == std::string::npos) break;
-           start = comma + 1;
-         }
-         return out;
-       }()) {
+  for (const auto& mode :
+       Split(settings_.GetSetting(settings::kAppName, "STARTUP", "MODES"), ",")) {
     out_ << mode << '\n';
   }
   return 0;

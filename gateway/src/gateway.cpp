@@ -62,20 +62,6 @@ CREATE INDEX IF NOT EXISTS messages_by_account ON messages (account, submitted);
 CREATE INDEX IF NOT EXISTS jobs_by_due ON jobs (due);
 )SQL";
 
-std::vector<std::string> Split(std::string_view s, std::string_view separator) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (;;) {
-    const auto at = s.find(separator, start);
-    if (at == std::string_view::npos) {
-      out.emplace_back(s.substr(start));
-      return out;
-    }
-    out.emplace_back(s.substr(start, at - start));
-    start = at + separator.size();
-  }
-}
-
 bool IsWholeNumber(const std::string& s) {
   return !s.empty() && s.size() <= 9 && s.find_first_not_of("0123456789") == std::string::npos;
 }

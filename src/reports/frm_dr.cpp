@@ -15,17 +15,6 @@ constexpr const char* kNoWorkbook = "Work book does not exit. Please check";
 constexpr int kFirstYear = 2003;
 constexpr std::size_t kMaxFields = 26;
 
-std::vector<std::string> Split(const std::string& s, char separator) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (;;) {
-    const auto at = s.find(separator, start);
-    out.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return out;
-    start = at + 1;
-  }
-}
-
 // A data field as it travels: "," as the byte 0x80, "-" as "~".
 std::string DecodeField(const std::string& field) {
   std::string out = ReplaceAll(field, "\xE2\x82\xAC", ",");
@@ -107,7 +96,7 @@ void frmDR::Form_Load() {
   modeTags_.clear();
   const std::string modes = services_.settings.GetSetting(settings::kAppName, "STARTUP", "MODES");
   if (!modes.empty()) {
-    for (const auto& item : Split(modes, ',')) {
+    for (const auto& item : Split(modes, ",")) {
       if (item.empty()) continue;
       cmbMode.AddItem(item.size() > 2 ? item.substr(2) : "");
       modeTags_.push_back(static_cast<unsigned char>(item[0]));
@@ -205,7 +194,7 @@ void frmDR::Run() {
   if (payload == "0") throw Refusal{"No Records Found", ui::mb::Information};
 
   std::vector<std::vector<std::string>> rows;
-  for (const auto& record : Split(payload, ',')) rows.push_back(Split(record, '-'));
+  for (const auto& record : Split(payload, ",")) rows.push_back(Split(record, "-"));
   // The report is checked whole first, so that no half-written sheet is left behind.
   for (std::size_t r = 0; r < rows.size(); ++r) {
     if (rows[r].size() > kMaxFields) {

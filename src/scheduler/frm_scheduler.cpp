@@ -10,17 +10,6 @@ namespace {
 
 constexpr const char* kDeliveryFormat = "dd mmm yyyy hh:mm AM/PM";
 
-std::vector<std::string> Split(const std::string& s, char separator) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (;;) {
-    const auto at = s.find(separator, start);
-    out.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return out;
-    start = at + 1;
-  }
-}
-
 // A whole number of minutes, as the service writes it.
 bool IsMinutes(const std::string& s) {
   const std::string t = Trim(s);
@@ -123,8 +112,8 @@ void frmScheduler::GetScheduledSMSDetails() {
     listScheduledData.Rows.insert(listScheduledData.Rows.begin(),
                                   {g.description, std::to_string(g.count), g.delivery, g.ids});
   };
-  for (const auto& record : Split(answer, ',')) {
-    const auto fields = Split(record, '-');
+  for (const auto& record : Split(answer, ",")) {
+    const auto fields = Split(record, "-");
     // A record the service wrote without its four fields, or without minutes, is no job to show.
     if (fields.size() < 4 || !IsMinutes(fields[3])) continue;
     const std::string delivery =

@@ -17,17 +17,6 @@ constexpr const char* kSenderIds = "|SenderIDs_Data|";
 constexpr const char* kSid = "|sid|";
 constexpr const char* kDeleted = "Successfully Deleted!!!";
 
-std::vector<std::string> Split(const std::string& s, const std::string& separator) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (;;) {
-    const auto at = s.find(separator, start);
-    out.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return out;
-    start = at + separator.size();
-  }
-}
-
 }  // namespace
 
 void frmSendSMS::ShowGetTemplatesButton() {

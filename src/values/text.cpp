@@ -69,6 +69,20 @@ std::string Utf8Left(std::string_view s, std::size_t count) {
   return std::string(s);
 }
 
+std::vector<std::string> Split(std::string_view s, std::string_view separator) {
+  std::vector<std::string> out;
+  std::size_t start = 0;
+  for (;;) {
+    const auto at = s.find(separator, start);
+    if (at == std::string_view::npos) {
+      out.emplace_back(s.substr(start));
+      return out;
+    }
+    out.emplace_back(s.substr(start, at - start));
+    start = at + separator.size();
+  }
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);

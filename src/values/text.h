@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qv {
 
@@ -14,6 +15,9 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
 
 std::string ToLowerAscii(std::string_view s);
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
+
+// The pieces of `s` between the separators, empty pieces included ("a,,b" gives a, "", b).
+std::vector<std::string> Split(std::string_view s, std::string_view separator);
 
 // Appends a code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);

@@ -56,6 +56,13 @@ class AddinTest : public ::testing::Test {
   void Click(host::CommandBarControl& control) { host::MemoryCommandBars::Click(control); }
   void ClickMenu(const std::string& caption) { Click(MenuEntry(caption)); }
 
+  // A session as a successful login leaves it (alice, abc), without asking the service.
+  void OpenSession() {
+    connect.Globals().SessionUserName = "alice";
+    connect.Globals().SessionPassword = "abc";
+    connect.Globals().IsLoggedIn = true;
+  }
+
   // Answers the next login dialog with these credentials, pressing Login once.
   void ScriptLogin(const std::string& user, const std::string& password) {
     ui.OnShow<session::frmLogin>("frmLogin", [user, password](session::frmLogin& f) {

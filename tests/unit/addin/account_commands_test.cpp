@@ -9,9 +9,7 @@ class AccountCommandsTest : public AddinTest {
  protected:
   void SetUp() override {
     ConnectAddin();
-    connect.Globals().SessionUserName = "alice";
-    connect.Globals().SessionPassword = "abc";
-    connect.Globals().IsLoggedIn = true;
+    OpenSession();
   }
 };
 

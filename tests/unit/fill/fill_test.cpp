@@ -11,9 +11,7 @@ class FillTest : public AddinTest {
  protected:
   void SetUp() override {
     ConnectAddin();
-    connect.Globals().SessionUserName = "alice";
-    connect.Globals().SessionPassword = "abc";
-    connect.Globals().IsLoggedIn = true;
+    OpenSession();
     source = std::make_shared<host::MemoryWorkbook>("Numbers.xlsx",
                                                     std::vector<std::string>{"Clients", "Other"});
   }

@@ -13,9 +13,7 @@ class ReportsTest : public AddinTest {
     clock.Set(DateTime::FromParts(2010, 3, 5, 10, 0, 0));
     settings.Save("QuorvalentExcel", "STARTUP", "MODES", "L-Live,E-Excel Add-in");
     ConnectAddin();
-    connect.Globals().SessionUserName = "alice";
-    connect.Globals().SessionPassword = "abc";
-    connect.Globals().IsLoggedIn = true;
+    OpenSession();
     ClickMenu("Delivery Report");
   }
   reports::frmDR& d() { return connect.DR(); }

@@ -12,9 +12,7 @@ class SchedulerTest : public AddinTest {
   void SetUp() override {
     clock.Set(DateTime::FromParts(2010, 1, 5, 10, 35, 20));
     ConnectAddin();
-    connect.Globals().SessionUserName = "alice";
-    connect.Globals().SessionPassword = "abc";
-    connect.Globals().IsLoggedIn = true;
+    OpenSession();
   }
   scheduler::frmScheduler& d() { return connect.Scheduler(); }
   void Open(const std::string& listing) {

@@ -11,9 +11,7 @@ class ScheduleTest : public AddinTest {
   void Open(DateTime now) {
     clock.Set(now);
     ConnectAddin();
-    connect.Globals().SessionUserName = "alice";
-    connect.Globals().SessionPassword = "abc";
-    connect.Globals().IsLoggedIn = true;
+    OpenSession();
     app.ActiveSheet()->SetValue("A2", 919876543210.0);
     ClickMenu("Send SMS");
     transport.ClearRequests();  // the template download at start-up

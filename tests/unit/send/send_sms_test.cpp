@@ -11,9 +11,7 @@ class SendTest : public AddinTest {
  protected:
   void SetUp() override {
     ConnectAddin();
-    connect.Globals().SessionUserName = "alice";
-    connect.Globals().SessionPassword = "abc";
-    connect.Globals().IsLoggedIn = true;
+    OpenSession();
     ClickMenu("Send SMS");
     transport.ClearRequests();  // the template download at start-up
     ASSERT_TRUE(dialog().IsVisible());

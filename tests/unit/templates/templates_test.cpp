@@ -12,9 +12,7 @@ class TemplatesTest : public AddinTest {
  protected:
   void SetUp() override {
     ConnectAddin();
-    connect.Globals().SessionUserName = "alice";
-    connect.Globals().SessionPassword = "abc";
-    connect.Globals().IsLoggedIn = true;
+    OpenSession();
   }
   send::frmSendSMS& d() { return connect.SendSMS(); }
   void Open(const std::string& download) {
