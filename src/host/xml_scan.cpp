@@ -19,13 +19,6 @@ void XmlScanner::FailAt(const std::string& what, std::size_t offset) const {
                   " (near byte " + std::to_string(offset) + ").");
 }
 
-bool XmlScanner::SkipPast(std::string_view what) {
-  const auto at = text_.find(what, pos_);
-  if (at == std::string_view::npos) return false;
-  pos_ = at + what.size();
-  return true;
-}
-
 std::string XmlScanner::TextUntilTag() {
   const auto lt = text_.find('<', pos_);
   if (lt == std::string_view::npos) Fail("ends in the middle of an element");

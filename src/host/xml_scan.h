@@ -22,8 +22,6 @@ class XmlScanner {
   };
 
   bool AtEnd() const { return pos_ >= text_.size(); }
-  // Moves to just after the first occurrence of `what`; false when there is none.
-  bool SkipPast(std::string_view what);
   // Text up to the next "<", entities decoded; then the tag that follows.
   std::string TextUntilTag();
   // The next tag, skipping text, comments and processing instructions.

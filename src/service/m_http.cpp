@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "values/cp1252.h"
 #include "values/errors.h"
@@ -33,22 +34,19 @@ std::string m_Http::ScramblePassword(const std::string& password) {
   int k = 0;
   for (int rest = n; rest > 0; rest /= 10) k += rest % 10;
 
+  // Each shifted code must still be a character: CharFromCode refuses one above 255.
   const auto length = static_cast<int>(bytes.size());
-  std::string out1;
+  std::vector<std::string> out1;
   out1.reserve(bytes.size());
   for (int i = 1; i <= length; ++i) {
-    const int code =
-        static_cast<unsigned char>(bytes[static_cast<std::size_t>(i - 1)]) + k + (length - i);
-    if (code > 255) throw AddinError::InvalidArgument();
-    out1 += static_cast<char>(code);
+    out1.push_back(CharFromCode(static_cast<unsigned char>(bytes[static_cast<std::size_t>(i - 1)]) +
+                                k + (length - i)));
   }
   const int p = static_cast<int>(std::floor(random_.Rnd() * length + 1));
-  if (p > 255) throw AddinError::InvalidArgument();
-  std::string out2 = out1.substr(0, static_cast<std::size_t>(p - 1));
-  out2 += static_cast<char>(k);
-  out2 += out1.substr(static_cast<std::size_t>(p - 1));
-  out2 += static_cast<char>(p);
-  return Cp1252ToUtf8(out2);
+  out1.insert(out1.begin() + (p - 1), CharFromCode(k));
+  std::string out2;
+  for (const auto& c : out1) out2 += c;
+  return out2 + CharFromCode(p);
 }
 
 std::string m_Http::URLEncode(std::string_view text) {
