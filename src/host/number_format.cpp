@@ -1,11 +1,16 @@
 #include "host/number_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <map>
+#include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "values/convert.h"
@@ -398,6 +403,54 @@ std::string WholeDigits(double v) {
   return std::string(buf, end);
 }
 
+// A non-negative number as the decimal digits a spreadsheet rounds: its shortest form of 15
+// significant digits, so that 1.005 is 1.005 and not the 1.00499999999999989... it is stored as.
+struct Decimal {
+  std::string digits;  // 15 significant digits; all zeros for 0
+  int exponent = 0;    // the value is digits[0] . digits[1...] times 10 to this power
+};
+
+Decimal ToDecimal(double v) {
+  char buf[40];
+  const char* end = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14).ptr;
+  const std::string_view text(buf, static_cast<std::size_t>(end - buf));  // d.ddddddddddddddde+xx
+  const auto e = text.find('e');
+  Decimal d;
+  d.digits = std::string(text.substr(0, 1)) + std::string(text.substr(2, e - 2));
+  const std::string_view power = text.substr(e + 1);
+  std::from_chars(power.data() + 1, power.data() + power.size(), d.exponent);
+  if (power[0] == '-') d.exponent = -d.exponent;
+  return d;
+}
+
+// Rounds to `places` decimals, a half away from zero, as decimal digits: the whole digits (empty
+// below 1) and exactly `places` decimal digits.
+std::pair<std::string, std::string> Fixed(const Decimal& d, int places) {
+  const std::string zeros(static_cast<std::size_t>(places), '0');
+  if (d.digits.find_first_not_of('0') == std::string::npos) return {"", zeros};
+  const int keep = d.exponent + 1 + places;  // digits down to the last decimal place
+  if (keep < 0) return {"", zeros};
+  std::string padded = d.digits;
+  if (static_cast<int>(padded.size()) < keep + 1)
+    padded.append(static_cast<std::size_t>(keep + 1) - padded.size(), '0');
+  std::string kept = padded.substr(0, static_cast<std::size_t>(keep));
+  if (padded[static_cast<std::size_t>(keep)] >= '5') {
+    int i = keep - 1;
+    while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9')
+      kept[static_cast<std::size_t>(i--)] = '0';
+    if (i < 0)
+      kept.insert(kept.begin(), '1');
+    else
+      ++kept[static_cast<std::size_t>(i)];
+  }
+  if (static_cast<int>(kept.size()) < places)
+    kept.insert(0, static_cast<std::size_t>(places) - kept.size(), '0');
+  const std::size_t split = kept.size() - static_cast<std::size_t>(places);
+  std::string whole = kept.substr(0, split);
+  whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+  return {whole, kept.substr(split)};
+}
+
 std::string FormatPlain(double v, const std::vector<Token>& tokens) {
   // Where the parts of the number are.
   std::size_t point = tokens.size(), exponent = tokens.size();
@@ -413,9 +466,11 @@ std::string FormatPlain(double v, const std::vector<Token>& tokens) {
     decimals.assign(tokens.begin() + static_cast<std::ptrdiff_t>(point) + 1,
                     tokens.begin() + static_cast<std::ptrdiff_t>(mantissaEnd));
   }
+  // Percent signs multiply by 100 and commas after the last digit divide by 1000: both move the
+  // decimal point, so they are applied to the decimal digits, never to the binary value.
+  Decimal number = ToDecimal(v);
   // Commas: between digits they group thousands; after the last digit each divides by 1000.
   bool thousands = false;
-  int scale = 0;
   int lastDigit = -1;
   for (std::size_t i = 0; i < integer.size(); ++i) {
     if (integer[i].kind == Kind::Digit) lastDigit = static_cast<int>(i);
@@ -426,12 +481,12 @@ std::string FormatPlain(double v, const std::vector<Token>& tokens) {
       if (static_cast<int>(i) < lastDigit) {
         thousands = true;
       } else {
-        ++scale;
+        number.exponent -= 3;
       }
       continue;
     }
     if (integer[i].kind == Kind::Percent) {
-      v *= 100;
+      number.exponent += 2;
       cleaned.push_back({Kind::Literal, "%"});
       continue;
     }
@@ -442,30 +497,39 @@ std::string FormatPlain(double v, const std::vector<Token>& tokens) {
   std::vector<Token> decimalTokens;
   for (const auto& t : decimals) {
     if (t.kind == Kind::Percent) {
-      v *= 100;
+      number.exponent += 2;
       decimalTokens.push_back({Kind::Literal, "%"});
     } else if (t.kind == Kind::Comma) {
-      ++scale;
+      number.exponent -= 3;
     } else {
       decimalTokens.push_back(t.kind == Kind::Digit ? t : Token{Kind::Literal, t.text});
     }
   }
-  for (int i = 0; i < scale; ++i) v /= 1000;
+  int places = 0;
+  for (const auto& t : decimalTokens) places += t.kind == Kind::Digit;
 
-  int exp = 0;
+  auto [whole, fraction] = Fixed(number, places);
   std::string exponentText;
   if (exponent < tokens.size()) {
     int integerDigits = 0;
     for (const auto& t : cleaned) integerDigits += t.kind == Kind::Digit;
     integerDigits = std::max(integerDigits, 1);
-    if (v != 0) {
-      exp = static_cast<int>(std::floor(std::log10(v)));
-      // With more than one integer placeholder the exponent is a multiple of their count.
-      if (integerDigits > 1) {
-        exp =
-            static_cast<int>(std::floor(static_cast<double>(exp) / integerDigits)) * integerDigits;
+    // With more than one integer placeholder the exponent is a multiple of their count.
+    const auto power = [integerDigits](int e) {
+      return static_cast<int>(std::floor(static_cast<double>(e) / integerDigits)) * integerDigits;
+    };
+    int exp = 0;
+    if (number.digits.find_first_not_of('0') != std::string::npos) {
+      exp = power(number.exponent);
+      Decimal mantissa = number;
+      mantissa.exponent -= exp;
+      std::tie(whole, fraction) = Fixed(mantissa, places);
+      if (static_cast<int>(whole.size()) > integerDigits) {
+        // The mantissa rounded up to the next power (9.995 is 1.00E+01).
+        exp = power(number.exponent + integerDigits);
+        mantissa.exponent = number.exponent - exp;
+        std::tie(whole, fraction) = Fixed(mantissa, places);
       }
-      v /= std::pow(10.0, exp);
     }
     int expDigits = 0;
     for (std::size_t i = exponent + 1; i < tokens.size(); ++i)
@@ -475,18 +539,6 @@ std::string FormatPlain(double v, const std::vector<Token>& tokens) {
                    Pad(std::abs(exp), std::max(expDigits, 1));
   }
 
-  int places = 0;
-  for (const auto& t : decimalTokens) places += t.kind == Kind::Digit;
-  const double factor = std::pow(10.0, places);
-  const double rounded = std::round(v * factor) / factor;
-  std::string whole = WholeDigits(rounded);
-  const double fractionPart = rounded - std::floor(rounded);
-  std::string fraction = places > 0 ? Pad(std::llround(fractionPart * factor), places) : "";
-  if (static_cast<int>(fraction.size()) > places) {
-    // The fraction rounded up into the whole part.
-    whole = WholeDigits(std::floor(rounded) + 1);
-    fraction = std::string(static_cast<std::size_t>(places), '0');
-  }
   std::string out = PlaceInteger(whole, cleaned, thousands);
   if (point < mantissaEnd) {
     // Trailing zeros under "#" go, under "?" they become blanks.
@@ -570,12 +622,27 @@ std::string FormatFraction(double v, const std::vector<Token>& tokens) {
                                    tokens.begin() + static_cast<std::ptrdiff_t>(numeratorStart));
     out += PlaceInteger(WholeDigits(whole), wholeTokens, false);
   }
+  // Placeholders the digits leave empty: "?" keeps the column with a blank, "0" shows a zero.
+  const auto padding = [&tokens](std::size_t from, std::size_t count) {
+    std::string pad;
+    for (std::size_t i = from; i < from + count; ++i)
+      pad += tokens[i].text == "?" ? " " : tokens[i].text == "0" ? "0" : "";
+    return pad;
+  };
+  const std::size_t numeratorDigits = slash - numeratorStart;
+  const std::size_t denominatorWidth =
+      fixed.empty() ? static_cast<std::size_t>(denominatorDigits) : fixed.size();
   if (bestNum == 0 && hasWhole) {
-    if (whole == 0) out = "0";
-    return Trim(out);
+    if (out.find_first_of("0123456789") == std::string::npos) out.insert(0, "0");
+    return out + std::string(numeratorDigits + 1 + denominatorWidth, ' ');
   }
-  out += std::to_string(bestNum) + "/" + (fixed.empty() ? std::to_string(bestDen) : fixed);
-  return out;
+  std::string numerator = std::to_string(bestNum);
+  if (numerator.size() < numeratorDigits)
+    numerator = padding(numeratorStart, numeratorDigits - numerator.size()) + numerator;
+  std::string denominator = fixed.empty() ? std::to_string(bestDen) : fixed;
+  if (denominator.size() < denominatorWidth)
+    denominator += padding(slash + 1 + denominator.size(), denominatorWidth - denominator.size());
+  return out + numerator + "/" + denominator;
 }
 
 std::string FormatSection(double v, const std::vector<Token>& tokens) {
@@ -692,31 +759,138 @@ bool IsDateFormat(std::string_view code) { return IsDateSection(Tokenize(Section
 
 namespace {
 
+// A section's condition, such as [<=9999999] or [>=1000].
+struct Condition {
+  enum class Op { None, Less, LessEqual, Greater, GreaterEqual, Equal, NotEqual };
+  Op op = Op::None;
+  double limit = 0;
+
+  bool Holds(double v) const {
+    switch (op) {
+      case Op::None:
+        return true;
+      case Op::Less:
+        return v < limit;
+      case Op::LessEqual:
+        return v <= limit;
+      case Op::Greater:
+        return v > limit;
+      case Op::GreaterEqual:
+        return v >= limit;
+      case Op::Equal:
+        return v == limit;
+      case Op::NotEqual:
+        return v != limit;
+    }
+    return true;
+  }
+  // [<0] and [<=0] pick the negative numbers, which then show without their minus sign.
+  bool PicksNegatives() const { return (op == Op::Less || op == Op::LessEqual) && limit == 0; }
+};
+
+Condition ReadCondition(std::string_view section) {
+  Condition c;
+  bool quoted = false;
+  for (std::size_t i = 0; i < section.size(); ++i) {
+    const char ch = section[i];
+    if (quoted) {
+      quoted = ch != '"';
+    } else if (ch == '"') {
+      quoted = true;
+    } else if (ch == '\\') {
+      ++i;
+    } else if (ch == '[' && i + 1 < section.size() && std::strchr("<>=", section[i + 1])) {
+      const auto close = section.find(']', i);
+      std::string_view inside = section.substr(
+          i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1);
+      static constexpr std::pair<std::string_view, Condition::Op> kOps[] = {
+          {"<=", Condition::Op::LessEqual}, {">=", Condition::Op::GreaterEqual},
+          {"<>", Condition::Op::NotEqual},  {"<", Condition::Op::Less},
+          {">", Condition::Op::Greater},    {"=", Condition::Op::Equal}};
+      for (const auto& [text, op] : kOps) {
+        if (inside.substr(0, text.size()) != text) continue;
+        const std::string_view number = inside.substr(text.size());
+        double limit = 0;
+        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(),
+                                                  limit, std::chars_format::general);
+        if (error == std::errc() && end == number.data() + number.size()) c = {op, limit};
+        break;
+      }
+      return c;
+    }
+  }
+  return c;
+}
+
+struct Section {
+  std::vector<Token> tokens;
+  Condition condition;
+};
+
+// A format code read once: the sections for numbers and the section for text, if any.
+struct Code {
+  std::vector<Section> numbers;  // empty when the code has only a text section ("@")
+  std::optional<Section> text;
+  bool conditional = false;
+};
+
+Section ReadSection(std::string_view text) { return {Tokenize(text), ReadCondition(text)}; }
+
+bool HasAt(const std::vector<Token>& tokens) {
+  return std::any_of(tokens.begin(), tokens.end(),
+                     [](const Token& t) { return t.kind == Kind::At; });
+}
+
+// The fourth section is for text; with fewer, a last section holding "@" is the text section and
+// the numbers use the others (so a number under "@" alone shows as under General).
+Code ReadCode(std::string_view code) {
+  Code out;
+  for (const auto section : Sections(code)) out.numbers.push_back(ReadSection(section));
+  if (out.numbers.size() >= 4 || HasAt(out.numbers.back().tokens)) {
+    out.text = std::move(out.numbers.back());
+    out.numbers.resize(std::min<std::size_t>(out.numbers.size() - 1, 3));
+  }
+  for (const auto& s : out.numbers)
+    out.conditional = out.conditional || s.condition.op != Condition::Op::None;
+  return out;
+}
+
 // A code's sections, read once: a sheet shows thousands of cells under a handful of codes.
-const std::vector<std::vector<Token>>& Compiled(std::string_view code) {
-  thread_local std::map<std::string, std::vector<std::vector<Token>>, std::less<>> cache;
+const Code& Compiled(std::string_view code) {
+  thread_local std::map<std::string, Code, std::less<>> cache;
   const auto it = cache.find(code);
   if (it != cache.end()) return it->second;
-  std::vector<std::vector<Token>> sections;
-  for (const auto section : Sections(code)) sections.push_back(Tokenize(section));
-  return cache.emplace(std::string(code), std::move(sections)).first->second;
+  return cache.emplace(std::string(code), ReadCode(code)).first->second;
+}
+
+// The section that shows `value`, and whether its minus sign shows. Without conditions the sign
+// chooses: positive; negative (shown without the sign); zero. With conditions the first section
+// whose condition holds shows it (a second section without one takes the rest), the third takes
+// what neither takes, and only the first section shows a minus sign, unless its condition picks
+// the negative numbers.
+std::pair<const Section*, bool> Choose(const Code& code, double value) {
+  const auto& s = code.numbers;
+  if (!code.conditional) {
+    if (value < 0 && s.size() >= 2) return {&s[1], false};
+    if (value == 0 && s.size() >= 3) return {&s[2], false};
+    return {&s[0], value < 0};
+  }
+  if (s[0].condition.Holds(value)) return {&s[0], value < 0 && !s[0].condition.PicksNegatives()};
+  if (s.size() >= 2 && s[1].condition.Holds(value)) return {&s[1], false};
+  if (s.size() >= 3) return {&s[2], false};
+  return {nullptr, false};
 }
 
 }  // namespace
 
 std::string FormatNumber(double value, std::string_view code) {
-  if (code.empty() || code == "General" || EqualsIgnoreCaseAscii(code, "General"))
-    return NumberAsText(value);
-  const auto& sections = Compiled(code);
-  const std::vector<Token>* chosen = &sections[0];
-  bool showMinus = value < 0;
-  if (value < 0 && sections.size() >= 2) {
-    chosen = &sections[1];
-    showMinus = false;
-  } else if (value == 0 && sections.size() >= 3) {
-    chosen = &sections[2];
-  }
-  const std::vector<Token>& tokens = *chosen;
+  if (code.empty() || EqualsIgnoreCaseAscii(code, "General")) return NumberAsText(value);
+  const Code& compiled = Compiled(code);
+  if (compiled.numbers.empty()) return NumberAsText(value);
+  const auto [section, showMinus] = Choose(compiled, value);
+  // A value that no section takes shows as under General, without its sign.
+  if (!section) return NumberAsText(std::fabs(value));
+  const std::vector<Token>& tokens = section->tokens;
   if (IsDateSection(tokens)) return FormatDate(value, tokens);
   const std::string body = FormatSection(std::fabs(value), tokens);
   // A value that rounds to zero shows no minus sign.
@@ -725,17 +899,10 @@ std::string FormatNumber(double value, std::string_view code) {
 }
 
 std::string FormatText(const std::string& text, std::string_view code) {
-  const auto sections = Sections(code);
-  std::string_view section;
-  if (sections.size() >= 4) {
-    section = sections[3];
-  } else if (sections.size() == 1 && code.find('@') != std::string_view::npos) {
-    section = sections[0];
-  } else {
-    return text;
-  }
+  const Code& compiled = Compiled(code);
+  if (!compiled.text) return text;
   std::string out;
-  for (const auto& t : Tokenize(section)) {
+  for (const auto& t : compiled.text->tokens) {
     if (t.kind == Kind::At)
       out += text;
     else if (t.kind == Kind::Literal)

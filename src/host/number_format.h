@@ -13,9 +13,11 @@ std::string BuiltInFormatCode(int id);
 bool IsDateFormat(std::string_view code);
 
 // The text a cell holding `value` displays under the format `code` (sections separated by ";",
-// literals in quotes or after "\", [colours] and [conditions] read and not shown, digits with
-// 0 # ? , . % E+, fractions, dates and times, "@" for text). "General" shows the number as the
-// value-as-text rule writes it. Under a date code the value is a serial date of the 1900 system.
+// literals in quotes or after "\", [colours] read and not shown, [conditions] choosing the
+// section, digits with 0 # ? , . % E+, fractions, dates and times, "@" for text). Decimals round
+// the value's 15-digit decimal form, a half away from zero. "General", and a code whose only
+// section is for text, show the number as the value-as-text rule writes it. Under a date code the
+// value is a serial date of the 1900 system.
 std::string FormatNumber(double value, std::string_view code);
 
 // The text a text cell displays: the text, placed at "@" of a format's text section.

@@ -34,8 +34,8 @@ TEST(NumberFormat, DisplaysAsASpreadsheetDoes) {
       {0.000123, BuiltInFormatCode(11), "1.23E-04"},
       {0.5, BuiltInFormatCode(12), " 1/2"},
       {1.25, BuiltInFormatCode(12), "1 1/4"},
-      {3.0, BuiltInFormatCode(12), "3"},
-      {0.3333, BuiltInFormatCode(13), " 1/3"},
+      {3.0, BuiltInFormatCode(12), "3    "},
+      {0.3333, BuiltInFormatCode(13), "  1/3 "},
       {kDec6, BuiltInFormatCode(14), "12/6/2026"},
       {kDec6, BuiltInFormatCode(15), "6-Dec-26"},
       {kDec6, BuiltInFormatCode(16), "6-Dec"},
@@ -67,6 +67,73 @@ TEST(NumberFormat, DisplaysAsASpreadsheetDoes) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(FormatNumber(c.value, c.code), c.text) << c.value << " " << c.code;
+}
+
+// Rounding works on the value's 15-digit decimal form, so what shows is what a person expects of
+// the number typed, not of its binary expansion.
+TEST(NumberFormat, RoundsTheDecimalFormOfTheValue) {
+  const struct {
+    double value;
+    const char* code;
+    const char* text;
+  } cases[] = {
+      {1.005, "0.00", "1.01"},           {1.015, "0.00", "1.02"},
+      {0.285, "0.00", "0.29"},           {0.01005, "0.00%", "1.01%"},
+      {1.0049999999, "0.00", "1.00"},    {0.125, "0.00", "0.13"},
+      {0.0049, "0.00", "0.00"},          {0.005, "0.00", "0.01"},
+      {-1.005, "0.00", "-1.01"},         {-0.004, "0.00", "0.00"},
+      {999.995, "#,##0.00", "1,000.00"}, {1234500, "0.0,", "1234.5"},
+      {1234550, "0.0,", "1234.6"},       {9.995, "0.00E+00", "1.00E+01"},
+      {9.994, "0.00E+00", "9.99E+00"},   {999950, "##0.0E+0", "1.0E+6"},
+      {0.0, "0.00E+00", "0.00E+00"},     {1e20, "0", "100000000000000000000"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatNumber(c.value, c.code), c.text) << c.value << " " << c.code;
+}
+
+// Up to two conditions choose the section, the third takes the rest; only the first section
+// shows a minus sign, and not when its condition is the one that picks negative numbers.
+TEST(NumberFormat, ConditionsChooseTheSection) {
+  const std::string phone = "[<=9999999]###-####;(###) ###-####";
+  const struct {
+    double value;
+    std::string code;
+    const char* text;
+  } cases[] = {
+      {5551234567, phone, "(555) 123-4567"},
+      {9999999, phone, "999-9999"},
+      {10000000, phone, "(1) 000-0000"},
+      {999, "[>=1000]#,##0,\"K\";0", "999"},
+      {1000, "[>=1000]#,##0,\"K\";0", "1K"},
+      {-5, "[>=1000]#,##0,\"K\";0", "5"},
+      {99, "[<100]\"low\";\"high\"", "low"},
+      {100, "[<100]\"low\";\"high\"", "high"},
+      {10, "[Red][<=10]0.0;[Blue][>10]0", "10.0"},
+      {10.5, "[Red][<=10]0.0;[Blue][>10]0", "11"},
+      {-50, "[Red][<=10]0.0;[Blue][>10]0", "-50.0"},
+      {-5, "[<0]0;0", "5"},
+      {-5, "[<=0]0.0;0", "5.0"},
+      {-5, "[<1]0.0;0", "-5.0"},
+      {-20, "[<-10]0;[<0]0.0;0.00", "-20"},
+      {-10, "[<-10]0;[<0]0.0;0.00", "10.0"},
+      {0, "[<-10]0;[<0]0.0;0.00", "0.00"},
+      {5, "[=5]\"five\";0", "five"},
+      {5.5, "[=5]\"five\";0", "6"},
+      {-5, "[>10]0;[>20]0", "5"},
+      {-2.5, "0.00;[Red]-0.00", "-2.50"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatNumber(c.value, c.code), c.text) << c.value << " " << c.code;
+}
+
+// A number under a text section shows as General; text shows in the text section, if any.
+TEST(NumberFormat, NumbersInTextFormats) {
+  EXPECT_EQ(FormatNumber(12345, BuiltInFormatCode(49)), "12345");
+  EXPECT_EQ(FormatNumber(-7.25, "@"), "-7.25");
+  EXPECT_EQ(FormatNumber(919876543210, "\"Tel \"@"), "919876543210");
+  EXPECT_EQ(FormatNumber(-5, "0.00;@"), "-5.00");
+  EXPECT_EQ(FormatText("x", "0.00;@"), "x");
+  EXPECT_EQ(FormatText("x", "0.00;\"<\"@\">\""), "<x>");
 }
 
 TEST(NumberFormat, DateFormatsAreRecognised) {

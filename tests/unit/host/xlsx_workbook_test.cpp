@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 
 #include "host/zip_archive.h"
 #include "support/temp_dir.h"
@@ -52,6 +53,48 @@ TEST(XlsxWorkbook, ValuesAndDisplayedTextsFollowTheNumberFormats) {
   EXPECT_EQ(sheet.Value("A31"), Variant(ErrorValue{2042}));
   EXPECT_EQ(sheet.Text("A31"), "#N/A");
   EXPECT_EQ(sheet.Value("Z99"), Variant());
+}
+
+// The lines of a CSV file, each as its fields (quoted fields may hold commas and doubled quotes).
+std::vector<std::vector<std::string>> ReadCsv(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::vector<std::vector<std::string>> rows;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::vector<std::string> fields(1);
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+      const char c = line[i];
+      if (quoted && c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+        fields.back() += '"';
+        ++i;
+      } else if (c == '"') {
+        quoted = !quoted;
+      } else if (c == ',' && !quoted) {
+        fields.emplace_back();
+      } else {
+        fields.back() += c;
+      }
+    }
+    rows.push_back(std::move(fields));
+  }
+  return rows;
+}
+
+// The expected texts come from LibreOffice, which wrote the workbook and exported what each cell
+// shows; so this compares our formatter with a spreadsheet program's, not with itself.
+TEST(XlsxWorkbook, DisplayedTextsMatchASpreadsheetProgram) {
+  const std::filesystem::path data = QV_TEST_DATA;
+  const auto expected = ReadCsv(data / "displayed_texts.csv");
+  ASSERT_GE(expected.size(), 60u);
+  auto wb = XlsxWorkbook::Open(data / "displayed_texts.xlsx", true);
+  Sheet& sheet = wb->SheetAt(1);
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    const int row = static_cast<int>(i + 1);
+    EXPECT_EQ(sheet.Text(CellRef{1, row}), expected[i][0])
+        << "row " << row << " value " << ValueAsText(sheet.Value(CellRef{1, row})) << " format "
+        << expected[i][1];
+  }
 }
 
 TEST(XlsxWorkbook, SharedStringsStylesAndTheActiveTab) {
