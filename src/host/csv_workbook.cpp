@@ -25,6 +25,10 @@ class CsvWorkbook::CsvSheet : public MemorySheet {
     MemorySheet::SetValue(cell, value);
     modified = true;
   }
+  void EnterText(CellRef cell, const std::string& text) override {
+    MemorySheet::EnterText(cell, text);
+    modified = true;
+  }
   void SetBold(CellRef cell, bool bold) override { MemorySheet::SetBold(cell, bold); }
   using MemorySheet::SetBold;
   using MemorySheet::SetValue;

@@ -29,6 +29,9 @@ class Sheet {
   // The text the cell displays.
   virtual std::string Text(CellRef cell) const = 0;
   virtual void SetValue(CellRef cell, const Variant& value) = 0;
+  // Puts text into the cell as a person typing it would: the spreadsheet reads a number, a date
+  // or a time in it (TypedValue) and formats the cell to show what it read.
+  virtual void EnterText(CellRef cell, const std::string& text) = 0;
   virtual void SetBold(CellRef cell, bool bold) = 0;
   // Selects the whole column (1-based).
   virtual void SelectColumn(int column) = 0;

@@ -1,5 +1,6 @@
 #include "host/memory_host.h"
 
+#include "host/number_format.h"
 #include "host/sheet_names.h"
 #include "values/convert.h"
 #include "values/text.h"
@@ -50,6 +51,12 @@ void MemorySheet::SetValue(CellRef cell, const Variant& value) {
   auto& data = At(cell);
   data.value = value;
   data.text.reset();
+}
+
+void MemorySheet::EnterText(CellRef cell, const std::string& text) {
+  const TypedEntry entry = TypedValue(text);
+  if (entry.format.empty()) return SetValue(cell, entry.value);
+  SetValueAndText(cell, entry.value, FormatNumber(entry.value.AsDate().Serial(), entry.format));
 }
 
 void MemorySheet::SetValueAndText(CellRef cell, const Variant& value, const std::string& text) {

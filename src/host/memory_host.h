@@ -21,6 +21,7 @@ class MemorySheet : public Sheet {
   Variant Value(CellRef cell) const override;
   std::string Text(CellRef cell) const override;
   void SetValue(CellRef cell, const Variant& value) override;
+  void EnterText(CellRef cell, const std::string& text) override;
   void SetBold(CellRef cell, bool bold) override;
   void SelectColumn(int column) override { selectedColumn_ = column; }
   using Sheet::SelectColumn;

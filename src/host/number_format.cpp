@@ -755,6 +755,13 @@ std::string BuiltInFormatCode(int id) {
   }
 }
 
+int BuiltInFormatId(std::string_view code) {
+  for (int id = 0; id <= 49; ++id) {
+    if (BuiltInFormatCode(id) == code) return id;
+  }
+  return -1;
+}
+
 bool IsDateFormat(std::string_view code) { return IsDateSection(Tokenize(Sections(code).front())); }
 
 namespace {

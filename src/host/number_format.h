@@ -9,6 +9,9 @@ namespace qv::host {
 // empty for an id without one.
 std::string BuiltInFormatCode(int id);
 
+// The id of the built-in number format with this code; -1 for none.
+int BuiltInFormatId(std::string_view code);
+
 // True when the code shows dates or times, so that a number under it is a date.
 bool IsDateFormat(std::string_view code);
 

@@ -34,8 +34,6 @@ constexpr const char* kNewSheetXml =
     "<dimension ref=\"A1\"/><sheetData/></worksheet>";
 // Columns and rows of an .xlsx sheet; the add-in reaches the first 256 columns.
 constexpr int kFileColumns = 16384;
-constexpr int kDateFormat = 14;
-constexpr int kDateTimeFormat = 22;
 
 constexpr std::pair<int, const char*> kErrors[] = {
     {2000, "#NULL!"}, {2007, "#DIV/0!"}, {2015, "#VALUE!"}, {2023, "#REF!"},
@@ -158,6 +156,7 @@ class XlsxSheet : public Sheet {
   Variant Value(CellRef cell) const override;
   std::string Text(CellRef cell) const override;
   void SetValue(CellRef cell, const Variant& value) override;
+  void EnterText(CellRef cell, const std::string& text) override;
   void SetBold(CellRef cell, bool bold) override;
   void SelectColumn(int) override {}
   using Sheet::SelectColumn;
@@ -176,6 +175,8 @@ class XlsxSheet : public Sheet {
  private:
   const XCell* Find(CellRef c) const;
   XCell& At(CellRef c);
+  // A date takes the built-in `dateFormat` unless its cell already shows dates.
+  void Store(CellRef c, const Variant& value, std::string_view dateFormat);
   void Scan(std::string_view xml) const;
   mutable bool loaded_ = false;
   mutable std::vector<std::vector<XCell>> columns_;
@@ -227,8 +228,9 @@ struct XlsxPackage {
   void LoadStyles();
   void LoadSharedStrings(const std::string& part);
   // The style of `xf` made bold, or given a date and time format.
-  enum class Change { Bold, Date, DateTime };
-  std::uint32_t StyleWith(std::uint32_t xf, Change change);
+  // The style of `xf` made bold (kBold), or given a built-in number format (its id).
+  static constexpr int kBold = -1;
+  std::uint32_t StyleWith(std::uint32_t xf, int change);
   double ToSerial(DateTime d) const {
     double s = d.Serial();
     if (s >= 1 && s < 61) s -= 1;
@@ -265,8 +267,8 @@ void XlsxPackage::LoadStyles() {
   if (xfs.empty()) xfs.push_back({"General", false, false});
 }
 
-std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, Change change) {
-  const bool bold = change == Change::Bold;
+std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, int change) {
+  const bool bold = change == kBold;
   const std::pair<std::uint32_t, int> key{xf, static_cast<int>(change)};
   if (const auto it = changedXf.find(key); it != changedXf.end()) return it->second;
   if (stylesPart.empty()) Fail("has no styles part, so its cells cannot be formatted.");
@@ -304,7 +306,7 @@ std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, Change change) {
                                  : copy.append_attribute("applyFont")) = 1;
     entry.bold = true;
   } else {
-    const int format = change == Change::Date ? kDateFormat : kDateTimeFormat;
+    const int format = change;
     (copy.attribute("numFmtId") ? copy.attribute("numFmtId") : copy.append_attribute("numFmtId")) =
         format;
     (copy.attribute("applyNumberFormat") ? copy.attribute("applyNumberFormat")
@@ -729,6 +731,16 @@ std::string XlsxSheet::Text(CellRef c) const {
 }
 
 void XlsxSheet::SetValue(CellRef c, const Variant& value) {
+  const bool date = value.kind() == Variant::Kind::Date;
+  Store(c, value, date && value.AsDate().HasTime() ? "m/d/yyyy h:mm" : date ? "m/d/yyyy" : "");
+}
+
+void XlsxSheet::EnterText(CellRef c, const std::string& text) {
+  const TypedEntry entry = TypedValue(text);
+  Store(c, entry.value, entry.format);
+}
+
+void XlsxSheet::Store(CellRef c, const Variant& value, std::string_view dateFormat) {
   XCell& cell = At(c);
   switch (value.kind()) {
     case Variant::Kind::Empty:
@@ -746,11 +758,8 @@ void XlsxSheet::SetValue(CellRef c, const Variant& value) {
     case Variant::Kind::Date:
       cell.kind = XCell::Number;
       cell.number = package_.ToSerial(value.AsDate());
-      if (!package_.xfs[cell.style].date) {
-        cell.style =
-            package_.StyleWith(cell.style, value.AsDate().HasTime() ? XlsxPackage::Change::DateTime
-                                                                    : XlsxPackage::Change::Date);
-      }
+      if (!package_.xfs[cell.style].date)
+        cell.style = package_.StyleWith(cell.style, BuiltInFormatId(dateFormat));
       break;
     case Variant::Kind::Boolean:
       cell.kind = XCell::Boolean;
@@ -767,7 +776,7 @@ void XlsxSheet::SetValue(CellRef c, const Variant& value) {
 void XlsxSheet::SetBold(CellRef c, bool bold) {
   XCell& cell = At(c);
   if (bold && !package_.xfs[cell.style].bold)
-    cell.style = package_.StyleWith(cell.style, XlsxPackage::Change::Bold);
+    cell.style = package_.StyleWith(cell.style, XlsxPackage::kBold);
   dirty_.insert({c.row, c.column});
 }
 

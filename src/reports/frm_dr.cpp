@@ -207,13 +207,13 @@ void frmDR::Run() {
   sheet.SetName(sheetName);
   for (std::size_t k = 0; k < rows[0].size(); ++k) {
     const host::CellRef cell{static_cast<int>(k + 1), 1};
-    sheet.SetValue(cell, TypedValue(rows[0][k]));
+    sheet.EnterText(cell, rows[0][k]);
     sheet.SetBold(cell, true);
   }
   for (std::size_t r = 1; r < rows.size(); ++r) {
     for (std::size_t k = 0; k < rows[r].size(); ++k) {
-      sheet.SetValue(host::CellRef{static_cast<int>(k + 1), static_cast<int>(r + 1)},
-                     TypedValue(DecodeField(rows[r][k])));
+      sheet.EnterText(host::CellRef{static_cast<int>(k + 1), static_cast<int>(r + 1)},
+                      DecodeField(rows[r][k]));
     }
   }
   wait.Unload();

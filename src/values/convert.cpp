@@ -109,12 +109,16 @@ std::string NumberAsText(double value) {
   return out;
 }
 
-Variant TypedValue(const std::string& text) {
-  if (IsNumericText(text)) return NumericValue(text);
-  if (const auto date = ParseDateTime(text);
-      date && text.find_first_not_of(' ') != std::string::npos)
-    return *date;
-  return text;
+TypedEntry TypedValue(const std::string& text) {
+  if (IsNumericText(text)) return {NumericValue(text), {}};
+  if (text.find_first_not_of(' ') == std::string::npos) return {text, {}};
+  const auto read = ReadDateTimeText(text);
+  if (!read) return {text, {}};
+  if (!read->hasDate) {
+    return {read->value,
+            std::string(read->seconds ? "h:mm:ss" : "h:mm") + (read->twelveHour ? " AM/PM" : "")};
+  }
+  return {read->value, read->hasTime ? "m/d/yyyy h:mm" : "m/d/yyyy"};
 }
 
 std::string ValueAsText(const Variant& value) {

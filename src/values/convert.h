@@ -34,8 +34,14 @@ std::int32_t ToInt32(std::string_view text);
 std::string NumberAsText(double value);
 
 // Text as a spreadsheet reads it when it is typed into a cell: a number when it is numeric, a date
-// when it reads as one, else the text itself.
-Variant TypedValue(const std::string& text);
+// or a time when it reads as one, else the text itself; and for a date or a time, the number
+// format the cell is given to show it ("m/d/yyyy", "m/d/yyyy h:mm", "h:mm AM/PM", "h:mm:ss AM/PM",
+// "h:mm", "h:mm:ss"), empty otherwise.
+struct TypedEntry {
+  Variant value;
+  std::string format;
+};
+TypedEntry TypedValue(const std::string& text);
 
 // Any value as text: numbers as above, dates as DateTimeAsText, True/False, "Error 2042",
 // and empty as the empty text.

@@ -170,7 +170,7 @@ bool ReadDate(Cursor& c, int& y, int& m, int& d) {
   return true;
 }
 
-bool ReadTime(Cursor& c, int& h, int& mi, int& s) {
+bool ReadTime(Cursor& c, int& h, int& mi, int& s, bool& seconds, bool& twelveHour) {
   const Token* hp = c.Peek();
   if (!hp || hp->kind != Token::Number || hp->digits > 2) return false;
   ++c.i;
@@ -181,7 +181,8 @@ bool ReadTime(Cursor& c, int& h, int& mi, int& s) {
   h = std::stoi(hp->text);
   mi = std::stoi(mp->text);
   s = 0;
-  if (c.TakeSep(":")) {
+  seconds = c.TakeSep(":");
+  if (seconds) {
     const Token* sp = c.Peek();
     if (!sp || sp->kind != Token::Number || sp->digits > 2) return false;
     ++c.i;
@@ -194,6 +195,7 @@ bool ReadTime(Cursor& c, int& h, int& mi, int& s) {
     const bool pm = ap->text == "pm" || ap->text == "p";
     if (!am && !pm) return false;
     if (h < 1 || h > 12) return false;
+    twelveHour = true;
     ++c.i;
     if (am && h == 12) h = 0;
     if (pm && h != 12) h += 12;
@@ -251,17 +253,26 @@ bool IsValidDate(int year, int month, int day) {
 
 bool IsLeapYear(int year) { return ParseDateTime("2/29/" + std::to_string(year)).has_value(); }
 
-std::optional<DateTime> ParseDateTime(std::string_view text) {
+std::optional<DateTimeText> ReadDateTimeText(std::string_view text) {
   const auto tokens = Tokenize(text);
   if (!tokens || tokens->empty()) return std::nullopt;
   Cursor c{*tokens};
   int y = 1899, m = 12, d = 30, h = 0, mi = 0, s = 0;
-  const bool hasDate = ReadDate(c, y, m, d);
-  if (hasDate) c.TakeSep(" ");
-  if (!c.AtEnd() && !ReadTime(c, h, mi, s)) return std::nullopt;
+  DateTimeText out;
+  out.hasDate = ReadDate(c, y, m, d);
+  if (out.hasDate) c.TakeSep(" ");
+  out.hasTime = !c.AtEnd();
+  if (out.hasTime && !ReadTime(c, h, mi, s, out.seconds, out.twelveHour)) return std::nullopt;
   if (!c.AtEnd()) return std::nullopt;
-  if (hasDate && !IsValidDate(y, m, d)) return std::nullopt;
-  return DateTime::FromParts(y, m, d, h, mi, s);
+  if (out.hasDate && !IsValidDate(y, m, d)) return std::nullopt;
+  out.value = DateTime::FromParts(y, m, d, h, mi, s);
+  return out;
+}
+
+std::optional<DateTime> ParseDateTime(std::string_view text) {
+  const auto read = ReadDateTimeText(text);
+  if (!read) return std::nullopt;
+  return read->value;
 }
 
 std::string FormatDateTime(DateTime value, std::string_view pattern) {

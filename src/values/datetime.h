@@ -54,6 +54,16 @@ bool IsLeapYear(int year);
 // calendar date ("4/31/2026") is not a date.
 std::optional<DateTime> ParseDateTime(std::string_view text);
 
+// The same, with what the text wrote: a date, a time, seconds, a 12-hour clock.
+struct DateTimeText {
+  DateTime value;
+  bool hasDate = false;
+  bool hasTime = false;
+  bool seconds = false;
+  bool twelveHour = false;
+};
+std::optional<DateTimeText> ReadDateTimeText(std::string_view text);
+
 // Formats with the platform's pattern letters: d dd ddd dddd, m mm mmm mmmm, yy yyyy, h hh,
 // n nn (minutes; m and mm after an hour or before seconds also mean minutes), s ss, AM/PM and
 // am/pm (12-hour clock). Other characters are copied.

@@ -97,6 +97,37 @@ TEST(XlsxWorkbook, DisplayedTextsMatchASpreadsheetProgram) {
   }
 }
 
+TEST(XlsxWorkbook, TypedTextIsReadAndFormattedAsTheSpreadsheetWould) {
+  TempDir dir;
+  const auto file = dir.Path() / "typed.xlsx";
+  const struct {
+    const char* typed;
+    const char* shown;
+    Variant value;
+  } cases[] = {
+      {"10:30 AM", "10:30 AM", DateTime::FromParts(1899, 12, 30, 10, 30, 0)},
+      {"23:15", "23:15", DateTime::FromParts(1899, 12, 30, 23, 15, 0)},
+      {"6:30:05 PM", "6:30:05 PM", DateTime::FromParts(1899, 12, 30, 18, 30, 5)},
+      {"23:15:09", "23:15:09", DateTime::FromParts(1899, 12, 30, 23, 15, 9)},
+      {"12/6/2026", "12/6/2026", DateTime::FromParts(2026, 12, 6)},
+      {"12/6/2026 8:05 PM", "12/6/2026 20:05", DateTime::FromParts(2026, 12, 6, 20, 5, 0)},
+      {"00123", "123", 123.0},
+      {"4/31/2026", "4/31/2026", "4/31/2026"},
+  };
+  {
+    auto wb = XlsxWorkbook::Create(file, "Typed");
+    int row = 1;
+    for (const auto& c : cases) wb->SheetAt(1).EnterText(CellRef{1, row++}, c.typed);
+    wb->Save();
+  }
+  auto wb = XlsxWorkbook::Open(file);
+  int row = 1;
+  for (const auto& c : cases) {
+    EXPECT_EQ(wb->SheetAt(1).Text(CellRef{1, row}), c.shown) << c.typed;
+    EXPECT_EQ(wb->SheetAt(1).Value(CellRef{1, row++}), c.value) << c.typed;
+  }
+}
+
 TEST(XlsxWorkbook, SharedStringsStylesAndTheActiveTab) {
   TempDir dir;
   auto wb = XlsxWorkbook::Open(dir.Copy("shared.xlsx"));

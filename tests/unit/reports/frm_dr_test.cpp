@@ -69,6 +69,21 @@ TEST_F(ReportsTest, TheReportBecomesANewSheetAfterTheLast) {
   EXPECT_FALSE(connect.Display().IsLoaded());
 }
 
+// Fields are typed into the sheet: times alone show as times, not as a date on day 0.
+TEST_F(ReportsTest, FieldsShowWhatTheSpreadsheetReadsInThem) {
+  d().txtSheetName.Text = "Times";
+  transport.Answer(
+      "<QUORVALENT>At-On-Count,10:30 AM-12/6/2026-00123,23:15-12/6/2026 8:05 PM-x,6:30:05 "
+      "PM-23:15:09-7</QUORVALENT>");
+  d().cmdGet.Press();
+  host::MemorySheet& sheet = book().SheetAt(3);
+  const std::map<std::string, std::string> shown = {
+      {"A2", "10:30 AM"},        {"B2", "12/6/2026"}, {"C2", "123"},        {"A3", "23:15"},
+      {"B3", "12/6/2026 20:05"}, {"C3", "x"},         {"A4", "6:30:05 PM"}, {"B4", "23:15:09"}};
+  for (const auto& [address, text] : shown) EXPECT_EQ(sheet.Text(address), text) << address;
+  EXPECT_EQ(sheet.Value("A2"), Variant(DateTime::FromParts(1899, 12, 30, 10, 30, 0)));
+}
+
 TEST_F(ReportsTest, AnswersThatAreNoReportCreateNoSheet) {
   const struct {
     const char* answer;
