@@ -134,8 +134,11 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
       for (const auto& name : names) {
         const SheetColumn column(name, "");
         if (!column.IsColumn()) continue;
-        const Variant value = sheet->Value(column.At(row));
-        merged = ReplaceAll(merged, "#" + name + "#", ValueAsText(value));
+        const host::CellRef cell = column.At(row);
+        const Variant value = sheet->Value(cell);
+        const std::string text = ValueAsText(value);
+        CheckCellSendable(text, cell);
+        merged = ReplaceAll(merged, "#" + name + "#", text);
         store(name, value);
       }
       for (const auto& name : filterColumns)

@@ -351,6 +351,7 @@ void frmSendSMS::cmdSend_Click() {
     return;
   }
   if (chkSetScheduler.Value() && !CheckSchedule()) return;
+  if (!TypedTextsSendable()) return;
   if (!FilterFormula.empty()) {
     SendFilterSMS(FilterFormula);
   } else {
@@ -379,6 +380,23 @@ BulkSend::Schedule frmSendSMS::ScheduleFields(bool withNotify) const {
                        std::nullopt};
   if (withNotify) s.notify = Chk_notifyme.Value();
   return s;
+}
+
+bool frmSendSMS::TypedTextsSendable() {
+  try {
+    CheckSendable(txtMsg.Text, "in the message");
+    CheckSendable(Combo_SenderID.Text, "in the sender ID");
+    if (chkSetScheduler.Value())
+      CheckSendable(txt_SchedulerName.Text, "in the schedule description");
+    if (chkAdvance.Value()) {
+      CheckSendable(txt_header.Text, "in the header");
+      CheckSendable(txt_footer.Text, "in the footer");
+    }
+  } catch (const EncodingError& e) {
+    ui().MsgBox(e.what(), ui::mb::Information, ui::kTitle);
+    return false;
+  }
+  return true;
 }
 
 bool frmSendSMS::AcceptMerged(const std::string& merged, std::int32_t row, bool& concat) {
@@ -492,7 +510,9 @@ bool frmSendSMS::SendSMS() {
 
       std::string merged = templateText;
       for (std::size_t i = 0; i < names.size(); ++i) {
-        const std::string text = sheet->Text(columns[i].At(row));
+        const host::CellRef cell = columns[i].At(row);
+        const std::string text = sheet->Text(cell);
+        CheckCellSendable(text, cell);
         merged = ReplaceAll(merged, tokens[i], text);
         if (i > 0) send.cellData += kPairs;
         send.cellData += names[i];

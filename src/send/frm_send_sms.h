@@ -150,6 +150,8 @@ class frmSendSMS : public host::SheetForm {
   // The walk of the chosen rows; nullopt when the row list is unreadable (already reported).
   std::optional<RowWalk> SetUpWalk();
   BulkSend::Schedule ScheduleFields(bool withNotify) const;
+  // Refuses, in a box naming the field, typed text that cannot be sent; false when it did.
+  bool TypedTextsSendable();
   // The checks of a row's merged text: the long-message question, asked once a send (`concat`
   // records the answer), and the stop on an empty text. False when the send stops here.
   bool AcceptMerged(const std::string& merged, std::int32_t row, bool& concat);

@@ -157,6 +157,7 @@ bool frmSendSMS::SendGroupedSMS() {
         const host::CellRef at = cell(name, ("the placeholder " + p).c_str(), r);
         if (!IsBlank(sheet->Value(at))) {
           const std::string text = sheet->Text(at);
+          CheckCellSendable(text, at);
           header = ReplaceAll(header, p, text);
           footer = ReplaceAll(footer, p, text);
           message = ReplaceAll(message, p, text);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "host/host.h"
+#include "values/cp1252.h"
 
 namespace qv::send {
 
@@ -32,5 +33,10 @@ struct SheetColumn {
     return {*number, row};
   }
 };
+
+// Refuses a cell's text that cannot be sent, naming the cell and its row.
+inline void CheckCellSendable(std::string_view text, host::CellRef cell) {
+  CheckSendable(text, "in cell " + host::Address(cell) + " of row " + std::to_string(cell.row));
+}
 
 }  // namespace qv::send

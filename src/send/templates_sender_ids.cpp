@@ -3,6 +3,7 @@
 #include <algorithm>
 #include "send/frm_send_sms.h"
 #include "service/protocol.h"
+#include "values/cp1252.h"
 
 #include "ui/ui.h"
 #include "values/text.h"
@@ -108,6 +109,8 @@ void frmSendSMS::SaveMsgText_Click() {
     return;
   }
   try {
+    CheckSendable(txtMsg.Text, "in the message");
+    CheckSendable(txt_MsgName.Text, "in the template name");
     if (!session::RequireCredentials(services_.login, services_.globals)) return;
     service::FormBody body;
     body.Field("SaveMsg", txtMsg.Text)
@@ -142,6 +145,7 @@ void frmSendSMS::btn_DeleteMsg_Click() {
     return;
   }
   try {
+    CheckSendable(name, "in the template name");
     if (!session::RequireCredentials(services_.login, services_.globals)) return;
     service::FormBody body;
     body.Field("MsgName", name)

@@ -24,15 +24,20 @@ std::string Describe(const std::string& subject, char32_t cp) {
          "), which cannot be sent: only Western European characters can be.";
 }
 
-// The text as a message quotes it: at most 60 characters.
+// The text as a message quotes it: at most 60 characters, each control character (a line break,
+// the separators of packed data) shown as a blank, so that none reaches a screen or terminal.
 std::string Quote(std::string_view text) {
   std::size_t chars = 0, i = 0;
+  std::string shown;
   while (i < text.size() && chars < 60) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    shown += c < 0x20 || c == 0x7F ? ' ' : text[i];
     ++i;
-    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+      shown += text[i++];
     ++chars;
   }
-  return "The text \"" + std::string(text.substr(0, i)) + (i < text.size() ? "...\"" : "\"");
+  return "The text \"" + shown + (i < text.size() ? "...\"" : "\"");
 }
 
 // Decodes one code point at s[i], advancing i; 0xFFFD marks broken input.
@@ -95,6 +100,19 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     out += static_cast<char>(b);
   }
   return out;
+}
+
+void CheckSendable(std::string_view text, std::string_view where) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const char32_t cp = NextCodePoint(text, i);
+    if (cp == 0xFFFD || ByteOf(cp) < 0)
+      throw EncodingError(Quote(text) + " " + std::string(where), cp);
+  }
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {

@@ -24,6 +24,11 @@ class EncodingError : public AddinError {
 };
 
 std::string Utf8ToCp1252(std::string_view utf8);
+
+// Refuses, before it is packed into a request, text that Windows-1252 cannot carry; the message
+// quotes the text and says where it comes from (`where`: "in cell C31 of row 31", "in the sender
+// ID").
+void CheckSendable(std::string_view text, std::string_view where);
 std::string Cp1252ToUtf8(std::string_view bytes);
 
 // The character of an 8-bit code (0 to 255) as UTF-8; anything else is InvalidArgument.

@@ -237,6 +237,64 @@ TEST_F(GroupedTest, HeaderLinesAndFooterPerGroup) {
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
 }
 
+// Text that cannot be sent is refused before anything is packed or posted, naming where it is and
+// quoting it without control characters, in every kind of send.
+TEST_F(GroupedTest, TextThatCannotBeSentIsNamedWhereItIs) {
+  const std::string greek = "\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1";  // Athens
+  const std::string tail =
+      " contains the character \"\xCE\x91\" (U+0391), which cannot be sent: only Western "
+      "European characters can be.";
+  enum class Send { RowWise, Filtered, Grouped };
+  const struct {
+    Send send;
+    std::string cell, message, header, senderId;
+    std::string expected;
+  } cases[] = {
+      {Send::RowWise, greek, "Hi #C#", "", "",
+       "The text \"" + greek + "\" in cell C31 of row 31" + tail},
+      {Send::Filtered, greek, "Hi #C#", "", "",
+       "The text \"" + greek + "\" in cell C31 of row 31" + tail},
+      {Send::Grouped, greek, "#C#", "", "",
+       "The text \"" + greek + "\" in cell C31 of row 31" + tail},
+      {Send::RowWise,
+       "a\x01"
+       "b\x02"
+       "c\x7F" +
+           greek,
+       "#C#", "", "", "The text \"a b c " + greek + "\" in cell C31 of row 31" + tail},
+      {Send::RowWise, "x", "Hi\r\n" + greek, "", "",
+       "The text \"Hi  " + greek + "\" in the message" + tail},
+      {Send::Grouped, "x", "#C#", "Dear " + greek, "",
+       "The text \"Dear " + greek + "\" in the header" + tail},
+      {Send::RowWise, "x", "Hi", "", greek, "The text \"" + greek + "\" in the sender ID" + tail},
+  };
+  for (const auto& c : cases) {
+    d().chkAdvance.SetValue(false);
+    ui.ClearBoxes();
+    transport.ClearRequests();
+    Row(31, 9000000031.0, "K", "d");
+    Set("C31", c.cell);
+    d().SenderIdList = c.senderId;
+    d().Combo_SenderID.Text = c.senderId;
+    if (c.send == Send::Grouped) {
+      Group("31", c.message, c.header, "");
+    } else {
+      d().txtStartRow.Text = "31";
+      d().txtEndRow.Text = "31";
+      d().txtMsg.Text = c.message;
+    }
+    if (c.send == Send::Filtered) {
+      Filter("#B# = 'K'");
+      ui.Answer(ui::mb::Ok);
+    }
+    d().cmdSend.Press();
+    d().FilterFormula.clear();
+    ASSERT_FALSE(ui.Prompts().empty());
+    EXPECT_EQ(ui.Prompts().back(), c.expected) << c.expected;
+    EXPECT_TRUE(transport.Requests().empty()) << c.expected;
+  }
+}
+
 TEST_F(GroupedTest, BlankRowsInsideAGroupAndSeparatedBlocks) {
   Row(2, 9000000002.0, "X", "a");
   Row(3, Variant(), Variant(), "ignored");

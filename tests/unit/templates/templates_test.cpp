@@ -115,6 +115,16 @@ TEST_F(TemplatesTest, SaveChecksMessageAndName) {
                                                     "Please Provide Msg Name!!!"}));
   EXPECT_EQ(d().FocusedControl()->Name(), "txt_MsgName");
   EXPECT_EQ(transport.Requests().size(), 1u);
+
+  // A name that cannot be sent is named before any request.
+  ui.ClearBoxes();
+  d().txt_MsgName.Text = "\xE5\xAF\x86";
+  d().SaveMsgText.Press();
+  const std::string refusal =
+      "The text \"\xE5\xAF\x86\" in the template name contains the character \"\xE5\xAF\x86\" "
+      "(U+5BC6), which cannot be sent: only Western European characters can be.";
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{refusal});
+  EXPECT_EQ(transport.Requests().size(), 1u);
 }
 
 TEST_F(TemplatesTest, DeleteRemovesTheEntryOnlyWhenTheServiceDid) {
