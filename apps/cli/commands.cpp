@@ -312,6 +312,11 @@ int Session::TemplatesDelete(const std::string& name) {
   send::frmSendSMS* dialog = OpenSendDialog();
   if (!dialog) return 1;
   send::frmSendSMS& d = *dialog;
+  // The delete button shows once a template is chosen; a name the list does not hold is then
+  // typed over the choice, and the request carries it as typed.
+  if (d.combo_display_MsgNames.ListCount() == 0)
+    return Fail("There are no templates to delete: the service listed none.");
+  d.combo_display_MsgNames.SetListIndex(0);
   Choose(d.combo_display_MsgNames, name);
   d.btn_DeleteMsg.Press();
   return LastBoxStartsWith("Successfully Deleted!!!") ? 0 : 1;

@@ -5,6 +5,9 @@
 
 #include "commands.h"
 #include "demo.h"
+#include "option_checks.h"
+#include "send/frm_send_sms.h"
+#include "service/frm_proxy_settings.h"
 
 int main(int argc, char** argv) {
   using namespace qv::cli;
@@ -48,9 +51,11 @@ int main(int argc, char** argv) {
   sendCmd->add_option("--header", send.header, "The first line of a grouped message")->needs(group);
   sendCmd->add_option("--footer", send.footer, "The last line of a grouped message")->needs(group);
   auto* schedule =
-      sendCmd->add_option("--schedule", send.schedule, "Deliver later: \"MM/DD/YYYY h:mm AM\"");
+      sendCmd->add_option("--schedule", send.schedule, "Deliver later: \"MM/DD/YYYY h:mm AM\"")
+          ->check(PickerDate(true));
   auto* description =
-      sendCmd->add_option("--description", send.description, "The scheduled job's description");
+      sendCmd->add_option("--description", send.description, "The scheduled job's description")
+          ->check(FitsBox(qv::send::frmSendSMS::kSchedulerNameLength, false));
   schedule->needs(description);
   sendCmd->add_flag("--notify", send.notify, "Be notified when the scheduled job is sent")
       ->needs(schedule);
@@ -74,8 +79,8 @@ int main(int argc, char** argv) {
   std::string reportBook, from, to, sheetName, mode = "ALL";
   auto* report = app.add_subcommand("report", "Download delivery reports into a new sheet");
   report->add_option("workbook", reportBook)->required()->check(CLI::ExistingFile);
-  report->add_option("--from", from, "M/D/YYYY")->required();
-  report->add_option("--to", to, "M/D/YYYY")->required();
+  report->add_option("--from", from, "M/D/YYYY")->required()->check(PickerDate(false));
+  report->add_option("--to", to, "M/D/YYYY")->required()->check(PickerDate(false));
   report->add_option("--sheet-name", sheetName, "The new sheet's name")->required();
   report->add_option("--mode", mode, "A mode code, or ALL");
 
@@ -84,7 +89,7 @@ int main(int argc, char** argv) {
   std::string ids, at;
   auto* jobsRetime = jobs->add_subcommand("retime", "Give a job a new delivery time");
   jobsRetime->add_option("--ids", ids, "The IDs of the listed row")->required();
-  jobsRetime->add_option("--at", at, "\"MM/DD/YYYY h:mm AM\"")->required();
+  jobsRetime->add_option("--at", at, "\"MM/DD/YYYY h:mm AM\"")->required()->check(PickerDate(true));
   auto* jobsDelete = jobs->add_subcommand("delete", "Delete a job");
   jobsDelete->add_option("--ids", ids, "The IDs of the listed row")->required();
 
@@ -108,7 +113,9 @@ int main(int argc, char** argv) {
   auto* sys = proxySet->add_flag("--system", system, "Use the system's settings");
   auto* dir = proxySet->add_flag("--direct", direct, "Connect directly");
   auto* host = proxySet->add_option("--host", proxyOptions.host, "The proxy host");
-  auto* port = proxySet->add_option("--port", proxyOptions.port, "The proxy port");
+  // A port with blanks around it is the same port.
+  auto* port = proxySet->add_option("--port", proxyOptions.port, "The proxy port")
+                   ->transform(FitsBox(qv::service::frmProxySettings::kPortLength, true));
   proxySet->add_option("--proxy-user", proxyOptions.user)->needs(host);
   proxySet->add_option("--proxy-password-file", proxyOptions.passwordFile)
       ->needs(host)
@@ -135,7 +142,7 @@ int main(int argc, char** argv) {
     }
     Session session(global, std::cout);
     if (*sendCmd) {
-      if (!messageFile.empty()) send.message = ReadTextFile(messageFile);
+      if (!messageFile.empty()) send.message = ReadMessageFile(messageFile);
       if (send.message.empty() && message->count() == 0 && messageFile.empty()) {
         std::cerr << "send needs --message or --message-file\n";
         return 2;
@@ -156,7 +163,7 @@ int main(int argc, char** argv) {
         return 2;
       }
       return session.TemplatesSave(
-          templateName, templateFile.empty() ? templateMessage : ReadTextFile(templateFile));
+          templateName, templateFile.empty() ? templateMessage : ReadMessageFile(templateFile));
     }
     if (*templatesDelete) return session.TemplatesDelete(templateName);
     if (*report) return session.Report(reportBook, from, to, sheetName, mode);

@@ -135,7 +135,7 @@ void frmSendSMS::InitializeComponent() {
   frame_Scheduler_Details.Caption = "Scheduler Details :";
   frame_Scheduler_Details.Visible = false;
   Label3.Caption = "Scheduler Description :";
-  txt_SchedulerName.MaxLength = 30;
+  txt_SchedulerName.MaxLength = kSchedulerNameLength;
   Chk_notifyme.Caption = "Notify Me";
   Chk_notifyme.ToolTipText = "Receive Scheduler Sent Notification.";
   Label4.Caption = "Date : ";

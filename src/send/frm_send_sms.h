@@ -40,6 +40,9 @@ class frmSendSMS : public host::SheetForm {
  public:
   explicit frmSendSMS(SendServices services);
 
+  // The scheduler description box takes thirty characters.
+  static constexpr std::size_t kSchedulerNameLength = 30;
+
   ui::Frame MainFrame;
   ui::TextBox txtMsg;
   ui::Label Label6;

@@ -60,7 +60,7 @@ void frmProxySettings::InitializeComponent() {
   const char* headings[] = {"Proxy Type :", "Host :", "Port :", "User Name :", "Password :"};
   for (std::size_t i = 0; i < lblHeading.size(); ++i) lblHeading[i].Caption = headings[i];
   cboProxyType.Editable = false;
-  txtPort.MaxLength = 4;
+  txtPort.MaxLength = kPortLength;
   txtPassword.PasswordChar = '*';
   cmdOk.Caption = "&Ok";
   cmdCancel.Caption = "&Cancel";

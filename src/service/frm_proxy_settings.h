@@ -17,6 +17,9 @@ class frmProxySettings : public ui::Form {
  public:
   frmProxySettings(ui::Ui& ui, settings::Settings& store, ProxySettings& proxy);
 
+  // The port box takes four characters.
+  static constexpr std::size_t kPortLength = 4;
+
   std::array<ui::Label, 5> lblHeading;
   ui::ComboBox cboProxyType;
   ui::TextBox txtHostName;

@@ -113,6 +113,73 @@ TEST_F(CliTest, TheDialogsJudgeTheOptions) {
   EXPECT_EQ(noCredentials.out, "");
 }
 
+// A value that a dialog could not show is refused before anything is sent, naming the option and
+// the value; the values just inside each limit go through.
+TEST_F(CliTest, OptionsTheDialogsCannotShowAreUsageErrors) {
+  const auto workbook = Contacts("contacts.xlsx");
+  const auto report = [&](const std::string& from, const std::string& to) {
+    return std::vector<std::string>{"report", workbook, "--from",       from,
+                                    "--to",   to,       "--sheet-name", "R"};
+  };
+  const auto schedule = [&](const std::string& at, const std::string& description) {
+    return std::vector<std::string>{"send",          workbook,   "--mobile-column", "A",
+                                    "--start-row",   "2",        "--end-row",       "3",
+                                    "--message",     "Hi",       "--schedule",      at,
+                                    "--description", description};
+  };
+  const struct {
+    std::vector<std::string> args;
+    std::string says;
+  } refused[] = {
+      {report("4/1/2026", "4/31/2026"), "--to: \"4/31/2026\" is not a date"},
+      {report("2/29/2026", "3/1/2026"), "--from: \"2/29/2026\""},
+      {report("3/0/2026", "3/1/2026"), "--from: \"3/0/2026\""},
+      {report("13/1/2026", "3/1/2026"), "--from: \"13/1/2026\""},
+      {report("x", "3/1/2026"), "--from: \"x\""},
+      {report("3/1/2026 10:00 AM", "3/1/2026"), "--from: \"3/1/2026 10:00 AM\""},
+      {{"jobs", "retime", "--ids", "1", "--at", "4/31/2026 10:00 AM"}, "--at: \"4/31/2026"},
+      {{"jobs", "retime", "--ids", "1", "--at", "4/30/2026"}, "--at: \"4/30/2026\""},
+      {{"jobs", "retime", "--ids", "1", "--at", "4/30/2026 25:00"}, "--at: \"4/30/2026 25:00\""},
+      {schedule("2/30/2099 10:00 AM", "d"), "--schedule: \"2/30/2099 10:00 AM\""},
+      {schedule("12/31/2099 10:00 AM", std::string(31, 'd')),
+       "--description: \"" + std::string(31, 'd') + "\" is longer than the 30 characters"},
+      {{"proxy", "set", "--host", "gw", "--port", "31280"},
+       "--port: \"31280\" is longer than the 4 characters"},
+      {{"proxy", "set", "--host", "gw", "--port", " 31280 "}, "--port: \"31280\""},
+  };
+  for (const auto& c : refused) {
+    const auto r = Run(c.args);
+    EXPECT_EQ(r.status, 2) << c.says << "\n" << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Logged in"), std::string::npos) << "nothing is sent: " << r.out;
+  }
+  EXPECT_NE(Run(report("2/29/2024", "2/29/2024")).status, 2);
+  const auto thirty = Run(schedule("12/31/2099 10:00 AM", std::string(30, 'd')));
+  EXPECT_NE(thirty.out.find("Are You Sure You Want To Set Scheculer On"), std::string::npos)
+      << thirty.out;
+  // The port box takes four characters; blanks around them are not part of the port.
+  EXPECT_EQ(Run({"proxy", "set", "--host", "gw", "--port", " 3128"}).status, 0);
+  EXPECT_NE(Run({"proxy", "show"}).out.find("Port: 3128\n"), std::string::npos);
+}
+
+TEST_F(CliTest, AMessageFileIsSentWithoutItsByteOrderMarkAndFinalLineBreak) {
+  const auto workbook = Contacts("contacts.xlsx");
+  const auto file = dir / "message.txt";
+  TempDir::WriteFile(file, "\xEF\xBB\xBFHi #B#,\nsee you\r\n");
+  const auto r = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
+                      "2", "--message-file", file.string()});
+  EXPECT_EQ(r.status, 0) << r.out;
+  // 160 characters and a line break: one SMS, no long-message question.
+  TempDir::WriteFile(file, std::string(160, 'x') + "\n");
+  const auto full = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
+                         "2", "--message-file", file.string()});
+  EXPECT_EQ(full.status, 0) << full.out;
+  const auto stored = gateway.Messages("alice");
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].text, "Hi Ann,\nsee you");
+  EXPECT_EQ(stored[1].text, std::string(160, 'x'));
+}
+
 TEST_F(CliTest, FilteredAndGroupedSends) {
   const auto workbook = Contacts("contacts.xlsx");
   const auto filtered = Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2",
@@ -144,8 +211,17 @@ TEST_F(CliTest, BalanceModesTemplatesAndProxy) {
   EXPECT_EQ(r.out, "Logged in successfully\nDue: Pay #C# & smile\nSender IDs: ACME SHOP\n");
   r = Run({"templates", "delete", "Due"});
   EXPECT_EQ(r.status, 1) << "the deletion was not confirmed";
+  // A name the list does not hold is typed, sent, and answered by the service.
+  r = Run({"--yes", "templates", "delete", "Other"});
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_EQ(r.out,
+            "Logged in successfully\nDo You Really Want To Delete 'Other'\nThere is no saved "
+            "message named 'Other'.\n");
   r = Run({"--yes", "templates", "delete", "Due"});
   EXPECT_EQ(r.status, 0) << r.out;
+  r = Run({"--yes", "templates", "delete", "Due"});
+  EXPECT_EQ(r.out,
+            "Logged in successfully\nThere are no templates to delete: the service listed none.\n");
   r = Run({"proxy", "set", "--host", "gw", "--port", "3128"});
   EXPECT_EQ(r.status, 0) << r.out;
   r = Run({"proxy", "show"});
