@@ -41,6 +41,7 @@ enum class Kind {
   SubSecond,
   At,  // @
   General,
+  Condition,  // [<=100], read into the section's condition: the text is inside the brackets
 };
 
 struct Token {
@@ -115,6 +116,8 @@ std::vector<Token> Tokenize(std::string_view s) {
         out.push_back({Kind::ElapsedMinute, inside});
       } else if (!l.empty() && l.find_first_not_of('s') == std::string::npos) {
         out.push_back({Kind::ElapsedSecond, inside});
+      } else if (!inside.empty() && std::strchr("<>=", inside[0])) {
+        out.push_back({Kind::Condition, inside});
       } else if (!inside.empty() && inside[0] == '$') {
         literal(inside.substr(
             1, inside.find('-') == std::string::npos ? std::string::npos : inside.find('-') - 1));
@@ -795,38 +798,25 @@ struct Condition {
   bool PicksNegatives() const { return (op == Op::Less || op == Op::LessEqual) && limit == 0; }
 };
 
-Condition ReadCondition(std::string_view section) {
-  Condition c;
-  bool quoted = false;
-  for (std::size_t i = 0; i < section.size(); ++i) {
-    const char ch = section[i];
-    if (quoted) {
-      quoted = ch != '"';
-    } else if (ch == '"') {
-      quoted = true;
-    } else if (ch == '\\') {
-      ++i;
-    } else if (ch == '[' && i + 1 < section.size() && std::strchr("<>=", section[i + 1])) {
-      const auto close = section.find(']', i);
-      std::string_view inside = section.substr(
-          i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1);
-      static constexpr std::pair<std::string_view, Condition::Op> kOps[] = {
-          {"<=", Condition::Op::LessEqual}, {">=", Condition::Op::GreaterEqual},
-          {"<>", Condition::Op::NotEqual},  {"<", Condition::Op::Less},
-          {">", Condition::Op::Greater},    {"=", Condition::Op::Equal}};
-      for (const auto& [text, op] : kOps) {
-        if (inside.substr(0, text.size()) != text) continue;
-        const std::string_view number = inside.substr(text.size());
-        double limit = 0;
-        const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(),
-                                                  limit, std::chars_format::general);
-        if (error == std::errc() && end == number.data() + number.size()) c = {op, limit};
-        break;
-      }
-      return c;
-    }
+Condition ReadCondition(const std::vector<Token>& tokens) {
+  const auto it = std::find_if(tokens.begin(), tokens.end(),
+                               [](const Token& t) { return t.kind == Kind::Condition; });
+  if (it == tokens.end()) return {};
+  static constexpr std::pair<std::string_view, Condition::Op> kOps[] = {
+      {"<=", Condition::Op::LessEqual}, {">=", Condition::Op::GreaterEqual},
+      {"<>", Condition::Op::NotEqual},  {"<", Condition::Op::Less},
+      {">", Condition::Op::Greater},    {"=", Condition::Op::Equal}};
+  const std::string_view inside = it->text;
+  for (const auto& [text, op] : kOps) {
+    if (inside.substr(0, text.size()) != text) continue;
+    const std::string_view number = inside.substr(text.size());
+    double limit = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), limit,
+                                              std::chars_format::general);
+    if (error == std::errc() && end == number.data() + number.size()) return {op, limit};
+    return {};
   }
-  return c;
+  return {};
 }
 
 struct Section {
@@ -841,7 +831,13 @@ struct Code {
   bool conditional = false;
 };
 
-Section ReadSection(std::string_view text) { return {Tokenize(text), ReadCondition(text)}; }
+Section ReadSection(std::string_view text) {
+  std::vector<Token> tokens = Tokenize(text);
+  const Condition condition = ReadCondition(tokens);
+  // The condition chooses the section; it is not shown.
+  std::erase_if(tokens, [](const Token& t) { return t.kind == Kind::Condition; });
+  return {std::move(tokens), condition};
+}
 
 bool HasAt(const std::vector<Token>& tokens) {
   return std::any_of(tokens.begin(), tokens.end(),
