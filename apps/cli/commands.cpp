@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "send/frm_preview_sms.h"
+#include "service/transport_limits.h"
 #include "values/convert.h"
 #include "values/text.h"
 
@@ -71,6 +72,7 @@ Session::Session(const GlobalOptions& options, std::ostream& out)
       out_(out),
       ui_(out, options.yes),
       settings_(settings::IniFileSettings::DefaultRoot()),
+      transport_(service::ReadTransportLimits(settings_)),
       connect_({ui_, transport_, settings_, clock_, random_, shell_}) {
   if (!options_.server.empty()) ::setenv("QUORVALENT_SERVER", options_.server.c_str(), 1);
   ui_.Drive<session::frmLogin>("frmLogin", [this](session::frmLogin& f) {

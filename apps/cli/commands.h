@@ -88,8 +88,8 @@ class Session {
   GlobalOptions options_;
   std::ostream& out_;
   ConsoleUi ui_;
-  service::CurlTransport transport_;
   settings::IniFileSettings settings_;
+  service::CurlTransport transport_;
   SystemClock clock_;
   service::SystemRandom random_;
   addin::DesktopShell shell_;

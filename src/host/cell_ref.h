@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,8 @@ namespace qv::host {
 inline constexpr int kColumnCount = 256;
 // Rows as the sheet numbers them, 1 to 1,048,576.
 inline constexpr int kRowCount = 1048576;
+// The characters a cell holds at most.
+inline constexpr std::size_t kCellTextLength = 32767;
 
 struct CellRef {
   int column = 1;  // 1-based

@@ -193,14 +193,28 @@ void frmDR::Run() {
   const std::string payload = service::Unwrap(answer);
   if (payload == "0") throw Refusal{"No Records Found", ui::mb::Information};
 
+  // The header goes in as it came; the data fields decoded.
   std::vector<std::vector<std::string>> rows;
-  for (const auto& record : Split(payload, ",")) rows.push_back(Split(record, "-"));
+  for (const auto& record : Split(payload, ",")) {
+    rows.push_back(Split(record, "-"));
+    if (rows.size() > 1) {
+      for (auto& field : rows.back()) field = DecodeField(field);
+    }
+  }
   // The report is checked whole first, so that no half-written sheet is left behind.
   for (std::size_t r = 0; r < rows.size(); ++r) {
+    const std::string record = "The delivery report's record " + std::to_string(r + 1);
     if (rows[r].size() > kMaxFields) {
-      throw AddinError(1004, "The delivery report's record " + std::to_string(r + 1) + " has " +
-                                 std::to_string(rows[r].size()) +
+      throw AddinError(1004, record + " has " + std::to_string(rows[r].size()) +
                                  " fields; a report sheet takes at most 26 (A to Z).");
+    }
+    for (std::size_t k = 0; k < rows[r].size(); ++k) {
+      const std::size_t length = Utf8Length(rows[r][k]);
+      if (length > host::kCellTextLength) {
+        throw AddinError(1004, record + " has in field " + std::to_string(k + 1) + " " +
+                                   std::to_string(length) + " characters; a cell holds at most " +
+                                   std::to_string(host::kCellTextLength) + ".");
+      }
     }
   }
   host::Sheet& sheet = workbook->AddSheetAfter(workbook->SheetAt(workbook->SheetCount()));
@@ -212,8 +226,7 @@ void frmDR::Run() {
   }
   for (std::size_t r = 1; r < rows.size(); ++r) {
     for (std::size_t k = 0; k < rows[r].size(); ++k) {
-      sheet.EnterText(host::CellRef{static_cast<int>(k + 1), static_cast<int>(r + 1)},
-                      DecodeField(rows[r][k]));
+      sheet.EnterText(host::CellRef{static_cast<int>(k + 1), static_cast<int>(r + 1)}, rows[r][k]);
     }
   }
   wait.Unload();

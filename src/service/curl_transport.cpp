@@ -8,8 +8,6 @@ namespace qv::service {
 namespace {
 
 constexpr const char* kUserAgent = "x73x50418";
-constexpr long kConnectSeconds = 60;
-constexpr long kSilentSeconds = 120;
 
 struct CurlDeleter {
   void operator()(CURL* h) const { curl_easy_cleanup(h); }
@@ -20,9 +18,18 @@ struct ListDeleter {
 using Handle = std::unique_ptr<CURL, CurlDeleter>;
 using Headers = std::unique_ptr<curl_slist, ListDeleter>;
 
-size_t Append(char* data, size_t size, size_t count, void* answer) {
-  static_cast<std::string*>(answer)->append(data, size * count);
-  return size * count;
+struct Answer {
+  std::string text;
+  std::size_t cap;
+};
+
+// Taking less than was handed over ends the exchange: so an answer stops growing at its cap.
+size_t Append(char* data, size_t size, size_t count, void* to) {
+  auto* answer = static_cast<Answer*>(to);
+  const std::size_t n = size * count;
+  if (n > answer->cap - answer->text.size()) return 0;
+  answer->text.append(data, n);
+  return n;
 }
 
 Headers MakeHeaders(std::initializer_list<const char*> lines) {
@@ -38,25 +45,27 @@ Headers MakeHeaders(std::initializer_list<const char*> lines) {
   return Headers(list);
 }
 
-// Runs the exchange; the answer only when it completed.
-std::string Perform(CURL* h, curl_slist* headers) {
-  std::string answer;
+// Runs the exchange; the answer only when it completed within the limits.
+std::string Perform(CURL* h, curl_slist* headers, const TransportLimits& limits) {
+  Answer answer{{}, limits.answerBytes};
   curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Append);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &answer);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, kSilentSeconds);
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, limits.silentSeconds);
+  curl_easy_setopt(h, CURLOPT_TIMEOUT, limits.deadlineSeconds);
+  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.answerBytes));
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
   if (curl_easy_perform(h) != CURLE_OK) return {};
-  return answer;
+  return std::move(answer.text);
 }
 
 }  // namespace
 
-CurlTransport::CurlTransport() {
+CurlTransport::CurlTransport(TransportLimits limits) : limits_(limits) {
   static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   (void)initialised;
 }
@@ -84,7 +93,7 @@ std::string CurlTransport::Post(const std::string& host, int port, const std::st
       curl_easy_setopt(h.get(), CURLOPT_PROXYPASSWORD, proxy.ProxyUserPWD.c_str());
     }
   }
-  return Perform(h.get(), headers.get());
+  return Perform(h.get(), headers.get(), limits_);
 }
 
 std::string CurlTransport::Get(const std::string& url) {
@@ -94,7 +103,7 @@ std::string CurlTransport::Get(const std::string& url) {
   if (!h || !headers) return {};
   curl_easy_setopt(h.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(h.get(), CURLOPT_HTTPGET, 1L);
-  return Perform(h.get(), headers.get());
+  return Perform(h.get(), headers.get(), limits_);
 }
 
 }  // namespace qv::service

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -12,6 +13,17 @@ struct ProxySettings {
   std::int16_t ProxyPort = 0;
   std::string ProxyUserName;
   std::string ProxyUserPWD;
+};
+
+// What one exchange may take: a connection gets `connectSeconds` to open; an exchange that
+// receives nothing for `silentSeconds`, that is not over after `deadlineSeconds` (a server that
+// drips never falls silent), or whose answer grows past `answerBytes`, is given up and gives the
+// empty answer, like a dead server.
+struct TransportLimits {
+  long connectSeconds = 60;
+  long silentSeconds = 120;
+  long deadlineSeconds = 600;                       // the largest send on a slow link
+  std::size_t answerBytes = std::size_t{64} << 20;  // ample for the largest report
 };
 
 // The HTTP exchange itself, on bytes in the wire's code page. Both calls return the answer body as

@@ -4,6 +4,7 @@
 #include "host/csv_workbook.h"
 #include "host/xlsx_workbook.h"
 #include "support/gateway_process.h"
+#include "support/loopback_server.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "values/clock.h"
@@ -178,6 +179,22 @@ TEST_F(CliTest, AMessageFileIsSentWithoutItsByteOrderMarkAndFinalLineBreak) {
   ASSERT_EQ(stored.size(), 2u);
   EXPECT_EQ(stored[0].text, "Hi Ann,\nsee you");
   EXPECT_EQ(stored[1].text, std::string(160, 'x'));
+}
+
+// The settings shorten the deadline of an exchange and cap its answer: a server that drips, or
+// answers too much, is then a dead one.
+TEST_F(CliTest, TheTransportLimitsComeFromTheSettings) {
+  std::filesystem::create_directories(dir / "config" / "QuorvalentExcel");
+  TempDir::WriteFile(dir / "config" / "QuorvalentExcel" / "settings.ini",
+                     "[Transport]\nDeadlineSeconds=1\nAnswerBytes=2\n");
+  LoopbackServer drip("000", false, {std::chrono::milliseconds(100), false});
+  LoopbackServer large("000");
+  for (const LoopbackServer* server : {&drip, &large}) {
+    const auto r =
+        Run({"balance"}, {{"QUORVALENT_SERVER", "127.0.0.1:" + std::to_string(server->Port())}});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out.find("Logged in successfully"), std::string::npos) << r.out;
+  }
 }
 
 TEST_F(CliTest, FilteredAndGroupedSends) {

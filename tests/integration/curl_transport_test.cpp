@@ -87,6 +87,30 @@ TEST_F(CurlTransportTest, AnAnswerIsReturnedUntrimmedAndDecoded) {
   EXPECT_EQ(http.HttpPost("x", ""), " caf\xC3\xA9\r\n");
 }
 
+// A server that keeps sending a byte now and then never falls silent; the deadline ends it.
+TEST_F(CurlTransportTest, AnExchangeStillRunningAtItsDeadlineGivesTheEmptyAnswer) {
+  LoopbackServer server("000", false, {std::chrono::milliseconds(100), false});
+  CurlTransport limited({.deadlineSeconds = 1});
+  const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/m";
+  EXPECT_EQ(limited.Post("127.0.0.1", server.Port(), "x", "y=1", {}), "");
+  EXPECT_EQ(limited.Get(url), "");
+}
+
+// Answers up to the cap arrive whole; one byte more and the exchange is given up, whether the
+// answer says its length or not.
+TEST_F(CurlTransportTest, AnAnswerPastItsCapGivesTheEmptyAnswer) {
+  const std::string answer(100000, 'r');
+  for (bool withoutLength : {false, true}) {
+    LoopbackServer server(answer, false, {std::chrono::milliseconds(0), withoutLength});
+    const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/m";
+    CurlTransport exact({.answerBytes = answer.size()});
+    CurlTransport smaller({.answerBytes = answer.size() - 1});
+    EXPECT_EQ(exact.Post("127.0.0.1", server.Port(), "x", "y=1", {}), answer) << withoutLength;
+    EXPECT_EQ(smaller.Post("127.0.0.1", server.Port(), "x", "y=1", {}), "") << withoutLength;
+    EXPECT_EQ(smaller.Get(url), "") << withoutLength;
+  }
+}
+
 TEST_F(CurlTransportTest, AClosedPortGivesTheEmptyAnswerQuickly) {
   globals.ServerAddress = "127.0.0.1";
   globals.ServerPort = LoopbackServer::ClosedPort();

@@ -38,7 +38,11 @@ bool WaitReadable(int fd, int ms) {
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(std::string answer, bool smallPort) : answer_(std::move(answer)) {
+LoopbackServer::LoopbackServer(std::string answer, bool smallPort)
+    : LoopbackServer(std::move(answer), smallPort, Manner{}) {}
+
+LoopbackServer::LoopbackServer(std::string answer, bool smallPort, Manner manner)
+    : answer_(std::move(answer)), manner_(manner) {
   if (smallPort) {
     std::random_device seed;
     std::mt19937 draw(seed());
@@ -103,14 +107,18 @@ void LoopbackServer::Handle(int fd) {
     std::lock_guard lock(mutex_);
     requests_.push_back(request);
   }
+  const std::string length =
+      manner_.withoutLength ? "" : "Content-Length: " + std::to_string(answer_.size()) + "\r\n";
   const std::string response =
-      "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(answer_.size()) +
-      "\r\nConnection: close\r\n\r\n" + answer_;
+      "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n" + answer_;
+  const std::size_t step = manner_.drip.count() > 0 ? 1 : response.size();
   std::size_t sent = 0;
-  while (sent < response.size()) {
-    const ssize_t n = ::send(fd, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+  while (sent < response.size() && !stop_) {
+    const ssize_t n =
+        ::send(fd, response.data() + sent, std::min(step, response.size() - sent), MSG_NOSIGNAL);
     if (n <= 0) break;
     sent += static_cast<std::size_t>(n);
+    if (step == 1) std::this_thread::sleep_for(manner_.drip);
   }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -12,8 +13,15 @@ namespace qv::testing {
 // arrived and answers each with a fixed body. It stops by itself when destroyed.
 class LoopbackServer {
  public:
+  // How the answer goes out: at once with its length, or a byte every `drip`, or without a length
+  // (the end of the connection ends it).
+  struct Manner {
+    std::chrono::milliseconds drip{0};
+    bool withoutLength = false;
+  };
   // With `smallPort` the server listens on a port below 10000, as a port a user can type.
   explicit LoopbackServer(std::string answer, bool smallPort = false);
+  LoopbackServer(std::string answer, bool smallPort, Manner manner);
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
@@ -28,6 +36,7 @@ class LoopbackServer {
   void Serve();
   void Handle(int fd);
   std::string answer_;
+  Manner manner_;
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stop_{false};

@@ -142,15 +142,43 @@ TEST_F(ReportsTest, ChecksBeforeTheRequest) {
   EXPECT_TRUE(transport.Requests().empty());
 }
 
-TEST_F(ReportsTest, TooManyFieldsLeaveNoHalfWrittenSheet) {
-  d().txtSheetName.Text = "Wide";
-  std::string header = "H0";
-  for (int k = 1; k < 27; ++k) header += "-H" + std::to_string(k);
-  transport.Answer("<QUORVALENT>" + header + "</QUORVALENT>");
-  d().cmdGet.Press();
-  EXPECT_EQ(book().SheetCount(), 2);
-  ASSERT_EQ(ui.Boxes().size(), 1u);
-  EXPECT_EQ(ui.Boxes()[0].buttons, 16);
+// A report that does not fit a sheet is refused whole, before any sheet is made; one that just
+// fits is written.
+TEST_F(ReportsTest, ReportsBeyondTheSheetLeaveNoHalfWrittenSheet) {
+  const auto fields = [](int n) {
+    std::string record = "H0";
+    for (int k = 1; k < n; ++k) record += "-H" + std::to_string(k);
+    return record;
+  };
+  const std::string cell(32767, 'c');
+  const struct {
+    std::string payload;
+    const char* refusal;  // nullptr: written
+  } cases[] = {
+      {fields(26), nullptr},
+      {fields(27),
+       "The delivery report's record 1 has 27 fields; a report sheet takes at most 26 (A to Z)."},
+      {"A-B,x-" + cell, nullptr},
+      {"A-B,x-" + cell + "c",
+       "The delivery report's record 2 has in field 2 32768 characters; a cell holds at most "
+       "32767."},
+      {"A-B,x-" + cell.substr(1) + "\r\n", nullptr},  // a line break becomes one blank
+  };
+  int sheets = 2;
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    d().txtSheetName.Text = "R" + std::to_string(sheets);
+    transport.Answer("<QUORVALENT>" + c.payload + "</QUORVALENT>");
+    d().cmdGet.Press();
+    if (c.refusal) {
+      EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{{c.refusal, 16, "Quorvalent"}}));
+    } else {
+      EXPECT_TRUE(ui.Boxes().empty()) << ui.Prompts().front();
+      ++sheets;
+      ClickMenu("Delivery Report");
+    }
+    EXPECT_EQ(book().SheetCount(), sheets);
+  }
 }
 
 TEST_F(ReportsTest, WithoutStoredModesOnlyAll) {

@@ -1,0 +1,26 @@
+#include "service/transport_limits.h"
+
+#include <charconv>
+
+namespace qv::service {
+namespace {
+
+template <typename T>
+void ReadWhole(settings::Settings& store, const char* key, T& value) {
+  const auto text = store.Get(settings::kAppName, "Transport", key);
+  if (!text) return;
+  T read{};
+  const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), read);
+  if (error == std::errc() && end == text->data() + text->size() && read >= 1) value = read;
+}
+
+}  // namespace
+
+TransportLimits ReadTransportLimits(settings::Settings& store) {
+  TransportLimits limits;
+  ReadWhole(store, "DeadlineSeconds", limits.deadlineSeconds);
+  ReadWhole(store, "AnswerBytes", limits.answerBytes);
+  return limits;
+}
+
+}  // namespace qv::service
