@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "send/frm_preview_sms.h"
+#include "service/protocol.h"
 #include "service/transport_limits.h"
 #include "values/convert.h"
 #include "values/text.h"
@@ -289,6 +290,7 @@ int Session::TemplatesList() {
   send::frmSendSMS* dialog = OpenSendDialog();
   if (!dialog) return 1;
   send::frmSendSMS& d = *dialog;
+  if (!d.TemplatesAnswered()) return Fail(service::text::kCheckConnection);
   for (std::size_t i = 0; i < d.combo_display_MsgNames.Items.size(); ++i) {
     out_ << d.combo_display_MsgNames.Items[i] << ": " << d.TemplateTexts()[i] << '\n';
   }
@@ -365,6 +367,7 @@ scheduler::frmScheduler* Session::OpenJobs() {
 int Session::JobsList() {
   scheduler::frmScheduler* d = OpenJobs();
   if (!d) return 1;
+  if (!d->ListingAnswered()) return Fail(service::text::kCheckConnection);
   for (const auto& row : d->listScheduledData.Rows) {
     out_ << row[0] << '\t' << row[1] << '\t' << row[2] << '\t' << row[3] << '\n';
   }

@@ -98,6 +98,7 @@ void frmScheduler::GetScheduledSMSDetails() {
   } catch (const std::exception& e) {
     ui().MsgBox(e.what(), ui::mb::Critical, ui::kTitle);
   }
+  listingAnswered_ = !answer.empty();
   if (answer.find(',') == std::string::npos || answer.find('-') == std::string::npos) {
     NoJobs();
     return;

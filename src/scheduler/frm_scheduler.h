@@ -29,6 +29,8 @@ class frmScheduler : public ui::Form {
   enum Column { Description = 0, Count = 1, Delivery = 2, Ids = 3 };
 
   void GetScheduledSMSDetails();
+  // Whether the service answered the last listing (an empty list may be a dead service).
+  bool ListingAnswered() const { return listingAnswered_; }
   void listScheduledData_Click();
   void Command1_Click() { frameEditDateTime.Visible = true; }
   void btn_CloseEditDateTime_Click() { frameEditDateTime.Visible = false; }
@@ -47,6 +49,7 @@ class frmScheduler : public ui::Form {
   service::m_Http& http_;
   session::GlobalSubs& globals_;
   Clock& clock_;
+  bool listingAnswered_ = false;
 };
 
 }  // namespace qv::scheduler

@@ -124,6 +124,8 @@ class frmSendSMS : public host::SheetForm {
   void btn_DeleteMsg_Click();
   // The texts of the templates, at the positions of their names in combo_display_MsgNames.
   const std::vector<std::string>& TemplateTexts() const { return templateTexts_; }
+  // Whether the service answered the last download (empty lists may be a dead service).
+  bool TemplatesAnswered() const { return templatesAnswered_; }
   void Form_KeyPress(int keyAscii) override;
 
   // The row-wise send; true when the service answered or there was nothing to send.
@@ -169,6 +171,7 @@ class frmSendSMS : public host::SheetForm {
 
   SendServices services_;
   std::vector<std::string> templateTexts_;
+  bool templatesAnswered_ = false;
 };
 
 }  // namespace qv::send

@@ -38,6 +38,7 @@ void frmSendSMS::LoadTemplatesAndSenderIDs() {
   } catch (const std::exception&) {
     // A download that cannot go out finds no data, like one that gets no answer.
   }
+  templatesAnswered_ = !answer.empty();
   if (answer.find(kMsgText) != std::string::npos) {
     const auto pieces = Split(answer, kMsgText);
     for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {

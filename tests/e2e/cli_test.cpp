@@ -187,13 +187,26 @@ TEST_F(CliTest, TheTransportLimitsComeFromTheSettings) {
   std::filesystem::create_directories(dir / "config" / "QuorvalentExcel");
   TempDir::WriteFile(dir / "config" / "QuorvalentExcel" / "settings.ini",
                      "[Transport]\nDeadlineSeconds=1\nAnswerBytes=2\n");
-  LoopbackServer drip("000", false, {std::chrono::milliseconds(100), false});
+  LoopbackServer drip("000", false, LoopbackServer::Manner::Drip(std::chrono::milliseconds(100)));
   LoopbackServer large("000");
   for (const LoopbackServer* server : {&drip, &large}) {
     const auto r =
         Run({"balance"}, {{"QUORVALENT_SERVER", "127.0.0.1:" + std::to_string(server->Port())}});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.find("Logged in successfully"), std::string::npos) << r.out;
+  }
+}
+
+// A service that answers the login and then nothing: the listings could not be made.
+TEST_F(CliTest, AListingWithoutAnAnswerIsAFailure) {
+  for (const char* what : {"templates", "jobs"}) {
+    LoopbackServer server("000", false, LoopbackServer::Manner::ThenAnswer(""));
+    const auto r =
+        Run({what, "list"}, {{"QUORVALENT_SERVER", "127.0.0.1:" + std::to_string(server.Port())}});
+    EXPECT_EQ(r.status, 1) << what;
+    EXPECT_EQ(r.out,
+              "Logged in successfully\nPlease Check Your Internet Connection & Proxy Settings\n")
+        << what;
   }
 }
 

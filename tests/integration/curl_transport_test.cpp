@@ -89,7 +89,7 @@ TEST_F(CurlTransportTest, AnAnswerIsReturnedUntrimmedAndDecoded) {
 
 // A server that keeps sending a byte now and then never falls silent; the deadline ends it.
 TEST_F(CurlTransportTest, AnExchangeStillRunningAtItsDeadlineGivesTheEmptyAnswer) {
-  LoopbackServer server("000", false, {std::chrono::milliseconds(100), false});
+  LoopbackServer server("000", false, LoopbackServer::Manner::Drip(std::chrono::milliseconds(100)));
   CurlTransport limited({.deadlineSeconds = 1});
   const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/m";
   EXPECT_EQ(limited.Post("127.0.0.1", server.Port(), "x", "y=1", {}), "");
@@ -101,7 +101,7 @@ TEST_F(CurlTransportTest, AnExchangeStillRunningAtItsDeadlineGivesTheEmptyAnswer
 TEST_F(CurlTransportTest, AnAnswerPastItsCapGivesTheEmptyAnswer) {
   const std::string answer(100000, 'r');
   for (bool withoutLength : {false, true}) {
-    LoopbackServer server(answer, false, {std::chrono::milliseconds(0), withoutLength});
+    LoopbackServer server(answer, false, LoopbackServer::Manner::WithoutLength(withoutLength));
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/m";
     CurlTransport exact({.answerBytes = answer.size()});
     CurlTransport smaller({.answerBytes = answer.size() - 1});

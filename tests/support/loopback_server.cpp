@@ -103,14 +103,17 @@ void LoopbackServer::Handle(int fd) {
       expected = head + 4 + length;
     }
   }
+  bool first = false;
   {
     std::lock_guard lock(mutex_);
     requests_.push_back(request);
+    first = requests_.size() == 1;
   }
+  const std::string& answer = first || !manner_.later ? answer_ : *manner_.later;
   const std::string length =
-      manner_.withoutLength ? "" : "Content-Length: " + std::to_string(answer_.size()) + "\r\n";
+      manner_.withoutLength ? "" : "Content-Length: " + std::to_string(answer.size()) + "\r\n";
   const std::string response =
-      "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n" + answer_;
+      "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n" + answer;
   const std::size_t step = manner_.drip.count() > 0 ? 1 : response.size();
   std::size_t sent = 0;
   while (sent < response.size() && !stop_) {

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -15,9 +16,27 @@ class LoopbackServer {
  public:
   // How the answer goes out: at once with its length, or a byte every `drip`, or without a length
   // (the end of the connection ends it).
+  // `later`, when set, answers every request after the first.
   struct Manner {
     std::chrono::milliseconds drip{0};
     bool withoutLength = false;
+    std::optional<std::string> later;
+
+    static Manner Drip(std::chrono::milliseconds every) {
+      Manner m;
+      m.drip = every;
+      return m;
+    }
+    static Manner WithoutLength(bool without) {
+      Manner m;
+      m.withoutLength = without;
+      return m;
+    }
+    static Manner ThenAnswer(std::string answer) {
+      Manner m;
+      m.later = std::move(answer);
+      return m;
+    }
   };
   // With `smallPort` the server listens on a port below 10000, as a port a user can type.
   explicit LoopbackServer(std::string answer, bool smallPort = false);
