@@ -32,6 +32,24 @@ constexpr const char* kNewSheetXml =
     "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
     "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
     "<dimension ref=\"A1\"/><sheetData/></worksheet>";
+constexpr const char* kStylesType =
+    "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
+constexpr const char* kStylesContent =
+    "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
+// The styles of a new workbook, and of one that has none when a cell needs a style.
+constexpr const char* kNewStylesXml =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+    "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+    "<fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts>"
+    "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill>"
+    "<fill><patternFill patternType=\"gray125\"/></fill></fills>"
+    "<borders count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
+    "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
+    "borderId=\"0\"/></cellStyleXfs>"
+    "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
+    "xfId=\"0\"/></cellXfs>"
+    "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
+    "builtinId=\"0\"/></cellStyles></styleSheet>";
 // Columns and rows of an .xlsx sheet; the add-in reaches the first 256 columns.
 constexpr int kFileColumns = 16384;
 
@@ -203,7 +221,7 @@ struct XlsxPackage {
   std::vector<Xf> xfs;
   bool date1904 = false;
   bool workbookChanged = false, relsChanged = false, stylesChanged = false;
-  std::vector<std::string> newContentTypes;
+  std::vector<std::pair<std::string, const char*>> newContentTypes;  // part, content type
   std::vector<std::unique_ptr<XlsxSheet>> sheets;
   XlsxSheet* active = nullptr;
   std::map<std::pair<std::uint32_t, int>, std::uint32_t> changedXf;
@@ -226,6 +244,10 @@ struct XlsxPackage {
     }
   }
   void LoadStyles();
+  // A new relationship of the workbook to `target` (relative to the workbook part); its id.
+  std::string NewRelationship(const char* type, const std::string& target);
+  // Gives a workbook that has no styles part (it is optional) the styles of a new workbook.
+  void EnsureStyles();
   void LoadSharedStrings(const std::string& part);
   // The style of `xf` made bold, or given a date and time format.
   // The style of `xf` made bold (kBold), or given a built-in number format (its id).
@@ -271,7 +293,7 @@ std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, int change) {
   const bool bold = change == kBold;
   const std::pair<std::uint32_t, int> key{xf, static_cast<int>(change)};
   if (const auto it = changedXf.find(key); it != changedXf.end()) return it->second;
-  if (stylesPart.empty()) Fail("has no styles part, so its cells cannot be formatted.");
+  EnsureStyles();
   pugi::xml_node sheet = stylesXml.child("styleSheet");
   pugi::xml_node cellXfs = sheet.child("cellXfs");
   if (!cellXfs) cellXfs = sheet.append_child("cellXfs");
@@ -322,6 +344,39 @@ std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, int change) {
   stylesChanged = true;
   changedXf[key] = count - 1;
   return count - 1;
+}
+
+std::string XlsxPackage::NewRelationship(const char* type, const std::string& target) {
+  pugi::xml_node relationships = relsXml.child("Relationships");
+  const auto idTaken = [&](const std::string& id) {
+    for (pugi::xml_node rel : relationships.children("Relationship")) {
+      if (id == rel.attribute("Id").as_string()) return true;
+    }
+    return false;
+  };
+  int r = 1;
+  while (idTaken("rId" + std::to_string(r))) ++r;
+  const std::string relId = "rId" + std::to_string(r);
+  pugi::xml_node rel = relationships.append_child("Relationship");
+  rel.append_attribute("Id") = relId.c_str();
+  rel.append_attribute("Type") = type;
+  rel.append_attribute("Target") = target.c_str();
+  relsChanged = true;
+  return relId;
+}
+
+void XlsxPackage::EnsureStyles() {
+  if (stylesXml.child("styleSheet")) return;
+  if (stylesPart.empty()) {
+    std::string target = "styles.xml";
+    for (int n = 2; zip->Read(Directory(workbookPart) + target); ++n)
+      target = "styles" + std::to_string(n) + ".xml";
+    NewRelationship(kStylesType, target);
+    stylesPart = Directory(workbookPart) + target;
+  }
+  Parse(stylesXml, stylesPart, kNewStylesXml);
+  newContentTypes.emplace_back(stylesPart, kStylesContent);
+  stylesChanged = true;
 }
 
 void XlsxPackage::LoadSharedStrings(const std::string& part) {
@@ -927,7 +982,12 @@ std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& pa
   for (const auto& [id, rel] : rels) {
     if (rel.first.ends_with("/styles")) p->stylesPart = rel.second;
   }
-  if (!p->stylesPart.empty()) p->Parse(p->stylesXml, p->stylesPart, p->ReadPart(p->stylesPart));
+  // The styles part is optional: without it (or with a relationship to a part that is not there)
+  // cells show as under General until a cell needs a style.
+  if (!p->stylesPart.empty()) {
+    if (const auto styles = p->zip->Read(p->stylesPart))
+      p->Parse(p->stylesXml, p->stylesPart, *styles);
+  }
   p->LoadStyles();
   for (const auto& [id, rel] : rels) {
     if (rel.first.ends_with("/sharedStrings")) p->LoadSharedStrings(rel.second);
@@ -997,20 +1057,7 @@ std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Create(const std::filesystem::path& 
            rels +
            "worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"" +
            rels + "styles\" Target=\"styles.xml\"/></Relationships>"},
-      {"xl/styles.xml",
-       "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<styleSheet " + ns +
-           "><fonts count=\"1\"><font><sz val=\"11\"/><name val=\"Calibri\"/></font></fonts><fills "
-           "count=\"2\"><fill>"
-           "<patternFill patternType=\"none\"/></fill><fill><patternFill "
-           "patternType=\"gray125\"/></fill></fills>"
-           "<borders "
-           "count=\"1\"><border><left/><right/><top/><bottom/><diagonal/></border></borders>"
-           "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" "
-           "borderId=\"0\"/></cellStyleXfs>"
-           "<cellXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" "
-           "xfId=\"0\"/></cellXfs>"
-           "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
-           "builtinId=\"0\"/></cellStyles></styleSheet>"},
+      {"xl/styles.xml", kNewStylesXml},
       {"xl/worksheets/sheet1.xml", kNewSheetXml},
   };
   std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
@@ -1086,20 +1133,7 @@ Sheet& XlsxWorkbook::AddSheetAfter(Sheet& after) {
   while (partTaken(Directory(p.workbookPart) + "worksheets/sheet" + std::to_string(n) + ".xml"))
     ++n;
   const std::string target = "worksheets/sheet" + std::to_string(n) + ".xml";
-  pugi::xml_node relationships = p.relsXml.child("Relationships");
-  int r = 1;
-  const auto idTaken = [&](const std::string& id) {
-    for (pugi::xml_node rel : relationships.children("Relationship")) {
-      if (id == rel.attribute("Id").as_string()) return true;
-    }
-    return false;
-  };
-  while (idTaken("rId" + std::to_string(r))) ++r;
-  const std::string relId = "rId" + std::to_string(r);
-  pugi::xml_node rel = relationships.append_child("Relationship");
-  rel.append_attribute("Id") = relId.c_str();
-  rel.append_attribute("Type") = kWorksheetType;
-  rel.append_attribute("Target") = target.c_str();
+  const std::string relId = p.NewRelationship(kWorksheetType, target);
 
   pugi::xml_node workbook = p.workbookXml.child("workbook");
   pugi::xml_node sheets = workbook.child("sheets");
@@ -1137,7 +1171,7 @@ Sheet& XlsxWorkbook::AddSheetAfter(Sheet& after) {
   }
   p.workbookChanged = p.relsChanged = true;
   const std::string part = Directory(p.workbookPart) + target;
-  p.newContentTypes.push_back(part);
+  p.newContentTypes.emplace_back(part, kWorksheetContent);
   auto created = std::make_unique<XlsxSheet>(p, name, part, relId, true);
   XlsxSheet& ref = *created;
   p.sheets.insert(it + 1, std::move(created));
@@ -1159,10 +1193,16 @@ void XlsxWorkbook::Save() {
   if (!p.newContentTypes.empty()) {
     pugi::xml_document types;
     p.Parse(types, "[Content_Types].xml", p.ReadPart("[Content_Types].xml"));
-    for (const auto& part : p.newContentTypes) {
-      pugi::xml_node o = types.child("Types").append_child("Override");
-      o.append_attribute("PartName") = ("/" + part).c_str();
-      o.append_attribute("ContentType") = kWorksheetContent;
+    for (const auto& [part, type] : p.newContentTypes) {
+      const std::string name = "/" + part;
+      pugi::xml_node o =
+          types.child("Types").find_child_by_attribute("Override", "PartName", name.c_str());
+      if (!o) {
+        o = types.child("Types").append_child("Override");
+        o.append_attribute("PartName") = name.c_str();
+      }
+      (o.attribute("ContentType") ? o.attribute("ContentType")
+                                  : o.append_attribute("ContentType")) = type;
     }
     parts["[Content_Types].xml"] = Serialize(types);
   }

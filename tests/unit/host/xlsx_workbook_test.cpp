@@ -275,6 +275,60 @@ TEST(XlsxWorkbook, SheetNamesAreCheckedAsSpreadsheetsDo) {
   EXPECT_NO_THROW(added.SetName("Report 2026-12"));
 }
 
+// The styles part is optional: a workbook without one (or whose relationship points at none) is
+// read with default styles and gets a styles part once a cell needs one.
+TEST(XlsxWorkbook, AWorkbookWithoutStylesIsReadAndWritten) {
+  TempDir dir;
+  const std::string rels = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+  const std::string styleRel =
+      "<Relationship Id=\"rId2\" Type=\"" + rels + "styles\" Target=\"styles.xml\"/>";
+  for (bool dangling : {false, true}) {
+    const auto file = dir / (dangling ? "dangling.xlsx" : "nostyles.xlsx");
+    WriteZip(
+        file.string(),
+        {{"[Content_Types].xml",
+          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+          "<Default Extension=\"rels\" "
+          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+          "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+          "<Override PartName=\"/xl/workbook.xml\" "
+          "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet."
+          "main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" "
+          "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
+          "worksheet+xml\"/></Types>"},
+         {"_rels/.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+          "relationships\"><Relationship Id=\"rId1\" Type=\"" +
+              rels + "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+         {"xl/workbook.xml",
+          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+          "xmlns:r=\"" +
+              rels.substr(0, rels.size() - 1) +
+              "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+         {"xl/_rels/workbook.xml.rels",
+          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+          "relationships\"><Relationship Id=\"rId1\" Type=\"" +
+              rels + "worksheet\" Target=\"worksheets/sheet1.xml\"/>" + (dangling ? styleRel : "") +
+              "</Relationships>"},
+         {"xl/worksheets/sheet1.xml",
+          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+          "<sheetData><row r=\"1\"><c r=\"A1\"><v>1.5</v></c></row></sheetData></worksheet>"}});
+    {
+      auto wb = XlsxWorkbook::Open(file);
+      EXPECT_EQ(wb->SheetAt(1).Text("A1"), "1.5");
+      wb->SheetAt(1).EnterText(CellRef{1, 2}, "10:30 AM");
+      wb->SheetAt(1).SetBold(CellRef{1, 3}, true);
+      wb->SheetAt(1).SetValue(CellRef{1, 3}, "bold");
+      wb->Save();
+    }
+    auto wb = XlsxWorkbook::Open(file);
+    EXPECT_EQ(wb->SheetAt(1).Text("A2"), "10:30 AM") << dangling;
+    const std::string seen = ReadWithOpenpyxl(file);
+    EXPECT_NE(seen.find("A2 datetime.time(10, 30)"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("A3 'bold' bold"), std::string::npos) << seen;
+  }
+}
+
 TEST(XlsxWorkbook, BrokenFilesSayWhatIsWrong) {
   TempDir dir;
   const auto good = dir.Copy("shared.xlsx");
