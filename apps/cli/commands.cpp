@@ -90,7 +90,12 @@ Session::Session(const GlobalOptions& options, std::ostream& out)
       if (user.empty()) user = ui_.AskLine("User name: ", false).value_or("");
       if (!user.empty() && password.empty())
         password = ui_.AskLine("Password: ", true).value_or("");
-      if (!user.empty() && !password.empty()) credentials_ = {user, password};
+      if (!user.empty() && !password.empty()) {
+        credentials_ = {user, password};
+      } else {
+        out_ << "No user name and password to log in with: give --user and --password-file, or "
+                "set QUORVALENT_USER and QUORVALENT_PASSWORD.\n";
+      }
     }
     // A login that fails is not repeated: the dialog is cancelled.
     if (credentials_) {

@@ -24,9 +24,9 @@ std::string m_Http::ScramblePassword(const std::string& password) {
   std::string bytes;
   try {
     bytes = Utf8ToCp1252(password);
-  } catch (const EncodingError& e) {
-    // The message must not show the password itself.
-    throw EncodingError("The password", e.CodePoint());
+  } catch (const EncodingError&) {
+    // The message shows no part of the password, not even the character refused.
+    throw EncodingError::Unshown("The password");
   }
   const DateParts t = clock_.Now().Parts();
   // The sum is kept in 16 bits, as it always was; it never comes near the limit.

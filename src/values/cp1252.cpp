@@ -80,6 +80,12 @@ int ByteOf(char32_t cp) {
 EncodingError::EncodingError(const std::string& subject, char32_t codePoint)
     : AddinError(5, Describe(subject, codePoint)), codePoint_(codePoint) {}
 
+EncodingError EncodingError::Unshown(const std::string& subject) {
+  return EncodingError(Description{subject +
+                                   " contains a character that cannot be sent: only Western "
+                                   "European characters can be."});
+}
+
 std::string Utf8ToCp1252(std::string_view utf8) {
   // Plain ASCII, the usual case, is the same in both.
   std::size_t i = 0;

@@ -17,9 +17,16 @@ namespace qv {
 class EncodingError : public AddinError {
  public:
   EncodingError(const std::string& subject, char32_t codePoint);
+  // A refusal that does not show the character, for text that must stay unseen (a password).
+  static EncodingError Unshown(const std::string& subject);
   char32_t CodePoint() const { return codePoint_; }
 
  private:
+  struct Description {
+    std::string text;
+  };
+  explicit EncodingError(const Description& description)
+      : AddinError(5, description.text), codePoint_(0) {}
   char32_t codePoint_;
 };
 

@@ -111,7 +111,9 @@ TEST_F(CliTest, TheDialogsJudgeTheOptions) {
                                          {"QUORVALENT_USER", ""},
                                          {"QUORVALENT_PASSWORD", ""}});
   EXPECT_EQ(noCredentials.status, 1);
-  EXPECT_EQ(noCredentials.out, "");
+  EXPECT_EQ(noCredentials.out,
+            "No user name and password to log in with: give --user and --password-file, or set "
+            "QUORVALENT_USER and QUORVALENT_PASSWORD.\n");
 }
 
 // A value that a dialog could not show is refused before anything is sent, naming the option and
