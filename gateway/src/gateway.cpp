@@ -189,7 +189,9 @@ std::string Gateway::Send(const Form& form, bool scheduled) {
   if (auto refusal = Authenticate(form, account)) return *refusal;
   const auto numbersField = form.Get("mobilenumber");
   const auto templateText = form.Get("message");
-  if (!numbersField || !templateText || numbersField->empty()) return kError;
+  if (!numbersField || !templateText || numbersField->empty() || Trim(*templateText).empty() ||
+      Utf8Length(*templateText) > kMaxTextLength)
+    return kError;
 
   std::vector<std::string> numbers;
   for (auto& n : Split(*numbersField, ",")) {
@@ -218,6 +220,7 @@ std::string Gateway::Send(const Form& form, bool scheduled) {
   long total = 0;
   std::vector<long> costs;
   for (const auto& t : texts) {
+    if (Trim(t).empty()) return kError;
     costs.push_back(SmsCount(Utf8Length(t)));
     total += costs.back();
   }
@@ -232,7 +235,8 @@ std::string Gateway::Send(const Form& form, bool scheduled) {
   if (scheduled) {
     const auto minutes = form.Get("ScheduledAfterMinutes");
     const auto name = form.Get("schedulerName");
-    if (!minutes || !name || !IsWholeNumber(*minutes)) return kError;
+    if (!minutes || !name || !IsWholeNumber(*minutes) || Utf8Length(*name) > kMaxNameLength)
+      return kError;
     due = CutToMinute(clock_.Now()).AddMinutes(std::stoll(*minutes));
     description = *name;
   }
@@ -282,7 +286,7 @@ std::string Gateway::Templates(const Form& form) {
     return answer;
   }
   const auto name = form.Get("MsgName");
-  if (!name || name->empty()) return kError;
+  if (!name || name->empty() || Utf8Length(*name) > kMaxNameLength) return kError;
   if (form.GetOr("delete", "") == "Y") {
     const int removed = db_.Transaction([&] {
       db_.Prepare("DELETE FROM templates WHERE account = ? AND name = ?")
@@ -295,7 +299,7 @@ std::string Gateway::Templates(const Form& form) {
                        : "There is no saved message named '" + *name + "'.";
   }
   const auto text = form.Get("SaveMsg");
-  if (!text) return kError;
+  if (!text || text->empty() || Utf8Length(*text) > kMaxTextLength) return kError;
   for (const std::string* s : {&*name, &*text}) {
     for (const char* marker : {"|msg_name|", "|msg_text|", "|SenderIDs_Data|", "|sid|"}) {
       if (s->find(marker) != std::string::npos) return kError;

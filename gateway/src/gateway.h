@@ -14,6 +14,10 @@ namespace qv::gateway {
 
 // The largest request body the gateway reads.
 inline constexpr std::size_t kMaxBody = 64u << 20;
+// The longest template name and scheduled job description, and the longest message or template
+// text, in characters; longer ones are refused with "<ERROR>".
+inline constexpr std::size_t kMaxNameLength = 100;
+inline constexpr std::size_t kMaxTextLength = 10000;
 
 struct Account {
   std::string name;

@@ -33,6 +33,10 @@ void Answer(httplib::Response& res, const std::string& text,
 
 Server::Server(Gateway& gateway) : impl_(std::make_unique<Impl>(gateway)) {
   auto& http = impl_->http;
+  http.new_task_queue = [] { return new httplib::ThreadPool(kConnectionThreads); };
+  http.set_read_timeout(kReadWriteSeconds);
+  http.set_write_timeout(kReadWriteSeconds);
+  http.set_keep_alive_timeout(kReadWriteSeconds);
   // A larger body is refused by the library itself; the error handler turns that into "<ERROR>".
   http.set_payload_max_length(kMaxBody);
   // The body is read here rather than by the library, which would refuse form bodies past 8 KiB.
@@ -40,12 +44,13 @@ Server::Server(Gateway& gateway) : impl_(std::make_unique<Impl>(gateway)) {
                                const httplib::ContentReader& reader) {
     std::string body;
     bool tooLarge = false;
-    reader([&](const char* data, std::size_t length) {
+    // A body that breaks off or whose framing is broken (a bad chunk) is no request.
+    const bool whole = reader([&](const char* data, std::size_t length) {
       tooLarge = tooLarge || body.size() + length > kMaxBody;
       if (!tooLarge) body.append(data, length);
       return !tooLarge;
     });
-    if (tooLarge) {
+    if (tooLarge || !whole) {
       Answer(res, "<ERROR>");
       return;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,11 @@ namespace qv::gateway {
 // jobs as they fall due. Listens until Stop.
 class Server {
  public:
+  // Connections are served by a pool of this many threads, so that slow or stalled clients hold
+  // their own connections only; each read and each write gives up after the time-out.
+  static constexpr std::size_t kConnectionThreads = 256;
+  static constexpr int kReadWriteSeconds = 5;
+
   explicit Server(Gateway& gateway);
   ~Server();
   // Binds to host:port (port 0 picks a free one) and returns the port, or -1 when it cannot.

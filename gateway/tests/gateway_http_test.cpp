@@ -1,10 +1,14 @@
 // The gateway at the HTTP level, through a plain HTTP client: what the add-in would see.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "gateway.h"
@@ -329,6 +333,74 @@ TEST_F(GatewayHttpTest, GarbageChangesNothing) {
   EXPECT_EQ(Credits(), 100);
 }
 
+// A request without a field its endpoint needs, or with a name or text past its limit, is refused
+// and changes nothing; the longest accepted ones are kept.
+TEST_F(GatewayHttpTest, IncompleteOrOversizedRequestsChangeNothing) {
+  const std::string templates = "SMS_Excel/SaveUserMessageExcel07.asp";
+  const std::string send = "SMS_Excel/SaveExcelData_V2.asp";
+  const std::string schedule = "SMS_Excel/SaveSchedulerData_Excel.asp";
+  const std::string name(kMaxNameLength, 'n');
+  const std::string text(kMaxTextLength, 't');
+  const std::string full = "mobilenumber=1111111111&" + Credentials() + "&ver=1.0";
+  const struct {
+    std::string path, body, answer;
+  } cases[] = {
+      {send, full, "<ERROR>"},
+      {send, full + "&message=", "<ERROR>"},
+      {send, full + "&message=+++", "<ERROR>"},
+      {send, full + "&message=" + text + "t", "<ERROR>"},
+      {send, full + "&message=%23B%23&MMCellData=B%01", "<ERROR>"},  // an empty merged text
+      {schedule, full + "&message=Hi&ScheduledAfterMinutes=5", "<ERROR>"},
+      {schedule, full + "&message=Hi&schedulerName=" + name + "n&ScheduledAfterMinutes=5",
+       "<ERROR>"},
+      {templates, "SaveMsg=Hi&MsgName=" + name + "n&" + Credentials(), "<ERROR>"},
+      {templates, "SaveMsg=Hi&MsgName=" + std::string(1 << 20, 'n') + "&" + Credentials(),
+       "<ERROR>"},
+      {templates, "SaveMsg=" + text + "t&MsgName=a&" + Credentials(), "<ERROR>"},
+      {templates, "SaveMsg=&MsgName=a&" + Credentials(), "<ERROR>"},
+      {templates, "MsgName=a&" + Credentials(), "<ERROR>"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Post(c.path, c.body), c.answer) << c.body.substr(0, 80);
+  EXPECT_TRUE(gateway->Messages("alice").empty());
+  EXPECT_EQ(Credits(), 100);
+  EXPECT_EQ(Post(templates, "getMsg=Yes&" + Credentials()), "|SenderIDs_Data|ACME|sid|SHOP|sid|");
+
+  EXPECT_EQ(Post(send, full + "&message=" + text), "000");
+  EXPECT_EQ(Post(schedule, full + "&message=Hi&schedulerName=" + name + "&ScheduledAfterMinutes=5"),
+            "000");
+  EXPECT_EQ(Post(templates, "SaveMsg=" + text + "&MsgName=" + name + "&" + Credentials()), "000");
+}
+
+// A chunked body that breaks off before its last chunk is not processed.
+TEST_F(GatewayHttpTest, ABrokenChunkedBodyIsNoRequest) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  const std::string body = SendBody("1111111111", "Hi", "");
+  // The whole body in one good chunk, but the last chunk never comes: the body broke off.
+  std::ostringstream size;
+  size << std::hex << body.size();
+  const std::string request =
+      "POST /SMS_Excel/SaveExcelData_V2.asp HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+      "Connection: close\r\n\r\n" +
+      size.str() + "\r\n" + body + "\r\n";
+  ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+            static_cast<ssize_t>(request.size()));
+  ::shutdown(fd, SHUT_WR);
+  std::string answer;
+  char buf[4096];
+  for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+    answer.append(buf, static_cast<std::size_t>(n));
+  ::close(fd);
+  EXPECT_EQ(answer.find("\r\n\r\n000"), std::string::npos) << answer;
+  EXPECT_TRUE(gateway->Messages("alice").empty());
+  EXPECT_EQ(Credits(), 100);
+}
+
 TEST_F(GatewayHttpTest, ConcurrentSendsAreAllCounted) {
   std::vector<std::thread> senders;
   for (int t = 0; t < 4; ++t) {
@@ -368,6 +440,31 @@ TEST_F(GatewayHttpTest, ALargeFormBodyIsRead) {
   const auto messages = gateway->Messages("alice");
   ASSERT_EQ(messages.size(), 2000u);
   EXPECT_EQ(messages.back().text, "Hi Customer 1999");
+}
+
+// Clients that send half a request and then nothing hold their own connections only: a login is
+// answered while 128 of them stall, well before the server gives up on them.
+TEST_F(GatewayHttpTest, StalledClientsDoNotHoldUpOthers) {
+  std::vector<int> stalled;
+  for (int i = 0; i < 128; ++i) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    const std::string half = "POST /SMS_Excel/LoginCheck.asp HTTP/1.1\r\nHost: x\r\nContent-";
+    ASSERT_EQ(::send(fd, half.data(), half.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(half.size()));
+    stalled.push_back(fd);
+    // Paced, so that the server's short queue of new connections never overflows.
+    usleep(2000);
+  }
+  // Shorter than the server's own time-out: only a free thread can answer in time.
+  client->set_read_timeout(Server::kReadWriteSeconds - 3);
+  EXPECT_EQ(Post("SMS_Excel/LoginCheck.asp", Credentials()), "000");
+  for (int fd : stalled) ::close(fd);
 }
 
 }  // namespace
