@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
+#include "host/replace_file_posix.h"
 #include "values/convert.h"
 #include "values/cp1252.h"
 #include "values/text.h"
@@ -196,39 +198,24 @@ void CsvWorkbook::Save() {
                     " was opened read-only and is not saved.");
   if (!IsModified()) return;
   const std::string data = Serialize();
-  std::string temp = (path_.parent_path() / ("." + path_.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0)
-    throw HostError("The workbook file " + path_.string() +
-                    " cannot be saved: " + std::strerror(errno) + ".");
   try {
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < data.size();) {
-      const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-      ok = n > 0;
-      if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok)
-      throw HostError("The workbook file " + path_.string() +
-                      " cannot be saved: " + std::strerror(errno) + ".");
     // What was written must read back as the same cells.
-    MemorySheet check(sheet_->Name());
-    bool crlf = false;
-    ReadCsv(data, temp, check, crlf);
-    if (check.UsedCells().size() != sheet_->UsedCells().size()) {
-      throw HostError("The workbook file " + path_.string() +
-                      " did not read back as written; it was left as it was.");
-    }
-    if (beforeRename_) beforeRename_();
-    if (::rename(temp.c_str(), path_.c_str()) != 0) {
-      throw HostError("The workbook file " + path_.string() +
-                      " cannot be replaced: " + std::strerror(errno) + ".");
-    }
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
+    ReplaceFile(
+        path_, data, 0666,
+        [&](const std::string& written) {
+          std::ifstream in(written, std::ios::binary);
+          const std::string back{std::istreambuf_iterator<char>(in), {}};
+          MemorySheet check(sheet_->Name());
+          bool crlf = false;
+          ReadCsv(back, written, check, crlf);
+          if (check.UsedCells().size() != sheet_->UsedCells().size()) {
+            throw HostError("The workbook file " + path_.string() +
+                            " did not read back as written; it was left as it was.");
+          }
+        },
+        beforeRename_);
+  } catch (const ReplaceError& e) {
+    throw HostError("The workbook file " + path_.string() + " " + e.what());
   }
   sheet_->modified = false;
 }

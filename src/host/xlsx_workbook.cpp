@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "host/number_format.h"
+#include "host/replace_file_posix.h"
 #include "host/sheet_names.h"
 #include "host/xml_scan.h"
 #include "host/zip_archive.h"
@@ -50,6 +51,8 @@ constexpr const char* kNewStylesXml =
     "xfId=\"0\"/></cellXfs>"
     "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
     "builtinId=\"0\"/></cellStyles></styleSheet>";
+// New workbook files may be read by all, as a spreadsheet program makes them.
+constexpr mode_t kNewFileMode = 0666;
 // Columns and rows of an .xlsx sheet; the add-in reaches the first 256 columns.
 constexpr int kFileColumns = 16384;
 
@@ -1060,18 +1063,10 @@ std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Create(const std::filesystem::path& 
       {"xl/styles.xml", kNewStylesXml},
       {"xl/worksheets/sheet1.xml", kNewSheetXml},
   };
-  std::string temp = (path.parent_path() / ("." + path.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw HostError("The workbook file " + path.string() + " cannot be created.");
-  ::close(fd);
-  std::filesystem::remove(temp);
   try {
-    WriteZip(temp, parts);
-    std::filesystem::rename(temp, path);
-  } catch (...) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    throw;
+    ReplaceFile(path, ZipBytes(parts), kNewFileMode);
+  } catch (const ReplaceError& e) {
+    throw HostError("The workbook file " + path.string() + " " + e.what());
   }
   return Open(path);
 }
@@ -1208,26 +1203,13 @@ void XlsxWorkbook::Save() {
   }
   if (parts.empty()) return;
 
-  std::string temp =
-      (p.path.parent_path() / ("." + p.path.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0)
-    throw HostError("The workbook file " + p.file +
-                    " cannot be saved: no temporary file can be made beside it.");
-  ::close(fd);
   try {
-    RewriteZip(p.file, temp, parts);
     // The new file must read back whole before it takes the old one's place.
-    Open(temp, true)->LoadAll();
-    if (p.beforeRename) p.beforeRename();
-    std::error_code ec;
-    std::filesystem::rename(temp, p.path, ec);
-    if (ec)
-      throw HostError("The workbook file " + p.file + " cannot be replaced: " + ec.message() + ".");
-  } catch (...) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    throw;
+    ReplaceFile(
+        p.path, RewrittenZipBytes(p.file, parts), kNewFileMode,
+        [](const std::string& written) { Open(written, true)->LoadAll(); }, p.beforeRename);
+  } catch (const ReplaceError& e) {
+    throw HostError("The workbook file " + p.file + " " + e.what());
   }
   p.zip = std::make_unique<ZipReader>(p.file);
   for (const auto& s : p.sheets) {

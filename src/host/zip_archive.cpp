@@ -2,7 +2,12 @@
 
 #include <zip.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "host/host.h"
 
@@ -68,41 +73,84 @@ std::optional<std::string> ZipReader::Read(const std::string& name) const {
 
 namespace {
 
-void WriteParts(const std::string& to, int flags, const std::map<std::string, std::string>& parts) {
-  int error = 0;
-  zip_t* archive = zip_open(to.c_str(), flags, &error);
-  if (!archive) throw HostError("The workbook file " + to + " cannot be opened for writing.");
-  for (const auto& [name, data] : parts) {
-    zip_source_t* source = zip_source_buffer(archive, data.data(), data.size(), 0);
-    if (!source ||
-        zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
-      if (source) zip_source_free(source);
-      const std::string message = zip_strerror(archive);
-      zip_discard(archive);
-      throw HostError("The part " + name + " cannot be written into " + to + ": " + message + ".");
-    }
+// Writes `parts` into the archive read from `source` (taken over), which must hold `base`'s bytes
+// or be empty, and gives the new archive's bytes.
+std::string WriteParts(zip_source_t* source, int flags,
+                       const std::map<std::string, std::string>& parts, const std::string& what) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_t* archive = zip_open_from_source(source, flags, &error);
+  if (!archive) {
+    zip_source_free(source);
+    const std::string message = zip_error_strerror(&error);
+    zip_error_fini(&error);
+    throw HostError("The workbook file " + what + " cannot be opened for writing: " + message +
+                    ".");
   }
-  if (zip_close(archive) != 0) {
+  zip_error_fini(&error);
+  // The source outlives the archive: it holds the new bytes once the archive is closed.
+  zip_source_keep(source);
+  const auto drop = [&] {
     const std::string message = zip_strerror(archive);
     zip_discard(archive);
-    throw HostError("The workbook file " + to + " cannot be written: " + message + ".");
+    zip_source_free(source);
+    return message;
+  };
+  for (const auto& [name, data] : parts) {
+    zip_source_t* part = zip_source_buffer(archive, data.data(), data.size(), 0);
+    if (!part ||
+        zip_file_add(archive, name.c_str(), part, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
+      if (part) zip_source_free(part);
+      throw HostError("The part " + name + " cannot be written into " + what + ": " + drop() + ".");
+    }
   }
+  if (zip_close(archive) != 0)
+    throw HostError("The workbook file " + what + " cannot be written: " + drop() + ".");
+  std::string out;
+  zip_stat_t st;
+  zip_stat_init(&st);
+  bool ok = zip_source_stat(source, &st) == 0 && (st.valid & ZIP_STAT_SIZE) &&
+            zip_source_open(source) == 0;
+  if (ok) {
+    out.resize(static_cast<std::size_t>(st.size));
+    ok = zip_source_read(source, out.data(), st.size) == static_cast<zip_int64_t>(st.size);
+    zip_source_close(source);
+  }
+  zip_source_free(source);
+  if (!ok) throw HostError("The workbook file " + what + " cannot be written.");
+  return out;
 }
 
 }  // namespace
 
-void WriteZip(const std::string& path, const std::map<std::string, std::string>& parts) {
-  WriteParts(path, ZIP_CREATE | ZIP_EXCL, parts);
+std::string ZipBytes(const std::map<std::string, std::string>& parts) {
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(nullptr, 0, 0, &error);
+  zip_error_fini(&error);
+  if (!source) throw HostError("A new workbook cannot be made: out of memory.");
+  return WriteParts(source, ZIP_CREATE | ZIP_TRUNCATE, parts, "(new)");
 }
 
-void RewriteZip(const std::string& from, const std::string& to,
-                const std::map<std::string, std::string>& parts) {
-  std::error_code ec;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
-  if (ec)
-    throw HostError("The workbook file " + from + " cannot be copied for saving: " + ec.message() +
-                    ".");
-  WriteParts(to, 0, parts);
+std::string RewrittenZipBytes(const std::string& from,
+                              const std::map<std::string, std::string>& parts) {
+  std::ifstream in(from, std::ios::binary);
+  std::string base{std::istreambuf_iterator<char>(in), {}};
+  if (!in && !in.eof())
+    throw HostError("The workbook file " + from + " cannot be read for saving.");
+  // The source owns its copy: a write into it replaces, and frees, the buffer it was given.
+  void* copy = std::malloc(std::max<std::size_t>(base.size(), 1));
+  if (!copy) throw HostError("The workbook file " + from + " cannot be saved: out of memory.");
+  std::memcpy(copy, base.data(), base.size());
+  zip_error_t error;
+  zip_error_init(&error);
+  zip_source_t* source = zip_source_buffer_create(copy, base.size(), 1, &error);
+  zip_error_fini(&error);
+  if (!source) {
+    std::free(copy);
+    throw HostError("The workbook file " + from + " cannot be read for saving.");
+  }
+  return WriteParts(source, 0, parts, from);
 }
 
 }  // namespace qv::host

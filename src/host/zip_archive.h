@@ -25,12 +25,12 @@ class ZipReader {
   ::zip* archive_ = nullptr;
 };
 
-// Writes a new package of `parts` at `path`.
-void WriteZip(const std::string& path, const std::map<std::string, std::string>& parts);
+// A new package of `parts`, as bytes.
+std::string ZipBytes(const std::map<std::string, std::string>& parts);
 
-// Writes `parts` over the package at `from` into a new package at `to`; every other part is copied
-// as it is stored, byte for byte.
-void RewriteZip(const std::string& from, const std::string& to,
-                const std::map<std::string, std::string>& parts);
+// The package at `from` with `parts` written over it, as bytes; every other part is copied as it
+// is stored, byte for byte.
+std::string RewrittenZipBytes(const std::string& from,
+                              const std::map<std::string, std::string>& parts);
 
 }  // namespace qv::host

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "host/replace_file_posix.h"
 #include "values/text.h"
 
 namespace qv::settings {
@@ -84,34 +85,10 @@ void IniFileSettings::Write(const std::string& app, const Sections& sections) co
   }
   const std::string data = text.str();
 
-  std::string temp = (file.parent_path() / ".settings.ini.XXXXXX").string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) Fail(file, "could not be written: " + std::string(std::strerror(errno)) + ".");
-  bool ok = ::fchmod(fd, 0600) == 0;
-  std::size_t done = 0;
-  while (ok && done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
-  }
-  const int savedErrno = errno;
-  ok = ok && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok) {
-    ::unlink(temp.c_str());
-    Fail(file, "could not be written: " + std::string(std::strerror(savedErrno)) + ".");
-  }
   try {
-    if (beforeRename_) beforeRename_();
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
-  }
-  if (::rename(temp.c_str(), file.c_str()) != 0) {
-    const int e = errno;
-    ::unlink(temp.c_str());
-    Fail(file, "could not be replaced: " + std::string(std::strerror(e)) + ".");
+    host::ReplaceFile(file, data, 0600, {}, beforeRename_);
+  } catch (const host::ReplaceError& e) {
+    Fail(file, e.what());
   }
 }
 

@@ -284,35 +284,37 @@ TEST(XlsxWorkbook, AWorkbookWithoutStylesIsReadAndWritten) {
       "<Relationship Id=\"rId2\" Type=\"" + rels + "styles\" Target=\"styles.xml\"/>";
   for (bool dangling : {false, true}) {
     const auto file = dir / (dangling ? "dangling.xlsx" : "nostyles.xlsx");
-    WriteZip(
-        file.string(),
-        {{"[Content_Types].xml",
-          "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
-          "<Default Extension=\"rels\" "
-          "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
-          "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
-          "<Override PartName=\"/xl/workbook.xml\" "
-          "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet."
-          "main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" "
-          "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
-          "worksheet+xml\"/></Types>"},
-         {"_rels/.rels",
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-          "relationships\"><Relationship Id=\"rId1\" Type=\"" +
-              rels + "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
-         {"xl/workbook.xml",
-          "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-          "xmlns:r=\"" +
-              rels.substr(0, rels.size() - 1) +
-              "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
-         {"xl/_rels/workbook.xml.rels",
-          "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-          "relationships\"><Relationship Id=\"rId1\" Type=\"" +
-              rels + "worksheet\" Target=\"worksheets/sheet1.xml\"/>" + (dangling ? styleRel : "") +
-              "</Relationships>"},
-         {"xl/worksheets/sheet1.xml",
-          "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
-          "<sheetData><row r=\"1\"><c r=\"A1\"><v>1.5</v></c></row></sheetData></worksheet>"}});
+    TempDir::WriteFile(
+        file,
+        ZipBytes(
+            {{"[Content_Types].xml",
+              "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+              "<Default Extension=\"rels\" "
+              "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+              "<Default Extension=\"xml\" ContentType=\"application/xml\"/>"
+              "<Override PartName=\"/xl/workbook.xml\" "
+              "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet."
+              "main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" "
+              "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
+              "worksheet+xml\"/></Types>"},
+             {"_rels/.rels",
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+              "relationships\"><Relationship Id=\"rId1\" Type=\"" +
+                  rels + "officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+             {"xl/workbook.xml",
+              "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+              "xmlns:r=\"" +
+                  rels.substr(0, rels.size() - 1) +
+                  "\"><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+             {"xl/_rels/workbook.xml.rels",
+              "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/"
+              "relationships\"><Relationship Id=\"rId1\" Type=\"" +
+                  rels + "worksheet\" Target=\"worksheets/sheet1.xml\"/>" +
+                  (dangling ? styleRel : "") + "</Relationships>"},
+             {"xl/worksheets/sheet1.xml",
+              "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+              "<sheetData><row r=\"1\"><c "
+              "r=\"A1\"><v>1.5</v></c></row></sheetData></worksheet>"}}));
     {
       auto wb = XlsxWorkbook::Open(file);
       EXPECT_EQ(wb->SheetAt(1).Text("A1"), "1.5");
@@ -335,7 +337,7 @@ TEST(XlsxWorkbook, BrokenFilesSayWhatIsWrong) {
   const auto broken = [&](const std::string& name, const std::string& part,
                           const std::string& data) {
     const auto path = dir / name;
-    RewriteZip(good.string(), path.string(), {{part, data}});
+    TempDir::WriteFile(path, RewrittenZipBytes(good.string(), {{part, data}}));
     return path;
   };
   const std::string sheet = "xl/worksheets/sheet1.xml";
