@@ -207,8 +207,8 @@ void frmSendSMS::Form_Load() {
 }
 
 void frmSendSMS::Form_Unload() {
-  services_.settings.Save(settings::kAppName, "Grouping", "Header", txt_header.Text);
-  services_.settings.Save(settings::kAppName, "Grouping", "Footer", txt_footer.Text);
+  services_.settings.SaveAll(settings::kAppName, {{"Grouping", "Header", txt_header.Text},
+                                                  {"Grouping", "Footer", txt_footer.Text}});
 }
 
 void frmSendSMS::Form_KeyPress(int keyAscii) {

@@ -129,11 +129,11 @@ void frmProxySettings::cmdOk_Click() {
 }
 
 void frmProxySettings::Store() {
-  store_.Save(settings::kAppName, kSection, "ProxyType", std::to_string(proxy_.ProxyType));
-  store_.Save(settings::kAppName, kSection, "ProxyName", proxy_.ProxyName);
-  store_.Save(settings::kAppName, kSection, "ProxyPort", std::to_string(proxy_.ProxyPort));
-  store_.Save(settings::kAppName, kSection, "ProxyUserName", proxy_.ProxyUserName);
-  store_.Save(settings::kAppName, kSection, "ProxyUserPWD", proxy_.ProxyUserPWD);
+  store_.SaveAll(settings::kAppName, {{kSection, "ProxyType", std::to_string(proxy_.ProxyType)},
+                                      {kSection, "ProxyName", proxy_.ProxyName},
+                                      {kSection, "ProxyPort", std::to_string(proxy_.ProxyPort)},
+                                      {kSection, "ProxyUserName", proxy_.ProxyUserName},
+                                      {kSection, "ProxyUserPWD", proxy_.ProxyUserPWD}});
 }
 
 void frmProxySettings::cmdCancel_Click() { Unload(); }

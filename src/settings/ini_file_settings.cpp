@@ -1,6 +1,7 @@
 #include "settings/ini_file_settings.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,11 +73,6 @@ IniFileSettings::Sections IniFileSettings::Read(const std::string& app) const {
 
 void IniFileSettings::Write(const std::string& app, const Sections& sections) const {
   const auto file = FileOf(app);
-  std::error_code ec;
-  std::filesystem::create_directories(file.parent_path(), ec);
-  if (ec)
-    Fail(file, "could not be written: its folder could not be created (" + ec.message() + ").");
-
   std::ostringstream text;
   for (const auto& [section, keys] : sections) {
     text << '[' << section << "]\n";
@@ -104,9 +100,35 @@ std::optional<std::string> IniFileSettings::Get(const std::string& app, const st
 
 void IniFileSettings::Save(const std::string& app, const std::string& section,
                            const std::string& key, const std::string& value) {
-  Sections sections = Read(app);
-  sections[section][key] = value;
-  Write(app, sections);
+  SaveAll(app, {{section, key, value}});
+}
+
+void IniFileSettings::SaveAll(const std::string& app, const std::vector<Entry>& entries) {
+  const auto file = FileOf(app);
+  std::error_code ec;
+  std::filesystem::create_directories(file.parent_path(), ec);
+  if (ec)
+    Fail(file, "could not be written: its folder could not be created (" + ec.message() + ").");
+  // The lock is the folder's, which stays while the file itself is replaced; it goes with the
+  // descriptor, also when the process dies.
+  const int folder = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) Fail(file, "could not be written: " + std::string(std::strerror(errno)) + ".");
+  while (::flock(folder, LOCK_EX) != 0) {
+    if (errno != EINTR) {
+      const int e = errno;
+      ::close(folder);
+      Fail(file, "could not be locked for writing: " + std::string(std::strerror(e)) + ".");
+    }
+  }
+  try {
+    Sections sections = Read(app);
+    for (const auto& e : entries) sections[e.section][e.key] = e.value;
+    Write(app, sections);
+  } catch (...) {
+    ::close(folder);
+    throw;
+  }
+  ::close(folder);
 }
 
 }  // namespace qv::settings

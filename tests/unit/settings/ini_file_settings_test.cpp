@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <fstream>
+#include <thread>
+#include <vector>
 
 namespace qv::settings {
 namespace {
@@ -91,6 +93,36 @@ TEST_F(IniFileSettingsTest, ADamagedFileIsReportedAndNeverOverwritten) {
     EXPECT_THROW(store.Save(kAppName, "STARTUP", "MODES", "new"), SettingsError);
     EXPECT_EQ(FileText(), c.text);
   }
+}
+
+// Savers at once, each with its own store as separate processes have: no key of any is lost, and
+// the keys of one SaveAll are never mixed with another's.
+TEST_F(IniFileSettingsTest, SaversAtOnceLoseNothingAndNeverMix) {
+  constexpr int kSavers = 3, kRounds = 30;
+  std::vector<std::thread> savers;
+  for (int t = 0; t < kSavers; ++t) {
+    savers.emplace_back([this, t] {
+      IniFileSettings own(root);
+      const std::string id = std::to_string(t);
+      for (int n = 0; n < kRounds; ++n) {
+        own.Save(kAppName, "Keys", id + "-" + std::to_string(n), "1");
+        own.SaveAll(kAppName,
+                    {{"Proxy", "Host", id}, {"Proxy", "Port", id}, {"Proxy", "User", id}});
+      }
+    });
+  }
+  for (auto& s : savers) s.join();
+  for (int t = 0; t < kSavers; ++t) {
+    for (int n = 0; n < kRounds; ++n) {
+      EXPECT_TRUE(store.Get(kAppName, "Keys", std::to_string(t) + "-" + std::to_string(n)))
+          << t << "-" << n;
+    }
+  }
+  const auto host = store.Get(kAppName, "Proxy", "Host");
+  ASSERT_TRUE(host);
+  EXPECT_EQ(store.Get(kAppName, "Proxy", "Port"), host);
+  EXPECT_EQ(store.Get(kAppName, "Proxy", "User"), host);
+  EXPECT_EQ(FolderEntries(), std::vector<std::string>{"settings.ini"});
 }
 
 }  // namespace
