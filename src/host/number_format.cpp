@@ -901,9 +901,9 @@ std::string FormatNumber(double value, std::string_view code) {
   return (showMinus && !allZero ? "-" : "") + body;
 }
 
-std::string FormatText(const std::string& text, std::string_view code) {
+std::string FormatText(std::string_view text, std::string_view code) {
   const Code& compiled = Compiled(code);
-  if (!compiled.text) return text;
+  if (!compiled.text) return std::string(text);
   std::string out;
   for (const auto& t : compiled.text->tokens) {
     if (t.kind == Kind::At)

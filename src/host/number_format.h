@@ -24,6 +24,6 @@ bool IsDateFormat(std::string_view code);
 std::string FormatNumber(double value, std::string_view code);
 
 // The text a text cell displays: the text, placed at "@" of a format's text section.
-std::string FormatText(const std::string& text, std::string_view code);
+std::string FormatText(std::string_view text, std::string_view code);
 
 }  // namespace qv::host

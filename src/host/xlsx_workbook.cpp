@@ -14,6 +14,7 @@
 #include "host/number_format.h"
 #include "host/replace_file_posix.h"
 #include "host/sheet_names.h"
+#include "host/string_table.h"
 #include "host/xml_scan.h"
 #include "host/zip_archive.h"
 #include "values/convert.h"
@@ -201,7 +202,7 @@ class XlsxSheet : public Sheet {
   void Scan(std::string_view xml) const;
   mutable bool loaded_ = false;
   mutable std::vector<std::vector<XCell>> columns_;
-  mutable std::vector<std::string> pool_;
+  mutable StringTable pool_;  // the inline texts of the sheet
 };
 
 struct XlsxPackage {
@@ -215,7 +216,7 @@ struct XlsxPackage {
   pugi::xml_document relsXml;
   std::string stylesPart;
   pugi::xml_document stylesXml;
-  std::vector<std::string> sharedStrings;
+  StringTable sharedStrings;
   struct Xf {
     std::string code;
     bool date = false;
@@ -404,7 +405,7 @@ void XlsxPackage::LoadSharedStrings(const std::string& part) {
         }
       }
     }
-    sharedStrings.push_back(std::move(text));
+    sharedStrings.Add(text);
   }
 }
 
@@ -715,7 +716,7 @@ void XlsxSheet::Scan(std::string_view xml) const {
       } else if (t == "inlineStr" || t == "str") {
         cell.kind = XCell::Inline;
         cell.index = static_cast<std::uint32_t>(pool_.size());
-        pool_.push_back(owned ? std::move(text) : XmlScanner::Decode(value, true));
+        pool_.Add(owned ? text : XmlScanner::Decode(value, true));
       } else if (t == "b") {
         cell.kind = XCell::Boolean;
         cell.number = value == "1" ? 1 : 0;
@@ -753,9 +754,9 @@ Variant XlsxSheet::Value(CellRef c) const {
       if (package_.xfs[cell->style].date) return package_.FromSerial(cell->number);
       return cell->number;
     case XCell::Shared:
-      return package_.sharedStrings[cell->index];
+      return std::string(package_.sharedStrings[cell->index]);
     case XCell::Inline:
-      return pool_[cell->index];
+      return std::string(pool_[cell->index]);
     case XCell::Boolean:
       return cell->number != 0;
     case XCell::Error:
@@ -811,7 +812,7 @@ void XlsxSheet::Store(CellRef c, const Variant& value, std::string_view dateForm
     case Variant::Kind::Text:
       cell.kind = XCell::Inline;
       cell.index = static_cast<std::uint32_t>(pool_.size());
-      pool_.push_back(value.AsText());
+      pool_.Add(value.AsText());
       break;
     case Variant::Kind::Date:
       cell.kind = XCell::Number;
@@ -906,8 +907,8 @@ std::string XlsxSheet::Serialize() const {
         break;
       case XCell::Shared:
       case XCell::Inline: {
-        const std::string& text =
-            cell.kind == XCell::Shared ? package_.sharedStrings[cell.index] : pool_[cell.index];
+        const std::string text(cell.kind == XCell::Shared ? package_.sharedStrings[cell.index]
+                                                          : pool_[cell.index]);
         cellNode.append_attribute("t") = "inlineStr";
         pugi::xml_node t = cellNode.append_child("is").append_child("t");
         t.append_attribute("xml:space") = "preserve";
