@@ -832,7 +832,9 @@ struct Code {
 };
 
 Section ReadSection(std::string_view text) {
-  std::vector<Token> tokens = Tokenize(text);
+  // [$-F800] asks for the system's long date, whatever the code around it says.
+  const bool longDate = ToLowerAscii(text).find("[$-f800]") != std::string::npos;
+  std::vector<Token> tokens = Tokenize(longDate ? "dddd, mmmm d, yyyy" : text);
   const Condition condition = ReadCondition(tokens);
   // The condition chooses the section; it is not shown.
   std::erase_if(tokens, [](const Token& t) { return t.kind == Kind::Condition; });

@@ -1,19 +1,24 @@
 #!/usr/bin/python3
-"""Writes displayed_texts.xlsx and displayed_texts.csv: numbers under many formats as a spreadsheet
-program shows them, to check the add-in's displayed texts against one that is not ours.
+"""Writes numbers under many formats as a spreadsheet program shows them, to check the add-in's
+displayed texts against a program that is not ours: two workbooks, each with the CSV of what its
+cells show.
 
-Column A holds a value under a number format, column B the format code as text. openpyxl writes a
-first workbook; LibreOffice (Debian's libreoffice-calc-nogui) opens it and writes it again as
-displayed_texts.xlsx, so the styles are LibreOffice's own, and exports it with "save cell contents
-as shown" to displayed_texts.csv, whose first column is what each cell of column A displays.
+Column A holds a value under a number format, column B the format code as text.
+- displayed_texts.xlsx: openpyxl writes the codes as Excel spells them; LibreOffice (Debian's
+  libreoffice-calc-nogui) opens that workbook and writes it again, so the styles are its own.
+- displayed_texts_native.xlsx: LibreOffice makes the cells itself, with codes in its own spelling
+  (through UNO, Debian's python3-uno), and writes them as it writes any workbook.
+Each is exported with "save cell contents as shown" to a .csv of the same name, whose first column
+is what each cell of column A displays.
 
-Run from this folder: ./make_displayed_texts.py. Both files are committed; the tests only read them.
+Run from this folder: ./make_displayed_texts.py. The files are committed; the tests only read them.
 """
 import datetime
 import os
 import shutil
 import subprocess
 import tempfile
+import time
 
 import openpyxl
 
@@ -65,6 +70,75 @@ CASES = [
 ]
 
 
+# LibreOffice's own spelling of codes, as its format dialog writes them.
+NATIVE = [
+    (44901.5, "NN DD.MM.YYYY"), (-1234.5, "[$$-409]#,##0.00;[RED]-[$$-409]#,##0.00"),
+    (12345.678, "0.00E+000"), (1.25, "# ?/?"), (1, "BOOLEAN"), (0, "BOOLEAN"),
+    (44901, "MMMM D, YYYY"), (1.5, "[HH]:MM:SS"), (0.4375, "HH:MM AM/PM"), (0.125, "0%"),
+    (1234.5, "#,##0.00 [$€-407]"), (44901, "[$-F800]DDDD, MMMM DD, YYYY"),
+    (0.75, "[$-F400]HH:MM:SS AM/PM"), (44901.25, "YYYY-MM-DD HH:MM:SS"), (44901, "DDD, D MMM YY"),
+    (1234.5678, "#,##0.0#"), (0.5, "@"), (-5, "0;[RED]-0"), (5, '"Qty "0'), (44901, "D/M/YY"),
+    (1.005, "0.00"), (0.01005, "0.00%"), (5551234567, "[<=9999999]###-####;(###) ###-####"),
+    (919876543210, "0"), (-0.5, "#,##0.00;(#,##0.00)"), (123456789, "#,##0,,\"M\""),
+]
+
+CSV_AS_SHOWN = "csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,true"
+
+
+def native(tmp, here):
+    import uno
+    from com.sun.star.beans import PropertyValue
+    from com.sun.star.lang import Locale
+
+    def prop(name, value):
+        p = PropertyValue()
+        p.Name, p.Value = name, value
+        return p
+
+    office = subprocess.Popen(["soffice", "-env:UserInstallation=file://" + tmp + "/uno",
+                               "--headless", "--invisible", "--norestore",
+                               "--accept=socket,host=127.0.0.1,port=2083;urp;"])
+    try:
+        local = uno.getComponentContext()
+        resolver = local.ServiceManager.createInstanceWithContext(
+            "com.sun.star.bridge.UnoUrlResolver", local)
+        for _ in range(120):
+            try:
+                ctx = resolver.resolve(
+                    "uno:socket,host=127.0.0.1,port=2083;urp;StarOffice.ComponentContext")
+                break
+            except Exception:
+                time.sleep(0.5)
+        desktop = ctx.ServiceManager.createInstanceWithContext("com.sun.star.frame.Desktop", ctx)
+        doc = desktop.loadComponentFromURL("private:factory/scalc", "_blank", 0,
+                                           (prop("Hidden", True),))
+        sheet = doc.Sheets.getByIndex(0)
+        formats = doc.getNumberFormats()
+        us = Locale("en", "US", "")
+        for row, (value, code) in enumerate(NATIVE):
+            key = formats.queryKey(code, us, False)
+            if key == -1:
+                key = formats.addNew(code, us)
+            cell = sheet.getCellByPosition(0, row)
+            cell.setValue(float(value))
+            cell.NumberFormat = key
+            sheet.getCellByPosition(1, row).setString(code)
+        base = "file://" + os.path.join(here, "displayed_texts_native")
+        doc.storeToURL(base + ".xlsx", (prop("FilterName", "Calc MS Excel 2007 XML"),))
+        doc.storeToURL(base + ".csv", (prop("FilterName", "Text - txt - csv (StarCalc)"),
+                                       prop("FilterOptions", CSV_AS_SHOWN.split(":", 2)[2])))
+        doc.close(True)
+        try:
+            desktop.terminate()
+        except Exception:
+            pass  # the office ends as it answers
+    finally:
+        try:
+            office.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            office.kill()
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     with tempfile.TemporaryDirectory() as tmp:
@@ -81,11 +155,11 @@ def main():
         subprocess.run(["soffice", profile, "--headless", "--convert-to", "xlsx", "--outdir", out,
                         source], check=True, capture_output=True)
         written = os.path.join(out, "displayed_texts.xlsx")
-        subprocess.run(["soffice", profile, "--headless", "--convert-to",
-                        "csv:Text - txt - csv (StarCalc):44,34,76,1,,1033,false,true,true",
+        subprocess.run(["soffice", profile, "--headless", "--convert-to", CSV_AS_SHOWN,
                         "--outdir", out, written], check=True, capture_output=True)
         shutil.copy(written, os.path.join(here, "displayed_texts.xlsx"))
         shutil.copy(os.path.join(out, "displayed_texts.csv"), os.path.join(here, "displayed_texts.csv"))
+        native(tmp, here)
 
 
 if __name__ == "__main__":
