@@ -50,7 +50,7 @@ struct LoggedInAddin {
   FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
   service::FixedRandom random{0.5};
   NoShell shell;
-  addin::Connect connect{{ui, transport, settings, clock, random, shell}};
+  addin::Connect connect{{ui, transport, settings, clock, random, shell, ""}};
 };
 
 }  // namespace qv::bench

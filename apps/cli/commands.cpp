@@ -55,6 +55,13 @@ void ChooseMoment(ui::ComboBox& year, ui::ComboBox& month, ui::ComboBox& day, ui
                                                              : clock);
 }
 
+// --server, else QUORVALENT_SERVER, else none (the settings decide).
+std::string ServerAddress(const GlobalOptions& options) {
+  if (!options.server.empty()) return options.server;
+  const char* env = std::getenv("QUORVALENT_SERVER");
+  return env ? env : "";
+}
+
 std::string FirstLine(const std::string& text) {
   const auto nl = text.find_first_of("\r\n");
   return nl == std::string::npos ? text : text.substr(0, nl);
@@ -74,8 +81,7 @@ Session::Session(const GlobalOptions& options, std::ostream& out)
       ui_(out, options.yes),
       settings_(settings::IniFileSettings::DefaultRoot()),
       transport_(service::ReadTransportLimits(settings_)),
-      connect_({ui_, transport_, settings_, clock_, random_, shell_}) {
-  if (!options_.server.empty()) ::setenv("QUORVALENT_SERVER", options_.server.c_str(), 1);
+      connect_({ui_, transport_, settings_, clock_, random_, shell_, ServerAddress(options)}) {
   ui_.Drive<session::frmLogin>("frmLogin", [this](session::frmLogin& f) {
     if (!credentialsLooked_) {
       credentialsLooked_ = true;

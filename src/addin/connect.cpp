@@ -43,8 +43,8 @@ ServiceAddress SplitAddress(std::string text) {
 
 }  // namespace
 
-ServiceAddress FindServiceAddress(settings::Settings& store) {
-  if (const char* env = std::getenv("QUORVALENT_SERVER"); env && *env) return SplitAddress(env);
+ServiceAddress FindServiceAddress(const std::string& given, settings::Settings& store) {
+  if (!given.empty()) return SplitAddress(given);
   if (auto stored = store.Get(settings::kAppName, "Service", "Address");
       stored && !Trim(*stored).empty()) {
     return SplitAddress(*stored);
@@ -72,7 +72,7 @@ Connect::~Connect() = default;
 
 void Connect::AddinInstance_OnConnection(host::Application& Application) {
   try {
-    const ServiceAddress address = FindServiceAddress(platform_.settings);
+    const ServiceAddress address = FindServiceAddress(platform_.serverAddress, platform_.settings);
     globals_.ServerAddress = address.host;
     globals_.ServerPort = address.port;
     service::GetProxySettings(platform_.settings, globals_.Proxy);

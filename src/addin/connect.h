@@ -24,13 +24,13 @@ inline constexpr const char* kDefaultModes =
     "L-Web Login,C-Campaign Manager,M-Mobile App,G-Gateway API,E-Excel Add-in,"
     "R-Reseller Panel,B-Bulk Upload,A-Alerts,H-HTTP API";
 
-// Where the service is: QUORVALENT_SERVER (host or host:port), else the settings key
-// Service/Address, else the stand-in gateway on this machine.
+// Where the service is: the front end's address (host or host:port) when it gave one, else the
+// settings key Service/Address, else the stand-in gateway on this machine.
 struct ServiceAddress {
   std::string host;
   int port = 0;
 };
-ServiceAddress FindServiceAddress(settings::Settings& store);
+ServiceAddress FindServiceAddress(const std::string& given, settings::Settings& store);
 
 // The add-in as the spreadsheet sees it: connects, builds the toolbar and the menu, and routes
 // every click to its command.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "addin/shell.h"
 #include "service/random.h"
 #include "service/transport.h"
@@ -18,6 +20,9 @@ struct Platform {
   Clock& clock;
   service::Random& random;
   Shell& shell;
+  // A service address (host or host:port) that wins over the settings, as the front end was told
+  // (the command line's --server or QUORVALENT_SERVER); empty for none.
+  std::string serverAddress;
 };
 
 }  // namespace qv::addin

@@ -27,10 +27,8 @@ class AgainstGatewayTest : public ::testing::Test {
   AgainstGatewayTest() {
     gateway.Admin({"account", "add", "alice", "--password", "s3cret", "--credits", "100",
                    "--sender-id", "ACME", "--sender-id", "SHOP"});
-    ::setenv("QUORVALENT_SERVER", gateway.Address().c_str(), 1);
     app.AddWorkbook("Book1");
     connect.AddinInstance_OnConnection(app);
-    ::unsetenv("QUORVALENT_SERVER");
   }
   void Login() {
     ui.OnShow<session::frmLogin>("frmLogin", [](session::frmLogin& f) {
@@ -50,7 +48,7 @@ class AgainstGatewayTest : public ::testing::Test {
   SystemClock clock;
   service::SystemRandom random;
   NoShell shell;
-  addin::Connect connect{{ui, transport, settings, clock, random, shell}};
+  addin::Connect connect{{ui, transport, settings, clock, random, shell, gateway.Address()}};
 };
 
 TEST_F(AgainstGatewayTest, TheGatewayStoresWhatThePreviewShowed) {

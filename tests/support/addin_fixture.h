@@ -83,7 +83,7 @@ class AddinTest : public ::testing::Test {
   FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
   service::FixedRandom random{0.5};
   RecordingShell shell;
-  addin::Connect connect{{ui, transport, settings, clock, random, shell}};
+  addin::Connect connect{{ui, transport, settings, clock, random, shell, ""}};
 };
 
 }  // namespace qv::testing

@@ -129,22 +129,17 @@ TEST_F(ConnectTest, SetsTheServiceGlobalsAndLoadsTheProxy) {
   EXPECT_EQ(connect.Globals().Proxy.ProxyPort, 3128);
 }
 
-TEST(FindServiceAddress, EnvironmentWinsOverSettingsOverDefault) {
+TEST(FindServiceAddress, TheGivenAddressWinsOverSettingsOverDefault) {
   settings::MemorySettings store;
-  ::unsetenv("QUORVALENT_SERVER");
-  EXPECT_EQ(addin::FindServiceAddress(store).host, "127.0.0.1");
+  EXPECT_EQ(addin::FindServiceAddress("", store).host, "127.0.0.1");
   store.Save("QuorvalentExcel", "Service", "Address", "sms.example.test");
-  EXPECT_EQ(addin::FindServiceAddress(store).host, "sms.example.test");
-  EXPECT_EQ(addin::FindServiceAddress(store).port, 0);
-  ::setenv("QUORVALENT_SERVER", "10.1.2.3:9000", 1);
-  EXPECT_EQ(addin::FindServiceAddress(store).host, "10.1.2.3");
-  EXPECT_EQ(addin::FindServiceAddress(store).port, 9000);
-  ::setenv("QUORVALENT_SERVER", "[::1]:8081", 1);
-  EXPECT_EQ(addin::FindServiceAddress(store).host, "[::1]");
-  EXPECT_EQ(addin::FindServiceAddress(store).port, 8081);
-  ::setenv("QUORVALENT_SERVER", "host:notaport", 1);
-  EXPECT_THROW(addin::FindServiceAddress(store), AddinError);
-  ::unsetenv("QUORVALENT_SERVER");
+  EXPECT_EQ(addin::FindServiceAddress("", store).host, "sms.example.test");
+  EXPECT_EQ(addin::FindServiceAddress("", store).port, 0);
+  EXPECT_EQ(addin::FindServiceAddress("10.1.2.3:9000", store).host, "10.1.2.3");
+  EXPECT_EQ(addin::FindServiceAddress("10.1.2.3:9000", store).port, 9000);
+  EXPECT_EQ(addin::FindServiceAddress("[::1]:8081", store).host, "[::1]");
+  EXPECT_EQ(addin::FindServiceAddress("[::1]:8081", store).port, 8081);
+  EXPECT_THROW(addin::FindServiceAddress("host:notaport", store), AddinError);
 }
 
 // Command bars whose worksheet menu bar cannot be reached.
