@@ -90,6 +90,19 @@ class GatewayHttpTest : public ::testing::Test {
            "&ver=1.0&SenderName=ACME&IsConcatSMS=0&TOS=N";
   }
   double Credits() { return gateway->FindAccount("alice")->credits; }
+  // A plain socket connected to the server, for requests no HTTP client would send; -1 on failure.
+  int RawConnection() const {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+      ::close(fd);
+      return -1;
+    }
+    return fd;
+  }
 
   fs::path db = fs::temp_directory_path() /
                 ("qv-gateway-" + std::to_string(::getpid()) + "-" +
@@ -373,13 +386,8 @@ TEST_F(GatewayHttpTest, IncompleteOrOversizedRequestsChangeNothing) {
 
 // A chunked body that breaks off before its last chunk is not processed.
 TEST_F(GatewayHttpTest, ABrokenChunkedBodyIsNoRequest) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int fd = RawConnection();
   ASSERT_GE(fd, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = htons(static_cast<uint16_t>(port));
-  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
   const std::string body = SendBody("1111111111", "Hi", "");
   // The whole body in one good chunk, but the last chunk never comes: the body broke off.
   std::ostringstream size;
@@ -447,13 +455,8 @@ TEST_F(GatewayHttpTest, ALargeFormBodyIsRead) {
 TEST_F(GatewayHttpTest, StalledClientsDoNotHoldUpOthers) {
   std::vector<int> stalled;
   for (int i = 0; i < 128; ++i) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int fd = RawConnection();
     ASSERT_GE(fd, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     const std::string half = "POST /SMS_Excel/LoginCheck.asp HTTP/1.1\r\nHost: x\r\nContent-";
     ASSERT_EQ(::send(fd, half.data(), half.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(half.size()));
