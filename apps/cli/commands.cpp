@@ -75,6 +75,16 @@ std::string ReadTextFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
+std::string ReadMessageFile(const std::string& path) {
+  std::string text = ReadTextFile(path);
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  if (!text.empty() && text.back() == '\n') {
+    text.pop_back();
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+  }
+  return text;
+}
+
 Session::Session(const GlobalOptions& options, std::ostream& out)
     : options_(options),
       out_(out),

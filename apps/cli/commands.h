@@ -102,5 +102,8 @@ class Session {
 
 // Reads a whole file as text (a message, a password); throws with a clear message.
 std::string ReadTextFile(const std::string& path);
+// The message in a file: a leading UTF-8 byte-order mark and one final line break (LF or CR LF)
+// belong to the file, not to the message; inner line breaks stay.
+std::string ReadMessageFile(const std::string& path);
 
 }  // namespace qv::cli

@@ -1,6 +1,5 @@
 #include "option_checks.h"
 
-#include "commands.h"
 #include "values/datetime.h"
 #include "values/text.h"
 
@@ -52,16 +51,6 @@ CLI::Validator PickerDate(bool withTime) {
                ", a real day of a month from 1 to 12";
       },
       withTime ? "MM/DD/YYYY h:mm AM" : "M/D/YYYY");
-}
-
-std::string ReadMessageFile(const std::string& path) {
-  std::string text = ReadTextFile(path);
-  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
-  if (!text.empty() && text.back() == '\n') {
-    text.pop_back();
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-  }
-  return text;
 }
 
 }  // namespace qv::cli

@@ -18,8 +18,4 @@ CLI::Validator FitsBox(std::size_t maxLength, bool trim);
 // "10:30 AM".
 CLI::Validator PickerDate(bool withTime);
 
-// The message in a file: a leading UTF-8 byte-order mark and one final line break (LF or CR LF)
-// belong to the file, not to the message; inner line breaks stay.
-std::string ReadMessageFile(const std::string& path);
-
 }  // namespace qv::cli

@@ -3,11 +3,9 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "host/host.h"
 
@@ -73,8 +71,8 @@ std::optional<std::string> ZipReader::Read(const std::string& name) const {
 
 namespace {
 
-// Writes `parts` into the archive read from `source` (taken over), which must hold `base`'s bytes
-// or be empty, and gives the new archive's bytes.
+// Writes `parts` into the archive held by the buffer `source` (taken over; empty for a new one)
+// and gives the new archive's bytes.
 std::string WriteParts(zip_source_t* source, int flags,
                        const std::map<std::string, std::string>& parts, const std::string& what) {
   zip_error_t error;
@@ -134,20 +132,22 @@ std::string ZipBytes(const std::map<std::string, std::string>& parts) {
 
 std::string RewrittenZipBytes(const std::string& from,
                               const std::map<std::string, std::string>& parts) {
-  std::ifstream in(from, std::ios::binary);
-  std::string base{std::istreambuf_iterator<char>(in), {}};
-  if (!in && !in.eof())
-    throw HostError("The workbook file " + from + " cannot be read for saving.");
-  // The source owns its copy: a write into it replaces, and frees, the buffer it was given.
-  void* copy = std::malloc(std::max<std::size_t>(base.size(), 1));
-  if (!copy) throw HostError("The workbook file " + from + " cannot be saved: out of memory.");
-  std::memcpy(copy, base.data(), base.size());
-  zip_error_t error;
-  zip_error_init(&error);
-  zip_source_t* source = zip_source_buffer_create(copy, base.size(), 1, &error);
-  zip_error_fini(&error);
+  // The source owns the buffer it is given: a write into it replaces, and frees, that buffer.
+  std::error_code ec;
+  const auto size = static_cast<std::size_t>(std::filesystem::file_size(from, ec));
+  void* bytes = ec ? nullptr : std::malloc(std::max<std::size_t>(size, 1));
+  std::FILE* file = bytes ? std::fopen(from.c_str(), "rb") : nullptr;
+  const bool read = file && std::fread(bytes, 1, size, file) == size;
+  if (file) std::fclose(file);
+  zip_source_t* source = nullptr;
+  if (read) {
+    zip_error_t error;
+    zip_error_init(&error);
+    source = zip_source_buffer_create(bytes, size, 1, &error);
+    zip_error_fini(&error);
+  }
   if (!source) {
-    std::free(copy);
+    std::free(bytes);
     throw HostError("The workbook file " + from + " cannot be read for saving.");
   }
   return WriteParts(source, 0, parts, from);
