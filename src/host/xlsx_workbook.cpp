@@ -791,7 +791,7 @@ std::string XlsxSheet::Text(CellRef c) const {
 
 void XlsxSheet::SetValue(CellRef c, const Variant& value) {
   const bool date = value.kind() == Variant::Kind::Date;
-  Store(c, value, date && value.AsDate().HasTime() ? "m/d/yyyy h:mm" : date ? "m/d/yyyy" : "");
+  Store(c, value, date && value.AsDate().HasTime() ? kDateTimeFormat : date ? kDateFormat : "");
 }
 
 void XlsxSheet::EnterText(CellRef c, const std::string& text) {

@@ -118,7 +118,7 @@ TypedEntry TypedValue(const std::string& text) {
     return {read->value,
             std::string(read->seconds ? "h:mm:ss" : "h:mm") + (read->twelveHour ? " AM/PM" : "")};
   }
-  return {read->value, read->hasTime ? "m/d/yyyy h:mm" : "m/d/yyyy"};
+  return {read->value, read->hasTime ? kDateTimeFormat : kDateFormat};
 }
 
 std::string ValueAsText(const Variant& value) {

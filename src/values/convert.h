@@ -37,6 +37,8 @@ std::string NumberAsText(double value);
 // or a time when it reads as one, else the text itself; and for a date or a time, the number
 // format the cell is given to show it ("m/d/yyyy", "m/d/yyyy h:mm", "h:mm AM/PM", "h:mm:ss AM/PM",
 // "h:mm", "h:mm:ss"), empty otherwise.
+inline constexpr const char* kDateFormat = "m/d/yyyy";
+inline constexpr const char* kDateTimeFormat = "m/d/yyyy h:mm";
 struct TypedEntry {
   Variant value;
   std::string format;
