@@ -4,9 +4,12 @@
 
 #include "addin/connect.h"
 #include "addin/shell.h"
-#include "host/memory_host.h"
+#include "host/memory_application.h"
+#include "service/fixed_random.h"
 #include "service/transport.h"
+#include "settings/memory_settings.h"
 #include "ui/scripted_ui.h"
+#include "values/fixed_clock.h"
 
 namespace qv::bench {
 

@@ -7,7 +7,7 @@
 
 #include "addin/connect.h"
 #include "bench_support.h"
-#include "host/memory_host.h"
+#include "host/memory_application.h"
 #include "service/recording_transport.h"
 #include "ui/scripted_ui.h"
 

@@ -5,10 +5,12 @@
 #include <string>
 
 #include "addin/connect.h"
+#include "addin/shell_posix.h"
 #include "console_ui.h"
 #include "host/file_application.h"
-#include "service/curl_transport.h"
-#include "settings/ini_file_settings.h"
+#include "service/curl_transport_posix.h"
+#include "settings/ini_file_settings_posix.h"
+#include "values/clock_posix.h"
 
 namespace qv::cli {
 

@@ -13,6 +13,7 @@
 
 #include "commands.h"
 #include "host/xlsx_workbook.h"
+#include "values/clock_posix.h"
 #include "values/convert.h"
 
 extern char** environ;

@@ -7,6 +7,7 @@
 
 #include "gateway.h"
 #include "server.h"
+#include "values/clock_posix.h"
 #include "values/convert.h"
 #include "values/text.h"
 

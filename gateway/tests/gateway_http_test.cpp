@@ -13,6 +13,7 @@
 
 #include "gateway.h"
 #include "server.h"
+#include "values/fixed_clock.h"
 
 namespace qv::gateway {
 namespace {

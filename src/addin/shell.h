@@ -11,10 +11,4 @@ class Shell {
   virtual void Open(const std::string& url) = 0;
 };
 
-// Hands the address to xdg-open, the desktop's way of opening it.
-class DesktopShell : public Shell {
- public:
-  void Open(const std::string& url) override;
-};
-
 }  // namespace qv::addin

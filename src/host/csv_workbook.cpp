@@ -1,8 +1,5 @@
 #include "host/csv_workbook.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>

@@ -28,7 +28,8 @@ class CsvWorkbook : public FileWorkbook {
   const std::filesystem::path& Path() const override { return path_; }
   bool IsModified() const override;
   void Save() override;
-  void SetBeforeRename(std::function<void()> hook) override { beforeRename_ = std::move(hook); }
+  // Runs between writing the temporary file and renaming it; lets a test stop a save there.
+  void SetBeforeRename(std::function<void()> hook) { beforeRename_ = std::move(hook); }
 
   class CsvSheet;
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 #include "host/host.h"
@@ -16,8 +15,6 @@ class FileWorkbook : public Workbook {
   virtual bool IsModified() const = 0;
   // Throws HostError; the file is then as it was.
   virtual void Save() = 0;
-  // Runs between writing the temporary file and renaming it; lets a test stop a save there.
-  virtual void SetBeforeRename(std::function<void()> hook) = 0;
 };
 
 // Opens a workbook file by its kind: .xlsx or .csv. Anything else is a HostError that says so.

@@ -1,6 +1,5 @@
 #include "host/xlsx_workbook.h"
 
-#include <unistd.h>
 #include <pugixml.hpp>
 
 #include <algorithm>

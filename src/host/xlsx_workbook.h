@@ -38,7 +38,8 @@ class XlsxWorkbook : public FileWorkbook {
   const std::filesystem::path& Path() const override;
   bool IsModified() const override;
   void Save() override;
-  void SetBeforeRename(std::function<void()> hook) override;
+  // Runs between writing the temporary file and renaming it; lets a test stop a save there.
+  void SetBeforeRename(std::function<void()> hook);
   // Reads every sheet now, so that a damaged one is reported at once.
   void LoadAll();
 

@@ -25,14 +25,4 @@ class SystemRandom : public Random {
   std::uint32_t state_ = 327680;
 };
 
-class FixedRandom : public Random {
- public:
-  explicit FixedRandom(double value) : value_(value) {}
-  double Rnd() override { return value_; }
-  void Set(double value) { value_ = value; }
-
- private:
-  double value_;
-};
-
 }  // namespace qv::service

@@ -1,4 +1,4 @@
-#include "settings/settings.h"
+#include "settings/memory_settings.h"
 
 namespace qv::settings {
 

@@ -1,9 +1,7 @@
 #pragma once
 
-#include <map>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "values/errors.h"
@@ -42,19 +40,6 @@ class Settings {
                          const std::string& fallback = "") {
     return Get(app, section, key).value_or(fallback);
   }
-};
-
-class MemorySettings : public Settings {
- public:
-  std::optional<std::string> Get(const std::string& app, const std::string& section,
-                                 const std::string& key) override;
-  void Save(const std::string& app, const std::string& section, const std::string& key,
-            const std::string& value) override;
-  using Values = std::map<std::tuple<std::string, std::string, std::string>, std::string>;
-  const Values& All() const { return values_; }
-
- private:
-  Values values_;
 };
 
 }  // namespace qv::settings

@@ -8,6 +8,7 @@
 #include "support/process.h"
 #include "support/temp_dir.h"
 #include "values/clock.h"
+#include "values/clock_posix.h"
 
 namespace qv::testing {
 namespace {

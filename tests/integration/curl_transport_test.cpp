@@ -1,13 +1,15 @@
-#include "service/curl_transport.h"
+#include "service/curl_transport_posix.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
 
+#include "service/fixed_random.h"
 #include "service/m_http.h"
 #include "service/protocol.h"
 #include "support/loopback_server.h"
+#include "values/fixed_clock.h"
 
 namespace qv::service {
 namespace {

@@ -4,14 +4,15 @@
 #include <cstdlib>
 
 #include "addin/connect.h"
-#include "host/memory_host.h"
+#include "host/memory_application.h"
 #include "reports/frm_dr.h"
 #include "scheduler/frm_scheduler.h"
 #include "send/frm_preview_sms.h"
-#include "service/curl_transport.h"
-#include "settings/settings.h"
+#include "service/curl_transport_posix.h"
+#include "settings/memory_settings.h"
 #include "support/gateway_process.h"
 #include "ui/scripted_ui.h"
+#include "values/clock_posix.h"
 #include "values/convert.h"
 
 namespace qv::testing {

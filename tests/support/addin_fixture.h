@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "addin/connect.h"
-#include "host/memory_host.h"
+#include "host/memory_application.h"
+#include "service/fixed_random.h"
 #include "service/recording_transport.h"
-#include "settings/settings.h"
+#include "settings/memory_settings.h"
 #include "ui/scripted_ui.h"
+#include "values/fixed_clock.h"
 
 namespace qv::testing {
 

@@ -9,7 +9,7 @@
 #include <set>
 
 #include "host/xlsx_workbook.h"
-#include "settings/ini_file_settings.h"
+#include "settings/ini_file_settings_posix.h"
 #include "support/temp_dir.h"
 
 namespace qv::host {

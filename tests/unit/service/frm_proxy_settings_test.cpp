@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/settings.h"
+#include "settings/memory_settings.h"
 #include "ui/scripted_ui.h"
 
 namespace qv::service {

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "service/fixed_random.h"
 #include "service/protocol.h"
 #include "service/recording_transport.h"
 #include "values/cp1252.h"
+#include "values/fixed_clock.h"
 
 namespace qv::service {
 namespace {

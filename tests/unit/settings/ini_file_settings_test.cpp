@@ -1,4 +1,4 @@
-#include "settings/ini_file_settings.h"
+#include "settings/ini_file_settings_posix.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "addin/shell.h"
+#include "addin/shell_posix.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

@@ -1,4 +1,4 @@
-#include "values/clock.h"
+#include "values/clock_posix.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "service/curl_transport.h"
+#include "service/curl_transport_posix.h"
 
 #include <curl/curl.h>
 
