@@ -152,12 +152,10 @@ int Session::Fail(const std::string& message) {
   return 1;
 }
 
-bool Session::LastBoxStartsWith(const std::string& text) const {
-  return !ui_.Boxes().empty() && ui_.Boxes().back().rfind(text, 0) == 0;
-}
-
-bool Session::LastBoxHas(const std::string& text) const {
-  return !ui_.Boxes().empty() && ui_.Boxes().back().find(text) != std::string::npos;
+int Session::Succeeds(const ui::Form& form, const std::function<void()>& action) {
+  const int before = form.ActionsDone();
+  action();
+  return form.ActionsDone() > before ? 0 : 1;
 }
 
 void Session::ConnectAddin() {
@@ -273,24 +271,20 @@ int Session::Send(const SendOptions& o) {
     d.Chk_notifyme.SetValue(o.notify);
     ChooseMoment(d.combo_year, d.combo_month, d.combo_dd, &d.combo_Times, *o.schedule);
   }
-  const std::size_t before = ui_.Boxes().size();
-  d.cmdSend.Press();
-  if (ui_.Boxes().size() == before) return 1;
-  const std::string last = ui_.Boxes().back();
-  const bool sent = last.find(" SMS Messages Sent") != std::string::npos &&
-                    NumericValue(last) > 0 && last.find('\n') == std::string::npos;
-  return sent ? 0 : 1;
+  return Succeeds(d, [&] { d.cmdSend.Press(); });
 }
 
 int Session::Balance() {
   if (!LogIn()) return 1;
+  const int before = connect_.CommandsDone();
   Click("Get Credits Balance");
-  return LastBoxStartsWith("Your credit balance is ") ? 0 : 1;
+  return connect_.CommandsDone() > before ? 0 : 1;
 }
 
 int Session::Modes() {
+  const int before = connect_.CommandsDone();
   Click("Get Mode Submissions");
-  if (!LastBoxStartsWith("Mode of submissions has been downloaded")) return 1;
+  if (connect_.CommandsDone() == before) return 1;
   for (const auto& mode :
        Split(settings_.GetSetting(settings::kAppName, "STARTUP", "MODES"), ",")) {
     out_ << mode << '\n';
@@ -329,8 +323,7 @@ int Session::TemplatesSave(const std::string& name, const std::string& message) 
   d.chkBox_SaveMsg.SetValue(true);
   d.txt_MsgName.Text = name;
   d.txtMsg.Text = message;
-  d.SaveMsgText.Press();
-  return LastBoxStartsWith("Message Saved Successfully!!!") ? 0 : 1;
+  return Succeeds(d, [&] { d.SaveMsgText.Press(); });
 }
 
 int Session::TemplatesDelete(const std::string& name) {
@@ -343,8 +336,7 @@ int Session::TemplatesDelete(const std::string& name) {
     return Fail("There are no templates to delete: the service listed none.");
   d.combo_display_MsgNames.SetListIndex(0);
   Choose(d.combo_display_MsgNames, name);
-  d.btn_DeleteMsg.Press();
-  return LastBoxStartsWith("Successfully Deleted!!!") ? 0 : 1;
+  return Succeeds(d, [&] { d.btn_DeleteMsg.Press(); });
 }
 
 int Session::Report(const std::string& workbook, const std::string& from, const std::string& to,
@@ -415,15 +407,13 @@ int Session::JobsRetime(const std::string& ids, const std::string& at) {
   if (!d) return 1;
   d->Command1.Press();
   ChooseMoment(d->combo_year, d->combo_month, d->combo_dd, &d->combo_Times, at);
-  d->btn_SaveDateTime.Press();
-  return LastBoxHas("Success") ? 0 : 1;
+  return Succeeds(*d, [&] { d->btn_SaveDateTime.Press(); });
 }
 
 int Session::JobsDelete(const std::string& ids) {
   scheduler::frmScheduler* d = SelectJob(ids);
   if (!d) return 1;
-  d->btn_DeleteScheduler.Press();
-  return LastBoxHas("Success") ? 0 : 1;
+  return Succeeds(*d, [&] { d->btn_DeleteScheduler.Press(); });
 }
 
 int Session::Fill(const FillOptions& o) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -78,8 +79,8 @@ class Session {
   // The Login command, run first when credentials are at hand; false when it failed.
   bool LogIn();
   void Click(const std::string& caption);
-  bool LastBoxStartsWith(const std::string& text) const;
-  bool LastBoxHas(const std::string& text) const;
+  // 0 when `action` did what the form was asked (see ui::Form::ActionsDone), else 1.
+  static int Succeeds(const ui::Form& form, const std::function<void()>& action);
   int Fail(const std::string& message);
   scheduler::frmScheduler* OpenJobs();
   // Opens the scheduler and selects the row of those IDs; nullptr (with a message) when none.

@@ -294,6 +294,7 @@ void Connect::mobjQuorvalentMenuBarButGetBal_Click(host::CommandBarControl&, boo
                           ui::kTitle);
       return;
     }
+    ++commandsDone_;
     platform_.ui.MsgBox("Your credit balance is " + service::Unwrap(answer), ui::mb::Information,
                         ui::kTitle);
   });
@@ -308,6 +309,7 @@ void Connect::mobjQuorvalentMenuBarButGetModes_Click(host::CommandBarControl&, b
       return;
     }
     platform_.settings.Save(settings::kAppName, "STARTUP", "MODES", service::Unwrap(answer));
+    ++commandsDone_;
     platform_.ui.MsgBox("Mode of submissions has been downloaded", ui::mb::Information, ui::kTitle);
   });
 }

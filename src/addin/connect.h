@@ -72,6 +72,9 @@ class Connect {
   void RefreshSessionMenu();
 
   session::GlobalSubs& Globals() { return globals_; }
+  // How many of the commands that ask the service and show its answer (the credit balance, the
+  // modes of submission) got what they asked for; a front end compares it before and after.
+  int CommandsDone() const { return commandsDone_; }
   service::m_Http& Http() { return http_; }
 
   // The dialogs, each created on first use and kept for the whole run.
@@ -101,6 +104,7 @@ class Connect {
   service::m_Http http_;
   host::Application* application_ = nullptr;
   std::unique_ptr<Buttons> buttons_;
+  int commandsDone_ = 0;
 
   std::unique_ptr<session::frmLogin> login_;
   std::unique_ptr<service::frmProxySettings> proxySettings_;

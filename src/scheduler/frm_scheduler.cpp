@@ -189,8 +189,10 @@ void frmScheduler::btn_SaveDateTime_Click() {
     ui().MsgBox(answer.empty() ? service::text::kCheckConnection : answer, ui::mb::Information,
                 ui::kTitle);
     // The row shows the new time only once the service has taken it.
-    if (answer.find("Success") != std::string::npos)
+    if (answer.find("Success") != std::string::npos) {
+      ActionDone();
       cells[Delivery] = FormatDateTime(*chosen, kDeliveryFormat);
+    }
     frameEditDateTime.Visible = false;
   } catch (const std::exception& e) {
     ui().MsgBox(e.what(), ui::mb::Critical, ui::kTitle);
@@ -213,6 +215,7 @@ void frmScheduler::btn_DeleteScheduler_Click() {
     ui().MsgBox(answer.empty() ? service::text::kCheckConnection : answer, ui::mb::Information,
                 ui::kTitle);
     if (answer.find("Success") == std::string::npos) return;
+    ActionDone();
     listScheduledData.Rows.erase(listScheduledData.Rows.begin() + row);
     listScheduledData.Deselect();
     if (listScheduledData.Rows.empty()) NoJobs();

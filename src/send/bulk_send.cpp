@@ -54,13 +54,14 @@ std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globa
   return body.str();
 }
 
-std::string PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals,
-                         const BulkSend& send, long long sentCount) {
+SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals,
+                        const BulkSend& send, long long sentCount) {
   const std::string body = BulkSendBody(http, globals, send);
   const std::string answer =
       http.HttpPost(BulkSendPath(NumberCount(send.numbers), send.schedule.has_value()), body);
-  return service::AnswerText(answer, service::Request::Sending,
-                             std::to_string(sentCount) + " SMS Messages Sent");
+  return {service::AnswerText(answer, service::Request::Sending,
+                              std::to_string(sentCount) + " SMS Messages Sent"),
+          answer == "000"};
 }
 
 }  // namespace qv::send

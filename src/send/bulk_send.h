@@ -49,9 +49,15 @@ const char* BulkSendPath(std::size_t numberCount, bool scheduled);
 std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globals,
                          const BulkSend& send);
 
-// Posts the request and returns the text to show: `sentCount` followed by " SMS Messages Sent"
-// for "000", the status texts otherwise.
-std::string PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals,
-                         const BulkSend& send, long long sentCount);
+// What the service answered a send, as shown: `sentCount` followed by " SMS Messages Sent" when it
+// took the messages ("000"), the status texts otherwise.
+struct SendAnswer {
+  std::string text;
+  bool accepted = false;
+};
+
+// Posts the request.
+SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals,
+                        const BulkSend& send, long long sentCount);
 
 }  // namespace qv::send

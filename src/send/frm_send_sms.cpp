@@ -435,10 +435,11 @@ void frmSendSMS::PostAndShow(BulkSend& send, long long count, bool notify) {
   send.senderName = Combo_SenderID.Text;
   if (chkSetScheduler.Value()) send.schedule = ScheduleFields(notify);
   ui().SetMousePointer(ui::MousePointer::Hourglass);
-  const std::string message = PostBulkSend(services_.http, services_.globals, send, count);
+  const SendAnswer answer = PostBulkSend(services_.http, services_.globals, send, count);
   services_.display.Unload();
   ui().SetMousePointer(ui::MousePointer::Default);
-  ui().MsgBox(message, ui::mb::Information, ui::kTitle);
+  if (answer.accepted) ActionDone();
+  ui().MsgBox(answer.text, ui::mb::Information, ui::kTitle);
 }
 
 void frmSendSMS::ClearPreview() {

@@ -127,6 +127,7 @@ void frmSendSMS::SaveMsgText_Click() {
     SaveMsgText.Visible = false;
     // Only a template the service kept joins the list.
     if (answer == "000") {
+      ActionDone();
       combo_display_MsgNames.AddItem(txt_MsgName.Text);
       templateTexts_.push_back(txtMsg.Text);
     }
@@ -156,6 +157,7 @@ void frmSendSMS::btn_DeleteMsg_Click() {
         .Field("ver", "1.0");
     const std::string answer = services_.http.HttpPost(service::path::kTemplates, body.str());
     if (answer == kDeleted) {
+      ActionDone();
       // The entry of that name goes, with its text, whether it was chosen or typed.
       const auto& items = combo_display_MsgNames.Items;
       const auto it = std::find(items.begin(), items.end(), name);

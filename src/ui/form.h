@@ -39,6 +39,11 @@ class Form {
   // Keys a user presses while the form has the focus (character codes: 27 is Escape).
   virtual void Form_KeyPress(int keyAscii);
 
+  // How many of this form's actions have done what they were asked: the service took the send, the
+  // template, the new time. A front end compares it before and after a click to learn the outcome
+  // without reading the boxes shown.
+  int ActionsDone() const { return actionsDone_; }
+
   Control* FocusedControl() const { return focused_; }
   const std::vector<Control*>& Controls() const { return controls_; }
   Control* FindControl(const std::string& name) const;
@@ -47,6 +52,7 @@ class Form {
   virtual void InitializeComponent() {}
   virtual void Form_Load() {}
   virtual void Form_Unload() {}
+  void ActionDone() { ++actionsDone_; }
 
  private:
   friend class Control;
@@ -59,6 +65,7 @@ class Form {
   Control* focused_ = nullptr;
   bool loaded_ = false;
   bool visible_ = false;
+  int actionsDone_ = 0;
 };
 
 }  // namespace qv::ui
