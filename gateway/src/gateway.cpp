@@ -126,6 +126,8 @@ std::optional<std::string> Gateway::Post(std::string_view path, std::string_view
     DeliverDueJobsLocked();
     return Dispatch(path, *form);
   } catch (const std::exception&) {
+    // Storage that fails (a full disk, a locked database) is what the protocol's error is for; the
+    // transaction has been rolled back.
     return kError;
   }
 }

@@ -29,15 +29,19 @@ ServiceAddress SplitAddress(std::string text) {
   if (colon != std::string::npos) {
     const std::string port = text.substr(colon + 1);
     if (!IsNumericText(port) || port.find_first_not_of("0123456789") != std::string::npos) {
-      throw AddinError(5, "The service address \"" + text + "\" has no valid port after \":\".");
+      throw AddinError(error::kInvalidArgument,
+                       "The service address \"" + text + "\" has no valid port after \":\".");
     }
     out.host = text.substr(0, colon);
     out.port = std::stoi(port);
     if (out.port < 1 || out.port > 65535) {
-      throw AddinError(5, "The service address \"" + text + "\" has a port outside 1 to 65535.");
+      throw AddinError(error::kInvalidArgument,
+                       "The service address \"" + text + "\" has a port outside 1 to 65535.");
     }
   }
-  if (out.host.empty()) throw AddinError(5, "The service address \"" + text + "\" names no host.");
+  if (out.host.empty())
+    throw AddinError(error::kInvalidArgument,
+                     "The service address \"" + text + "\" names no host.");
   return out;
 }
 

@@ -96,6 +96,9 @@ class Connect {
   // Runs a command with the failure trap that shows the failure's description in a critical box.
   template <typename F>
   void Trapped(F&& command);
+  // Runs a command that only opens a dialog or a page and shows no failure of its own, as the
+  // add-in always has: the dialog, once open, reports its own failures, and one that cannot open
+  // leaves nothing done; the pointer is put back.
   template <typename F>
   void Silent(F&& command);
 

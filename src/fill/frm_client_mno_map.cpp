@@ -116,7 +116,7 @@ void frmClient_MNO_Map::cmdBrowse_Click() {
     if (!hidden_) hidden_ = objExcel_->CreateHiddenInstance();
     host::Workbook& opened = hidden_->OpenReadOnly(txtFileName.Text);
     source_ = &opened;
-    sourceOpen_ = true;
+    sourceState_ = Source::Open;
     cmbSheetName.Clear();
     for (int i = 1; i <= opened.SheetCount() && i <= kMaxSourceSheets; ++i)
       cmbSheetName.AddItem(opened.SheetAt(i).Name());
@@ -127,12 +127,20 @@ void frmClient_MNO_Map::cmdBrowse_Click() {
 }
 
 void frmClient_MNO_Map::Form_Unload() {
+  // Closing the dialog after a Browse closes the source; a fill in a later opening without a new
+  // Browse is then refused.
+  CloseSource(sourceState_ == Source::NotChosen ? Source::NotChosen : Source::Closed);
+}
+
+void frmClient_MNO_Map::CloseSource(Source how) {
+  source_ = nullptr;
+  sourceState_ = how;
   try {
     if (hidden_) hidden_->CloseAll();
   } catch (const std::exception&) {
-    // Closing is best effort.
+    // The workbook was opened read-only and is not used again: a close the hidden instance fails
+    // leaves nothing of the user's to lose, and the dialog closes regardless.
   }
-  sourceOpen_ = false;
 }
 
 void frmClient_MNO_Map::cmdOk_Click() {
@@ -140,32 +148,32 @@ void frmClient_MNO_Map::cmdOk_Click() {
   display_.Show(ui::Modality::Modeless);
   try {
     Fill();
-    source_ = nullptr;
-    if (hidden_) hidden_->CloseAll();
-    sourceOpen_ = false;
+    CloseSource(Source::NotChosen);
     display_.Unload();
     cmdOk.Enabled = true;
     Unload();
   } catch (const std::exception& e) {
+    // The reference is cleared; the workbook stays open in the hidden instance until the dialog
+    // closes.
     source_ = nullptr;
+    sourceState_ = Source::NotChosen;
     display_.Unload();
     cmdOk.Enabled = true;
     std::string message = e.what();
-    if (message.find("disconnected") != std::string::npos) {
+    if (dynamic_cast<const host::Disconnected*>(&e)) {
       message +=
-          "\n\nDescription: Sheet containing mobilenumbers is already in use.\n\n Please click on "
-          "Browse button "
-          "to reselect the Sheet!!! ";
+          "\n\nDescription: Sheet containing mobilenumbers is already in use.\n\n Please click "
+          "on Browse button to reselect the Sheet!!! ";
     }
     ui().MsgBox(message, ui::mb::Critical, ui::kTitle);
   }
 }
 
 void frmClient_MNO_Map::Fill() {
+  if (sourceState_ == Source::Closed)
+    throw host::Disconnected("The source workbook has been disconnected from the spreadsheet.");
   if (!source_)
     throw host::HostError("No source workbook has been chosen: press Browse to choose one.");
-  if (!sourceOpen_)
-    throw host::HostError("The source workbook has been disconnected from the spreadsheet.");
   host::Sheet* sourceSheet = source_->FindSheet(cmbSheetName.Text);
   if (!sourceSheet)
     throw host::HostError("The source workbook has no sheet named \"" + cmbSheetName.Text + "\".");

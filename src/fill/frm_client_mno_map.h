@@ -56,10 +56,13 @@ class frmClient_MNO_Map : public host::SheetForm {
   void Fill();
   forms::frmDisplay& display_;
   std::unique_ptr<host::HiddenInstance> hidden_;
-  // The source workbook, once Browse has opened it; `sourceOpen_` goes false when the hidden
-  // instance closes it while the reference remains.
+  // Forgets the source workbook and has the hidden instance close it; `how` says what a later
+  // fill without a new Browse meets.
+  enum class Source { NotChosen, Open, Closed };
+  void CloseSource(Source how);
+  // The source workbook Browse opened: owned by `hidden_`, good while `sourceState_` is Open.
   host::Workbook* source_ = nullptr;
-  bool sourceOpen_ = false;
+  Source sourceState_ = Source::NotChosen;
 };
 
 }  // namespace qv::fill

@@ -15,7 +15,15 @@ namespace qv::host {
 // A failure of the spreadsheet, with a description a user can act on.
 class HostError : public AddinError {
  public:
-  explicit HostError(const std::string& description) : AddinError(1004, description) {}
+  explicit HostError(const std::string& description)
+      : AddinError(error::kSpreadsheet, description) {}
+};
+
+// A workbook, sheet or cell reached after the spreadsheet closed it: the object has disconnected
+// from its clients. An adapter throws it where the spreadsheet says so.
+class Disconnected : public HostError {
+ public:
+  using HostError::HostError;
 };
 
 class Sheet {
@@ -65,6 +73,8 @@ class Workbook {
 class HiddenInstance {
  public:
   virtual ~HiddenInstance() = default;
+  // The instance owns the workbook it opens: the reference is good until CloseAll or the
+  // instance's end, whichever comes first, and must not be used after.
   virtual Workbook& OpenReadOnly(const std::string& path) = 0;
   virtual void CloseAll() = 0;
 };

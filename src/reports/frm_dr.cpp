@@ -33,12 +33,6 @@ const char* StatusText(const std::string& answer) {
   return nullptr;
 }
 
-// Stops the click with a message; the dialog stays open.
-struct Refusal {
-  std::string message;
-  int icon;
-};
-
 }  // namespace
 
 frmDR::frmDR(ReportServices services)
@@ -126,10 +120,10 @@ void frmDR::Form_KeyPress(int keyAscii) {
 void frmDR::cmdGet_Click() {
   forms::frmDisplay& wait = services_.display;
   try {
-    Run();
-  } catch (const Refusal& r) {
-    wait.Unload();
-    ui().MsgBox(r.message, r.icon, ui::kTitle);
+    if (const auto refusal = Run()) {
+      wait.Unload();
+      ui().MsgBox(refusal->message, refusal->icon, ui::kTitle);
+    }
   } catch (const std::exception& e) {
     wait.Unload();
     const bool workbook = objExcel_ && objExcel_->ActiveWorkbook();
@@ -137,37 +131,15 @@ void frmDR::cmdGet_Click() {
   }
 }
 
-void frmDR::Run() {
+std::optional<frmDR::Refusal> frmDR::Run() {
   host::Workbook* workbook = objExcel_ ? objExcel_->ActiveWorkbook() : nullptr;
-  if (!workbook) throw Refusal{kNoWorkbook, ui::mb::Critical};
-  if (!session::RequireSession(services_.login, services_.globals)) return;
-
+  if (!workbook) return Refusal{kNoWorkbook, ui::mb::Critical};
+  if (!session::RequireSession(services_.login, services_.globals)) return std::nullopt;
   const std::string sheetName = Trim(txtSheetName.Text);
-  if (sheetName.empty()) {
+  if (auto refusal = CheckSheetName(*workbook, sheetName)) {
     txtSheetName.SetFocus();
-    throw Refusal{"Sheet name should not be empty", ui::mb::Critical};
+    return refusal;
   }
-  const int tag =
-      cmbMode.ListIndex() >= 0 ? modeTags_[static_cast<std::size_t>(cmbMode.ListIndex())] : 0;
-  const std::string mode = tag > 0 ? std::string(1, static_cast<char>(tag)) : "ALL";
-  std::vector<std::string> names;
-  for (int i = 1; i <= workbook->SheetCount(); ++i) {
-    names.push_back(workbook->SheetAt(i).Name());
-    if (EqualsIgnoreCaseAscii(names.back(), sheetName)) {
-      txtSheetName.SetFocus();
-      throw Refusal{
-          "Sheet name(" + txtSheetName.Text + ") already exits.\r\nPlease choose some other",
-          ui::mb::Critical};
-    }
-  }
-  // A name the spreadsheet would refuse is refused before anything is asked of the service.
-  try {
-    host::CheckSheetName(sheetName, names);
-  } catch (const host::HostError& e) {
-    txtSheetName.SetFocus();
-    throw Refusal{e.what(), ui::mb::Critical};
-  }
-
   const auto date = [](ui::ComboBox& month, ui::ComboBox& day, ui::ComboBox& year) {
     return std::to_string(month.ListIndex() + 1) + "/" + std::to_string(day.ListIndex() + 1) + "/" +
            year.Text;
@@ -176,25 +148,60 @@ void frmDR::Run() {
   const std::string toText = date(cmbTodateMonth, cmbToDateDay, cmbToDateYear);
   const auto from = ParseDateTime(fromText);
   const auto to = ParseDateTime(toText);
-  if (!from || !to)
-    throw AddinError(13, "The dates " + fromText + " and " + toText + " are not both dates.");
-  if (*from > *to) throw Refusal{"From date should be less than To Date", ui::mb::Critical};
+  if (!from || !to) {
+    throw AddinError(error::kTypeMismatch,
+                     "The dates " + fromText + " and " + toText + " are not both dates.");
+  }
+  if (*from > *to) return Refusal{"From date should be less than To Date", ui::mb::Critical};
 
+  std::vector<std::vector<std::string>> rows;
+  if (auto refusal = AskReport(fromText, toText, rows)) return refusal;
+  WriteReport(*workbook, sheetName, rows);
+  services_.display.Unload();
+  Unload();
+  return std::nullopt;
+}
+
+std::optional<frmDR::Refusal> frmDR::CheckSheetName(host::Workbook& workbook,
+                                                    const std::string& sheetName) const {
+  if (sheetName.empty()) return Refusal{"Sheet name should not be empty", ui::mb::Critical};
+  std::vector<std::string> names;
+  for (int i = 1; i <= workbook.SheetCount(); ++i) {
+    names.push_back(workbook.SheetAt(i).Name());
+    if (EqualsIgnoreCaseAscii(names.back(), sheetName)) {
+      return Refusal{
+          "Sheet name(" + txtSheetName.Text + ") already exits.\r\nPlease choose some other",
+          ui::mb::Critical};
+    }
+  }
+  // A name the spreadsheet would refuse is refused before anything is asked of the service.
+  try {
+    host::CheckSheetName(sheetName, names);
+  } catch (const host::HostError& e) {
+    return Refusal{e.what(), ui::mb::Critical};
+  }
+  return std::nullopt;
+}
+
+std::optional<frmDR::Refusal> frmDR::AskReport(const std::string& fromText,
+                                               const std::string& toText,
+                                               std::vector<std::vector<std::string>>& rows) {
+  const int tag =
+      cmbMode.ListIndex() >= 0 ? modeTags_[static_cast<std::size_t>(cmbMode.ListIndex())] : 0;
+  const std::string mode = tag > 0 ? std::string(1, static_cast<char>(tag)) : "ALL";
   service::FormBody body = service::FormBody::WithCredentials(
       services_.http, services_.globals.SessionUserName, services_.globals.SessionPassword);
   body.Field("FromDate", fromText).Field("ToDate", toText).Field("TOD", mode);
-  forms::frmDisplay& wait = services_.display;
-  wait.Progress("Please wait - retrieving Delivery Report");
+  services_.display.Progress("Please wait - retrieving Delivery Report");
   for (int i = 0; i < 100; ++i) ui().DoEvents();
   const std::string answer = Trim(services_.http.HttpPost(service::path::kReports, body.str()));
-  if (answer.empty()) throw Refusal{service::text::kNoResponse, ui::mb::Information};
+  if (answer.empty()) return Refusal{service::text::kNoResponse, ui::mb::Information};
   // A status code is reported as such; it is no report to write.
-  if (const char* status = StatusText(answer)) throw Refusal{status, ui::mb::Critical};
+  if (const char* status = StatusText(answer)) return Refusal{status, ui::mb::Critical};
   const std::string payload = service::Unwrap(answer);
-  if (payload == "0") throw Refusal{"No Records Found", ui::mb::Information};
+  if (payload == "0") return Refusal{"No Records Found", ui::mb::Information};
 
   // The header goes in as it came; the data fields decoded.
-  std::vector<std::vector<std::string>> rows;
   for (const auto& record : Split(payload, ",")) {
     rows.push_back(Split(record, "-"));
     if (rows.size() > 1) {
@@ -205,19 +212,26 @@ void frmDR::Run() {
   for (std::size_t r = 0; r < rows.size(); ++r) {
     const std::string record = "The delivery report's record " + std::to_string(r + 1);
     if (rows[r].size() > kMaxFields) {
-      throw AddinError(1004, record + " has " + std::to_string(rows[r].size()) +
-                                 " fields; a report sheet takes at most 26 (A to Z).");
+      throw AddinError(error::kSpreadsheet,
+                       record + " has " + std::to_string(rows[r].size()) +
+                           " fields; a report sheet takes at most 26 (A to Z).");
     }
     for (std::size_t k = 0; k < rows[r].size(); ++k) {
       const std::size_t length = Utf8Length(rows[r][k]);
       if (length > host::kCellTextLength) {
-        throw AddinError(1004, record + " has in field " + std::to_string(k + 1) + " " +
-                                   std::to_string(length) + " characters; a cell holds at most " +
-                                   std::to_string(host::kCellTextLength) + ".");
+        throw AddinError(error::kSpreadsheet, record + " has in field " + std::to_string(k + 1) +
+                                                  " " + std::to_string(length) +
+                                                  " characters; a cell holds at most " +
+                                                  std::to_string(host::kCellTextLength) + ".");
       }
     }
   }
-  host::Sheet& sheet = workbook->AddSheetAfter(workbook->SheetAt(workbook->SheetCount()));
+  return std::nullopt;
+}
+
+void frmDR::WriteReport(host::Workbook& workbook, const std::string& sheetName,
+                        const std::vector<std::vector<std::string>>& rows) {
+  host::Sheet& sheet = workbook.AddSheetAfter(workbook.SheetAt(workbook.SheetCount()));
   sheet.SetName(sheetName);
   for (std::size_t k = 0; k < rows[0].size(); ++k) {
     const host::CellRef cell{static_cast<int>(k + 1), 1};
@@ -229,8 +243,6 @@ void frmDR::Run() {
       sheet.EnterText(host::CellRef{static_cast<int>(k + 1), static_cast<int>(r + 1)}, rows[r][k]);
     }
   }
-  wait.Unload();
-  Unload();
 }
 
 }  // namespace qv::reports

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "forms/frm_display.h"
@@ -64,7 +66,20 @@ class frmDR : public host::SheetForm {
   send::DatePicker To() {
     return {cmbToDateYear, cmbTodateMonth, cmbToDateDay, nullptr, services_.clock};
   }
-  void Run();
+  // What stops the click with a message; the dialog then stays open.
+  struct Refusal {
+    std::string message;
+    int icon;
+  };
+  // Asks for the report and writes it into a new sheet; a refusal when it stops before.
+  std::optional<Refusal> Run();
+  std::optional<Refusal> CheckSheetName(host::Workbook& workbook,
+                                        const std::string& sheetName) const;
+  // The report's records split into fields, checked to fit a sheet.
+  std::optional<Refusal> AskReport(const std::string& fromText, const std::string& toText,
+                                   std::vector<std::vector<std::string>>& rows);
+  static void WriteReport(host::Workbook& workbook, const std::string& sheetName,
+                          const std::vector<std::vector<std::string>>& rows);
   ReportServices services_;
   std::vector<int> modeTags_;
 };

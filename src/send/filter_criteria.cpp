@@ -25,7 +25,7 @@
 namespace qv::send {
 
 FilterError::FilterError(std::string reason, std::string near)
-    : AddinError(3001,
+    : AddinError(error::kFilterSyntax,
                  reason + (near.empty() ? " at the end of the formula" : " at \"" + near + "\"")),
       reason_(std::move(reason)),
       near_(std::move(near)) {}

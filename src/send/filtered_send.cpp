@@ -115,12 +115,10 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
       }
     }
 
-    // A value the field cannot hold leaves it empty for that record; the row still counts.
+    // A value the field cannot hold leaves it empty for that record (it then matches no
+    // condition on it); the row still counts, as the recordset would count it.
     const auto store = [&](const std::string& field, const Variant& value) {
-      try {
-        records.SetValue(field, value);
-      } catch (const AddinError&) {
-      }
+      records.Store(field, value);
     };
     bool concat = false;
     std::size_t loaded = 0;

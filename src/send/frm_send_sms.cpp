@@ -366,7 +366,8 @@ std::optional<RowWalk> frmSendSMS::SetUpWalk() {
   }
   std::vector<std::int32_t> rows = ParseRowRanges(Trim(txtRows.Text));
   if (rows.empty())
-    throw AddinError(9, "The row list \"" + Trim(txtRows.Text) + "\" names no row to send.");
+    throw AddinError(error::kOutOfRange,
+                     "The row list \"" + Trim(txtRows.Text) + "\" names no row to send.");
   if (rows.front() == 0) {
     txtRows.SetFocus();
     ui().MsgBox(kUnreadableRows, ui::mb::Critical, ui::kTitle);

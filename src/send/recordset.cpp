@@ -18,13 +18,14 @@ std::optional<std::size_t> Recordset::Index(const std::string& name) const {
 
 std::size_t Recordset::Require(const std::string& name) const {
   const auto i = Index(name);
-  if (!i) throw AddinError(3265, "There is no field named " + name + ".");
+  if (!i) throw AddinError(error::kItemNotFound, "There is no field named " + name + ".");
   return *i;
 }
 
 void Recordset::AppendField(const std::string& name, FieldType type, std::size_t definedSize) {
-  if (Index(name)) throw AddinError(3367, "The field " + name + " exists already.");
-  if (!records_.empty()) throw AddinError(3219, "Fields cannot be added once records exist.");
+  if (Index(name)) throw AddinError(error::kFieldExists, "The field " + name + " exists already.");
+  if (!records_.empty())
+    throw AddinError(error::kFieldOperation, "Fields cannot be added once records exist.");
   fields_.push_back({name, type, definedSize});
 }
 
@@ -35,27 +36,35 @@ void Recordset::AddNew() {
 }
 
 void Recordset::SetValue(const std::string& field, const Variant& value) {
+  if (auto refused = Assign(field, value)) throw *refused;
+}
+
+bool Recordset::Store(const std::string& field, const Variant& value) {
+  return !Assign(field, value);
+}
+
+std::optional<AddinError> Recordset::Assign(const std::string& field, const Variant& value) {
   const std::size_t i = Require(field);
-  if (records_.empty()) throw AddinError(3021, "There is no current record.");
+  if (records_.empty()) throw AddinError(error::kNoCurrentRecord, "There is no current record.");
   auto& slot = records_[current_][i];
   slot.reset();
-  if (value.IsEmpty()) return;
+  if (value.IsEmpty()) return std::nullopt;
   const FieldInfo& f = fields_[i];
   switch (f.type) {
     case FieldType::VarChar: {
       std::string text = ValueAsText(value);
       if (Utf8Length(text) > f.definedSize) {
-        throw AddinError(3265, "The value of " + f.name + " is longer than " +
-                                   std::to_string(f.definedSize) + " characters.");
+        return AddinError(error::kItemNotFound, "The value of " + f.name + " is longer than " +
+                                                    std::to_string(f.definedSize) + " characters.");
       }
       slot = std::move(text);
-      return;
+      return std::nullopt;
     }
     case FieldType::Double:
-      if (!IsNumeric(value)) throw AddinError::TypeMismatch();
+      if (!IsNumeric(value)) return AddinError::TypeMismatch();
       slot =
           value.kind() == Variant::Kind::Number ? value.AsNumber() : NumericValue(value.AsText());
-      return;
+      return std::nullopt;
     case FieldType::TimeStamp:
       if (value.kind() == Variant::Kind::Date) {
         slot = value.AsDate();
@@ -64,14 +73,15 @@ void Recordset::SetValue(const std::string& field, const Variant& value) {
       } else if (value.kind() == Variant::Kind::Text && ParseDateTime(value.AsText())) {
         slot = *ParseDateTime(value.AsText());
       } else {
-        throw AddinError::TypeMismatch();
+        return AddinError::TypeMismatch();
       }
-      return;
+      return std::nullopt;
   }
+  return std::nullopt;
 }
 
 std::optional<FieldValue> Recordset::Value(const std::string& field) const {
-  if (IsEOF()) throw AddinError(3021, "There is no current record.");
+  if (IsEOF()) throw AddinError(error::kNoCurrentRecord, "There is no current record.");
   return records_[visible_[position_]][Require(field)];
 }
 

@@ -42,6 +42,9 @@ class Recordset {
   // Stores a cell's value in a field of the current record. A value the field cannot hold (text in
   // a number field, text longer than the field) is refused with an error and leaves it null.
   void SetValue(const std::string& field, const Variant& value);
+  // The same, except that a value the field cannot hold (too long, not a number, not a date)
+  // leaves it empty and returns false.
+  bool Store(const std::string& field, const Variant& value);
   std::optional<FieldValue> Value(const std::string& field) const;
   // The current record's value as text; "" for null.
   std::string Text(const std::string& field) const;
@@ -58,6 +61,8 @@ class Recordset {
   }
 
  private:
+  // Sets the field of the current record; the failure, when the value does not fit, as a value.
+  std::optional<AddinError> Assign(const std::string& field, const Variant& value);
   std::optional<std::size_t> Index(const std::string& name) const;
   std::size_t Require(const std::string& name) const;
   std::vector<FieldInfo> fields_;

@@ -13,7 +13,8 @@ inline constexpr const char* kAppName = "QuorvalentExcel";
 
 class SettingsError : public AddinError {
  public:
-  explicit SettingsError(const std::string& description) : AddinError(75, description) {}
+  explicit SettingsError(const std::string& description)
+      : AddinError(error::kFileAccess, description) {}
 };
 
 // The per-user settings store: texts under application, section and key.

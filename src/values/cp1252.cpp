@@ -78,7 +78,7 @@ int ByteOf(char32_t cp) {
 }  // namespace
 
 EncodingError::EncodingError(const std::string& subject, char32_t codePoint)
-    : AddinError(5, Describe(subject, codePoint)), codePoint_(codePoint) {}
+    : AddinError(error::kInvalidArgument, Describe(subject, codePoint)), codePoint_(codePoint) {}
 
 EncodingError EncodingError::Unshown(const std::string& subject) {
   return EncodingError(Description{subject +

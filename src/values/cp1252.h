@@ -26,7 +26,7 @@ class EncodingError : public AddinError {
     std::string text;
   };
   explicit EncodingError(const Description& description)
-      : AddinError(5, description.text), codePoint_(0) {}
+      : AddinError(error::kInvalidArgument, description.text), codePoint_(0) {}
   char32_t codePoint_;
 };
 
