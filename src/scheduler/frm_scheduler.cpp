@@ -60,22 +60,14 @@ void frmScheduler::InitializeComponent() {
   frameEditDateTime.Visible = false;
   lblDate.Caption = "Date";
   lblTime.Caption = "Time";
-  combo_dd.Text = "DD";
-  combo_month.Text = "combo_month";
-  combo_year.Text = "combo_year";
-  combo_Times.Text = "Send Time";
-  for (const auto& m : send::MonthEntries()) combo_month.AddItem(m);
-  for (const auto& t : send::TimeSlots()) combo_Times.AddItem(t);
+  Picker().SetUpLists();
   btn_SaveDateTime.Caption = "&Save";
   btn_CloseEditDateTime.Caption = "Close";
 }
 
 void frmScheduler::Form_Load() {
   GetScheduledSMSDetails();
-  const DateParts now = clock_.Now().Parts();
-  for (int y = now.year; y <= now.year + 5; ++y) combo_year.AddItem(std::to_string(y));
-  combo_year.SetListIndex(0);
-  combo_month.SetListIndex(now.month - 1);
+  Picker().FillYearsFromNow();
 }
 
 void frmScheduler::Form_KeyPress(int keyAscii) {
@@ -172,17 +164,8 @@ void frmScheduler::btn_SaveDateTime_Click() {
   }
   try {
     const DateTime now = clock_.Now();
-    if (now.Parts().year < 2009) {
-      ui().MsgBox("Please Correct Your System Clock And Submit Again.", ui::mb::Information,
-                  ui::kTitle);
-      return;
-    }
-    const auto chosen = Picker().ChosenMoment();
-    if (!chosen || *chosen <= now) {
-      ui().MsgBox(send::PastMomentMessage(now), ui::mb::Information, ui::kTitle);
-      Picker().Reset();
-      return;
-    }
+    const auto chosen = Picker().FutureMoment(ui(), now);
+    if (!chosen) return;
     const std::string minutes = std::to_string(MinutesBetween(now, *chosen));
     auto& cells = listScheduledData.Rows[static_cast<std::size_t>(row)];
     const std::string answer = Post(cells[Ids], &minutes);

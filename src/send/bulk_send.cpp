@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "service/protocol.h"
+#include "values/text.h"
 
 namespace qv::send {
 
@@ -21,8 +22,51 @@ std::vector<std::string> FindPlaceholders(std::string_view text) {
 
 void AppendCellText(std::string& cellData, std::string_view text) {
   for (char c : text) {
-    if (c != kNameValue && c != kPairs && c != kRecords) cellData += c;
+    if (c != kNameValue && c != kPairs && c != kRecords && c != '\0') cellData += c;
   }
+}
+
+BulkSendBuilder::BulkSendBuilder(std::string message, std::vector<std::string> names,
+                                 session::GlobalSubs& globals, bool preview)
+    : names_(std::move(names)), globals_(globals), preview_(preview) {
+  send_.message = std::move(message);
+  globals_.PreviewMessages.clear();
+  globals_.PreviewNumbers.clear();
+  if (preview_) {
+    globals_.PreviewMessages.emplace_back();
+    globals_.PreviewNumbers.emplace_back();
+  }
+}
+
+void BulkSendBuilder::Add(std::string_view number, std::string shownNumber, std::string merged,
+                          const std::vector<std::string>& values) {
+  for (std::size_t i = 0; i < names_.size(); ++i) {
+    if (i > 0) send_.cellData += kPairs;
+    send_.cellData += names_[i];
+    send_.cellData += kNameValue;
+    AppendCellText(send_.cellData, i < values.size() ? values[i] : std::string());
+  }
+  if (!names_.empty()) send_.cellData += kRecords;
+  if (count_ > 0) send_.numbers += ',';
+  send_.numbers += number;
+  ++count_;
+  if (preview_) {
+    globals_.PreviewMessages.push_back(std::move(merged));
+    globals_.PreviewNumbers.push_back(std::move(shownNumber));
+  }
+}
+
+BulkSend BulkSendBuilder::Take() {
+  BulkSend send = send_;
+  if (!send.cellData.empty()) send.cellData.pop_back();
+  return send;
+}
+
+std::string Merge(std::string text, const std::vector<std::string>& names,
+                  const std::vector<std::string>& values) {
+  for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
+    text = ReplaceAll(text, "#" + names[i] + "#", values[i]);
+  return text;
 }
 
 std::size_t NumberCount(std::string_view numbers) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,8 +38,39 @@ inline constexpr char kNameValue = '\x01';
 inline constexpr char kPairs = '\x02';
 inline constexpr char kRecords = '\x7F';
 
-// Appends a cell's text to the cell data without the three separator characters.
+// Appends a cell's text to the cell data without the three separator characters and NUL.
 void AppendCellText(std::string& cellData, std::string_view text);
+
+// Collects a bulk send recipient by recipient: the numbers, the cell data the service merges each
+// text from, and for a preview the merged texts and numbers handed to the preview dialog (its
+// lists are counted from 1, so they start with an empty entry).
+class BulkSendBuilder {
+ public:
+  // `names` are the template's placeholders. The preview hand-over lists of `globals` are
+  // cleared, and filled as recipients come when `preview` is set.
+  BulkSendBuilder(std::string message, std::vector<std::string> names, session::GlobalSubs& globals,
+                  bool preview);
+  // One recipient: its number as the request carries it and as the preview shows it, the text
+  // merged for it, and the values of the placeholders, in their order.
+  void Add(std::string_view number, std::string shownNumber, std::string merged,
+           const std::vector<std::string>& values);
+  const std::string& Message() const { return send_.message; }
+  const std::vector<std::string>& Names() const { return names_; }
+  std::int32_t Count() const { return count_; }
+  // The request so far, without its last record separator.
+  BulkSend Take();
+
+ private:
+  BulkSend send_;
+  std::vector<std::string> names_;
+  session::GlobalSubs& globals_;
+  bool preview_;
+  std::int32_t count_ = 0;
+};
+
+// The template with each placeholder "#name#" replaced by its value, in the order of the names.
+std::string Merge(std::string text, const std::vector<std::string>& names,
+                  const std::vector<std::string>& values);
 
 // The number of entries in a number list: one more than its commas.
 std::size_t NumberCount(std::string_view numbers);

@@ -77,6 +77,27 @@ void DatePicker::Reset() {
   month.SetListIndex(clock.Now().Parts().month - 1);
 }
 
+void DatePicker::SetUpLists() {
+  day.Text = "DD";
+  month.Text = "combo_month";
+  year.Text = "combo_year";
+  for (const auto& m : MonthEntries()) month.AddItem(m);
+  if (time) {
+    time->Text = "Send Time";
+    for (const auto& t : TimeSlots()) time->AddItem(t);
+  }
+}
+
+void DatePicker::FillYearsFromNow() {
+  const DateParts now = clock.Now().Parts();
+  for (int y = now.year; y <= now.year + 5; ++y) year.AddItem(std::to_string(y));
+  year.SetListIndex(0);
+  month.SetListIndex(now.month - 1);
+}
+
+namespace {
+
+// The refusal of a moment that is not later than now.
 std::string PastMomentMessage(DateTime now) {
   const DateParts p = now.Parts();
   const std::string written = DateTimeAsText(now);
@@ -84,6 +105,23 @@ std::string PastMomentMessage(DateTime now) {
   return "Please Select Date & Time Greater Than '" + std::to_string(p.year) + " " +
          MonthName(p.month) + " " + std::to_string(p.day) +
          (blank == std::string::npos ? "" : written.substr(blank)) + "'";
+}
+
+}  // namespace
+
+std::optional<DateTime> DatePicker::FutureMoment(ui::Ui& ui, DateTime now) {
+  if (now.Parts().year < 2009) {
+    ui.MsgBox("Please Correct Your System Clock And Submit Again.", ui::mb::Information,
+              ui::kTitle);
+    return std::nullopt;
+  }
+  const auto chosen = ChosenMoment();
+  if (!chosen || *chosen <= now) {
+    ui.MsgBox(PastMomentMessage(now), ui::mb::Information, ui::kTitle);
+    Reset();
+    return std::nullopt;
+  }
+  return chosen;
 }
 
 }  // namespace qv::send

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ui/controls.h"
+#include "ui/ui.h"
 #include "values/clock.h"
 
 namespace qv::send {
@@ -39,9 +40,16 @@ struct DatePicker {
   std::optional<DateTime> ChosenMoment() const;
   // Back to the first year and the current month.
   void Reset();
-};
 
-// The refusal of a moment that is not later than now.
-std::string PastMomentMessage(DateTime now);
+  // The lists as the dialog is built: the month names and the time slots, and the texts the
+  // lists show before anything is chosen.
+  void SetUpLists();
+  // This year and the five after it, the first chosen, and the current month.
+  void FillYearsFromNow();
+  // The chosen moment when it is later than now. Otherwise the user is told why (a clock before
+  // 2009 is taken to be wrong; a moment not later than now is refused and the lists reset) and
+  // the answer is nullopt.
+  std::optional<DateTime> FutureMoment(ui::Ui& ui, DateTime now);
+};
 
 }  // namespace qv::send

@@ -5,6 +5,7 @@
 #include "send/sheet_columns.h"
 #include "ui/ui.h"
 #include "values/convert.h"
+#include "values/sms_count.h"
 #include "values/text.h"
 
 namespace qv::send {
@@ -139,13 +140,8 @@ void frmSendSMS::InitializeComponent() {
   Chk_notifyme.Caption = "Notify Me";
   Chk_notifyme.ToolTipText = "Receive Scheduler Sent Notification.";
   Label4.Caption = "Date : ";
-  combo_dd.Text = "DD";
-  combo_month.Text = "combo_month";
-  combo_year.Text = "combo_year";
   Label7.Caption = "Time : ";
-  combo_Times.Text = "Send Time";
-  for (const auto& m : MonthEntries()) combo_month.AddItem(m);
-  for (const auto& t : TimeSlots()) combo_Times.AddItem(t);
+  Picker().SetUpLists();
 
   chkAdvance.Caption = "Advance Options";
   chkAdvance.ToolTipText =
@@ -198,10 +194,7 @@ void frmSendSMS::Form_Load() {
   } else {
     ShowGetTemplatesButton();
   }
-  const int year = services_.clock.Now().Parts().year;
-  for (int y = year; y <= year + 5; ++y) combo_year.AddItem(std::to_string(y));
-  combo_year.SetListIndex(0);
-  combo_month.SetListIndex(services_.clock.Now().Parts().month - 1);
+  Picker().FillYearsFromNow();
   txt_header.Text = services_.settings.GetSetting(settings::kAppName, "Grouping", "Header");
   txt_footer.Text = services_.settings.GetSetting(settings::kAppName, "Grouping", "Footer");
 }
@@ -314,17 +307,8 @@ bool frmSendSMS::CheckSchedule() {
     return false;
   }
   const DateTime now = services_.clock.Now();
-  if (now.Parts().year < 2009) {
-    ui().MsgBox("Please Correct Your System Clock And Submit Again.", ui::mb::Information,
-                ui::kTitle);
-    return false;
-  }
-  const auto chosen = Picker().ChosenMoment();
-  if (!chosen || *chosen <= now) {
-    ui().MsgBox(PastMomentMessage(now), ui::mb::Information, ui::kTitle);
-    Picker().Reset();
-    return false;
-  }
+  const auto chosen = Picker().FutureMoment(ui(), now);
+  if (!chosen) return false;
   ScheduleMinutes = static_cast<double>(MinutesBetween(now, *chosen));
   const std::string when = FormatDateTime(
       now.AddMinutes(static_cast<std::int64_t>(ScheduleMinutes)), "dddd dd mmmm yyyy hh:mm AM/PM");
@@ -400,19 +384,22 @@ bool frmSendSMS::TypedTextsSendable() {
   return true;
 }
 
-bool frmSendSMS::AcceptMerged(const std::string& merged, std::int32_t row, bool& concat) {
-  if (Utf8Length(merged) > 160 && !concat) {
-    ui().SetMousePointer(ui::MousePointer::Default);
-    if (ui().MsgBox("SMS message contains more than 160 characters for the row(" +
-                        std::to_string(row) +
-                        ").\r\nWould you like to send more than 160 characters.",
-                    ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
-      services_.display.Unload();
-      return false;
-    }
-    concat = true;
-    ui().SetMousePointer(ui::MousePointer::Hourglass);
+bool frmSendSMS::AcceptLong(const std::string& text, const std::string& where, bool& concat) {
+  if (Utf8Length(text) <= kSingleSmsLength || concat) return true;
+  ui().SetMousePointer(ui::MousePointer::Default);
+  if (ui().MsgBox("SMS message contains more than 160 characters" + where +
+                      ".\r\nWould you like to send more than 160 characters.",
+                  ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
+    services_.display.Unload();
+    return false;
   }
+  concat = true;
+  ui().SetMousePointer(ui::MousePointer::Hourglass);
+  return true;
+}
+
+bool frmSendSMS::AcceptMerged(const std::string& merged, std::int32_t row, bool& concat) {
+  if (!AcceptLong(merged, " for the row(" + std::to_string(row) + ")", concat)) return false;
   if (Trim(merged).empty()) {
     services_.display.Unload();
     ui().SetMousePointer(ui::MousePointer::Default);
@@ -478,64 +465,17 @@ bool frmSendSMS::SendSMS() {
     if (!walk) return false;
     host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
     if (!sheet) return false;
-    const std::string templateText = Trim(txtMsg.Text);
-    const std::string mobileColumn = Trim(cmbMobileNumbersCell.Text);
     const bool preview = ChkPreview.Value();
-
     ui().SetMousePointer(ui::MousePointer::Hourglass);
     wait.Progress("Please wait - Selecting Columns...");
-    const std::vector<std::string> names = FindPlaceholders(templateText);
-    std::vector<std::string> tokens;
-    std::vector<SheetColumn> columns;
-    for (const auto& n : names) {
-      tokens.push_back("#" + n + "#");
-      columns.emplace_back(n, "the placeholder " + tokens.back());
-    }
-    const SheetColumn mobileCells(mobileColumn, "the mobile number");
+    const std::string templateText = Trim(txtMsg.Text);
+    BulkSendBuilder builder(templateText, FindPlaceholders(templateText), globals, preview);
     wait.Progress("Please wait - sending SMS messages");
-
-    BulkSend send;
-    send.message = templateText;
     bool concat = false;
-    // 32-bit: a send of any number of rows a sheet holds.
-    std::int32_t used = 0;
-    ClearPreview();
-    if (preview) {
-      globals.PreviewMessages.emplace_back();
-      globals.PreviewNumbers.emplace_back();
-    }
-    for (; !walk->Done(); walk->Next()) {
-      const std::int32_t row = walk->Row();
-      wait.Progress("Please wait - Processing Record No. " + std::to_string(row));
-      const Variant mobile = sheet->Value(mobileCells.At(row));
-      if (mobile.IsEmpty() || !IsNumeric(mobile)) continue;
-
-      std::string merged = templateText;
-      for (std::size_t i = 0; i < names.size(); ++i) {
-        const host::CellRef cell = columns[i].At(row);
-        const std::string text = sheet->Text(cell);
-        CheckCellSendable(text, cell);
-        merged = ReplaceAll(merged, tokens[i], text);
-        if (i > 0) send.cellData += kPairs;
-        send.cellData += names[i];
-        send.cellData += kNameValue;
-        AppendCellText(send.cellData, text);
-      }
-      if (!names.empty()) send.cellData += kRecords;
-      const std::string mobileText = ValueAsText(mobile);
-      if (!send.numbers.empty()) send.numbers += ',';
-      send.numbers += WithoutDotsAndDashes(mobileText);
-      ++used;
-
-      if (!AcceptMerged(merged, row, concat)) return false;
-      if (preview) {
-        globals.PreviewMessages.push_back(std::move(merged));
-        globals.PreviewNumbers.push_back(mobileText);
-      }
-    }
+    if (!CollectRows(*walk, *sheet, builder, concat)) return false;
 
     if (preview) {
-      if (used < 1) {
+      if (builder.Count() < 1) {
         ui().SetMousePointer(ui::MousePointer::Default);
         ui().MsgBox("There Is No Mobile Number In Specified Range.", ui::mb::Information,
                     ui::kTitle);
@@ -551,14 +491,14 @@ bool frmSendSMS::SendSMS() {
     }
     ClearPreview();
     wait.Progress("Please wait - Sending SMS...");
-    if (!send.cellData.empty()) send.cellData.pop_back();
+    BulkSend send = builder.Take();
     if (send.numbers.empty()) {
       ui().MsgBox("0 SMS Messages Sent\nThere are no Mobilenumbers available in specified colum.",
                   ui::mb::Information, ui::kTitle);
       cmbMobileNumbersCell.SetFocus();
     } else {
       send.concat = concat;
-      PostAndShow(send, used, true);
+      PostAndShow(send, builder.Count(), true);
     }
     wait.Unload();
     ui().SetMousePointer(ui::MousePointer::Default);
@@ -567,6 +507,31 @@ bool frmSendSMS::SendSMS() {
     SendFailed(e);
     return false;
   }
+}
+
+bool frmSendSMS::CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder& builder,
+                             bool& concat) {
+  const std::vector<std::string>& names = builder.Names();
+  std::vector<SheetColumn> columns;
+  for (const auto& n : names) columns.emplace_back(n, "the placeholder #" + n + "#");
+  const SheetColumn mobileCells(Trim(cmbMobileNumbersCell.Text), "the mobile number");
+  std::vector<std::string> values(names.size());
+  for (; !walk.Done(); walk.Next()) {
+    const std::int32_t row = walk.Row();
+    services_.display.Progress("Please wait - Processing Record No. " + std::to_string(row));
+    const Variant mobile = sheet.Value(mobileCells.At(row));
+    if (mobile.IsEmpty() || !IsNumeric(mobile)) continue;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const host::CellRef cell = columns[i].At(row);
+      values[i] = sheet.Text(cell);
+      CheckCellSendable(values[i], cell);
+    }
+    std::string merged = Merge(builder.Message(), names, values);
+    if (!AcceptMerged(merged, row, concat)) return false;
+    const std::string mobileText = ValueAsText(mobile);
+    builder.Add(WithoutDotsAndDashes(mobileText), mobileText, std::move(merged), values);
+  }
+  return true;
 }
 
 }  // namespace qv::send

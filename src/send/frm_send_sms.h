@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "host/sheet_form.h"
 #include "send/bulk_send.h"
 #include "send/date_pickers.h"
+#include "send/recordset.h"
 #include "send/row_ranges.h"
 #include "service/m_http.h"
 #include "session/frm_login.h"
@@ -157,9 +159,38 @@ class frmSendSMS : public host::SheetForm {
   BulkSend::Schedule ScheduleFields(bool withNotify) const;
   // Refuses, in a box naming the field, typed text that cannot be sent; false when it did.
   bool TypedTextsSendable();
+  // The long-message question, asked once a send: true when `text` fits one SMS or the user
+  // agreed (`concat` records it), false when the send stops. `where` names the row, if any.
+  bool AcceptLong(const std::string& text, const std::string& where, bool& concat);
   // The checks of a row's merged text: the long-message question, asked once a send (`concat`
   // records the answer), and the stop on an empty text. False when the send stops here.
   bool AcceptMerged(const std::string& merged, std::int32_t row, bool& concat);
+  // The row-wise send's recipients: the rows of the walk with a number in the mobile column, each
+  // with its placeholders' cell texts. False when the send stops (see AcceptMerged).
+  bool CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder& builder, bool& concat);
+  // The grouped send's messages, one per run of rows that share the group column's value, each
+  // to the number of the run's first row. False when the send stops (the long-message question).
+  bool CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder);
+  // The filter formula's columns and the formula as the recordset reads it ("#B#" as FC_B), or
+  // why it cannot be used.
+  struct FilterCheck {
+    std::vector<std::string> columns;
+    std::string rewritten;
+    std::optional<std::string> refusal;
+  };
+  static FilterCheck CheckFilter(const std::string& strFilter);
+  // Loads the rows of the walk that have a number into the recordset; how many, or nullopt when
+  // the send stops (see AcceptMerged).
+  std::optional<std::size_t> LoadRecords(RowWalk& walk, host::Sheet& sheet,
+                                         const std::vector<std::string>& filterColumns,
+                                         Recordset& records, bool& concat);
+  // Adds a field per filter column, typed by `firstValue` of the column: FC_ and the column.
+  static void DefineFilterFields(Recordset& records, const std::vector<std::string>& filterColumns,
+                                 const std::string& mobileColumn,
+                                 const std::function<Variant(const std::string&)>& firstValue);
+  // Sends the records the filter left, after the preview when one is asked for.
+  bool SendRecords(Recordset& records, const std::string& templateText,
+                   const std::vector<std::string>& names, bool concat);
   // Shows the preview of the messages in the hand-over lists; true when the user confirmed.
   bool ConfirmPreview();
   // Completes the request from the dialog's options, posts it and shows the answer's text.

@@ -70,115 +70,21 @@ void frmSendSMS::cmbColumnWise_Click() {
 }
 
 bool frmSendSMS::SendGroupedSMS() {
-  session::GlobalSubs& globals = services_.globals;
   forms::frmDisplay& wait = services_.display;
-  std::vector<std::string> numbers;
-  std::vector<std::string> messages;
   try {
     host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
     if (!sheet) return false;
-    const std::int32_t start = ToInt32(Trim(txtStartRow.Text));
-    const std::int32_t end = ToInt32(Trim(txtEndRow.Text));
-    const std::vector<std::string> names =
-        FindPlaceholders(txtMsg.Text + txt_header.Text + txt_footer.Text);
     const bool preview = ChkPreview.Value();
     wait.Progress("Please wait - sending SMS messages");
     for (int i = 0; i < 100; ++i) ui().DoEvents();
     ui().SetMousePointer(ui::MousePointer::Hourglass);
-
-    const auto cell = [&](const std::string& column, const char* what, std::int32_t row) {
-      return SheetColumn(column, what).At(row);
-    };
-    const auto groupCell = [&](std::int32_t row) {
-      return cell(cmbColumnWise.Text, "the group value", row);
-    };
-    const auto mobileCell = [&](std::int32_t row) {
-      return cell(cmbMobileNumbersCell.Text, "the mobile number", row);
-    };
-    const auto usable = [&](std::int32_t row) {
-      const std::string mobile = ValueAsText(sheet->Value(mobileCell(row)));
-      return !Trim(sheet->Text(groupCell(row))).empty() && !mobile.empty() && IsNumericText(mobile);
-    };
-    const auto progress = [&](std::int32_t row) {
-      wait.Progress("Please wait - Processing Record No. " + std::to_string(row));
-    };
-
-    ClearPreview();
-    if (preview) {
-      globals.PreviewMessages.emplace_back();
-      globals.PreviewNumbers.emplace_back();
-    }
-    bool open = false;
-    bool concat = false;
-    std::string groupValue, message, header, footer, number;
-    // Closes the open group; false when the user refused a long message.
-    const auto endGroup = [&]() {
-      std::string composed = header.empty() ? message : header + "\r\n" + message;
-      if (!footer.empty()) composed += "\r\n" + footer;
-      numbers.push_back(number);
-      messages.push_back(composed);
-      if (preview) {
-        globals.PreviewMessages.push_back(composed);
-        globals.PreviewNumbers.push_back(number);
-      }
-      message.clear();
-      open = false;
-      if (Utf8Length(composed) > 160 && !concat) {
-        ui().SetMousePointer(ui::MousePointer::Default);
-        if (ui().MsgBox("SMS message contains more than 160 characters.\r\nWould you like to send "
-                        "more than 160 "
-                        "characters.",
-                        ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
-          wait.Unload();
-          return false;
-        }
-        concat = true;
-        ui().SetMousePointer(ui::MousePointer::Hourglass);
-      }
-      return true;
-    };
-
-    for (std::int32_t r = start; r <= end; ++r) {
-      while (!usable(r) && r < end) progress(++r);
-      if (!usable(r)) {
-        if (open && !endGroup()) return false;
-        break;
-      }
-      if (!open) {
-        open = true;
-        groupValue = ValueAsText(sheet->Value(groupCell(r)));
-        number = ValueAsText(sheet->Value(mobileCell(r))) + "\n";
-      }
-      header = txt_header.Text;
-      footer = txt_footer.Text;
-      message = message.empty() ? txtMsg.Text : message + "\r\n" + txtMsg.Text;
-      for (const auto& name : names) {
-        const std::string p = "#" + name + "#";
-        const host::CellRef at = cell(name, ("the placeholder " + p).c_str(), r);
-        if (!IsBlank(sheet->Value(at))) {
-          const std::string text = sheet->Text(at);
-          CheckCellSendable(text, at);
-          header = ReplaceAll(header, p, text);
-          footer = ReplaceAll(footer, p, text);
-          message = ReplaceAll(message, p, text);
-        } else {
-          header = RemovePlaceholder(header, p);
-          footer = RemovePlaceholder(footer, p);
-          message = RemovePlaceholder(message, p);
-        }
-      }
-      while (r < end && (IsBlank(sheet->Value(mobileCell(r + 1))) ||
-                         IsBlank(sheet->Value(groupCell(r + 1))))) {
-        progress(++r);
-      }
-      if (r >= end || ValueAsText(sheet->Value(groupCell(r + 1))) != groupValue) {
-        if (!endGroup()) return false;
-      }
-    }
+    // Each group's whole text goes as the one placeholder A.
+    BulkSendBuilder builder("#A#", {"A"}, services_.globals, preview);
+    if (!CollectGroups(*sheet, builder)) return false;
 
     if (preview) {
       ui().SetMousePointer(ui::MousePointer::Default);
-      if (messages.empty()) {
+      if (builder.Count() == 0) {
         ui().MsgBox("There Is No Mobile Number In Specified Range.", ui::mb::Information,
                     ui::kTitle);
         wait.Unload();
@@ -193,19 +99,7 @@ bool frmSendSMS::SendGroupedSMS() {
     }
     ClearPreview();
     wait.Progress("Please wait - Processing Mobile Numbers.");
-    BulkSend send;
-    send.message = "#A#";
-    for (std::size_t g = 0; g < messages.size(); ++g) {
-      send.cellData += "A";
-      send.cellData += kNameValue;
-      for (char c : messages[g]) {
-        if (c != '\0' && c != kRecords) send.cellData += c;
-      }
-      send.cellData += kRecords;
-      send.numbers += numbers[g] + ",";
-    }
-    if (!send.cellData.empty()) send.cellData.pop_back();
-    if (!send.numbers.empty()) send.numbers.pop_back();
+    BulkSend send = builder.Take();
     wait.Progress("Please wait - Sending SMS's");
     if (send.numbers.size() < 5) {
       ui().MsgBox(
@@ -215,12 +109,78 @@ bool frmSendSMS::SendGroupedSMS() {
       ui().SetMousePointer(ui::MousePointer::Default);
       return true;
     }
-    PostAndShow(send, static_cast<long long>(messages.size()), false);
+    PostAndShow(send, builder.Count(), false);
     return true;
   } catch (const std::exception& e) {
     SendFailed(e);
     return false;
   }
+}
+
+bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
+  const std::int32_t start = ToInt32(Trim(txtStartRow.Text));
+  const std::int32_t end = ToInt32(Trim(txtEndRow.Text));
+  const std::vector<std::string> names =
+      FindPlaceholders(txtMsg.Text + txt_header.Text + txt_footer.Text);
+  const SheetColumn groupColumn(cmbColumnWise.Text, "the group value");
+  const SheetColumn mobileColumn(cmbMobileNumbersCell.Text, "the mobile number");
+  const auto usable = [&](std::int32_t row) {
+    const std::string mobile = ValueAsText(sheet.Value(mobileColumn.At(row)));
+    return !Trim(sheet.Text(groupColumn.At(row))).empty() && !mobile.empty() &&
+           IsNumericText(mobile);
+  };
+  const auto progress = [&](std::int32_t row) {
+    services_.display.Progress("Please wait - Processing Record No. " + std::to_string(row));
+  };
+
+  bool open = false;
+  bool concat = false;
+  std::string groupValue, message, header, footer, number;
+  // Closes the open group; false when the user refused a long message.
+  const auto endGroup = [&]() {
+    std::string composed = header.empty() ? message : header + "\r\n" + message;
+    if (!footer.empty()) composed += "\r\n" + footer;
+    builder.Add(number, number, composed, {composed});
+    message.clear();
+    open = false;
+    return AcceptLong(composed, "", concat);
+  };
+
+  for (std::int32_t r = start; r <= end; ++r) {
+    while (!usable(r) && r < end) progress(++r);
+    if (!usable(r)) return !open || endGroup();
+    if (!open) {
+      open = true;
+      groupValue = ValueAsText(sheet.Value(groupColumn.At(r)));
+      number = ValueAsText(sheet.Value(mobileColumn.At(r))) + "\n";
+    }
+    header = txt_header.Text;
+    footer = txt_footer.Text;
+    message = message.empty() ? txtMsg.Text : message + "\r\n" + txtMsg.Text;
+    for (const auto& name : names) {
+      const std::string p = "#" + name + "#";
+      const host::CellRef at = SheetColumn(name, "the placeholder " + p).At(r);
+      if (!IsBlank(sheet.Value(at))) {
+        const std::string text = sheet.Text(at);
+        CheckCellSendable(text, at);
+        header = ReplaceAll(header, p, text);
+        footer = ReplaceAll(footer, p, text);
+        message = ReplaceAll(message, p, text);
+      } else {
+        header = RemovePlaceholder(header, p);
+        footer = RemovePlaceholder(footer, p);
+        message = RemovePlaceholder(message, p);
+      }
+    }
+    while (r < end && (IsBlank(sheet.Value(mobileColumn.At(r + 1))) ||
+                       IsBlank(sheet.Value(groupColumn.At(r + 1))))) {
+      progress(++r);
+    }
+    if (r >= end || ValueAsText(sheet.Value(groupColumn.At(r + 1))) != groupValue) {
+      if (!endGroup()) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace qv::send

@@ -7,7 +7,7 @@
 namespace qv {
 
 long SmsCount(std::size_t length) {
-  if (length <= 160) return 1;
+  if (length <= kSingleSmsLength) return 1;
   if (length <= 3060) return static_cast<long>((length + 152) / 153);
   return std::lround(static_cast<double>(length) / 153.0);
 }

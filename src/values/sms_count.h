@@ -5,6 +5,9 @@
 
 namespace qv {
 
+// The most characters one SMS carries; a longer text goes as parts of a long message.
+inline constexpr std::size_t kSingleSmsLength = 160;
+
 // What a message of `length` characters costs: 1 SMS up to 160 characters, then parts of 153
 // characters, rounded up to 3060 characters and to the nearest whole number beyond.
 long SmsCount(std::size_t length);
