@@ -11,6 +11,8 @@ namespace qv::host {
 inline constexpr int kColumnCount = 256;
 // Rows as the sheet numbers them, 1 to 1,048,576.
 inline constexpr int kRowCount = 1048576;
+// Columns of a sheet in a workbook file, "A" to "XFD"; the add-in reaches the first 256.
+inline constexpr int kFileColumns = 16384;
 // The characters a cell holds at most.
 inline constexpr std::size_t kCellTextLength = 32767;
 
@@ -25,6 +27,8 @@ std::optional<int> ColumnNumber(std::string_view letters);
 std::string ColumnLetters(int column);
 // "B12" is column 2, row 12; nullopt when the text is not an address on the sheet.
 std::optional<CellRef> ParseAddress(std::string_view address);
+// An address as a workbook file writes it: capitals, "A1" to "XFD1048576"; nullopt otherwise.
+std::optional<CellRef> ParseFileAddress(std::string_view address);
 std::string Address(CellRef ref);
 
 }  // namespace qv::host

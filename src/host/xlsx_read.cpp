@@ -1,0 +1,488 @@
+// Reading an .xlsx workbook: its package, styles, shared strings, and sheets as they are first
+// touched.
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "host/number_format.h"
+#include "host/xlsx_package.h"
+#include "host/xlsx_workbook.h"
+#include "host/xml_scan.h"
+#include "values/convert.h"
+#include "values/text.h"
+
+namespace qv::host {
+
+// ---- styles ----
+
+void XlsxPackage::LoadStyles() {
+  xfs.clear();
+  pugi::xml_node sheet = stylesXml.child("styleSheet");
+  std::map<int, std::string> custom;
+  for (pugi::xml_node f : sheet.child("numFmts").children("numFmt")) {
+    custom[f.attribute("numFmtId").as_int()] = f.attribute("formatCode").as_string();
+  }
+  std::vector<bool> boldFonts;
+  for (pugi::xml_node f : sheet.child("fonts").children("font"))
+    boldFonts.push_back(bool(f.child("b")));
+  for (pugi::xml_node xf : sheet.child("cellXfs").children("xf")) {
+    const int id = xf.attribute("numFmtId").as_int();
+    Xf entry;
+    entry.code = custom.count(id) ? custom[id] : BuiltInFormatCode(id);
+    entry.date = IsDateFormat(entry.code);
+    const auto font = static_cast<std::size_t>(xf.attribute("fontId").as_int());
+    entry.bold = font < boldFonts.size() && boldFonts[font];
+    xfs.push_back(entry);
+  }
+  if (xfs.empty()) xfs.push_back({"General", false, false});
+}
+
+void XlsxPackage::LoadSharedStrings(const std::string& part) {
+  const std::string data = ReadPart(part);
+  XmlScanner sc(data, file, part);
+  for (;;) {
+    if (sc.AtEnd()) return;
+    const auto t = sc.NextTag();
+    if (t.name == "sst" && t.closing) return;
+    if (t.name != "si" || t.closing) continue;
+    std::string text;
+    if (!t.empty) {
+      for (;;) {
+        const auto u = sc.NextTag();
+        if (u.closing && u.name == "si") break;
+        if (u.name == "rPh" || u.name == "phoneticPr" || u.name == "rPr") {
+          sc.SkipElement(u);
+        } else if (u.name == "t" && !u.closing && !u.empty) {
+          text += sc.TextUntilTag();
+          const auto end = sc.NextTag();
+          if (!end.closing || end.name != "t") sc.Fail("has a <t> that is not closed");
+        }
+      }
+    }
+    sharedStrings.Add(text);
+  }
+}
+
+void XlsxSheet::Load() const {
+  if (loaded_) return;
+  const std::string xml = package_.ReadPart(part_);
+  Scan(xml);
+  loaded_ = true;
+}
+
+// The sheet's cells are read straight from the text, without a tree and without copying: the
+// bulk of a workbook's bytes is here.
+class SheetReader {
+ public:
+  SheetReader(std::string_view xml, const XmlScanner& errors)
+      : begin_(xml.data()), p_(xml.data()), end_(xml.data() + xml.size()), errors_(errors) {}
+
+  struct Attributes {
+    std::string_view r, s, t;
+    bool empty = false;
+  };
+
+  [[noreturn]] void Fail(const std::string& what) const {
+    errors_.FailAt(what, static_cast<std::size_t>(p_ - begin_));
+  }
+
+  // Moves to the next "<"; false at the end of the text.
+  bool NextLt() {
+    // The gaps between tags are short: a plain loop beats a library call here.
+    while (p_ < end_ && *p_ != '<') ++p_;
+    return p_ < end_;
+  }
+  bool Starts(std::string_view word) const {
+    return static_cast<std::size_t>(end_ - p_) >= word.size() &&
+           std::string_view(p_, word.size()) == word;
+  }
+  bool StartsTag(std::string_view name) const {
+    if (!Starts(name)) return false;
+    const char* q = p_ + name.size();
+    return q < end_ &&
+           (*q == ' ' || *q == '>' || *q == '/' || *q == '\t' || *q == '\r' || *q == '\n');
+  }
+  void Advance(std::size_t n) { p_ += n; }
+  // Reads the attributes of the tag whose name ends at p_, through its ">".
+  Attributes ReadAttributes() {
+    Attributes a;
+    for (;;) {
+      while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\r' || *p_ == '\n')) ++p_;
+      if (p_ >= end_) Fail("ends inside a tag");
+      if (*p_ == '>') {
+        ++p_;
+        return a;
+      }
+      if (*p_ == '/') {
+        if (p_ + 1 >= end_ || p_[1] != '>') Fail("has a broken tag");
+        p_ += 2;
+        a.empty = true;
+        return a;
+      }
+      const char* name = p_;
+      while (p_ < end_ && *p_ != '=' && *p_ != '>' && *p_ != ' ') ++p_;
+      // Only r, s and t matter; the rest are passed over.
+      if (p_ >= end_ || *p_ != '=') Fail("has an attribute without a value");
+      const std::string_view key(name, static_cast<std::size_t>(p_ - name));
+      ++p_;
+      if (p_ >= end_ || (*p_ != '"' && *p_ != '\'')) Fail("has an attribute value without quotes");
+      const char quote = *p_++;
+      const char* value = p_;
+      while (p_ < end_ && *p_ != quote) ++p_;
+      if (p_ >= end_) Fail("ends inside an attribute value");
+      const std::string_view v(value, static_cast<std::size_t>(p_ - value));
+      ++p_;
+      if (key == "r")
+        a.r = v;
+      else if (key == "s")
+        a.s = v;
+      else if (key == "t")
+        a.t = v;
+    }
+  }
+  // The text up to the next "<".
+  std::string_view Text() {
+    const char* start = p_;
+    if (!NextLt()) Fail("ends in the middle of an element");
+    return {start, static_cast<std::size_t>(p_ - start)};
+  }
+  // Expects the end tag `</name>` here.
+  void Close(std::string_view name) {
+    if (!Starts("</") ||
+        std::string_view(p_ + 2, std::min<std::size_t>(name.size(), static_cast<std::size_t>(
+                                                                        end_ - p_ - 2))) != name) {
+      Fail("does not close <" + std::string(name) + ">");
+    }
+    const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
+    if (!gt) Fail("ends inside a tag");
+    p_ = static_cast<const char*>(gt) + 1;
+  }
+  // Skips the element that starts at p_, whatever it holds.
+  void SkipElement() {
+    int depth = 0;
+    do {
+      if (!NextLt()) Fail("ends in the middle of an element");
+      if (Starts("<!--")) {
+        const auto close = std::string_view(p_, static_cast<std::size_t>(end_ - p_)).find("-->");
+        if (close == std::string_view::npos) Fail("has a comment that is not closed");
+        p_ += close + 3;
+        continue;
+      }
+      const bool closing = p_ + 1 < end_ && p_[1] == '/';
+      const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
+      if (!gt) Fail("ends inside a tag");
+      const bool empty = static_cast<const char*>(gt)[-1] == '/';
+      p_ = static_cast<const char*>(gt) + 1;
+      depth += closing ? -1 : (empty ? 0 : 1);
+    } while (depth > 0);
+  }
+  std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
+
+ private:
+  const char* begin_;
+  const char* p_;
+  const char* end_;
+  const XmlScanner& errors_;
+};
+
+// What a cell element holds besides its attributes.
+struct CellContent {
+  std::string_view value;  // the <v> text as it stands
+  std::string text;        // an inline string, decoded
+  bool hasValue = false;
+  bool inlineText = false;
+};
+
+namespace {
+
+// The runs of an inline string: the <t> of every run, phonetic runs left out.
+void ReadInlineString(SheetReader& in, std::string& text) {
+  for (;;) {
+    if (!in.NextLt()) in.Fail("ends inside a cell");
+    if (in.Starts("</is")) {
+      in.Close("is");
+      return;
+    }
+    if (in.StartsTag("<t")) {
+      in.Advance(2);
+      if (!in.ReadAttributes().empty) {
+        text += XmlScanner::Decode(in.Text(), true);
+        in.Close("t");
+      }
+    } else if (in.Starts("</r>")) {
+      in.Advance(4);
+    } else if (in.StartsTag("<r")) {
+      in.Advance(2);
+      in.ReadAttributes();
+    } else {
+      in.SkipElement();
+    }
+  }
+}
+
+// The elements of a cell that is not empty, through its </c>.
+CellContent ReadCellContent(SheetReader& in) {
+  CellContent content;
+  for (;;) {
+    if (!in.NextLt()) in.Fail("ends inside a cell");
+    if (in.Starts("</c>")) {
+      in.Advance(4);
+      return content;
+    }
+    if (in.StartsTag("<v")) {
+      in.Advance(2);
+      if (!in.ReadAttributes().empty) {
+        content.value = in.Text();
+        in.Close("v");
+      }
+      content.hasValue = true;
+    } else if (in.StartsTag("<is")) {
+      in.Advance(3);
+      if (!in.ReadAttributes().empty) ReadInlineString(in, content.text);
+      content.hasValue = content.inlineText = true;
+    } else {
+      in.SkipElement();
+    }
+  }
+}
+
+// A whole number attribute or value; false when the text is not one.
+template <typename T>
+bool ReadWhole(std::string_view text, T& out) {
+  const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+  return ec == std::errc() && p == text.data() + text.size();
+}
+
+}  // namespace
+
+void XlsxSheet::Scan(std::string_view xml) const {
+  const XmlScanner errors(xml, package_.file, part_);
+  SheetReader in(xml, errors);
+  const auto data = xml.find("<sheetData");
+  if (data == std::string_view::npos) return;
+  // The dimension says how far the cells reach: the columns are sized once.
+  if (const auto dim = xml.substr(0, data).find("<dimension"); dim != std::string_view::npos) {
+    const std::string ref =
+        XmlScanner::Attribute(xml.substr(dim + 10, xml.find('>', dim) - dim - 10), "ref");
+    const auto colon = ref.find(':');
+    if (const auto last =
+            colon == std::string::npos ? std::nullopt : ParseFileAddress(ref.substr(colon + 1))) {
+      columns_.resize(static_cast<std::size_t>(std::min(last->column, kColumnCount)));
+      for (auto& column : columns_) column.reserve(static_cast<std::size_t>(last->row));
+    }
+  }
+  in.Advance(data + 10);
+  if (in.ReadAttributes().empty) return;
+  int rowNumber = 0;
+  int columnNumber = 0;
+  for (;;) {
+    if (!in.NextLt()) in.Fail("ends inside <sheetData>");
+    if (in.Starts("</sheetData")) return;
+    if (in.Starts("</row")) {
+      in.Close("row");
+      continue;
+    }
+    if (in.StartsTag("<row")) {
+      in.Advance(4);
+      const auto a = in.ReadAttributes();
+      if (a.r.empty()) {
+        ++rowNumber;
+      } else if (!ReadWhole(a.r, rowNumber) || rowNumber < 1 || rowNumber > kRowCount) {
+        in.Fail("has a row \"" + std::string(a.r) + "\" outside the sheet");
+      }
+      columnNumber = 0;
+      continue;
+    }
+    if (!in.StartsTag("<c")) {
+      in.SkipElement();
+      continue;
+    }
+    in.Advance(2);
+    const auto a = in.ReadAttributes();
+    CellRef at{columnNumber + 1, rowNumber};
+    if (!a.r.empty()) {
+      const auto parsed = ParseFileAddress(a.r);
+      if (!parsed) in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
+      at = *parsed;
+    }
+    columnNumber = at.column;
+    const CellContent content = a.empty ? CellContent{} : ReadCellContent(in);
+    if (at.column > kColumnCount) continue;  // beyond the columns the add-in names
+    const XCell cell = MakeCell(in, a.s, a.t, at, content);
+    if (cell.kind != XCell::Blank || cell.style != 0) Keep(at, cell);
+  }
+}
+
+XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
+                          const CellContent& content) const {
+  XCell cell;
+  if (!s.empty()) {
+    unsigned style = 0;
+    if (!ReadWhole(s, style) || style >= package_.xfs.size()) {
+      in.Fail("has a cell " + Address(at) + " whose style " + std::string(s) + " does not exist");
+    }
+    cell.style = style;
+  }
+  if (!content.hasValue) return cell;
+  const std::string_view value = content.value;
+  if (t.empty() || t == "n") {
+    if (!value.empty()) {
+      if (!ReadWhole(value, cell.number)) {
+        in.Fail("has a cell " + Address(at) + " whose number \"" + std::string(value) +
+                "\" does not read");
+      }
+      cell.kind = XCell::Number;
+    }
+  } else if (t == "s") {
+    const auto& strings = package_.sharedStrings;
+    unsigned index = 0;
+    if (!ReadWhole(value, index) || index >= strings.size()) {
+      in.Fail("has a cell " + Address(at) + " whose shared string " + std::string(value) +
+              " is out of range (there are " + std::to_string(strings.size()) + ")");
+    }
+    cell.kind = XCell::Shared;
+    cell.index = index;
+  } else if (t == "inlineStr" || t == "str") {
+    cell.kind = XCell::Inline;
+    cell.index = static_cast<std::uint32_t>(pool_.size());
+    pool_.Add(content.inlineText ? content.text : XmlScanner::Decode(value, true));
+  } else if (t == "b") {
+    cell.kind = XCell::Boolean;
+    cell.number = value == "1" ? 1 : 0;
+  } else if (t == "e") {
+    cell.kind = XCell::Error;
+    cell.index = static_cast<std::uint32_t>(ErrorCode(std::string(value)));
+  } else if (t == "d") {
+    std::string iso(value.substr(0, 19));
+    if (iso.size() >= 10) iso.replace(4, 1, "/").replace(7, 1, "/");
+    const auto date = ParseDateTime(ReplaceAll(iso, "T", " "));
+    cell.kind = XCell::Number;
+    cell.number = date ? package_.ToSerial(*date) : 0;
+  } else {
+    in.Fail("has a cell " + Address(at) + " of an unknown type \"" + std::string(t) + "\"");
+  }
+  return cell;
+}
+
+void XlsxSheet::Keep(CellRef at, const XCell& cell) const {
+  const auto column = static_cast<std::size_t>(at.column - 1);
+  const auto row = static_cast<std::size_t>(at.row - 1);
+  if (column >= columns_.size()) columns_.resize(column + 1);
+  auto& cells = columns_[column];
+  if (row >= cells.size())
+    cells.resize(std::max(row + 1, std::min(cells.capacity(), cells.size() * 3 / 2 + 16)));
+  cells[row] = cell;
+}
+
+Variant XlsxSheet::Value(CellRef c) const {
+  const XCell* cell = Find(c);
+  if (!cell) return {};
+  switch (cell->kind) {
+    case XCell::Blank:
+      return {};
+    case XCell::Number:
+      if (package_.xfs[cell->style].date) return package_.FromSerial(cell->number);
+      return cell->number;
+    case XCell::Shared:
+      return std::string(package_.sharedStrings[cell->index]);
+    case XCell::Inline:
+      return std::string(pool_[cell->index]);
+    case XCell::Boolean:
+      return cell->number != 0;
+    case XCell::Error:
+      return ErrorValue{static_cast<int>(cell->index)};
+  }
+  return {};
+}
+
+std::string XlsxSheet::Text(CellRef c) const {
+  const XCell* cell = Find(c);
+  if (!cell) return {};
+  const std::string& code = package_.xfs[cell->style].code;
+  switch (cell->kind) {
+    case XCell::Blank:
+      return {};
+    case XCell::Number: {
+      const double v =
+          package_.xfs[cell->style].date && package_.date1904 ? cell->number + 1462 : cell->number;
+      return FormatNumber(v, code);
+    }
+    case XCell::Shared:
+      return FormatText(package_.sharedStrings[cell->index], code);
+    case XCell::Inline:
+      return FormatText(pool_[cell->index], code);
+    case XCell::Boolean:
+      return cell->number != 0 ? "TRUE" : "FALSE";
+    case XCell::Error:
+      return ErrorName(static_cast<int>(cell->index));
+  }
+  return {};
+}
+
+std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& path, bool readOnly) {
+  auto p = std::make_unique<XlsxPackage>();
+  p->path = path;
+  p->file = path.string();
+  p->readOnly = readOnly;
+  p->zip = std::make_unique<ZipReader>(p->file);
+
+  p->workbookPart = "xl/workbook.xml";
+  if (const auto rootRels = p->zip->Read("_rels/.rels")) {
+    pugi::xml_document doc;
+    p->Parse(doc, "_rels/.rels", *rootRels);
+    for (pugi::xml_node r : doc.child("Relationships").children("Relationship")) {
+      if (std::string_view(r.attribute("Type").as_string()).ends_with("/officeDocument")) {
+        p->workbookPart = Resolve("", r.attribute("Target").as_string());
+      }
+    }
+  }
+  p->Parse(p->workbookXml, p->workbookPart, p->ReadPart(p->workbookPart));
+  pugi::xml_node workbook = p->workbookXml.child("workbook");
+  if (!workbook) p->Fail("is damaged: its part " + p->workbookPart + " is no workbook.");
+  const std::string pr = workbook.child("workbookPr").attribute("date1904").as_string();
+  p->date1904 = pr == "1" || pr == "true";
+
+  p->relsPart = RelsOf(p->workbookPart);
+  p->Parse(p->relsXml, p->relsPart, p->ReadPart(p->relsPart));
+  std::map<std::string, std::pair<std::string, std::string>> rels;  // id -> (type, part)
+  for (pugi::xml_node r : p->relsXml.child("Relationships").children("Relationship")) {
+    rels[r.attribute("Id").as_string()] = {
+        r.attribute("Type").as_string(),
+        Resolve(p->workbookPart, r.attribute("Target").as_string())};
+  }
+  for (const auto& [id, rel] : rels) {
+    if (rel.first.ends_with("/styles")) p->stylesPart = rel.second;
+  }
+  // The styles part is optional: without it (or with a relationship to a part that is not there)
+  // cells show as under General until a cell needs a style.
+  if (!p->stylesPart.empty()) {
+    if (const auto styles = p->zip->Read(p->stylesPart))
+      p->Parse(p->stylesXml, p->stylesPart, *styles);
+  }
+  p->LoadStyles();
+  for (const auto& [id, rel] : rels) {
+    if (rel.first.ends_with("/sharedStrings")) p->LoadSharedStrings(rel.second);
+  }
+
+  int tab = 0;
+  const int activeTab =
+      workbook.child("bookViews").child("workbookView").attribute("activeTab").as_int();
+  for (pugi::xml_node s : workbook.child("sheets").children("sheet")) {
+    const std::string id = PrefixedAttribute(s, "id").as_string();
+    const auto rel = rels.find(id);
+    if (rel == rels.end())
+      p->Fail("is damaged: its sheet \"" + std::string(s.attribute("name").as_string()) +
+              "\" has no part.");
+    if (rel->second.first.ends_with("/worksheet")) {
+      p->sheets.push_back(std::make_unique<XlsxSheet>(*p, s.attribute("name").as_string(),
+                                                      rel->second.second, id, false));
+      if (tab == activeTab) p->active = p->sheets.back().get();
+    }
+    ++tab;
+  }
+  if (p->sheets.empty()) p->Fail("has no worksheet.");
+  if (!p->active) p->active = p->sheets.front().get();
+  return std::unique_ptr<XlsxWorkbook>(new XlsxWorkbook(std::move(p)));
+}
+
+}  // namespace qv::host
