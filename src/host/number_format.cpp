@@ -80,6 +80,29 @@ std::vector<std::string_view> Sections(std::string_view code) {
   return out;
 }
 
+// What a bracketed part of a code means: elapsed time, a condition, a currency's text (a literal);
+// nullopt for what shows nothing, such as a colour or a locale.
+std::optional<Token> Bracketed(const std::string& inside) {
+  const std::string l = ToLowerAscii(inside);
+  if (!l.empty() && l.find_first_not_of('h') == std::string::npos)
+    return Token{Kind::ElapsedHour, inside};
+  if (!l.empty() && l.find_first_not_of('m') == std::string::npos)
+    return Token{Kind::ElapsedMinute, inside};
+  if (!l.empty() && l.find_first_not_of('s') == std::string::npos)
+    return Token{Kind::ElapsedSecond, inside};
+  if (!inside.empty() && std::strchr("<>=", inside[0])) return Token{Kind::Condition, inside};
+  if (!inside.empty() && inside[0] == '$') {
+    const auto dash = inside.find('-');
+    return Token{Kind::Literal, inside.substr(1, dash == std::string::npos ? dash : dash - 1)};
+  }
+  return std::nullopt;
+}
+
+// The characters that are a token each.
+constexpr std::pair<char, Kind> kSingleTokens[] = {
+    {'0', Kind::Digit}, {'#', Kind::Digit},   {'?', Kind::Digit}, {'.', Kind::Point},
+    {',', Kind::Comma}, {'%', Kind::Percent}, {'/', Kind::Slash}, {'@', Kind::At}};
+
 std::vector<Token> Tokenize(std::string_view s) {
   std::vector<Token> out;
   const auto literal = [&](std::string text) {
@@ -107,20 +130,12 @@ std::vector<Token> Tokenize(std::string_view s) {
       i += 2;
     } else if (c == '[') {
       const auto close = s.find(']', i);
-      const std::string inside = std::string(
-          s.substr(i + 1, (close == std::string_view::npos ? s.size() : close) - i - 1));
-      const std::string l = ToLowerAscii(inside);
-      if (!l.empty() && l.find_first_not_of('h') == std::string::npos) {
-        out.push_back({Kind::ElapsedHour, inside});
-      } else if (!l.empty() && l.find_first_not_of('m') == std::string::npos) {
-        out.push_back({Kind::ElapsedMinute, inside});
-      } else if (!l.empty() && l.find_first_not_of('s') == std::string::npos) {
-        out.push_back({Kind::ElapsedSecond, inside});
-      } else if (!inside.empty() && std::strchr("<>=", inside[0])) {
-        out.push_back({Kind::Condition, inside});
-      } else if (!inside.empty() && inside[0] == '$') {
-        literal(inside.substr(
-            1, inside.find('-') == std::string::npos ? std::string::npos : inside.find('-') - 1));
+      const auto token = Bracketed(std::string(
+          s.substr(i + 1, (close == std::string_view::npos ? s.size() : close) - i - 1)));
+      if (token && token->kind == Kind::Literal) {
+        literal(token->text);
+      } else if (token) {
+        out.push_back(*token);
       }
       i = close == std::string_view::npos ? s.size() : close + 1;
     } else if (Starts(s, i, "General")) {
@@ -142,29 +157,17 @@ std::vector<Token> Tokenize(std::string_view s) {
                                        : Kind::Second;
       out.push_back({kind, std::string(j - i, lower)});
       i = j;
-    } else if (c == '0' || c == '#' || c == '?') {
-      out.push_back({Kind::Digit, std::string(1, c)});
-      ++i;
-    } else if (c == '.') {
-      out.push_back({Kind::Point, "."});
-      ++i;
-    } else if (c == ',') {
-      out.push_back({Kind::Comma, ","});
-      ++i;
-    } else if (c == '%') {
-      out.push_back({Kind::Percent, "%"});
-      ++i;
     } else if ((c == 'E' || c == 'e') && i + 1 < s.size() && (s[i + 1] == '+' || s[i + 1] == '-')) {
       out.push_back({Kind::Exponent, std::string(1, s[i + 1])});
       i += 2;
-    } else if (c == '/') {
-      out.push_back({Kind::Slash, "/"});
-      ++i;
-    } else if (c == '@') {
-      out.push_back({Kind::At, "@"});
-      ++i;
     } else {
-      literal(std::string(1, c));
+      const auto single = std::find_if(std::begin(kSingleTokens), std::end(kSingleTokens),
+                                       [c](const auto& e) { return e.first == c; });
+      if (single != std::end(kSingleTokens)) {
+        out.push_back({single->second, std::string(1, c)});
+      } else {
+        literal(std::string(1, c));
+      }
       ++i;
     }
   }
@@ -198,26 +201,25 @@ std::string Pad(long long v, int width) {
 constexpr std::array<const char*, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
                                                   "Thursday", "Friday", "Saturday"};
 
-std::string FormatDate(double serial, std::vector<Token> tokens) {
-  if (serial < 0) return NumberAsText(serial);
-  // Sub-second digits decide the rounding of the whole moment.
-  int subDigits = 0;
+// Turns the "0" digits after a point into one sub-second token; how many digits it shows.
+int TakeSubSeconds(std::vector<Token>& tokens) {
   for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
     if (tokens[i].kind == Kind::Point && tokens[i + 1].kind == Kind::Digit &&
         tokens[i + 1].text == "0") {
       std::size_t j = i + 1;
       while (j < tokens.size() && tokens[j].kind == Kind::Digit && tokens[j].text == "0") ++j;
-      subDigits = static_cast<int>(j - i - 1);
-      tokens[i] = {Kind::SubSecond, std::string(static_cast<std::size_t>(subDigits), '0')};
+      const int digits = static_cast<int>(j - i - 1);
+      tokens[i] = {Kind::SubSecond, std::string(static_cast<std::size_t>(digits), '0')};
       tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i) + 1,
                    tokens.begin() + static_cast<std::ptrdiff_t>(j));
-      break;
+      return digits;
     }
   }
-  const double scale = std::pow(10.0, subDigits);
-  const long long units = std::llround(serial * 86400.0 * scale);
-  const long long wholeSeconds = units / static_cast<long long>(scale);
-  const long long fraction = units % static_cast<long long>(scale);
+  return 0;
+}
+
+// The calendar date and time of day of a whole number of seconds from the serial's start.
+DateParts PartsOfSeconds(long long wholeSeconds) {
   long long days = wholeSeconds / 86400;
   const long long secondsOfDay = wholeSeconds % 86400;
   // The 1900 system counts a 29 February 1900 that never was.
@@ -240,10 +242,11 @@ std::string FormatDate(double serial, std::vector<Token> tokens) {
   p.hour = static_cast<int>(secondsOfDay / 3600);
   p.minute = static_cast<int>(secondsOfDay / 60 % 60);
   p.second = static_cast<int>(secondsOfDay % 60);
+  return p;
+}
 
-  bool twelve = false;
-  for (const auto& t : tokens) twelve = twelve || t.kind == Kind::AmPm;
-  // An "m" right after an hour, or right before seconds, means minutes.
+// An "m" right after an hour, or right before seconds, means minutes.
+void MarkMinutes(std::vector<Token>& tokens) {
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     if (tokens[i].kind != Kind::Month || tokens[i].text.size() > 2) continue;
     Kind before = Kind::Literal, after = Kind::Literal;
@@ -264,8 +267,42 @@ std::string FormatDate(double serial, std::vector<Token> tokens) {
       tokens[i].kind = Kind::Minute;
     }
   }
+}
+
+std::string MonthText(int month, int n) {
+  if (n == 1) return std::to_string(month);
+  if (n == 2) return Pad(month, 2);
+  if (n == 3) return MonthAbbreviation(month);
+  if (n == 5) return MonthName(month).substr(0, 1);
+  return MonthName(month);
+}
+
+std::string DayText(const DateParts& p, int n) {
+  if (n == 1) return std::to_string(p.day);
+  if (n == 2) return Pad(p.day, 2);
+  const std::string name = kDayNames[static_cast<std::size_t>(p.weekday - 1)];
+  return n == 3 ? name.substr(0, 3) : name;
+}
+
+std::string AmPmText(const std::string& token, bool pm) {
+  if (token.size() == 3) return pm ? (token[2] == 'p' ? "p" : "P") : (token[0] == 'a' ? "a" : "A");
+  const bool lower = token[0] == 'a';
+  return pm ? (lower ? "pm" : "PM") : (lower ? "am" : "AM");
+}
+
+std::string FormatDate(double serial, std::vector<Token> tokens) {
+  if (serial < 0) return NumberAsText(serial);
+  // Sub-second digits decide the rounding of the whole moment.
+  const int subDigits = TakeSubSeconds(tokens);
+  const double scale = std::pow(10.0, subDigits);
+  const long long units = std::llround(serial * 86400.0 * scale);
+  const long long totalSeconds = units / static_cast<long long>(scale);
+  const long long fraction = units % static_cast<long long>(scale);
+  const DateParts p = PartsOfSeconds(totalSeconds);
+  MarkMinutes(tokens);
+  bool twelve = false;
+  for (const auto& t : tokens) twelve = twelve || t.kind == Kind::AmPm;
   const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
-  const long long totalSeconds = wholeSeconds;
   std::string out;
   for (const auto& t : tokens) {
     const int n = static_cast<int>(t.text.size());
@@ -274,26 +311,10 @@ std::string FormatDate(double serial, std::vector<Token> tokens) {
         out += n <= 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
         break;
       case Kind::Month:
-        if (n == 1)
-          out += std::to_string(p.month);
-        else if (n == 2)
-          out += Pad(p.month, 2);
-        else if (n == 3)
-          out += MonthAbbreviation(p.month);
-        else if (n == 5)
-          out += MonthName(p.month).substr(0, 1);
-        else
-          out += MonthName(p.month);
+        out += MonthText(p.month, n);
         break;
       case Kind::Day:
-        if (n == 1)
-          out += std::to_string(p.day);
-        else if (n == 2)
-          out += Pad(p.day, 2);
-        else if (n == 3)
-          out += std::string(kDayNames[static_cast<std::size_t>(p.weekday - 1)]).substr(0, 3);
-        else
-          out += kDayNames[static_cast<std::size_t>(p.weekday - 1)];
+        out += DayText(p, n);
         break;
       case Kind::Hour:
         out += Pad(twelve ? hour12 : p.hour, n >= 2 ? 2 : 1);
@@ -316,16 +337,9 @@ std::string FormatDate(double serial, std::vector<Token> tokens) {
       case Kind::SubSecond:
         out += "." + Pad(fraction, n);
         break;
-      case Kind::AmPm: {
-        const bool pm = p.hour >= 12;
-        if (t.text.size() == 3) {
-          out += pm ? (t.text[2] == 'p' ? "p" : "P") : (t.text[0] == 'a' ? "a" : "A");
-        } else {
-          const bool lower = t.text[0] == 'a';
-          out += pm ? (lower ? "pm" : "PM") : (lower ? "am" : "AM");
-        }
+      case Kind::AmPm:
+        out += AmPmText(t.text, p.hour >= 12);
         break;
-      }
       case Kind::General:
         out += NumberAsText(serial);
         break;
@@ -454,6 +468,110 @@ std::pair<std::string, std::string> Fixed(const Decimal& d, int places) {
   return {whole, kept.substr(split)};
 }
 
+// The integer and decimal tokens of a section made plain: percent signs and commas after the last
+// digit scale `number` (they move its decimal point, never touching the binary value) and leave
+// the tokens; commas between digits ask for thousands groups.
+struct PlainParts {
+  std::vector<Token> integer, decimals;
+  bool thousands = false;
+};
+PlainParts Scale(const std::vector<Token>& integer, const std::vector<Token>& decimals,
+                 Decimal& number) {
+  PlainParts out;
+  int lastDigit = -1;
+  for (std::size_t i = 0; i < integer.size(); ++i) {
+    if (integer[i].kind == Kind::Digit) lastDigit = static_cast<int>(i);
+  }
+  for (std::size_t i = 0; i < integer.size(); ++i) {
+    if (integer[i].kind == Kind::Comma) {
+      if (static_cast<int>(i) < lastDigit) {
+        out.thousands = true;
+      } else {
+        number.exponent -= 3;
+      }
+    } else if (integer[i].kind == Kind::Percent) {
+      number.exponent += 2;
+      out.integer.push_back({Kind::Literal, "%"});
+    } else {
+      out.integer.push_back(integer[i].kind == Kind::Digit || integer[i].kind == Kind::Literal
+                                ? integer[i]
+                                : Token{Kind::Literal, integer[i].text});
+    }
+  }
+  for (const auto& t : decimals) {
+    if (t.kind == Kind::Percent) {
+      number.exponent += 2;
+      out.decimals.push_back({Kind::Literal, "%"});
+    } else if (t.kind == Kind::Comma) {
+      number.exponent -= 3;
+    } else {
+      out.decimals.push_back(t.kind == Kind::Digit ? t : Token{Kind::Literal, t.text});
+    }
+  }
+  return out;
+}
+
+// The mantissa's digits (`whole`, `fraction`) and the exponent's text ("E+01") of a scientific
+// section; the tokens from `exponent` on are the exponent's.
+std::string Scientific(const Decimal& number, int integerDigits, int places,
+                       const std::vector<Token>& tokens, std::size_t exponent, std::string& whole,
+                       std::string& fraction) {
+  integerDigits = std::max(integerDigits, 1);
+  // With more than one integer placeholder the exponent is a multiple of their count.
+  const auto power = [integerDigits](int e) {
+    return static_cast<int>(std::floor(static_cast<double>(e) / integerDigits)) * integerDigits;
+  };
+  int exp = 0;
+  if (number.digits.find_first_not_of('0') != std::string::npos) {
+    exp = power(number.exponent);
+    Decimal mantissa = number;
+    mantissa.exponent -= exp;
+    std::tie(whole, fraction) = Fixed(mantissa, places);
+    if (static_cast<int>(whole.size()) > integerDigits) {
+      // The mantissa rounded up to the next power (9.995 is 1.00E+01).
+      exp = power(number.exponent + integerDigits);
+      mantissa.exponent = number.exponent - exp;
+      std::tie(whole, fraction) = Fixed(mantissa, places);
+    }
+  }
+  int expDigits = 0;
+  for (std::size_t i = exponent + 1; i < tokens.size(); ++i)
+    expDigits += tokens[i].kind == Kind::Digit;
+  std::string text = std::string(1, 'E') +
+                     (exp < 0 ? "-" : (tokens[exponent].text == "+" ? "+" : "")) +
+                     Pad(std::abs(exp), std::max(expDigits, 1));
+  for (std::size_t i = exponent + 1; i < tokens.size(); ++i) {
+    if (tokens[i].kind == Kind::Literal) text += tokens[i].text;
+  }
+  return text;
+}
+
+// The decimal digits in their placeholders: trailing zeros under "#" go, under "?" they become
+// blanks.
+std::string PlaceDecimals(const std::vector<Token>& decimals, const std::string& fraction) {
+  std::size_t index = 0;
+  std::string placed;
+  std::vector<std::pair<std::size_t, const Token*>> slots;
+  for (const auto& t : decimals) {
+    if (t.kind == Kind::Digit) {
+      slots.push_back({placed.size(), &t});
+      placed += fraction[index++];
+    } else {
+      placed += t.text;
+    }
+  }
+  for (std::size_t s = slots.size(); s-- > 0;) {
+    const auto [at, token] = slots[s];
+    if (placed[at] != '0' || token->text == "0") break;
+    placed[at] = token->text == "?" ? ' ' : '\x7F';
+  }
+  std::string kept;
+  for (char c : placed) {
+    if (c != '\x7F') kept += c;
+  }
+  return kept;
+}
+
 std::string FormatPlain(double v, const std::vector<Token>& tokens) {
   // Where the parts of the number are.
   std::size_t point = tokens.size(), exponent = tokens.size();
@@ -462,114 +580,26 @@ std::string FormatPlain(double v, const std::vector<Token>& tokens) {
     if (tokens[i].kind == Kind::Exponent) exponent = i;
   }
   const std::size_t mantissaEnd = std::min(exponent, tokens.size());
-  std::vector<Token> integer(
+  const std::vector<Token> integer(
       tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(std::min(point, mantissaEnd)));
   std::vector<Token> decimals;
   if (point < mantissaEnd) {
     decimals.assign(tokens.begin() + static_cast<std::ptrdiff_t>(point) + 1,
                     tokens.begin() + static_cast<std::ptrdiff_t>(mantissaEnd));
   }
-  // Percent signs multiply by 100 and commas after the last digit divide by 1000: both move the
-  // decimal point, so they are applied to the decimal digits, never to the binary value.
   Decimal number = ToDecimal(v);
-  // Commas: between digits they group thousands; after the last digit each divides by 1000.
-  bool thousands = false;
-  int lastDigit = -1;
-  for (std::size_t i = 0; i < integer.size(); ++i) {
-    if (integer[i].kind == Kind::Digit) lastDigit = static_cast<int>(i);
-  }
-  std::vector<Token> cleaned;
-  for (std::size_t i = 0; i < integer.size(); ++i) {
-    if (integer[i].kind == Kind::Comma) {
-      if (static_cast<int>(i) < lastDigit) {
-        thousands = true;
-      } else {
-        number.exponent -= 3;
-      }
-      continue;
-    }
-    if (integer[i].kind == Kind::Percent) {
-      number.exponent += 2;
-      cleaned.push_back({Kind::Literal, "%"});
-      continue;
-    }
-    cleaned.push_back(integer[i].kind == Kind::Digit || integer[i].kind == Kind::Literal
-                          ? integer[i]
-                          : Token{Kind::Literal, integer[i].text});
-  }
-  std::vector<Token> decimalTokens;
-  for (const auto& t : decimals) {
-    if (t.kind == Kind::Percent) {
-      number.exponent += 2;
-      decimalTokens.push_back({Kind::Literal, "%"});
-    } else if (t.kind == Kind::Comma) {
-      number.exponent -= 3;
-    } else {
-      decimalTokens.push_back(t.kind == Kind::Digit ? t : Token{Kind::Literal, t.text});
-    }
-  }
+  const PlainParts parts = Scale(integer, decimals, number);
   int places = 0;
-  for (const auto& t : decimalTokens) places += t.kind == Kind::Digit;
-
+  for (const auto& t : parts.decimals) places += t.kind == Kind::Digit;
   auto [whole, fraction] = Fixed(number, places);
   std::string exponentText;
   if (exponent < tokens.size()) {
     int integerDigits = 0;
-    for (const auto& t : cleaned) integerDigits += t.kind == Kind::Digit;
-    integerDigits = std::max(integerDigits, 1);
-    // With more than one integer placeholder the exponent is a multiple of their count.
-    const auto power = [integerDigits](int e) {
-      return static_cast<int>(std::floor(static_cast<double>(e) / integerDigits)) * integerDigits;
-    };
-    int exp = 0;
-    if (number.digits.find_first_not_of('0') != std::string::npos) {
-      exp = power(number.exponent);
-      Decimal mantissa = number;
-      mantissa.exponent -= exp;
-      std::tie(whole, fraction) = Fixed(mantissa, places);
-      if (static_cast<int>(whole.size()) > integerDigits) {
-        // The mantissa rounded up to the next power (9.995 is 1.00E+01).
-        exp = power(number.exponent + integerDigits);
-        mantissa.exponent = number.exponent - exp;
-        std::tie(whole, fraction) = Fixed(mantissa, places);
-      }
-    }
-    int expDigits = 0;
-    for (std::size_t i = exponent + 1; i < tokens.size(); ++i)
-      expDigits += tokens[i].kind == Kind::Digit;
-    exponentText = std::string(1, 'E') +
-                   (exp < 0 ? "-" : (tokens[exponent].text == "+" ? "+" : "")) +
-                   Pad(std::abs(exp), std::max(expDigits, 1));
+    for (const auto& t : parts.integer) integerDigits += t.kind == Kind::Digit;
+    exponentText = Scientific(number, integerDigits, places, tokens, exponent, whole, fraction);
   }
-
-  std::string out = PlaceInteger(whole, cleaned, thousands);
-  if (point < mantissaEnd) {
-    // Trailing zeros under "#" go, under "?" they become blanks.
-    int index = 0;
-    std::string decimalsOut;
-    std::vector<std::pair<std::size_t, const Token*>> slots;
-    for (const auto& t : decimalTokens) {
-      if (t.kind == Kind::Digit) {
-        slots.push_back({decimalsOut.size(), &t});
-        decimalsOut += fraction[static_cast<std::size_t>(index++)];
-      } else {
-        decimalsOut += t.text;
-      }
-    }
-    for (std::size_t s = slots.size(); s-- > 0;) {
-      const auto [at, token] = slots[s];
-      if (decimalsOut[at] != '0' || token->text == "0") break;
-      decimalsOut[at] = token->text == "?" ? ' ' : '\x7F';
-    }
-    std::string kept;
-    for (char c : decimalsOut) {
-      if (c != '\x7F') kept += c;
-    }
-    out += "." + kept;
-  }
-  for (std::size_t i = exponent + 1; i < tokens.size() && exponent < tokens.size(); ++i) {
-    if (tokens[i].kind == Kind::Literal) exponentText += tokens[i].text;
-  }
+  std::string out = PlaceInteger(whole, parts.integer, parts.thousands);
+  if (point < mantissaEnd) out += "." + PlaceDecimals(parts.decimals, fraction);
   return out + exponentText;
 }
 
