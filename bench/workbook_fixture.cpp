@@ -18,9 +18,8 @@ std::string Column(int c) {
   return s;
 }
 
-}  // namespace
-
-std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns) {
+// 2000 names and 500 towns, as a spreadsheet program writes shared strings.
+std::string SharedStrings() {
   std::vector<std::string> strings;
   for (int i = 0; i < 2000; ++i) strings.push_back("Customer name number " + std::to_string(i));
   for (int i = 0; i < 500; ++i) strings.push_back("Town " + std::to_string(i));
@@ -29,8 +28,30 @@ std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns
       " count=\"" + std::to_string(strings.size()) + "\" uniqueCount=\"" +
       std::to_string(strings.size()) + "\">";
   for (const auto& s : strings) sst += "<si><t xml:space=\"preserve\">" + s + "</t></si>";
-  sst += "</sst>";
+  return sst + "</sst>";
+}
 
+// Row 1 holds headers; then a number, names, amounts, dates and towns by column.
+std::string CellXml(int r, int c) {
+  const std::string ref = Column(c) + std::to_string(r);
+  if (r == 1) return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(c) + "</v></c>";
+  if (c == 0) {
+    return "<c r=\"" + ref + "\" s=\"0\" t=\"n\"><v>" + std::to_string(919800000000LL + r) +
+           "</v></c>";
+  }
+  if (c % 4 == 1)
+    return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(r % 2000) + "</v></c>";
+  if (c % 4 == 2) {
+    return "<c r=\"" + ref + "\" s=\"2\" t=\"n\"><v>" + std::to_string(100 + r % 900) +
+           ".5</v></c>";
+  }
+  if (c % 4 == 3) {
+    return "<c r=\"" + ref + "\" s=\"1\" t=\"n\"><v>" + std::to_string(46300 + r % 60) + "</v></c>";
+  }
+  return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(2000 + r % 500) + "</v></c>";
+}
+
+std::string SheetXml(int rows, int columns) {
   std::string sheet =
       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet ") +
       kNs + " " + kRel +
@@ -38,38 +59,23 @@ std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns
       "<dimension ref=\"A1:" + Column(columns - 1) + std::to_string(rows + 1) + "\"/><sheetData>";
   sheet.reserve(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns) * 60);
   for (int r = 1; r <= rows + 1; ++r) {
-    const std::string rs = std::to_string(r);
     sheet +=
-        "<row r=\"" + rs +
+        "<row r=\"" + std::to_string(r) +
         "\" s=\"1\" customFormat=\"false\" ht=\"12.8\" hidden=\"false\" customHeight=\"false\" "
         "outlineLevel=\"0\" collapsed=\"false\">";
-    for (int c = 0; c < columns; ++c) {
-      const std::string ref = Column(c) + rs;
-      if (r == 1) {
-        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(c) + "</v></c>";
-      } else if (c == 0) {
-        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"n\"><v>" + std::to_string(919800000000LL + r) +
-                 "</v></c>";
-      } else if (c % 4 == 1) {
-        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(r % 2000) + "</v></c>";
-      } else if (c % 4 == 2) {
-        sheet += "<c r=\"" + ref + "\" s=\"2\" t=\"n\"><v>" + std::to_string(100 + r % 900) +
-                 ".5</v></c>";
-      } else if (c % 4 == 3) {
-        sheet += "<c r=\"" + ref + "\" s=\"1\" t=\"n\"><v>" + std::to_string(46300 + r % 60) +
-                 "</v></c>";
-      } else {
-        sheet += "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(2000 + r % 500) +
-                 "</v></c>";
-      }
-    }
+    for (int c = 0; c < columns; ++c) sheet += CellXml(r, c);
     sheet += "</row>";
   }
-  sheet +=
-      "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
-      "header=\"0.3\" "
-      "footer=\"0.3\"/></worksheet>";
+  return sheet +
+         "</sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" "
+         "header=\"0.3\" footer=\"0.3\"/></worksheet>";
+}
 
+}  // namespace
+
+std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns) {
+  const std::string sst = SharedStrings();
+  const std::string sheet = SheetXml(rows, columns);
   const std::string parts[][2] = {
       {"[Content_Types].xml",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "

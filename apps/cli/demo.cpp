@@ -105,6 +105,52 @@ class Gateway {
 
 void Heading(std::ostream& out, const std::string& text) { out << "\n== " << text << " ==\n"; }
 
+// Twelve contacts, one without a number and one with a short one.
+void WriteSampleWorkbook(const fs::path& workbook) {
+  auto wb = host::XlsxWorkbook::Create(workbook, "Contacts");
+  host::Sheet& s = wb->SheetAt(1);
+  const char* headers[] = {"Mobile", "Name", "Amount", "Due"};
+  for (int c = 0; c < 4; ++c) s.SetValue(host::CellRef{c + 1, 1}, headers[c]);
+  const struct {
+    double mobile;
+    const char* name;
+    double amount;
+  } people[] = {
+      {919812340001, "Asha", 1250}, {919812340002, "Bruno", 80.5},     {919812340003, "Chen", 432},
+      {919812340004, "Dana", 15},   {12345, "Eve (short number)", 99}, {0, "", 0},
+      {919812340007, "Farid", 310}, {919812340008, "Gita", 47.25},     {919812340009, "Hugo", 1999},
+      {919812340010, "Ines", 5},    {919812340011, "Jomo", 260},       {919812340012, "Kai", 73}};
+  int row = 2;
+  for (const auto& p : people) {
+    if (p.mobile != 0) {
+      s.SetValue(host::CellRef{1, row}, p.mobile);
+      s.SetValue(host::CellRef{2, row}, p.name);
+      s.SetValue(host::CellRef{3, row}, p.amount);
+      s.SetValue(host::CellRef{4, row}, DateTime::FromParts(2027, 1, 1 + row));
+    }
+    ++row;
+  }
+  wb->Save();
+}
+
+// Prints the report sheet the delivery report wrote; 1 when it cannot be read.
+int ShowReport(const fs::path& workbook, std::ostream& out) {
+  try {
+    auto wb = host::XlsxWorkbook::Open(workbook, true);
+    if (host::Sheet* sheet = wb->FindSheet("Delivery report")) {
+      for (int r = 1; !sheet->Text(host::CellRef{1, r}).empty(); ++r) {
+        for (int c = 1; c <= 6; ++c)
+          out << (c > 1 ? " | " : "") << sheet->Text(host::CellRef{c, r});
+        out << '\n';
+      }
+    }
+  } catch (const std::exception& e) {
+    out << e.what() << '\n';
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int RunDemo(const char* argv0, std::ostream& out) {
@@ -129,33 +175,7 @@ int RunDemo(const char* argv0, std::ostream& out) {
   std::ofstream(dir / "password") << "demo-pass\n";
 
   const fs::path workbook = dir / "demo-contacts.xlsx";
-  {
-    auto wb = host::XlsxWorkbook::Create(workbook, "Contacts");
-    host::Sheet& s = wb->SheetAt(1);
-    const char* headers[] = {"Mobile", "Name", "Amount", "Due"};
-    for (int c = 0; c < 4; ++c) s.SetValue(host::CellRef{c + 1, 1}, headers[c]);
-    const struct {
-      double mobile;
-      const char* name;
-      double amount;
-    } people[] = {{919812340001, "Asha", 1250},      {919812340002, "Bruno", 80.5},
-                  {919812340003, "Chen", 432},       {919812340004, "Dana", 15},
-                  {12345, "Eve (short number)", 99}, {0, "", 0},
-                  {919812340007, "Farid", 310},      {919812340008, "Gita", 47.25},
-                  {919812340009, "Hugo", 1999},      {919812340010, "Ines", 5},
-                  {919812340011, "Jomo", 260},       {919812340012, "Kai", 73}};
-    int row = 2;
-    for (const auto& p : people) {
-      if (p.mobile != 0) {
-        s.SetValue(host::CellRef{1, row}, p.mobile);
-        s.SetValue(host::CellRef{2, row}, p.name);
-        s.SetValue(host::CellRef{3, row}, p.amount);
-        s.SetValue(host::CellRef{4, row}, DateTime::FromParts(2027, 1, 1 + row));
-      }
-      ++row;
-    }
-    wb->Save();
-  }
+  WriteSampleWorkbook(workbook);
   out << "Sample workbook written: " << workbook.string() << '\n';
 
   GlobalOptions options{gateway.Address(), true, "demo", (dir / "password").string()};
@@ -194,19 +214,7 @@ int RunDemo(const char* argv0, std::ostream& out) {
   const std::string today = FormatDateTime(SystemClock().Now(), "m/d/yyyy");
   Session reporting(options, out);
   failures += reporting.Report(workbook.string(), today, today, "Delivery report", "ALL");
-  try {
-    auto wb = host::XlsxWorkbook::Open(workbook, true);
-    if (host::Sheet* sheet = wb->FindSheet("Delivery report")) {
-      for (int r = 1; !sheet->Text(host::CellRef{1, r}).empty(); ++r) {
-        for (int c = 1; c <= 6; ++c)
-          out << (c > 1 ? " | " : "") << sheet->Text(host::CellRef{c, r});
-        out << '\n';
-      }
-    }
-  } catch (const std::exception& e) {
-    out << e.what() << '\n';
-    ++failures;
-  }
+  failures += ShowReport(workbook, out);
 
   gateway.Stop();
   Heading(out, "Done");

@@ -186,6 +186,32 @@ std::string Gateway::Balance(const Form& form) {
   return std::string(kOpen) + buf + kClose;
 }
 
+namespace {
+
+// The merge: one record of cell data per number, each a list of placeholder names and values;
+// the texts, or nullopt when the cell data does not fit the numbers or the template.
+std::optional<std::vector<std::string>> Merge(const std::string& templateText,
+                                              const std::string& cellData, std::size_t count) {
+  std::vector<std::string> texts(count, templateText);
+  if (cellData.empty() && !HasPlaceholder(templateText)) return texts;
+  const auto records = Split(cellData, "\x7F");
+  if (records.size() != count) return std::nullopt;
+  for (std::size_t r = 0; r < records.size(); ++r) {
+    if (records[r].empty()) {
+      if (HasPlaceholder(templateText)) return std::nullopt;
+      continue;
+    }
+    for (const auto& pair : Split(records[r], "\x02")) {
+      const auto sep = pair.find('\x01');
+      if (sep == std::string::npos) return std::nullopt;
+      texts[r] = ReplaceAll(texts[r], "#" + pair.substr(0, sep) + "#", pair.substr(sep + 1));
+    }
+  }
+  return texts;
+}
+
+}  // namespace
+
 std::string Gateway::Send(const Form& form, bool scheduled) {
   Account account;
   if (auto refusal = Authenticate(form, account)) return *refusal;
@@ -201,27 +227,11 @@ std::string Gateway::Send(const Form& form, bool scheduled) {
     if (!clean) return kError;
     numbers.push_back(std::move(*clean));
   }
-  // The merge: one record of cell data per number, each a list of placeholder names and values.
-  std::vector<std::string> texts(numbers.size(), *templateText);
-  const std::string cellData = form.GetOr("MMCellData", "");
-  if (!cellData.empty() || HasPlaceholder(*templateText)) {
-    const auto records = Split(cellData, "\x7F");
-    if (records.size() != numbers.size()) return kError;
-    for (std::size_t r = 0; r < records.size(); ++r) {
-      if (records[r].empty()) {
-        if (HasPlaceholder(*templateText)) return kError;
-        continue;
-      }
-      for (const auto& pair : Split(records[r], "\x02")) {
-        const auto sep = pair.find('\x01');
-        if (sep == std::string::npos) return kError;
-        texts[r] = ReplaceAll(texts[r], "#" + pair.substr(0, sep) + "#", pair.substr(sep + 1));
-      }
-    }
-  }
+  const auto texts = Merge(*templateText, form.GetOr("MMCellData", ""), numbers.size());
+  if (!texts) return kError;
   long total = 0;
   std::vector<long> costs;
-  for (const auto& t : texts) {
+  for (const auto& t : *texts) {
     if (Trim(t).empty()) return kError;
     costs.push_back(SmsCount(Utf8Length(t)));
     total += costs.back();
@@ -261,7 +271,7 @@ std::string Gateway::Send(const Form& form, bool scheduled) {
       insert.Bind(1, account.name)
           .Bind(2, scheduled ? description : std::string(kAddinMode))
           .Bind(3, numbers[i])
-          .Bind(4, texts[i])
+          .Bind(4, (*texts)[i])
           .Bind(5, sender)
           .Bind(6, std::int64_t{flash})
           .Bind(7, std::int64_t{concat})

@@ -57,6 +57,23 @@ void Print(const Account& a) {
   std::cout << '\n';
 }
 
+// One message a line, tab-separated, the text last with its line breaks written \n and \r.
+void PrintMessages(Gateway& gateway, const std::string& name) {
+  for (const auto& m : gateway.Messages(name)) {
+    std::cout << m.id << '\t' << m.mobile << '\t' << m.status << '\t'
+              << qv::DateTimeAsText(m.submitted) << '\t' << m.senderId << '\t'
+              << (m.flash ? "flash" : "normal") << '\t' << m.sms << " SMS\t"
+              << qv::EscapeLineBreaks(m.text) << '\n';
+  }
+}
+
+void PrintJobs(Gateway& gateway, const std::string& name) {
+  for (const auto& j : gateway.Jobs(name)) {
+    std::cout << j.id << '\t' << j.description << '\t' << j.mobile << '\t'
+              << qv::DateTimeAsText(j.due) << '\t' << qv::EscapeLineBreaks(j.text) << '\n';
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,18 +138,9 @@ int main(int argc, char** argv) {
       if (!a) throw std::runtime_error("There is no account " + showName + ".");
       Print(*a);
     } else if (*messages) {
-      // One message a line, tab-separated, the text last with its line breaks written \n and \r.
-      for (const auto& m : gateway.Messages(messagesName)) {
-        std::cout << m.id << '\t' << m.mobile << '\t' << m.status << '\t'
-                  << qv::DateTimeAsText(m.submitted) << '\t' << m.senderId << '\t'
-                  << (m.flash ? "flash" : "normal") << '\t' << m.sms << " SMS\t"
-                  << qv::EscapeLineBreaks(m.text) << '\n';
-      }
+      PrintMessages(gateway, messagesName);
     } else if (*jobs) {
-      for (const auto& j : gateway.Jobs(jobsName)) {
-        std::cout << j.id << '\t' << j.description << '\t' << j.mobile << '\t'
-                  << qv::DateTimeAsText(j.due) << '\t' << qv::EscapeLineBreaks(j.text) << '\n';
-      }
+      PrintJobs(gateway, jobsName);
     } else {
       return Serve(gateway, listen);
     }
