@@ -495,14 +495,18 @@ void Gateway::AddAccount(const Account& account) {
         .Bind(3, account.credits)
         .Bind(4, std::int64_t{account.blocked})
         .Run();
-    for (std::size_t i = 0; i < account.senderIds.size(); ++i) {
-      db_.Prepare("INSERT INTO sender_ids (account, position, sender_id) VALUES (?, ?, ?)")
-          .Bind(1, account.name)
-          .Bind(2, static_cast<std::int64_t>(i))
-          .Bind(3, account.senderIds[i])
-          .Run();
-    }
+    SaveSenderIds(account);
   });
+}
+
+void Gateway::SaveSenderIds(const Account& account) {
+  for (std::size_t i = 0; i < account.senderIds.size(); ++i) {
+    db_.Prepare("INSERT INTO sender_ids (account, position, sender_id) VALUES (?, ?, ?)")
+        .Bind(1, account.name)
+        .Bind(2, static_cast<std::int64_t>(i))
+        .Bind(3, account.senderIds[i])
+        .Run();
+  }
 }
 
 void Gateway::UpdateAccount(const Account& account) {
@@ -517,13 +521,7 @@ void Gateway::UpdateAccount(const Account& account) {
         .Bind(4, account.name)
         .Run();
     db_.Prepare("DELETE FROM sender_ids WHERE account = ?").Bind(1, account.name).Run();
-    for (std::size_t i = 0; i < account.senderIds.size(); ++i) {
-      db_.Prepare("INSERT INTO sender_ids (account, position, sender_id) VALUES (?, ?, ?)")
-          .Bind(1, account.name)
-          .Bind(2, static_cast<std::int64_t>(i))
-          .Bind(3, account.senderIds[i])
-          .Run();
-    }
+    SaveSenderIds(account);
   });
 }
 

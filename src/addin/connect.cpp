@@ -107,18 +107,18 @@ void Connect::BuildToolbar(host::CommandBars& bars) {
     Handler handler;
   };
   static const Entry kEntries[] = {
-      {"Send SMS", &forms::frmAddIn::picSendSMS, &Connect::mObjQuorvalentComBarButSendSMS_Click},
+      {"Send SMS", &forms::frmAddIn::picSendSMS, &Connect::mobjQuorvalentMenuBarButSendSMS_Click},
       {"Delivery Report", &forms::frmAddIn::picDeliverRep,
-       &Connect::mObjQuorvalentComBarButDR_Click},
+       &Connect::mobjQuorvalentMenuBarButDR_Click},
       {"Get Credits Balance", &forms::frmAddIn::picBuySMS,
-       &Connect::mobjQuorvalentComBarButGetBal_Click},
+       &Connect::mobjQuorvalentMenuBarButGetBal_Click},
       {"Proxy Settings", &forms::frmAddIn::picSettings,
-       &Connect::mobjQuorvalentComBarButProxySettings_Click},
-      {"Interactive Demo", &forms::frmAddIn::picDemo, &Connect::mobjQuorvalentComBarButDemo_Click},
+       &Connect::mobjQuorvalentMenuBarButProxySettings_Click},
+      {"Interactive Demo", &forms::frmAddIn::picDemo, &Connect::mobjQuorvalentMenuBarButDemo_Click},
       {"Fill Mobile Numbers", &forms::frmAddIn::picFillMNO,
-       &Connect::mobjQuorvalentComBarButUpdateMobile_Click},
+       &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click},
       {"Scheduler", &forms::frmAddIn::ImgScheduler,
-       &Connect::mobjQuorvalentComBarButScheduler_Click},
+       &Connect::mobjQuorvalentMenuBarButScheduler_Click},
   };
   std::vector<host::CommandBarControl*> made;
   for (int i = 0; i < 7; ++i) {
@@ -231,36 +231,6 @@ bool Connect::HasActiveWorkbook() {
 
 bool Connect::SessionGate() { return session::RequireSession(Login(), globals_); }
 
-// ---- toolbar ----
-
-void Connect::mObjQuorvalentComBarButSendSMS_Click(host::CommandBarControl& Ctrl,
-                                                   bool& CancelDefault) {
-  mobjQuorvalentMenuBarButSendSMS_Click(Ctrl, CancelDefault);
-}
-void Connect::mObjQuorvalentComBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault) {
-  mobjQuorvalentMenuBarButDR_Click(Ctrl, CancelDefault);
-}
-void Connect::mobjQuorvalentComBarButGetBal_Click(host::CommandBarControl& Ctrl,
-                                                  bool& CancelDefault) {
-  mobjQuorvalentMenuBarButGetBal_Click(Ctrl, CancelDefault);
-}
-void Connect::mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl,
-                                                         bool& CancelDefault) {
-  mobjQuorvalentMenuBarButProxySettings_Click(Ctrl, CancelDefault);
-}
-void Connect::mobjQuorvalentComBarButDemo_Click(host::CommandBarControl& Ctrl,
-                                                bool& CancelDefault) {
-  mobjQuorvalentMenuBarButDemo_Click(Ctrl, CancelDefault);
-}
-void Connect::mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl,
-                                                        bool& CancelDefault) {
-  mobjQuorvalentMenuBarButUpdateMobile_Click(Ctrl, CancelDefault);
-}
-void Connect::mobjQuorvalentComBarButScheduler_Click(host::CommandBarControl& Ctrl,
-                                                     bool& CancelDefault) {
-  mobjQuorvalentMenuBarButScheduler_Click(Ctrl, CancelDefault);
-}
-
 // ---- menu ----
 
 void Connect::mobjQuorvalentMenuBarButLogin_Click(host::CommandBarControl&, bool&) {
@@ -372,7 +342,7 @@ service::frmProxySettings& Connect::ProxySettings() {
 
 send::frmSendSMS& Connect::SendSMS() {
   if (!sendSMS_) {
-    sendSMS_ = std::make_unique<send::frmSendSMS>(send::SendServices{
+    sendSMS_ = std::make_unique<send::frmSendSMS>(session::DialogServices{
         platform_.ui, http_, globals_, platform_.settings, platform_.clock, Login(), Display()});
   }
   return *sendSMS_;
@@ -380,7 +350,7 @@ send::frmSendSMS& Connect::SendSMS() {
 
 reports::frmDR& Connect::DR() {
   if (!dr_) {
-    dr_ = std::make_unique<reports::frmDR>(reports::ReportServices{
+    dr_ = std::make_unique<reports::frmDR>(session::DialogServices{
         platform_.ui, http_, globals_, platform_.settings, platform_.clock, Login(), Display()});
   }
   return *dr_;

@@ -43,17 +43,7 @@ class Connect {
   void AddinInstance_OnDisconnection() {}
   void AddinInstance_OnStartupComplete() {}
 
-  // Toolbar buttons: each calls the menu handler of its command.
-  void mObjQuorvalentComBarButSendSMS_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mObjQuorvalentComBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mobjQuorvalentComBarButGetBal_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mobjQuorvalentComBarButProxySettings_Click(host::CommandBarControl& Ctrl,
-                                                  bool& CancelDefault);
-  void mobjQuorvalentComBarButDemo_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  void mobjQuorvalentComBarButUpdateMobile_Click(host::CommandBarControl& Ctrl,
-                                                 bool& CancelDefault);
-  void mobjQuorvalentComBarButScheduler_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
-  // Menu entries.
+  // The commands of the menu; a toolbar button runs the handler of its menu entry.
   void mobjQuorvalentMenuBarButLogin_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   void mobjQuorvalentMenuBarButSendSMS_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);
   void mobjQuorvalentMenuBarButDR_Click(host::CommandBarControl& Ctrl, bool& CancelDefault);

@@ -23,19 +23,9 @@ std::string DecodeField(const std::string& field) {
   return ReplaceAll(out, "\x01", ",");
 }
 
-// The status codes the report request can be answered with, and their texts.
-const char* StatusText(const std::string& answer) {
-  if (answer == "002") return service::text::kInvalidUser;
-  if (answer == "003") return service::text::kInvalidPassword;
-  if (answer == "005") return service::text::kInvalidParameters;
-  if (answer == "0110") return service::text::kBlocked;
-  if (answer == "<ERROR>") return "Error occured while retrieving delivery report";
-  return nullptr;
-}
-
 }  // namespace
 
-frmDR::frmDR(ReportServices services)
+frmDR::frmDR(session::DialogServices services)
     : SheetForm(services.ui, "frmDR"),
       Frame1(*this, "Frame1"),
       lblMode(*this, "lblMode"),
@@ -197,7 +187,8 @@ std::optional<frmDR::Refusal> frmDR::AskReport(const std::string& fromText,
   const std::string answer = Trim(services_.http.HttpPost(service::path::kReports, body.str()));
   if (answer.empty()) return Refusal{service::text::kNoResponse, ui::mb::Information};
   // A status code is reported as such; it is no report to write.
-  if (const char* status = StatusText(answer)) return Refusal{status, ui::mb::Critical};
+  if (auto status = service::StatusText(answer, service::Request::Report))
+    return Refusal{*status, ui::mb::Critical};
   const std::string payload = service::Unwrap(answer);
   if (payload == "0") return Refusal{"No Records Found", ui::mb::Information};
 

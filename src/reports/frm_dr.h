@@ -8,26 +8,16 @@
 #include "host/sheet_form.h"
 #include "send/date_pickers.h"
 #include "service/m_http.h"
+#include "session/dialog_services.h"
 #include "session/frm_login.h"
 #include "settings/settings.h"
 
 namespace qv::reports {
 
-// What the delivery-report dialog works with besides the spreadsheet.
-struct ReportServices {
-  ui::Ui& ui;
-  service::m_Http& http;
-  session::GlobalSubs& globals;
-  settings::Settings& settings;
-  Clock& clock;
-  session::frmLogin& login;
-  forms::frmDisplay& display;
-};
-
 // Downloads the delivery reports of a date range into a new sheet of the active workbook.
 class frmDR : public host::SheetForm {
  public:
-  explicit frmDR(ReportServices services);
+  explicit frmDR(session::DialogServices services);
 
   ui::Frame Frame1;
   ui::Label lblMode;
@@ -80,7 +70,7 @@ class frmDR : public host::SheetForm {
                                    std::vector<std::vector<std::string>>& rows);
   static void WriteReport(host::Workbook& workbook, const std::string& sheetName,
                           const std::vector<std::vector<std::string>>& rows);
-  ReportServices services_;
+  session::DialogServices services_;
   std::vector<int> modeTags_;
 };
 

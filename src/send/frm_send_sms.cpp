@@ -22,7 +22,7 @@ constexpr std::uint32_t kTitleBarTextColour = 0x80000009;
 
 }  // namespace
 
-frmSendSMS::frmSendSMS(SendServices services)
+frmSendSMS::frmSendSMS(session::DialogServices services)
     : SheetForm(services.ui, "frmSendSMS"),
       MainFrame(*this, "MainFrame"),
       txtMsg(*this, "txtMsg"),

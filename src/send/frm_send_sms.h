@@ -12,6 +12,7 @@
 #include "send/recordset.h"
 #include "send/row_ranges.h"
 #include "service/m_http.h"
+#include "session/dialog_services.h"
 #include "session/frm_login.h"
 #include "session/global_subs.h"
 #include "settings/settings.h"
@@ -26,21 +27,10 @@ std::vector<std::string> GetFilterColumns(std::string_view text);
 // ("Dear #B#," without B gives ",").
 std::string RemovePlaceholder(std::string_view text, std::string_view placeholder);
 
-// What the Send SMS dialog works with besides the spreadsheet.
-struct SendServices {
-  ui::Ui& ui;
-  service::m_Http& http;
-  session::GlobalSubs& globals;
-  settings::Settings& settings;
-  Clock& clock;
-  session::frmLogin& login;
-  forms::frmDisplay& display;
-};
-
 // The Send SMS dialog: mobile column, message template, rows, and the send options.
 class frmSendSMS : public host::SheetForm {
  public:
-  explicit frmSendSMS(SendServices services);
+  explicit frmSendSMS(session::DialogServices services);
 
   // The scheduler description box takes thirty characters.
   static constexpr std::size_t kSchedulerNameLength = 30;
@@ -200,7 +190,7 @@ class frmSendSMS : public host::SheetForm {
   void SendFailed(const std::exception& e);
   void ClearPreview();
 
-  SendServices services_;
+  session::DialogServices services_;
   std::vector<std::string> templateTexts_;
   bool templatesAnswered_ = false;
 };

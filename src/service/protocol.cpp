@@ -12,13 +12,28 @@ std::string Unwrap(std::string_view answer) {
   return ReplaceAll(ReplaceAll(answer, kEnvelopeOpen, ""), kEnvelopeClose, "");
 }
 
-std::string AnswerText(std::string_view answer, Request request, const std::string& successText) {
-  if (answer == "000") return successText;
-  if (answer == "001") return text::kNoBalance;
+std::optional<std::string> StatusText(std::string_view answer, Request request) {
+  if (answer == "001" && request != Request::Report) return text::kNoBalance;
   if (answer == "002") return text::kInvalidUser;
   if (answer == "003") return text::kInvalidPassword;
+  if (answer == "005" && request == Request::Report) return text::kInvalidParameters;
   if (answer == "0110") return text::kBlocked;
-  if (answer == "<ERROR>") return request == Request::Login ? text::kLoginError : text::kSendError;
+  if (answer == "<ERROR>") {
+    switch (request) {
+      case Request::Login:
+        return text::kLoginError;
+      case Request::Sending:
+        return text::kSendError;
+      case Request::Report:
+        return "Error occured while retrieving delivery report";
+    }
+  }
+  return std::nullopt;
+}
+
+std::string AnswerText(std::string_view answer, Request request, const std::string& successText) {
+  if (answer == "000") return successText;
+  if (auto status = StatusText(answer, request)) return *status;
   if (answer.empty()) return request == Request::Login ? "" : text::kCheckConnection;
   return std::string(answer);
 }

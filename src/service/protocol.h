@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,7 +32,10 @@ bool PassesEnvelopeTest(std::string_view answer);
 std::string Unwrap(std::string_view answer);
 
 // The requests whose status codes have texts of their own.
-enum class Request { Login, Sending };
+enum class Request { Login, Sending, Report };
+
+// The text of a status code the request can be answered with; nullopt for any other answer.
+std::optional<std::string> StatusText(std::string_view answer, Request request);
 
 // The text to show for an answer: the success text for "000", the fixed texts of the status
 // codes, the answer itself for anything else. An empty answer gives the empty text for a login
