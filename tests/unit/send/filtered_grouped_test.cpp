@@ -2,6 +2,7 @@
 
 #include "send/frm_preview_sms.h"
 #include "support/addin_fixture.h"
+#include "support/form_body.h"
 #include "values/cp1252.h"
 
 namespace qv::testing {
@@ -19,23 +20,7 @@ class FilteredGroupedTest : public AddinTest {
   host::MemorySheet& sheet() { return *app.ActiveSheet(); }
   void Set(const std::string& address, const Variant& v) { sheet().SetValue(address, v); }
   std::string Field(const std::string& name) {
-    const std::string& body = transport.Last().body;
-    const auto at = body.find("&" + name + "=") != std::string::npos
-                        ? body.find("&" + name + "=") + name.size() + 2
-                        : body.find(name + "=") + name.size() + 1;
-    const std::string raw = body.substr(at, body.find('&', at) - at);
-    std::string out;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-      if (raw[i] == '+') {
-        out += ' ';
-      } else if (raw[i] == '%') {
-        out += static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16));
-        i += 2;
-      } else {
-        out += raw[i];
-      }
-    }
-    return Cp1252ToUtf8(out);
+    return testing::DecodeFormBody(transport.Last().body)[name];
   }
   void Filter(const std::string& formula) {
     ui.AnswerInput(formula);

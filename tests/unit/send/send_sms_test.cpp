@@ -2,6 +2,7 @@
 
 #include "send/frm_preview_sms.h"
 #include "support/addin_fixture.h"
+#include "support/form_body.h"
 #include "values/cp1252.h"
 
 namespace qv::testing {
@@ -36,30 +37,7 @@ class SendTest : public AddinTest {
   }
   // The fields of the last request, decoded.
   std::map<std::string, std::string> Fields() {
-    std::map<std::string, std::string> out;
-    std::string body = transport.Last().body;
-    std::size_t start = 0;
-    while (start <= body.size()) {
-      auto amp = body.find('&', start);
-      std::string piece =
-          body.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
-      auto eq = piece.find('=');
-      std::string value;
-      for (std::size_t i = eq + 1; i < piece.size(); ++i) {
-        if (piece[i] == '+') {
-          value += ' ';
-        } else if (piece[i] == '%') {
-          value += static_cast<char>(std::stoi(piece.substr(i + 1, 2), nullptr, 16));
-          i += 2;
-        } else {
-          value += piece[i];
-        }
-      }
-      out[piece.substr(0, eq)] = Cp1252ToUtf8(value);
-      if (amp == std::string::npos) break;
-      start = amp + 1;
-    }
-    return out;
+    return testing::DecodeFormBody(transport.Last().body);
   }
   std::vector<std::string> FieldNames() {
     std::vector<std::string> names;
