@@ -13,6 +13,7 @@
 #include "support/gateway_process.h"
 #include "ui/scripted_ui.h"
 #include "values/clock_posix.h"
+#include "values/fixed_clock.h"
 #include "values/convert.h"
 
 namespace qv::testing {
@@ -46,7 +47,12 @@ class AgainstGatewayTest : public ::testing::Test {
   ui::ScriptedUi ui;
   service::CurlTransport transport;
   settings::MemorySettings settings;
-  SystemClock clock;
+  // The add-in's day is the gateway's (reports ask for today's messages); its time of day is
+  // fixed, so that a schedule always has a later slot that day.
+  FixedClock clock{[] {
+    const DateParts today = SystemClock().Now().Parts();
+    return DateTime::FromParts(today.year, today.month, today.day, 10, 32);
+  }()};
   service::SystemRandom random;
   NoShell shell;
   addin::Connect connect{{ui, transport, settings, clock, random, shell, gateway.Address()}};
