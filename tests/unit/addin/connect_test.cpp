@@ -140,6 +140,10 @@ TEST(FindServiceAddress, TheGivenAddressWinsOverSettingsOverDefault) {
   EXPECT_EQ(addin::FindServiceAddress("[::1]:8081", store).host, "[::1]");
   EXPECT_EQ(addin::FindServiceAddress("[::1]:8081", store).port, 8081);
   EXPECT_THROW(addin::FindServiceAddress("host:notaport", store), AddinError);
+  EXPECT_EQ(addin::FindServiceAddress("h:65535", store).port, 65535);
+  EXPECT_EQ(addin::FindServiceAddress("h:1", store).port, 1);
+  EXPECT_THROW(addin::FindServiceAddress("h:65536", store), AddinError);
+  EXPECT_THROW(addin::FindServiceAddress("h:0", store), AddinError);
 }
 
 // Command bars whose worksheet menu bar cannot be reached.

@@ -33,6 +33,12 @@ TEST_F(SchedulerTest, NeighboursAreGroupedAndShownInReverse) {
   d().Unload();
   Open("1-A-x-90,2-B-x-90,3-A-x-90,");
   EXPECT_EQ(d().listScheduledData.Rows.size(), 3u);
+  d().Unload();
+  // Neighbours that share a description but not a time are two jobs.
+  Open("17-A-x-90,18-A-x-95,");
+  EXPECT_EQ(d().listScheduledData.Rows,
+            (std::vector<std::vector<std::string>>{{"A", "1", "05 Jan 2010 12:10 PM", "18"},
+                                                   {"A", "1", "05 Jan 2010 12:05 PM", "17"}}));
 }
 
 TEST_F(SchedulerTest, NoJobsDisableSaveAndDelete) {

@@ -159,6 +159,25 @@ TEST_F(FilteredGroupedTest, TheLongMessageQuestionComesBeforeTheFilter) {
   EXPECT_NE(ui.Prompts()[0].find("more than 160 characters for the row(2)"), std::string::npos);
 }
 
+TEST_F(FilteredGroupedTest, TheLongMessageQuestionStartsAtTheHundredAndSixtyFirstCharacter) {
+  for (const auto& [length, asked] : {std::pair{160, false}, std::pair{161, true}}) {
+    ui.ClearBoxes();
+    Set("A2", 9000000002.0);
+    Set("B2", std::string(static_cast<std::size_t>(length), 'a'));
+    d().txtStartRow.Text = "2";
+    d().txtEndRow.Text = "2";
+    d().txtMsg.Text = "#B#";
+    Filter("#B# like 'a%'");
+    if (asked) ui.Answer(ui::mb::Ok);
+    ui.Answer(ui::mb::Ok);
+    transport.Answer("000");
+    d().cmdSend.Press();
+    EXPECT_EQ(ui.Prompts().size(), asked ? 3u : 2u) << length;
+    EXPECT_EQ(ui.Prompts().back(), "1 SMS Messages Sent");
+    EXPECT_EQ(Field("IsConcatSMS"), asked ? "1" : "0");
+  }
+}
+
 TEST_F(FilteredGroupedTest, AnEmptyAnswerToAFilteredSendSaysWhy) {
   Set("A2", 9000000002.0);
   Set("B2", "Zed");
@@ -342,6 +361,19 @@ TEST_F(GroupedTest, TickingAdvanceOptionsClearsTheFilterAndForcesStartEnd) {
   d().chkAdvance.SetValue(false);
   EXPECT_TRUE(d().cmdFilter.Enabled);
   EXPECT_EQ(d().Height, 4260);
+}
+
+TEST_F(GroupedTest, TheLongMessageQuestionStartsAtTheHundredAndSixtyFirstCharacter) {
+  for (const auto& [length, asked] : {std::pair{160, false}, std::pair{161, true}}) {
+    ui.ClearBoxes();
+    Row(2, 9000000002.0, "X", std::string(static_cast<std::size_t>(length), 'a'));
+    Group("2", "#D#", "", "");
+    if (asked) ui.Answer(ui::mb::Ok);
+    transport.Answer("000");
+    d().cmdSend.Press();
+    EXPECT_EQ(ui.Prompts().size(), asked ? 2u : 1u) << length;
+    EXPECT_EQ(ui.Prompts().back(), "1 SMS Messages Sent");
+  }
 }
 
 TEST_F(GroupedTest, LongGroupMessagesAskOnceAndNoNumbersSendNothing) {

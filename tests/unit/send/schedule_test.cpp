@@ -83,6 +83,26 @@ TEST_F(ScheduleTest, DayListsFollowYearAndMonth) {
     EXPECT_EQ(d().combo_dd.ListCount(), c.days) << c.month;
   }
   EXPECT_EQ(d().combo_dd.Text, "1") << "another month selects the first day";
+  // Today's month in another year is another month too; only this year's preselects today.
+  Pick(1, "March", "1", "12:00 AM");
+  d().combo_month.SetListIndex(2);
+  EXPECT_EQ(d().combo_dd.Text, "1");
+  d().combo_year.SetListIndex(0);
+  EXPECT_EQ(d().combo_dd.Text, "5");
+}
+
+TEST_F(ScheduleTest, TheNotifyFlagGoesAsTicked) {
+  for (const bool notify : {true, false}) {
+    Open(DateTime::FromParts(2026, 3, 5, 10, 32, 59));
+    Pick(0, "March", "5", "12:35 PM");
+    d().Chk_notifyme.SetValue(notify);
+    transport.Answer("000");
+    ui.Answer(ui::mb::Yes);
+    d().cmdSend.Press();
+    EXPECT_TRUE(transport.Last().body.ends_with(notify ? "&NotifyMe=1" : "&NotifyMe=0"))
+        << transport.Last().body;
+    d().Unload();
+  }
 }
 
 TEST_F(ScheduleTest, MinutesCountWholeMinutesAndTheRequestCarriesThem) {

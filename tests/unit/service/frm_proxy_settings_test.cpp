@@ -88,16 +88,28 @@ TEST_F(ProxyDialogTest, PortBoxTakesFourCharacters) {
   });
 }
 
+// The port is kept as a signed 16-bit number: 32767 is the last that fits.
 TEST_F(ProxyDialogTest, APortThatDoesNotFitShowsNumberAndDescription) {
-  Open([&](frmProxySettings& f) {
-    f.cboProxyType.SetListIndex(2);
-    f.txtHostName.Text = "gw";
-    f.txtPort.Text = "99999";  // set from code, past the box's limit
-    f.cmdOk.Press();
-    EXPECT_TRUE(f.IsLoaded());
-  });
-  EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{{"6 - Overflow", 16, "Quorvalent"}}));
-  EXPECT_EQ(ui.Pointer(), ui::MousePointer::Default);
+  for (const char* port : {"32767", "32768", "99999"}) {  // set from code, past the box's limit
+    ui.ClearBoxes();
+    const bool fits = std::string(port) == "32767";
+    Open([&](frmProxySettings& f) {
+      f.cboProxyType.SetListIndex(2);
+      f.txtHostName.Text = "gw";
+      f.txtPort.Text = port;
+      f.cmdOk.Press();
+      EXPECT_EQ(f.IsLoaded(), !fits) << port;
+      if (f.IsLoaded()) f.cmdCancel.Press();
+    });
+    if (fits) {
+      EXPECT_TRUE(ui.Boxes().empty());
+      EXPECT_EQ(Stored("ProxyPort"), "32767");
+    } else {
+      EXPECT_EQ(ui.Boxes(), (std::vector<ui::ScriptedUi::Box>{{"6 - Overflow", 16, "Quorvalent"}}))
+          << port;
+    }
+    EXPECT_EQ(ui.Pointer(), ui::MousePointer::Default);
+  }
 }
 
 TEST_F(ProxyDialogTest, SwitchingToDirectEmptiesAndDisablesTheBoxes) {
