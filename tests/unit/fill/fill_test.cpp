@@ -39,6 +39,19 @@ TEST(IsExcelFile, ByExtension) {
   EXPECT_FALSE(fill::IsExcelFile("d.xlsx.bak"));
 }
 
+// The sheet list of the source shows its first 255 sheets.
+TEST_F(FillTest, TheSourceSheetListStopsAtTwoHundredFiftyFive) {
+  for (const int count : {255, 256}) {
+    std::vector<std::string> names;
+    for (int i = 1; i <= count; ++i) names.push_back("S" + std::to_string(i));
+    source = std::make_shared<host::MemoryWorkbook>("Numbers.xlsx", names);
+    OpenAndBrowse();
+    EXPECT_EQ(d().cmbSheetName.ListCount(), 255) << count;
+    EXPECT_EQ(d().cmbSheetName.Items.back(), "S255");
+    d().cmdExit.Press();
+  }
+}
+
 TEST_F(FillTest, FillsByExactClientIdWithTheFirstMatch) {
   src().SetValue("A1", "Client");
   src().SetValue("B1", "Mobile");

@@ -87,6 +87,17 @@ TEST(FilterCriteria, MatchesByFieldType) {
   for (const auto& c : cases) EXPECT_EQ(Matches(c.criteria), c.names) << c.criteria;
 }
 
+// Parentheses nest 64 deep at most, so that no formula can exhaust the stack.
+TEST(FilterCriteria, ParenthesesNestSixtyFourDeep) {
+  const auto nested = [](int depth) {
+    return std::string(static_cast<std::size_t>(depth), '(') + "FC_D > 10" +
+           std::string(static_cast<std::size_t>(depth), ')');
+  };
+  EXPECT_EQ(Matches(nested(64)), "Basil,O'Brien");
+  EXPECT_THROW(FilterCriteria::Parse(nested(65)), FilterError);
+  EXPECT_THROW(FilterCriteria::Parse(nested(100000)), FilterError);
+}
+
 TEST(FilterCriteria, RefusesWhatIsOutsideTheLanguage) {
   const struct {
     const char* criteria;

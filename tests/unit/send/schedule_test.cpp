@@ -143,6 +143,25 @@ TEST_F(ScheduleTest, AMomentNotLaterThanNowIsRefusedAndThePickersReset) {
   EXPECT_TRUE(transport.Requests().empty());
 }
 
+// A description needs six characters, counted as characters.
+TEST_F(ScheduleTest, ADescriptionOfSixCharactersIsEnough) {
+  const std::string e = "\xC3\xA9";
+  for (const auto& [name, enough] :
+       {std::pair{std::string("Remind"), true}, std::pair{std::string("Remin"), false},
+        std::pair{e + e + e + e + e + e, true}, std::pair{e + e + e + e + e, false}}) {
+    Open(DateTime::FromParts(2026, 3, 5, 10, 32, 0));
+    d().txt_SchedulerName.Text = name;
+    Pick(0, "March", "5", "12:35 PM");
+    ui.ClearBoxes();
+    ui.Answer(ui::mb::No);
+    d().cmdSend.Press();
+    ASSERT_FALSE(ui.Prompts().empty());
+    EXPECT_EQ(ui.Prompts()[0] == "Scheduler Description Should Have Minimum 6 Characters.", !enough)
+        << name;
+    d().Unload();
+  }
+}
+
 TEST_F(ScheduleTest, ChecksBeforeTheMoment) {
   Open(DateTime::FromParts(2026, 3, 5, 10, 32, 0));
   d().txt_SchedulerName.Text = "Remin";
