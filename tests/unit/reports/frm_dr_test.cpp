@@ -21,7 +21,6 @@ class ReportsTest : public AddinTest {
 };
 
 TEST_F(ReportsTest, LoadsModesYearsAndToday) {
-  EXPECT_EQ(d().Caption, "Deliver Reports");
   EXPECT_EQ(d().cmbMode.Items, (std::vector<std::string>{"Live", "Excel Add-in", "ALL"}));
   EXPECT_EQ(d().ModeTags(), (std::vector<int>{'L', 'E', 0}));
   EXPECT_EQ(d().cmbMode.Text, "Live");
