@@ -67,7 +67,8 @@ class Connect {
   int CommandsDone() const { return commandsDone_; }
   service::m_Http& Http() { return http_; }
 
-  // The dialogs, each created on first use and kept for the whole run.
+  // The dialogs, each made on first use and owned by Connect until it goes: a reference handed
+  // out here stays good for Connect's whole life.
   session::frmLogin& Login();
   service::frmProxySettings& ProxySettings();
   send::frmSendSMS& SendSMS();

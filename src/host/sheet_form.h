@@ -6,6 +6,7 @@
 namespace qv::host {
 
 // A dialog that works on the spreadsheet: the shell hands it the application through ExcelObj.
+// The application is the front end's and outlives every dialog; the dialog keeps only a pointer.
 class SheetForm : public ui::Form {
  public:
   using Form::Form;
