@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -26,10 +25,7 @@ class RecordingShell : public addin::Shell {
 // transport, memory settings, a clock fixed at 12/6/2026 8:05:09 PM and a fixed draw of 0.5.
 class AddinTest : public ::testing::Test {
  protected:
-  AddinTest() {
-    ::unsetenv("QUORVALENT_SERVER");
-    app.AddWorkbook("Book1", {"Sheet1", "Sheet2"});
-  }
+  AddinTest() { app.AddWorkbook("Book1", {"Sheet1", "Sheet2"}); }
 
   void ConnectAddin() { connect.AddinInstance_OnConnection(app); }
 
