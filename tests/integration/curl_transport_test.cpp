@@ -9,6 +9,7 @@
 #include "service/m_http.h"
 #include "service/protocol.h"
 #include "support/loopback_server.h"
+#include "support/service_request.h"
 #include "values/fixed_clock.h"
 
 namespace qv::service {
@@ -64,14 +65,8 @@ TEST_F(CurlTransportTest, TheLoginBodyOnTheWire) {
   EXPECT_EQ(http.HttpPost(path::kLogin, body.str()), "000");
   const auto requests = server.Requests();
   ASSERT_EQ(requests.size(), 1u);
-  const std::string& r = requests[0];
-  EXPECT_EQ(r.substr(0, r.find("\r\n")), "POST /SMS_Excel/LoginCheck.asp HTTP/1.1");
-  EXPECT_NE(r.find("\r\nUser-Agent: x73x50418\r\n"), std::string::npos) << r;
-  EXPECT_NE(r.find("\r\nContent-Type: application/x-www-form-urlencoded\r\n"), std::string::npos)
-      << r;
-  EXPECT_NE(r.find("\r\nContent-Length: 27\r\n"), std::string::npos) << r;
-  EXPECT_EQ(r.find("Expect:"), std::string::npos) << r;
-  EXPECT_EQ(r.substr(r.find("\r\n\r\n") + 4), "user=alice&passwd=o%0Coo%02");
+  testing::ExpectServiceRequest(requests[0], "POST /SMS_Excel/LoginCheck.asp HTTP/1.1",
+                                "user=alice&passwd=o%0Coo%02");
 }
 
 TEST_F(CurlTransportTest, ALongAnswerArrivesWholeAndInOrder) {
