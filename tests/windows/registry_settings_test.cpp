@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "values/utf16_win32.h"
 
 namespace qv::testing {
@@ -13,7 +15,9 @@ constexpr const char* kApp = "QuorvalentTest";
 
 class RegistryTest : public ::testing::Test {
  protected:
+  // QV_KEEP_REGISTRY leaves the keys for a look from outside (registry_from_outside.sh).
   void TearDown() override {
+    if (std::getenv("QV_KEEP_REGISTRY")) return;
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\VB and VBA Program Settings\\QuorvalentTest");
   }
   settings::RegistrySettings store;
