@@ -11,18 +11,14 @@
 #include "service/curl_transport_posix.h"
 #include "settings/memory_settings.h"
 #include "support/gateway_process.h"
+#include "support/script_login.h"
 #include "ui/scripted_ui.h"
 #include "values/clock_posix.h"
-#include "values/fixed_clock.h"
 #include "values/convert.h"
+#include "values/fixed_clock.h"
 
 namespace qv::testing {
 namespace {
-
-class NoShell : public addin::Shell {
- public:
-  void Open(const std::string&) override {}
-};
 
 class AgainstGatewayTest : public ::testing::Test {
  protected:
@@ -33,11 +29,7 @@ class AgainstGatewayTest : public ::testing::Test {
     connect.AddinInstance_OnConnection(app);
   }
   void Login() {
-    ui.OnShow<session::frmLogin>("frmLogin", [](session::frmLogin& f) {
-      f.txtUserName.Type("alice");
-      f.txtPasswd.Type("s3cret");
-      f.cmdLogin.Press();
-    });
+    ScriptLogin(ui, "alice", "s3cret");
     connect.Login().Show(ui::Modality::Modal);
     ASSERT_TRUE(connect.Globals().IsLoggedIn) << (ui.Prompts().empty() ? "" : ui.Prompts().back());
   }
@@ -54,7 +46,7 @@ class AgainstGatewayTest : public ::testing::Test {
     return DateTime::FromParts(today.year, today.month, today.day, 10, 32);
   }()};
   service::SystemRandom random;
-  NoShell shell;
+  RecordingShell shell;
   addin::Connect connect{{ui, transport, settings, clock, random, shell, gateway.Address()}};
 };
 

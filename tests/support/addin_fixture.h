@@ -10,16 +10,11 @@
 #include "service/fixed_random.h"
 #include "service/recording_transport.h"
 #include "settings/memory_settings.h"
+#include "support/script_login.h"
 #include "ui/scripted_ui.h"
 #include "values/fixed_clock.h"
 
 namespace qv::testing {
-
-class RecordingShell : public addin::Shell {
- public:
-  void Open(const std::string& url) override { opened.push_back(url); }
-  std::vector<std::string> opened;
-};
 
 // The add-in on fakes: an in-memory spreadsheet with one workbook, the scripted Ui, a recording
 // transport, memory settings, a clock fixed at 12/6/2026 8:05:09 PM and a fixed draw of 0.5.
@@ -63,11 +58,7 @@ class AddinTest : public ::testing::Test {
 
   // Answers the next login dialog with these credentials, pressing Login once.
   void ScriptLogin(const std::string& user, const std::string& password) {
-    ui.OnShow<session::frmLogin>("frmLogin", [user, password](session::frmLogin& f) {
-      f.txtUserName.Type(user);
-      f.txtPasswd.Type(password);
-      f.cmdLogin.Press();
-    });
+    testing::ScriptLogin(ui, user, password);
   }
 
   std::string Stored(const std::string& section, const std::string& key) {

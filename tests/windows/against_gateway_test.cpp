@@ -12,16 +12,12 @@
 #include "service/random.h"
 #include "service/wininet_transport_win32.h"
 #include "settings/memory_settings.h"
+#include "support/script_login.h"
 #include "ui/scripted_ui.h"
 #include "values/clock_win32.h"
 
 namespace qv::testing {
 namespace {
-
-class NoShell : public addin::Shell {
- public:
-  void Open(const std::string&) override {}
-};
 
 class AgainstGatewayTest : public ::testing::Test {
  protected:
@@ -29,11 +25,7 @@ class AgainstGatewayTest : public ::testing::Test {
     ASSERT_NE(std::getenv("QV_GATEWAY"), nullptr) << "run through against_gateway.sh";
     app.AddWorkbook("Book1", {"Sheet1"});
     connect.AddinInstance_OnConnection(app);
-    ui.OnShow<session::frmLogin>("frmLogin", [](session::frmLogin& f) {
-      f.txtUserName.Type("alice");
-      f.txtPasswd.Type("s3cret");
-      f.cmdLogin.Press();
-    });
+    ScriptLogin(ui, "alice", "s3cret");
     connect.Login().Show(ui::Modality::Modal);
     ASSERT_TRUE(connect.Globals().IsLoggedIn) << (ui.Prompts().empty() ? "" : ui.Prompts().back());
   }
@@ -59,7 +51,7 @@ class AgainstGatewayTest : public ::testing::Test {
   settings::MemorySettings settings;
   SystemClock clock;
   service::SystemRandom random;
-  NoShell shell;
+  RecordingShell shell;
   addin::Connect connect{{ui, transport, settings, clock, random, shell,
                           std::getenv("QV_GATEWAY") ? std::getenv("QV_GATEWAY") : ""}};
 };
