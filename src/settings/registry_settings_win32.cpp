@@ -18,11 +18,12 @@ namespace {
   throw SettingsError("The setting " + what + " could not be read or written: " + message);
 }
 
-}  // namespace
-
+// The key of a section, below HKEY_CURRENT_USER.
 std::wstring RegistrySectionKey(const std::string& app, const std::string& section) {
   return L"Software\\VB and VBA Program Settings\\" + ToUtf16(app) + L"\\" + ToUtf16(section);
 }
+
+}  // namespace
 
 std::optional<std::string> RegistrySettings::Get(const std::string& app, const std::string& section,
                                                  const std::string& key) {

@@ -15,7 +15,4 @@ class RegistrySettings : public Settings {
             const std::string& value) override;
 };
 
-// The key of a section, below HKEY_CURRENT_USER.
-std::wstring RegistrySectionKey(const std::string& app, const std::string& section);
-
 }  // namespace qv::settings
