@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+
+#include <oaidl.h>
+
+#include "values/variant.h"
+
+namespace qv::excel {
+
+// Owns one VARIANT: initialised when made, cleared (its BSTR freed, its object released) when it
+// goes or is assigned.
+class ComVariant {
+ public:
+  ComVariant() { VariantInit(&v_); }
+  ComVariant(const ComVariant& other);
+  ComVariant& operator=(const ComVariant& other);
+  ~ComVariant() { VariantClear(&v_); }
+
+  // A cell's value as Excel takes it: empty, VT_R8, VT_BSTR, VT_DATE, VT_BOOL, VT_ERROR.
+  static ComVariant From(const Variant& value);
+  static ComVariant FromInt(long value);
+  static ComVariant FromBool(bool value);
+  static ComVariant FromText(std::string_view utf8);
+  // Holds a reference of its own to the object.
+  static ComVariant FromObject(IDispatch* object);
+  // An optional argument left out: VT_ERROR with DISP_E_PARAMNOTFOUND.
+  static ComVariant Missing();
+
+  const VARIANT& Get() const { return v_; }
+  // For an out-parameter: clears what is held and lends the slot.
+  VARIANT* Receive();
+
+  // As a cell's value; numbers and texts of other types are converted, anything else is empty.
+  Variant ToValue() const;
+  // The value as text, long or boolean, converted as Excel would (VariantChangeType).
+  std::string ToText() const;
+  long ToLong() const;
+  bool ToBool() const;
+
+ private:
+  VARIANT v_;
+};
+
+}  // namespace qv::excel

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <windows.h>
+
+#include <oaidl.h>
+
+#include <initializer_list>
+#include <string_view>
+
+#include "com/com_ptr.h"
+#include "com/com_variant.h"
+
+namespace qv::excel {
+
+// An object of the spreadsheet's, reached late-bound by the names of its members through
+// IDispatch. It holds one reference to the object. Arguments are given in the order a macro
+// writes them; every failure is a host::HostError carrying the object's own description
+// (EXCEPINFO) where it gave one, and frees what the object handed back.
+class Dispatch {
+ public:
+  Dispatch() = default;
+  explicit Dispatch(ComPtr<IDispatch> object) : object_(std::move(object)) {}
+  // The object a VARIANT holds; a HostError when it holds none.
+  static Dispatch From(const ComVariant& value);
+
+  IDispatch* Get() const { return object_.Get(); }
+  explicit operator bool() const { return static_cast<bool>(object_); }
+
+  ComVariant GetProperty(std::string_view name, std::initializer_list<ComVariant> args = {}) const;
+  void PutProperty(std::string_view name, const ComVariant& value,
+                   std::initializer_list<ComVariant> args = {}) const;
+  ComVariant Call(std::string_view name, std::initializer_list<ComVariant> args = {}) const;
+  // A property whose value is an object ("Worksheets", "Range" with its address).
+  Dispatch Object(std::string_view name, std::initializer_list<ComVariant> args = {}) const {
+    return From(GetProperty(name, args));
+  }
+
+ private:
+  ComVariant Invoke(std::string_view name, WORD flags, std::initializer_list<ComVariant> args,
+                    const ComVariant* put) const;
+  ComPtr<IDispatch> object_;
+};
+
+}  // namespace qv::excel
