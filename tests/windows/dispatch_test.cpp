@@ -6,13 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "com/bstr.h"
 #include "host/host.h"
-#include "values/utf16_win32.h"
+#include "windows/fake_dispatch.h"
 
 namespace qv::testing {
 namespace {
@@ -21,79 +20,17 @@ using excel::ComPtr;
 using excel::ComVariant;
 using excel::Dispatch;
 
-// One call as the object received it: the member, the flags, the arguments left to right, and
-// whether the last was named as a property's new value.
-struct Received {
-  std::string member;
-  WORD flags = 0;
-  std::vector<ComVariant> args;
-  bool namedPut = false;
-};
-
-class FakeObject : public IDispatch {
+// An object with the members a test names, each answering `answer`.
+class FakeMembers : public FakeObject {
  public:
-  // Members by name; DISPIDs count from 1.
-  explicit FakeObject(std::vector<std::string> members) : members_(std::move(members)) {}
-
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override { return --references; }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch) {
-      *out = static_cast<IDispatch*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
+  explicit FakeMembers(const std::vector<std::string>& members) {
+    for (const auto& m : members) Define(m, [this](const Received&) { return answer; });
   }
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-    *count = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
-                                          DISPID* ids) override {
-    const std::string name = FromUtf16(names[0]);  // a plain string, not a BSTR
-    for (std::size_t i = 0; i < members_.size(); ++i) {
-      if (members_[i] == name) {
-        ids[0] = static_cast<DISPID>(i + 1);
-        return S_OK;
-      }
-    }
-    ids[0] = DISPID_UNKNOWN;
-    return DISP_E_UNKNOWNNAME;
-  }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* info, UINT*) override {
-    Received call{members_[static_cast<std::size_t>(id - 1)], flags, {}, false};
-    for (UINT i = params->cArgs; i-- > 0;) {
-      ComVariant copy;
-      VariantCopy(copy.Receive(), &params->rgvarg[i]);
-      call.args.push_back(copy);
-    }
-    call.namedPut = params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
-    calls.push_back(call);
-    if (!failure.empty()) {
-      info->scode = E_FAIL;
-      info->bstrDescription = excel::Bstr(failure).Detach();
-      info->bstrSource = excel::Bstr("Fake").Detach();
-      return DISP_E_EXCEPTION;
-    }
-    if (result) VariantCopy(result, const_cast<VARIANT*>(&answer.Get()));
-    return S_OK;
-  }
-
-  ULONG references = 1;  // the test's own
-  std::vector<Received> calls;
   ComVariant answer;
-  std::string failure;
-
- private:
-  std::vector<std::string> members_;
 };
 
 TEST(Dispatch, ArgumentsGoInOrderAndPutsAreNamed) {
-  FakeObject sheet({"Range", "Name"});
+  FakeMembers sheet({"Range", "Name"});
   {
     Dispatch d(ComPtr<IDispatch>::Share(&sheet));
     EXPECT_EQ(sheet.references, 2u);
@@ -120,7 +57,7 @@ TEST(Dispatch, ArgumentsGoInOrderAndPutsAreNamed) {
 
 // A failure carries the object's description; an unknown member says its name.
 TEST(Dispatch, FailuresAreHostErrorsWithTheObjectsDescription) {
-  FakeObject sheet({"Name"});
+  FakeMembers sheet({"Name"});
   Dispatch d(ComPtr<IDispatch>::Share(&sheet));
   sheet.failure = "That name is already taken. Try a different one.";
   try {
@@ -150,7 +87,7 @@ TEST(ComVariant, CellValuesRoundTrip) {
 }
 
 TEST(ComVariant, AnObjectIsHeldAndReleased) {
-  FakeObject book({"Name"});
+  FakeMembers book({"Name"});
   {
     ComVariant held = ComVariant::FromObject(&book);
     ComVariant copy = held;

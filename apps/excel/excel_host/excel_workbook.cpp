@@ -1,0 +1,102 @@
+#include "excel_host/excel_workbook.h"
+
+#include "host/cell_ref.h"
+#include "values/text.h"
+
+namespace qv::excel {
+
+bool SameObject(IDispatch* a, IDispatch* b) {
+  if (!a || !b) return a == b;
+  ComPtr<IUnknown> ua, ub;
+  if (FAILED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ua.Receive()))) ||
+      FAILED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ub.Receive())))) {
+    return false;
+  }
+  return ua.Get() == ub.Get();
+}
+
+std::string ExcelSheet::Name() const { return sheet_.GetProperty("Name").ToText(); }
+
+void ExcelSheet::SetName(const std::string& name) {
+  sheet_.PutProperty("Name", ComVariant::FromText(name));
+}
+
+Dispatch ExcelSheet::Range(host::CellRef cell) const {
+  return sheet_.Object("Range", {ComVariant::FromText(host::Address(cell))});
+}
+
+Variant ExcelSheet::Value(host::CellRef cell) const {
+  return Range(cell).GetProperty("Value").ToValue();
+}
+
+std::string ExcelSheet::Text(host::CellRef cell) const {
+  return Range(cell).GetProperty("Text").ToText();
+}
+
+void ExcelSheet::SetValue(host::CellRef cell, const Variant& value) {
+  Range(cell).PutProperty("Value", ComVariant::From(value));
+}
+
+void ExcelSheet::EnterText(host::CellRef cell, const std::string& text) {
+  Range(cell).PutProperty("Value", ComVariant::FromText(text));
+}
+
+void ExcelSheet::SetBold(host::CellRef cell, bool bold) {
+  Range(cell).Object("Font").PutProperty("Bold", ComVariant::FromBool(bold));
+}
+
+void ExcelSheet::SelectColumn(int column) {
+  sheet_.Object("Columns", {ComVariant::FromInt(column)}).Call("Select");
+}
+
+std::string ExcelWorkbook::Name() const { return workbook_.GetProperty("Name").ToText(); }
+
+int ExcelWorkbook::SheetCount() const {
+  return static_cast<int>(workbook_.Object("Worksheets").GetProperty("Count").ToLong());
+}
+
+ExcelSheet& ExcelWorkbook::Wrap(Dispatch sheet) {
+  for (const auto& known : sheets_) {
+    if (SameObject(known->Object().Get(), sheet.Get())) return *known;
+  }
+  sheets_.push_back(std::make_unique<ExcelSheet>(std::move(sheet)));
+  return *sheets_.back();
+}
+
+host::Sheet& ExcelWorkbook::SheetAt(int index) {
+  if (index < 1 || index > SheetCount()) {
+    throw host::HostError("The workbook " + Name() + " has no sheet number " +
+                          std::to_string(index) + ".");
+  }
+  return Wrap(workbook_.Object("Worksheets").Object("Item", {ComVariant::FromInt(index)}));
+}
+
+host::Sheet* ExcelWorkbook::FindSheet(std::string_view name) {
+  const int count = SheetCount();
+  for (int i = 1; i <= count; ++i) {
+    host::Sheet& sheet = SheetAt(i);
+    if (EqualsIgnoreCaseAscii(sheet.Name(), name)) return &sheet;
+  }
+  return nullptr;
+}
+
+host::Sheet& ExcelWorkbook::AddSheetAfter(host::Sheet& after) {
+  const auto& anchor = static_cast<ExcelSheet&>(after);
+  // Worksheets.Add(Before, After): the new sheet after `after`, and active, as Excel makes it.
+  const ComVariant added =
+      workbook_.Object("Worksheets")
+          .Call("Add", {ComVariant::Missing(), ComVariant::FromObject(anchor.Object().Get())});
+  return Wrap(Dispatch::From(added));
+}
+
+host::Sheet* ExcelWorkbook::ActiveSheet() {
+  const ComVariant active = workbook_.GetProperty("ActiveSheet");
+  if (active.Get().vt != VT_DISPATCH || !active.Get().pdispVal) return nullptr;
+  return &Wrap(Dispatch::From(active));
+}
+
+void ExcelWorkbook::Activate(host::Sheet& sheet) {
+  static_cast<ExcelSheet&>(sheet).Object().Call("Activate");
+}
+
+}  // namespace qv::excel

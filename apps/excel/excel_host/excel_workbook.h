@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/dispatch.h"
+#include "host/host.h"
+
+namespace qv::excel {
+
+// A worksheet of Excel's, reached by name through IDispatch. Cells go through Range(address);
+// typed text is assigned to Value, which is how Excel reads what a person types.
+class ExcelSheet : public host::Sheet {
+ public:
+  explicit ExcelSheet(Dispatch sheet) : sheet_(std::move(sheet)) {}
+  const Dispatch& Object() const { return sheet_; }
+
+  std::string Name() const override;
+  void SetName(const std::string& name) override;
+  Variant Value(host::CellRef cell) const override;
+  std::string Text(host::CellRef cell) const override;
+  void SetValue(host::CellRef cell, const Variant& value) override;
+  void EnterText(host::CellRef cell, const std::string& text) override;
+  void SetBold(host::CellRef cell, bool bold) override;
+  void SelectColumn(int column) override;
+  using Sheet::SelectColumn;
+  using Sheet::SetBold;
+  using Sheet::SetValue;
+  using Sheet::Text;
+  using Sheet::Value;
+
+ private:
+  Dispatch Range(host::CellRef cell) const;
+  Dispatch sheet_;
+};
+
+// A workbook of Excel's. It owns the wrappers of the sheets it hands out, one per sheet for the
+// workbook's life: a reference it returns stays good as long as the workbook wrapper does.
+class ExcelWorkbook : public host::Workbook {
+ public:
+  explicit ExcelWorkbook(Dispatch workbook) : workbook_(std::move(workbook)) {}
+  const Dispatch& Object() const { return workbook_; }
+
+  std::string Name() const override;
+  int SheetCount() const override;
+  host::Sheet& SheetAt(int index) override;
+  host::Sheet* FindSheet(std::string_view name) override;
+  host::Sheet& AddSheetAfter(host::Sheet& after) override;
+  host::Sheet* ActiveSheet() override;
+  void Activate(host::Sheet& sheet) override;
+
+ private:
+  // The wrapper of a sheet object, made the first time the sheet is seen.
+  ExcelSheet& Wrap(Dispatch sheet);
+  Dispatch workbook_;
+  std::vector<std::unique_ptr<ExcelSheet>> sheets_;
+};
+
+// Whether two interface pointers are the same COM object (their IUnknowns are equal).
+bool SameObject(IDispatch* a, IDispatch* b);
+
+}  // namespace qv::excel

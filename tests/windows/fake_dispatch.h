@@ -1,0 +1,97 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "com/bstr.h"
+#include "com/com_variant.h"
+#include "values/utf16_win32.h"
+
+namespace qv::testing {
+
+// One call as an object received it: the member, the flags, the arguments left to right (a
+// property's new value last), and whether that value came named as the property's.
+struct Received {
+  std::string member;
+  WORD flags = 0;
+  std::vector<excel::ComVariant> args;
+  bool namedPut = false;
+};
+
+// An IDispatch object whose members are functions of the test's. It records every call and
+// counts its references, but never deletes itself: the test owns it and checks the count.
+class FakeObject : public IDispatch {
+ public:
+  using Member = std::function<excel::ComVariant(const Received&)>;
+  FakeObject() = default;
+  FakeObject(const FakeObject&) = delete;
+  FakeObject& operator=(const FakeObject&) = delete;
+  virtual ~FakeObject() = default;
+
+  void Define(std::string name, Member member) {
+    names_.push_back(std::move(name));
+    members_.push_back(std::move(member));
+  }
+
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IDispatch) {
+      *out = static_cast<IDispatch*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                          DISPID* ids) override {
+    const std::string name = FromUtf16(names[0]);  // a plain string, not a BSTR
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+      if (names_[i] == name) {
+        ids[0] = static_cast<DISPID>(i + 1);
+        return S_OK;
+      }
+    }
+    ids[0] = DISPID_UNKNOWN;
+    return DISP_E_UNKNOWNNAME;
+  }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO* info, UINT*) override {
+    Received call{names_[static_cast<std::size_t>(id - 1)], flags, {}, false};
+    for (UINT i = params->cArgs; i-- > 0;) {
+      excel::ComVariant copy;
+      VariantCopy(copy.Receive(), &params->rgvarg[i]);
+      call.args.push_back(copy);
+    }
+    call.namedPut = params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+    calls.push_back(call);
+    if (!failure.empty()) {
+      info->scode = E_FAIL;
+      info->bstrDescription = excel::Bstr(failure).Detach();
+      info->bstrSource = excel::Bstr("Fake").Detach();
+      return DISP_E_EXCEPTION;
+    }
+    const excel::ComVariant answer = members_[static_cast<std::size_t>(id - 1)](call);
+    if (result) VariantCopy(result, const_cast<VARIANT*>(&answer.Get()));
+    return S_OK;
+  }
+
+  ULONG references = 1;  // the test's own
+  std::vector<Received> calls;
+  std::string failure;  // when set, every call fails with this description
+
+ private:
+  std::vector<std::string> names_;
+  std::vector<Member> members_;
+};
+
+}  // namespace qv::testing
