@@ -241,6 +241,22 @@ TEST_F(GroupedTest, HeaderLinesAndFooterPerGroup) {
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
 }
 
+// The cell data's own separators never come from a cell: a group's text loses them, as a row's
+// does, so that the service splits the records where they end.
+TEST_F(GroupedTest, TheCellDataSeparatorsAreDroppedFromGroupTexts) {
+  Row(2, 9000000002.0, "X",
+      "a\x01"
+      "b\x02"
+      "c\x7F"
+      "d");
+  Group("2", "#D#", "", "");
+  transport.Answer("000");
+  d().cmdSend.Press();
+  EXPECT_EQ(Field("MMCellData"),
+            "A\x01"
+            "abcd");
+}
+
 // Text that cannot be sent is refused before anything is packed or posted, naming where it is and
 // quoting it without control characters, in every kind of send.
 TEST_F(GroupedTest, TextThatCannotBeSentIsNamedWhereItIs) {
