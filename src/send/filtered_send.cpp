@@ -49,14 +49,13 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
     if (!walk) return false;
     host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
     if (!sheet) return false;
-    const std::string templateText = Trim(txtMsg.Text);
-    const std::string mobileColumn = Trim(cmbMobileNumbersCell.Text);
+    FilteredSend send{Trim(txtMsg.Text), Trim(cmbMobileNumbersCell.Text), {}};
+    send.names = FindPlaceholders(send.templateText);
     ui().SetMousePointer(ui::MousePointer::Hourglass);
 
     Recordset records;
-    records.AppendField(mobileColumn, FieldType::VarChar, 20);
-    const std::vector<std::string> names = FindPlaceholders(templateText);
-    for (const auto& name : names) {
+    records.AppendField(send.mobileColumn, FieldType::VarChar, 20);
+    for (const auto& name : send.names) {
       if (!records.HasField(name)) records.AppendField(name, FieldType::VarChar, 500);
     }
     wait.Progress("Please wait - sending SMS messages");
@@ -66,7 +65,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
     const FilterCheck filter = CheckFilter(strFilter);
     if (filter.refusal) return refuse(*filter.refusal);
     bool concat = false;
-    const auto loaded = LoadRecords(*walk, *sheet, filter.columns, records, concat);
+    const auto loaded = LoadRecords(send, *walk, *sheet, filter.columns, records, concat);
     if (!loaded) return false;
     if (*loaded > 0) {
       try {
@@ -90,7 +89,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
       ui().SetMousePointer(ui::MousePointer::Default);
       return true;
     }
-    return SendRecords(records, templateText, names, concat);
+    return SendRecords(send, records, concat);
   } catch (const std::exception& e) {
     SendFailed(e);
     return false;
@@ -121,12 +120,13 @@ frmSendSMS::FilterCheck frmSendSMS::CheckFilter(const std::string& strFilter) {
   return check;
 }
 
-std::optional<std::size_t> frmSendSMS::LoadRecords(RowWalk& walk, host::Sheet& sheet,
+std::optional<std::size_t> frmSendSMS::LoadRecords(const FilteredSend& send, RowWalk& walk,
+                                                   host::Sheet& sheet,
                                                    const std::vector<std::string>& filterColumns,
                                                    Recordset& records, bool& concat) {
   forms::frmDisplay& wait = services_.display;
-  const std::string templateText = Trim(txtMsg.Text);
-  const std::string mobileColumn = Trim(cmbMobileNumbersCell.Text);
+  const std::string& templateText = send.templateText;
+  const std::string& mobileColumn = send.mobileColumn;
   const SheetColumn mobileCells(mobileColumn, "the mobile number");
   const auto usable = [&](std::int32_t row) {
     if (row < 1 || row > host::kRowCount) return false;
@@ -147,7 +147,7 @@ std::optional<std::size_t> frmSendSMS::LoadRecords(RowWalk& walk, host::Sheet& s
   const auto store = [&](const std::string& field, const Variant& value) {
     records.Store(field, value);
   };
-  const std::vector<std::string> names = FindPlaceholders(templateText);
+  const std::vector<std::string>& names = send.names;
   std::size_t loaded = 0;
   for (; !walk.Done(); walk.Next()) {
     const std::int32_t row = walk.Row();
@@ -195,16 +195,16 @@ void frmSendSMS::DefineFilterFields(Recordset& records,
   }
 }
 
-bool frmSendSMS::SendRecords(Recordset& records, const std::string& templateText,
-                             const std::vector<std::string>& names, bool concat) {
+bool frmSendSMS::SendRecords(const FilteredSend& send, Recordset& records, bool concat) {
   forms::frmDisplay& wait = services_.display;
-  const std::string mobileColumn = Trim(cmbMobileNumbersCell.Text);
+  const std::string& templateText = send.templateText;
+  const std::vector<std::string>& names = send.names;
   BulkSendBuilder builder(templateText, names, services_.globals, ChkPreview.Value());
   std::vector<std::string> values(names.size());
   for (records.MoveFirst(); !records.IsEOF(); records.MoveNext()) {
     for (std::size_t i = 0; i < names.size(); ++i)
       values[i] = records.HasField(names[i]) ? records.Text(names[i]) : std::string();
-    const std::string mobile = records.Text(mobileColumn);
+    const std::string mobile = records.Text(send.mobileColumn);
     builder.Add(mobile, mobile, Merge(templateText, names, values), values);
   }
   if (ChkPreview.Value() && !ConfirmPreview()) {
@@ -213,13 +213,13 @@ bool frmSendSMS::SendRecords(Recordset& records, const std::string& templateText
     return false;
   }
   ClearPreview();
-  BulkSend send = builder.Take();
-  if (send.numbers.empty()) {
+  BulkSend request = builder.Take();
+  if (request.numbers.empty()) {
     ui().MsgBox("0 SMS Messages Sent", ui::mb::Information, ui::kTitle);
   } else {
     wait.Progress("Please wait - Sending SMS...");
-    send.concat = concat;
-    PostAndShow(send, builder.Count(), false);
+    request.concat = concat;
+    PostAndShow(request, builder.Count(), false);
   }
   wait.Unload();
   ui().SetMousePointer(ui::MousePointer::Default);

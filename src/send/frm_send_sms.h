@@ -169,9 +169,16 @@ class frmSendSMS : public host::SheetForm {
     std::optional<std::string> refusal;
   };
   static FilterCheck CheckFilter(const std::string& strFilter);
+  // What a filtered send reads from the dialog, once.
+  struct FilteredSend {
+    std::string templateText;
+    std::string mobileColumn;
+    std::vector<std::string> names;  // the template's placeholders
+  };
   // Loads the rows of the walk that have a number into the recordset; how many, or nullopt when
   // the send stops (see AcceptMerged).
-  std::optional<std::size_t> LoadRecords(RowWalk& walk, host::Sheet& sheet,
+  std::optional<std::size_t> LoadRecords(const FilteredSend& send, RowWalk& walk,
+                                         host::Sheet& sheet,
                                          const std::vector<std::string>& filterColumns,
                                          Recordset& records, bool& concat);
   // Adds a field per filter column, typed by `firstValue` of the column: FC_ and the column.
@@ -179,8 +186,7 @@ class frmSendSMS : public host::SheetForm {
                                  const std::string& mobileColumn,
                                  const std::function<Variant(const std::string&)>& firstValue);
   // Sends the records the filter left, after the preview when one is asked for.
-  bool SendRecords(Recordset& records, const std::string& templateText,
-                   const std::vector<std::string>& names, bool concat);
+  bool SendRecords(const FilteredSend& send, Recordset& records, bool concat);
   // Shows the preview of the messages in the hand-over lists; true when the user confirmed.
   bool ConfirmPreview();
   // Completes the request from the dialog's options, posts it and shows the answer's text.
