@@ -43,6 +43,22 @@ Dispatch Dispatch::From(const ComVariant& value) {
   return Dispatch(ComPtr<IDispatch>::Share(v.pdispVal));
 }
 
+Dispatch Dispatch::FromOptional(const ComVariant& value) {
+  const VARIANT& v = value.Get();
+  if (v.vt == VT_EMPTY || v.vt == VT_NULL || (v.vt == VT_DISPATCH && !v.pdispVal)) return {};
+  return From(value);
+}
+
+bool SameObject(IDispatch* a, IDispatch* b) {
+  if (!a || !b) return a == b;
+  ComPtr<IUnknown> ua, ub;
+  if (FAILED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ua.Receive()))) ||
+      FAILED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ub.Receive())))) {
+    return false;
+  }
+  return ua.Get() == ub.Get();
+}
+
 ComVariant Dispatch::GetProperty(std::string_view name,
                                  std::initializer_list<ComVariant> args) const {
   return Invoke(name, DISPATCH_PROPERTYGET | DISPATCH_METHOD, args, nullptr);

@@ -5,7 +5,9 @@
 #include <oaidl.h>
 
 #include <initializer_list>
+#include <memory>
 #include <string_view>
+#include <vector>
 
 #include "com/com_ptr.h"
 #include "com/com_variant.h"
@@ -22,6 +24,8 @@ class Dispatch {
   explicit Dispatch(ComPtr<IDispatch> object) : object_(std::move(object)) {}
   // The object a VARIANT holds; a HostError when it holds none.
   static Dispatch From(const ComVariant& value);
+  // The object a VARIANT holds, or none (an empty Dispatch) when it holds Nothing or is empty.
+  static Dispatch FromOptional(const ComVariant& value);
 
   IDispatch* Get() const { return object_.Get(); }
   explicit operator bool() const { return static_cast<bool>(object_); }
@@ -40,5 +44,20 @@ class Dispatch {
                     const ComVariant* put) const;
   ComPtr<IDispatch> object_;
 };
+
+// Whether two interface pointers are the same COM object (their IUnknowns are equal).
+bool SameObject(IDispatch* a, IDispatch* b);
+
+// The one wrapper of `object` among those already made (the spreadsheet may hand out a new
+// pointer for an object it handed out before), else a new one kept with them. A reference it
+// returns stays good as long as `known` keeps its wrappers.
+template <typename Wrapper>
+Wrapper& WrapOnce(std::vector<std::unique_ptr<Wrapper>>& known, Dispatch object) {
+  for (const auto& wrapper : known) {
+    if (SameObject(wrapper->Object().Get(), object.Get())) return *wrapper;
+  }
+  known.push_back(std::make_unique<Wrapper>(std::move(object)));
+  return *known.back();
+}
 
 }  // namespace qv::excel

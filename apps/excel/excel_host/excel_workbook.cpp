@@ -5,16 +5,6 @@
 
 namespace qv::excel {
 
-bool SameObject(IDispatch* a, IDispatch* b) {
-  if (!a || !b) return a == b;
-  ComPtr<IUnknown> ua, ub;
-  if (FAILED(a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ua.Receive()))) ||
-      FAILED(b->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(ub.Receive())))) {
-    return false;
-  }
-  return ua.Get() == ub.Get();
-}
-
 std::string ExcelSheet::Name() const { return sheet_.GetProperty("Name").ToText(); }
 
 void ExcelSheet::SetName(const std::string& name) {
@@ -55,20 +45,13 @@ int ExcelWorkbook::SheetCount() const {
   return static_cast<int>(workbook_.Object("Worksheets").GetProperty("Count").ToLong());
 }
 
-ExcelSheet& ExcelWorkbook::Wrap(Dispatch sheet) {
-  for (const auto& known : sheets_) {
-    if (SameObject(known->Object().Get(), sheet.Get())) return *known;
-  }
-  sheets_.push_back(std::make_unique<ExcelSheet>(std::move(sheet)));
-  return *sheets_.back();
-}
-
 host::Sheet& ExcelWorkbook::SheetAt(int index) {
   if (index < 1 || index > SheetCount()) {
     throw host::HostError("The workbook " + Name() + " has no sheet number " +
                           std::to_string(index) + ".");
   }
-  return Wrap(workbook_.Object("Worksheets").Object("Item", {ComVariant::FromInt(index)}));
+  return WrapOnce(sheets_,
+                  workbook_.Object("Worksheets").Object("Item", {ComVariant::FromInt(index)}));
 }
 
 host::Sheet* ExcelWorkbook::FindSheet(std::string_view name) {
@@ -86,13 +69,13 @@ host::Sheet& ExcelWorkbook::AddSheetAfter(host::Sheet& after) {
   const ComVariant added =
       workbook_.Object("Worksheets")
           .Call("Add", {ComVariant::Missing(), ComVariant::FromObject(anchor.Object().Get())});
-  return Wrap(Dispatch::From(added));
+  return WrapOnce(sheets_, Dispatch::From(added));
 }
 
 host::Sheet* ExcelWorkbook::ActiveSheet() {
   const ComVariant active = workbook_.GetProperty("ActiveSheet");
   if (active.Get().vt != VT_DISPATCH || !active.Get().pdispVal) return nullptr;
-  return &Wrap(Dispatch::From(active));
+  return &WrapOnce(sheets_, Dispatch::From(active));
 }
 
 void ExcelWorkbook::Activate(host::Sheet& sheet) {

@@ -51,13 +51,8 @@ class ExcelWorkbook : public host::Workbook {
   void Activate(host::Sheet& sheet) override;
 
  private:
-  // The wrapper of a sheet object, made the first time the sheet is seen.
-  ExcelSheet& Wrap(Dispatch sheet);
   Dispatch workbook_;
   std::vector<std::unique_ptr<ExcelSheet>> sheets_;
 };
-
-// Whether two interface pointers are the same COM object (their IUnknowns are equal).
-bool SameObject(IDispatch* a, IDispatch* b);
 
 }  // namespace qv::excel

@@ -1,0 +1,182 @@
+#include "connect_com/connect_com.h"
+
+#include <array>
+#include <string_view>
+#include <utility>
+
+#include "com/registration.h"
+#include "values/text.h"
+#include "values/utf16_win32.h"
+
+namespace qv::excel {
+namespace {
+
+// The members of the add-in interface by name, for late-bound callers.
+constexpr std::array<std::pair<std::string_view, DISPID>, 5> kMembers{{
+    {"OnConnection", 1},
+    {"OnDisconnection", 2},
+    {"OnAddInsUpdate", 3},
+    {"OnStartupComplete", 4},
+    {"OnBeginShutdown", 5},
+}};
+
+// Argument `i`, counted from the left as a caller writes them (DISPPARAMS holds them right
+// to left), by value or by reference.
+const VARIANT& Arg(const DISPPARAMS& params, UINT i) {
+  const VARIANT& v = params.rgvarg[params.cArgs - 1 - i];
+  return (v.vt & VT_BYREF) && (v.vt & ~VT_BYREF) == VT_VARIANT ? *v.pvarVal : v;
+}
+
+IDispatch* ObjectArg(const DISPPARAMS& params, UINT i) {
+  const VARIANT& v = Arg(params, i);
+  if (v.vt == VT_DISPATCH) return v.pdispVal;
+  if (v.vt == (VT_DISPATCH | VT_BYREF)) return *v.ppdispVal;
+  return nullptr;
+}
+
+int IntArg(const DISPPARAMS& params, UINT i) {
+  VARIANT converted;
+  VariantInit(&converted);
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&Arg(params, i)), 0, VT_I4)))
+    return 0;
+  return converted.lVal;
+}
+
+}  // namespace
+
+const IID& ConnectInterfaceId() {
+  static const IID id = [] {
+    IID parsed{};
+    IIDFromString(kInterfaceId, &parsed);
+    return parsed;
+  }();
+  return id;
+}
+
+ConnectObject::ConnectObject(MakeEnvironment makeEnvironment)
+    : makeEnvironment_(std::move(makeEnvironment)) {}
+
+ConnectObject::~ConnectObject() { Disconnect(); }
+
+ComPtr<ConnectObject> ConnectObject::Make(MakeEnvironment makeEnvironment) {
+  return ComPtr<ConnectObject>::Adopt(new ConnectObject(std::move(makeEnvironment)));
+}
+
+ULONG ConnectObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
+
+ULONG ConnectObject::Release() {
+  const LONG left = InterlockedDecrement(&references_);
+  if (left == 0) delete this;
+  return static_cast<ULONG>(left);
+}
+
+HRESULT ConnectObject::QueryInterface(REFIID iid, void** out) {
+  if (!out) return E_POINTER;
+  // _Connect declares nothing of its own, so the add-in interface serves for it and IDispatch.
+  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIDTExtensibility2 ||
+      iid == ConnectInterfaceId()) {
+    *out = static_cast<IDTExtensibility2*>(this);
+    AddRef();
+    return S_OK;
+  }
+  *out = nullptr;
+  return E_NOINTERFACE;
+}
+
+HRESULT ConnectObject::GetTypeInfoCount(UINT* count) {
+  if (!count) return E_POINTER;
+  *count = 0;
+  return S_OK;
+}
+
+HRESULT ConnectObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+  if (info) *info = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT ConnectObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+  if (!names || !ids || count == 0) return E_INVALIDARG;
+  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
+  const std::string name = FromUtf16(names[0]);
+  for (const auto& [member, id] : kMembers) {
+    if (EqualsIgnoreCaseAscii(member, name)) {
+      ids[0] = id;
+      return count == 1 ? S_OK : DISP_E_UNKNOWNNAME;  // the members take no named arguments
+    }
+  }
+  return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                              VARIANT* result, EXCEPINFO*, UINT* argError) {
+  if (!params) return E_INVALIDARG;
+  if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+  if (result) VariantInit(result);
+  if (id < 1 || id > 5) return DISP_E_MEMBERNOTFOUND;
+  const UINT expected = id == 1 ? 4 : id == 2 ? 2 : 1;
+  if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+  if (params->cArgs != expected) return DISP_E_BADPARAMCOUNT;
+  if (argError) *argError = 0;
+  // The custom arrays carry nothing the add-in reads.
+  switch (id) {
+    case 1:
+      return OnConnection(ObjectArg(*params, 0), static_cast<ConnectMode>(IntArg(*params, 1)),
+                          ObjectArg(*params, 2), nullptr);
+    case 2:
+      return OnDisconnection(static_cast<DisconnectMode>(IntArg(*params, 0)), nullptr);
+    case 3:
+      return OnAddInsUpdate(nullptr);
+    case 4:
+      return OnStartupComplete(nullptr);
+    default:
+      return OnBeginShutdown(nullptr);
+  }
+}
+
+HRESULT ConnectObject::OnConnection(IDispatch* Application, ConnectMode, IDispatch*, SAFEARRAY**) {
+  // Connecting again without a disconnect between starts from a clean state.
+  Disconnect();
+  if (!Application) return S_OK;
+  try {
+    excel_ = std::make_unique<ExcelApplication>(Dispatch(ComPtr<IDispatch>::Share(Application)));
+    environment_ = makeEnvironment_(*excel_);
+    addin_ = std::make_unique<addin::Connect>(environment_->Platform());
+    addin_->AddinInstance_OnConnection(*excel_);
+  } catch (...) {
+    // The add-in reports its own failures in its boxes; what escapes them must not reach Excel,
+    // which would drop the add-in or worse. The toolbar is then what the add-in got to build.
+  }
+  return S_OK;
+}
+
+HRESULT ConnectObject::OnDisconnection(DisconnectMode, SAFEARRAY**) {
+  try {
+    if (addin_) addin_->AddinInstance_OnDisconnection();
+  } catch (...) {
+    // As in OnConnection: nothing goes back to Excel, and everything is released below anyway.
+  }
+  Disconnect();
+  return S_OK;
+}
+
+HRESULT ConnectObject::OnAddInsUpdate(SAFEARRAY**) { return S_OK; }
+
+HRESULT ConnectObject::OnStartupComplete(SAFEARRAY**) {
+  try {
+    if (addin_) addin_->AddinInstance_OnStartupComplete();
+  } catch (...) {
+    // As in OnConnection.
+  }
+  return S_OK;
+}
+
+HRESULT ConnectObject::OnBeginShutdown(SAFEARRAY**) { return S_OK; }
+
+void ConnectObject::Disconnect() {
+  // The add-in's dialogs refer to Excel's objects and to the environment: they go first.
+  addin_.reset();
+  excel_.reset();
+  environment_.reset();
+}
+
+}  // namespace qv::excel

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "addin/connect.h"
+#include "addin/platform.h"
+#include "com/com_ptr.h"
+#include "com/module.h"
+#include "connect_com/extensibility.h"
+#include "excel_host/excel_application.h"
+
+namespace qv::excel {
+
+// What the add-in runs on from a connect to its disconnect, besides Excel: the front end decides
+// (Windows' own adapters in the DLL, fakes in tests). It owns every adapter it hands out.
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  virtual addin::Platform Platform() = 0;
+};
+using MakeEnvironment = std::function<std::unique_ptr<Environment>(ExcelApplication& excel)>;
+
+// The creatable Connect: Excel's add-in interface over the portable add-in. Whatever the add-in
+// throws stays here: every method answers S_OK, and Excel goes on.
+class ConnectObject final : public IDTExtensibility2 {
+ public:
+  // A new object with one reference, the caller's.
+  static ComPtr<ConnectObject> Make(MakeEnvironment makeEnvironment);
+  // The add-in while connected, nullptr otherwise.
+  addin::Connect* Addin() const { return addin_.get(); }
+
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                          DISPID* ids) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                   VARIANT* result, EXCEPINFO*, UINT* argError) override;
+
+  HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* Application, ConnectMode mode,
+                                         IDispatch* AddInInst, SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnDisconnection(DisconnectMode mode, SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) override;
+  HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
+
+ private:
+  explicit ConnectObject(MakeEnvironment makeEnvironment);
+  ~ConnectObject();
+  // Drops the add-in, then every object of Excel's it held, then its environment.
+  void Disconnect();
+
+  LONG references_ = 1;
+  ModuleObject counted_;
+  MakeEnvironment makeEnvironment_;
+  std::unique_ptr<ExcelApplication> excel_;
+  std::unique_ptr<Environment> environment_;
+  std::unique_ptr<addin::Connect> addin_;
+};
+
+// The interface ID of _Connect, the class's default interface.
+const IID& ConnectInterfaceId();
+
+}  // namespace qv::excel

@@ -1,0 +1,45 @@
+#include "connect_com/windows_environment.h"
+
+#include "addin/shell_win32.h"
+#include "service/random.h"
+#include "service/wininet_transport_win32.h"
+#include "settings/registry_settings_win32.h"
+#include "values/clock_win32.h"
+#include "win32_ui/message_box_ui.h"
+
+namespace qv::excel {
+namespace {
+
+class WindowsEnvironment : public Environment {
+ public:
+  explicit WindowsEnvironment(HWND owner) : ui_(owner) {}
+  // The service address is the settings' (Service/Address), as the installer wrote it.
+  addin::Platform Platform() override {
+    return {ui_, transport_, settings_, clock_, random_, shell_, ""};
+  }
+
+ private:
+  MessageBoxUi ui_;
+  service::WinInetTransport transport_;
+  settings::RegistrySettings settings_;
+  SystemClock clock_;
+  service::SystemRandom random_;
+  addin::Win32Shell shell_;
+};
+
+}  // namespace
+
+HRESULT CreateConnect(REFIID iid, void** out) {
+  const ComPtr<ConnectObject> made = ConnectObject::Make([](ExcelApplication& excel) {
+    HWND owner = nullptr;
+    try {
+      owner = excel.MainWindow();
+    } catch (const host::HostError&) {
+      // An Excel without a main window handle still gets its boxes, owned by the desktop.
+    }
+    return std::make_unique<WindowsEnvironment>(owner);
+  });
+  return made->QueryInterface(iid, out);
+}
+
+}  // namespace qv::excel
