@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "host/sheet_form.h"
 #include "service/protocol.h"
 #include "values/convert.h"
 #include "values/text.h"
@@ -224,9 +225,7 @@ void Connect::Silent(F&& command) {
 }
 
 bool Connect::HasActiveWorkbook() {
-  if (application_ && application_->ActiveWorkbook()) return true;
-  platform_.ui.MsgBox("Work book does not exit. Please check", ui::mb::Critical, ui::kTitle);
-  return false;
+  return host::ActiveWorkbookOrSay(application_, platform_.ui) != nullptr;
 }
 
 bool Connect::SessionGate() { return session::RequireSession(Login(), globals_); }

@@ -11,7 +11,6 @@
 namespace qv::reports {
 namespace {
 
-constexpr const char* kNoWorkbook = "Work book does not exit. Please check";
 constexpr int kFirstYear = 2003;
 constexpr std::size_t kMaxFields = 26;
 
@@ -116,14 +115,14 @@ void frmDR::cmdGet_Click() {
     }
   } catch (const std::exception& e) {
     wait.Unload();
-    const bool workbook = objExcel_ && objExcel_->ActiveWorkbook();
-    ui().MsgBox(workbook ? e.what() : kNoWorkbook, ui::mb::Critical, ui::kTitle);
+    ui().MsgBox(host::NoWorkbookOpen(objExcel_) ? host::kNoWorkbook : e.what(), ui::mb::Critical,
+                ui::kTitle);
   }
 }
 
 std::optional<frmDR::Refusal> frmDR::Run() {
   host::Workbook* workbook = objExcel_ ? objExcel_->ActiveWorkbook() : nullptr;
-  if (!workbook) return Refusal{kNoWorkbook, ui::mb::Critical};
+  if (!workbook) return Refusal{host::kNoWorkbook, ui::mb::Critical};
   if (!session::RequireSession(services_.login, services_.globals)) return std::nullopt;
   const std::string sheetName = Trim(txtSheetName.Text);
   if (auto refusal = CheckSheetName(*workbook, sheetName)) {

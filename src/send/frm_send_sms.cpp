@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kShortHeight = 4260;
 constexpr int kTallHeight = 5830;
-constexpr const char* kNoWorkbook = "Work book does not exit. Please check";
 constexpr const char* kRowsHint =
     "Enter either start, end rows OR enter the range of Rows. For Ex: 2-19, 27-35";
 constexpr const char* kUnreadableRows = "Invalid format in row range of rows";
@@ -218,10 +217,7 @@ void frmSendSMS::FillColumnLists() {
 }
 
 void frmSendSMS::cmdAddCellToSMS_Click() {
-  if (!objExcel_ || !objExcel_->ActiveWorkbook()) {
-    ui().MsgBox(kNoWorkbook, ui::mb::Critical, ui::kTitle);
-    return;
-  }
+  if (!host::ActiveWorkbookOrSay(objExcel_, ui())) return;
   try {
     const std::string name = lstExcelCells.Text;
     if (host::Sheet* sheet = objExcel_->ActiveSheet()) sheet->SelectColumn(name);
@@ -317,10 +313,7 @@ bool frmSendSMS::CheckSchedule() {
 }
 
 void frmSendSMS::cmdSend_Click() {
-  if (!objExcel_ || !objExcel_->ActiveWorkbook()) {
-    ui().MsgBox(kNoWorkbook, ui::mb::Critical, ui::kTitle);
-    return;
-  }
+  if (!host::ActiveWorkbookOrSay(objExcel_, ui())) return;
   if (!session::RequireSession(services_.login, services_.globals)) return;
   SenderIdList += ",Quorvalent";
   if (SenderIdList.find(Combo_SenderID.Text) == std::string::npos) {

@@ -109,5 +109,36 @@ TEST_F(CommandsTest, LoginAndLogoutSwapTheirMenuEntries) {
   EXPECT_EQ(transport.Requests().size(), 1u);  // logout asks nothing of the service
 }
 
+// A spreadsheet that fails when asked for its active workbook, as a busy one does.
+class BusyApplication : public host::MemoryApplication {
+ public:
+  host::MemoryWorkbook* ActiveWorkbook() override { throw host::HostError("Excel is busy."); }
+};
+
+TEST_F(CommandsTest, WorkbookChecksShowTheSpreadsheetsOwnFailure) {
+  BusyApplication busy;
+  addin::Connect addin{{ui, transport, settings, clock, random, shell, ""}};
+  addin.AddinInstance_OnConnection(busy);
+  addin.Globals().IsLoggedIn = true;
+  const ui::ScriptedUi::Box kBusy{"Excel is busy.", 16, "Quorvalent"};
+  host::CommandBarControls& buttons = busy.GetCommandBars().Find("Quorvalent")->Controls();
+  for (const char* command : {"Send SMS", "Delivery Report"}) {
+    for (int i = 1; i <= buttons.Count(); ++i) {
+      if (buttons.Item(i).Caption() == command) Click(buttons.Item(i));
+    }
+  }
+  // The dialogs, reached before the spreadsheet became busy, check again at their buttons.
+  send::frmSendSMS& sendDialog = addin.SendSMS();
+  sendDialog.ExcelObj(busy);
+  sendDialog.cmdSend.Press();
+  sendDialog.cmdAddCellToSMS.Press();
+  reports::frmDR& report = addin.DR();
+  report.ExcelObj(busy);
+  report.cmdGet.Press();
+  EXPECT_EQ(ui.Boxes(), std::vector<ui::ScriptedUi::Box>(5, kBusy));
+  EXPECT_TRUE(ui.FormsShown().empty());
+  EXPECT_TRUE(transport.Requests().empty());
+}
+
 }  // namespace
 }  // namespace qv::testing
