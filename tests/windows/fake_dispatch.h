@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -74,22 +75,30 @@ class FakeObject : public IDispatch {
     }
     call.namedPut = params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
     calls.push_back(call);
-    if (!failure.empty()) {
-      info->scode = E_FAIL;
-      info->bstrDescription = excel::Bstr(failure).Detach();
-      info->bstrSource = excel::Bstr("Fake").Detach();
-      return DISP_E_EXCEPTION;
+    if (!failure.empty()) return Fail(failure, info);
+    try {
+      const excel::ComVariant answer = members_[static_cast<std::size_t>(id - 1)](call);
+      if (result) VariantCopy(result, const_cast<VARIANT*>(&answer.Get()));
+    } catch (const std::exception& e) {
+      // What the object model refuses comes back as a spreadsheet's exception does.
+      return Fail(e.what(), info);
     }
-    const excel::ComVariant answer = members_[static_cast<std::size_t>(id - 1)](call);
-    if (result) VariantCopy(result, const_cast<VARIANT*>(&answer.Get()));
     return S_OK;
   }
 
   ULONG references = 1;  // the test's own
+  std::string label;     // what the object is, for the test's messages
   std::vector<Received> calls;
   std::string failure;  // when set, every call fails with this description
 
  private:
+  static HRESULT Fail(const std::string& description, EXCEPINFO* info) {
+    if (!info) return DISP_E_EXCEPTION;
+    info->scode = E_FAIL;
+    info->bstrDescription = excel::Bstr(description).Detach();
+    info->bstrSource = excel::Bstr("Fake").Detach();
+    return DISP_E_EXCEPTION;
+  }
   std::vector<std::string> names_;
   std::vector<Member> members_;
 };

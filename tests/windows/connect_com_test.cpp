@@ -1,0 +1,314 @@
+// The creatable Connect over a fake Excel reached only through IDispatch, side by side with the
+// same add-in over the in-memory host: what the user sees and what the service receives must be
+// the same, and nothing of Excel's may be held after the disconnect.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "com/module.h"
+#include "connect_com/connect_com.h"
+#include "fake_excel.h"
+#include "send/frm_send_sms.h"
+#include "service/fixed_random.h"
+#include "service/recording_transport.h"
+#include "settings/memory_settings.h"
+#include "support/script_login.h"
+#include "ui/scripted_ui.h"
+#include "values/fixed_clock.h"
+
+namespace qv::testing {
+namespace {
+
+using excel::ConnectMode;
+using excel::DisconnectMode;
+
+// One add-in's world of fakes.
+struct Fakes {
+  ui::ScriptedUi ui;
+  service::RecordingTransport transport;
+  settings::MemorySettings settings;
+  FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
+  service::FixedRandom random{0.5};
+  RecordingShell shell;
+  addin::Platform Platform() { return {ui, transport, settings, clock, random, shell, ""}; }
+};
+
+class Borrowed : public excel::Environment {
+ public:
+  explicit Borrowed(Fakes& fakes) : fakes_(fakes) {}
+  addin::Platform Platform() override { return fakes_.Platform(); }
+
+ private:
+  Fakes& fakes_;
+};
+
+// The add-in's toolbar and menu, control by control, as a user sees them.
+std::string Describe(host::CommandBars& bars) {
+  std::ostringstream out;
+  const auto controls = [&out](host::CommandBarControls& list) {
+    for (int i = 1; i <= list.Count(); ++i) {
+      host::CommandBarControl& c = list.Item(i);
+      out << "  " << static_cast<int>(c.Type()) << " '" << c.Caption() << "' enabled "
+          << c.Enabled() << " visible " << c.Visible() << " group " << c.BeginGroup();
+      if (c.Type() == host::ControlType::Button) {
+        const ui::Picture& face = host::MemoryCommandBars::FaceOf(c);
+        out << " face " << c.FaceId() << " style " << c.Style() << " picture " << face.Width << "x"
+            << face.Height << " "
+            << std::hash<std::string>{}(std::string(
+                   reinterpret_cast<const char*>(face.Pixels.data()), face.Pixels.size() * 4));
+      }
+      out << "\n";
+    }
+  };
+  if (host::CommandBar* bar = bars.Find("Quorvalent")) {
+    out << "toolbar visible " << bar->Visible() << "\n";
+    controls(bar->Controls());
+  }
+  host::CommandBarControls& menus = bars.Item(1).Controls();
+  for (int i = 1; i <= menus.Count(); ++i) {
+    if (menus.Item(i).Caption() != "&Quorvalent") continue;
+    out << "menu at " << i << "\n";
+    controls(menus.Item(i).Controls());
+  }
+  return out.str();
+}
+
+// Every control of the add-in's toolbar and menu, in order.
+std::vector<host::CommandBarControl*> AddinControls(host::CommandBars& bars) {
+  std::vector<host::CommandBarControl*> out;
+  host::CommandBarControls& buttons = bars.Find("Quorvalent")->Controls();
+  for (int i = 1; i <= buttons.Count(); ++i) out.push_back(&buttons.Item(i));
+  host::CommandBarControls& menus = bars.Item(1).Controls();
+  for (int i = 1; i <= menus.Count(); ++i) {
+    if (menus.Item(i).Caption() != "&Quorvalent") continue;
+    for (int k = 1; k <= menus.Item(i).Controls().Count(); ++k)
+      out.push_back(&menus.Item(i).Controls().Item(k));
+  }
+  return out;
+}
+
+class ConnectComTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    excelModel.AddWorkbook("Book1", {"Sheet1", "Sheet2"});
+    memory.AddWorkbook("Book1", {"Sheet1", "Sheet2"});
+  }
+  void TearDown() override { CoUninitialize(); }
+
+  void ConnectBoth() {
+    EXPECT_EQ(object->OnConnection(excel.Application(), ConnectMode::Startup, nullptr, nullptr),
+              S_OK);
+    reference.AddinInstance_OnConnection(memory);
+  }
+  void OpenSessions() {
+    for (session::GlobalSubs* g : {&object->Addin()->Globals(), &reference.Globals()}) {
+      g->SessionUserName = "alice";
+      g->SessionPassword = "abc";
+      g->IsLoggedIn = true;
+    }
+  }
+  // Clicks the control at `index` of AddinControls on both sides.
+  void ClickBoth(std::size_t index) {
+    excel.Click(*AddinControls(excelModel.GetCommandBars()).at(index));
+    host::MemoryCommandBars::Click(*AddinControls(memory.GetCommandBars()).at(index));
+  }
+  void ExpectSameTranscript() {
+    EXPECT_EQ(com.ui.Boxes(), mem.ui.Boxes());
+    EXPECT_EQ(com.ui.FormsShown(), mem.ui.FormsShown());
+    EXPECT_EQ(com.shell.opened, mem.shell.opened);
+  }
+
+  host::MemoryApplication excelModel;
+  FakeExcel excel{excelModel};
+  Fakes com;
+  excel::ComPtr<excel::ConnectObject> object = excel::ConnectObject::Make(
+      [this](excel::ExcelApplication&) { return std::make_unique<Borrowed>(com); });
+
+  host::MemoryApplication memory;
+  Fakes mem;
+  addin::Connect reference{mem.Platform()};
+};
+
+TEST_F(ConnectComTest, BuildsTheToolbarAndMenuOfTheInMemoryHost) {
+  ConnectBoth();
+  const std::string built = Describe(excelModel.GetCommandBars());
+  EXPECT_NE(built.find("'Send SMS'"), std::string::npos) << built;
+  EXPECT_EQ(built, Describe(memory.GetCommandBars()));
+  EXPECT_TRUE(com.ui.Boxes().empty());
+}
+
+TEST_F(ConnectComTest, EveryButtonAndEntryReachesItsCommandThroughItsConnectionPoint) {
+  ConnectBoth();
+  const std::size_t count = AddinControls(memory.GetCommandBars()).size();
+  ASSERT_EQ(excel.AdvisedSinks(), count);
+  for (bool session : {false, true}) {
+    if (session) OpenSessions();
+    for (std::size_t i = 0; i < count; ++i) {
+      // Every dialog closes as soon as it shows; the questions get the same answers.
+      ClickBoth(i);
+      ExpectSameTranscript();
+      ASSERT_FALSE(HasFailure()) << "control " << i << (session ? " in a session" : "");
+    }
+  }
+  EXPECT_FALSE(com.ui.FormsShown().empty());
+}
+
+TEST_F(ConnectComTest, ASendOfAThousandRowsSendsTheInMemoryHostsBody) {
+  ConnectBoth();
+  OpenSessions();
+  for (host::MemoryApplication* app : {&excelModel, &memory}) {
+    host::MemorySheet& sheet = *app->ActiveSheet();
+    sheet.SetValue("A1", "Mobile");
+    for (int r = 2; r <= 1001; ++r) {
+      sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
+      sheet.SetValue("B" + std::to_string(r), "Client \xC3\xA9" + std::to_string(r));
+      sheet.SetValue("C" + std::to_string(r), r * 1.25);
+    }
+  }
+  ClickBoth(0);  // Send SMS, the first button
+  const long callsBefore = excel.CallCount();
+  for (auto [connect, fakes] : {std::pair{object->Addin(), &com}, std::pair{&reference, &mem}}) {
+    send::frmSendSMS& d = connect->SendSMS();
+    d.txtMsg.Text = "Dear #B#, you owe #C#";
+    d.txtStartRow.Text = "2";
+    d.txtEndRow.Text = "1001";
+    fakes->transport.Answer("000");
+    d.cmdSend.Press();
+  }
+  ExpectSameTranscript();
+  // The templates' list when the dialog opened, then the send.
+  ASSERT_EQ(com.transport.Requests().size(), 2u);
+  ASSERT_EQ(mem.transport.Requests().size(), 2u);
+  EXPECT_EQ(com.transport.Last().path, "SMS_Excel/SaveExcelData_V2.asp");
+  EXPECT_EQ(com.transport.Last().body, mem.transport.Last().body);
+  EXPECT_EQ(com.ui.Prompts().back(), "1000 SMS Messages Sent");
+  // Each row reads its mobile number and its two placeholders' texts, a Range each.
+  EXPECT_LE(excel.CallCount() - callsBefore, 1000 * 6 + 100);
+}
+
+TEST_F(ConnectComTest, DisconnectingReleasesEverythingOfExcelsAndLetsTheDllUnload) {
+  ConnectBoth();
+  OpenSessions();
+  ClickBoth(0);
+  ASSERT_FALSE(excel.Held().empty());
+  EXPECT_EQ(object->OnDisconnection(DisconnectMode::UserClosed, nullptr), S_OK);
+  EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+  EXPECT_EQ(excel.AdvisedSinks(), 0u);
+  EXPECT_EQ(object->Addin(), nullptr);
+  EXPECT_FALSE(excel::CanUnload());  // the object itself is still held
+  object.Reset();
+  EXPECT_TRUE(excel::CanUnload());
+}
+
+TEST_F(ConnectComTest, ASecondConnectGivesOneWorkingToolbarAndOnePopup) {
+  ConnectBoth();
+  object->OnDisconnection(DisconnectMode::UserClosed, nullptr);
+  // The temporary toolbar and menu stay with Excel until it closes; connecting again finds them.
+  EXPECT_EQ(object->OnConnection(excel.Application(), ConnectMode::AfterStartup, nullptr, nullptr),
+            S_OK);
+  EXPECT_TRUE(com.ui.Boxes().empty());
+  EXPECT_EQ(Describe(excelModel.GetCommandBars()), Describe(memory.GetCommandBars()));
+  EXPECT_EQ(excel.AdvisedSinks(), AddinControls(excelModel.GetCommandBars()).size());
+  ClickBoth(6);
+  ExpectSameTranscript();
+  EXPECT_FALSE(com.ui.FormsShown().empty());
+}
+
+TEST_F(ConnectComTest, ConnectingTwiceWithoutADisconnectStartsClean) {
+  ConnectBoth();
+  object->OnConnection(excel.Application(), ConnectMode::AfterStartup, nullptr, nullptr);
+  EXPECT_EQ(Describe(excelModel.GetCommandBars()), Describe(memory.GetCommandBars()));
+  EXPECT_EQ(excel.AdvisedSinks(), AddinControls(excelModel.GetCommandBars()).size());
+}
+
+TEST_F(ConnectComTest, ExcelsOwnFailureIsShownInTheCommandsBox) {
+  ConnectBoth();
+  OpenSessions();
+  excel.Click(*AddinControls(excelModel.GetCommandBars()).at(0));  // Send SMS
+  send::frmSendSMS& d = object->Addin()->SendSMS();
+  d.txtMsg.Text = "Dear #B#";
+  d.txtStartRow.Text = "2";
+  d.txtEndRow.Text = "3";
+  excel.FailEverything("Excel is busy with an edit.");
+  d.cmdSend.Press();
+  EXPECT_TRUE(com.transport.Requests().size() <= 1u);  // at most the templates' list
+  ASSERT_FALSE(com.ui.Boxes().empty());
+  EXPECT_NE(com.ui.Boxes().back().prompt.find("Excel is busy with an edit."), std::string::npos)
+      << com.ui.Boxes().back().prompt;
+  EXPECT_EQ(object->OnDisconnection(DisconnectMode::HostShutdown, nullptr), S_OK);
+  EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+}
+
+TEST_F(ConnectComTest, WithoutAWorkbookTheWorkbookCommandsSayTheirMessage) {
+  ConnectBoth();
+  OpenSessions();
+  excelModel.CloseActiveWorkbook();
+  memory.CloseActiveWorkbook();
+  ClickBoth(0);
+  ClickBoth(1);
+  ExpectSameTranscript();
+  EXPECT_EQ(com.ui.Boxes().size(), 2u);
+}
+
+TEST_F(ConnectComTest, AConnectThatFailsReachesExcelAsSuccess) {
+  excel.FailEverything("Automation error");
+  EXPECT_EQ(object->OnConnection(excel.Application(), ConnectMode::Startup, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(object->OnStartupComplete(nullptr), S_OK);
+  EXPECT_EQ(object->OnDisconnection(DisconnectMode::HostShutdown, nullptr), S_OK);
+  EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+}
+
+TEST_F(ConnectComTest, LateBoundCallersReachTheSameMembers) {
+  IDispatch* dispatch = object.Get();
+  const struct {
+    const wchar_t* name;
+    DISPID id;
+  } names[] = {{L"OnConnection", 1},
+               {L"ONDISCONNECTION", 2},
+               {L"OnStartupComplete", 4},
+               {L"Nothing", DISPID_UNKNOWN}};
+  for (const auto& n : names) {
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(n.name);
+    dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id);
+    EXPECT_EQ(id, n.id);
+  }
+  VARIANT args[4];
+  for (VARIANT& a : args) VariantInit(&a);
+  args[3].vt = VT_DISPATCH;  // Application; arguments go right to left
+  args[3].pdispVal = excel.Application();
+  args[2].vt = VT_I4;
+  args[2].lVal = 0;
+  args[1].vt = VT_DISPATCH;
+  args[1].pdispVal = nullptr;
+  args[0].vt = VT_ERROR;
+  args[0].scode = DISP_E_PARAMNOTFOUND;
+  DISPPARAMS params{args, nullptr, 4, 0};
+  EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            S_OK);
+  EXPECT_NE(object->Addin(), nullptr);
+  DISPPARAMS tooFew{args, nullptr, 3, 0};
+  EXPECT_EQ(dispatch->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr),
+            DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(dispatch->Invoke(9, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+            DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(ConnectComTest, AnswersForItsInterfacesOnly) {
+  const IID wanted[] = {IID_IUnknown, IID_IDispatch, excel::kIDTExtensibility2,
+                        excel::ConnectInterfaceId()};
+  for (const IID& iid : wanted) {
+    void* out = nullptr;
+    ASSERT_EQ(object->QueryInterface(iid, &out), S_OK);
+    EXPECT_EQ(out, static_cast<excel::IDTExtensibility2*>(object.Get()));
+    static_cast<IUnknown*>(out)->Release();
+  }
+  void* out = reinterpret_cast<void*>(1);
+  EXPECT_EQ(object->QueryInterface(IID_IClassFactory, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+}
+
+}  // namespace
+}  // namespace qv::testing

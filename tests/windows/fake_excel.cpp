@@ -1,0 +1,509 @@
+#include "fake_excel.h"
+
+#include <stdexcept>
+
+#include "com/click_sink.h"
+
+namespace qv::testing {
+namespace {
+
+using excel::ComVariant;
+using Member = FakeObject::Member;
+
+ComVariant Obj(IDispatch* object) { return ComVariant::FromObject(object); }
+ComVariant Nothing() { return ComVariant::FromObject(nullptr); }
+bool IsPut(const Received& c) { return (c.flags & DISPATCH_PROPERTYPUT) != 0; }
+bool IsMissing(const ComVariant& v) {
+  return v.Get().vt == VT_ERROR && v.Get().scode == DISP_E_PARAMNOTFOUND;
+}
+const ComVariant& Arg(const Received& c, std::size_t i) {
+  if (i >= c.args.size()) throw std::runtime_error("Argument not optional");
+  return c.args[i];
+}
+int IntArg(const Received& c, std::size_t i) { return static_cast<int>(Arg(c, i).ToLong()); }
+
+// A property read with `get` and written with `set`.
+template <typename Get, typename Set>
+Member Property(Get get, Set set) {
+  return [get, set](const Received& c) -> ComVariant {
+    if (IsPut(c)) {
+      set(c.args.back());
+      return {};
+    }
+    return get();
+  };
+}
+template <typename Get>
+Member ReadOnly(Get get) {
+  return [get](const Received& c) -> ComVariant {
+    if (IsPut(c)) throw std::runtime_error("Unable to set a read-only property");
+    return get();
+  };
+}
+
+// The picture the clipboard holds as a bitmap, as Excel takes it for a button's face.
+ui::Picture ClipboardPicture() {
+  ui::Picture picture;
+  if (!OpenClipboard(nullptr)) throw std::runtime_error("The clipboard cannot be opened.");
+  if (HANDLE data = GetClipboardData(CF_BITMAP)) {
+    BITMAP info{};
+    GetObjectW(data, sizeof info, &info);
+    picture.Width = info.bmWidth;
+    picture.Height = info.bmHeight;
+    picture.Pixels.resize(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    GetBitmapBits(static_cast<HBITMAP>(data),
+                  static_cast<LONG>(picture.Pixels.size() * sizeof(std::uint32_t)),
+                  picture.Pixels.data());
+  }
+  CloseClipboard();
+  if (picture.Pixels.empty()) throw std::runtime_error("There is no picture on the clipboard.");
+  return picture;
+}
+
+}  // namespace
+
+HRESULT FakeControlObject::QueryInterface(REFIID iid, void** out) {
+  if (iid == IID_IConnectionPointContainer) {
+    *out = static_cast<IConnectionPointContainer*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return FakeObject::QueryInterface(iid, out);
+}
+
+HRESULT FakeControlObject::EnumConnectionPoints(IEnumConnectionPoints** out) {
+  *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT FakeControlObject::FindConnectionPoint(REFIID iid, IConnectionPoint** out) {
+  if (iid != excel::kCommandBarButtonEvents) {
+    *out = nullptr;
+    return CONNECT_E_NOCONNECTION;
+  }
+  *out = this;
+  AddRef();
+  return S_OK;
+}
+
+HRESULT FakeControlObject::GetConnectionInterface(IID* iid) {
+  *iid = excel::kCommandBarButtonEvents;
+  return S_OK;
+}
+
+HRESULT FakeControlObject::GetConnectionPointContainer(IConnectionPointContainer** out) {
+  *out = this;
+  AddRef();
+  return S_OK;
+}
+
+HRESULT FakeControlObject::Advise(IUnknown* sink, DWORD* cookie) {
+  // As Excel does: the sink is asked for the event interface itself.
+  IDispatch* events = nullptr;
+  if (FAILED(
+          sink->QueryInterface(excel::kCommandBarButtonEvents, reinterpret_cast<void**>(&events))))
+    return CONNECT_E_CANNOTCONNECT;
+  *cookie = nextCookie_++;
+  sinks_[*cookie] = events;
+  return S_OK;
+}
+
+HRESULT FakeControlObject::Unadvise(DWORD cookie) {
+  const auto found = sinks_.find(cookie);
+  if (found == sinks_.end()) return CONNECT_E_NOCONNECTION;
+  found->second->Release();
+  sinks_.erase(found);
+  return S_OK;
+}
+
+HRESULT FakeControlObject::EnumConnections(IEnumConnections** out) {
+  *out = nullptr;
+  return E_NOTIMPL;
+}
+
+bool FakeControlObject::FireClick() {
+  VARIANT_BOOL cancel = VARIANT_FALSE;
+  VARIANT args[2];
+  args[1].vt = VT_DISPATCH;  // Ctrl: arguments go right to left
+  args[1].pdispVal = static_cast<IDispatch*>(static_cast<FakeObject*>(this));
+  args[0].vt = VT_BOOL | VT_BYREF;
+  args[0].pboolVal = &cancel;
+  DISPPARAMS params{args, nullptr, 2, 0};
+  const auto sinks = sinks_;
+  for (const auto& [cookie, sink] : sinks) {
+    sink->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+  }
+  return cancel != VARIANT_FALSE;
+}
+
+FakeExcel::FakeExcel(host::MemoryApplication& app) : app_(app) {
+  objects_.push_back(std::make_unique<FakeObject>());
+  application_ = objects_.back().get();
+  application_->label = "Application";
+  application_->Define("ActiveWorkbook", ReadOnly([this] {
+                         host::Workbook* wb = app_.ActiveWorkbook();
+                         return wb ? Obj(&ObjectOf(*wb)) : Nothing();
+                       }));
+  application_->Define("ActiveSheet", ReadOnly([this] {
+                         host::Workbook* wb = app_.ActiveWorkbook();
+                         host::Sheet* sheet = wb ? wb->ActiveSheet() : nullptr;
+                         return sheet ? Obj(&ObjectOf(*sheet)) : Nothing();
+                       }));
+  application_->Define("CommandBars",
+                       ReadOnly([this] { return Obj(&ObjectOf(app_.GetCommandBars())); }));
+  application_->Define("Hwnd", ReadOnly([this] { return ComVariant::FromInt(hwnd); }));
+  application_->Define("Visible", Property([this] { return ComVariant::FromBool(visible); },
+                                           [this](const ComVariant& v) { visible = v.ToBool(); }));
+  application_->Define("Quit", [this](const Received&) {
+    quit = true;
+    if (hidden_) hidden_->CloseAll();
+    return ComVariant();
+  });
+  bool made = false;
+  FakeObject& workbooks = Find(&app_, "workbooks", "Workbooks", made);
+  workbooks.Define("Open", [this](const Received& c) {
+    if (!IsMissing(Arg(c, 2)) && !Arg(c, 2).ToBool())
+      throw std::runtime_error("The fake opens workbooks read-only only.");
+    if (!hidden_) hidden_ = app_.CreateHiddenInstance();
+    return Obj(&ObjectOf(hidden_->OpenReadOnly(Arg(c, 0).ToText())));
+  });
+  application_->Define("Workbooks", ReadOnly([&workbooks] { return Obj(&workbooks); }));
+}
+
+FakeExcel::~FakeExcel() = default;
+
+template <typename Object>
+Object& FakeExcel::Find(const void* entity, const std::string& kind, const std::string& label,
+                        bool& made) {
+  const auto key = std::make_pair(entity, kind);
+  if (const auto found = byEntity_.find(key); found != byEntity_.end()) {
+    made = false;
+    return static_cast<Object&>(*found->second);
+  }
+  auto object = std::make_unique<Object>();
+  Object& out = *object;
+  out.label = label;
+  out.failure = failAll_;
+  objects_.push_back(std::move(object));
+  byEntity_[key] = &out;
+  made = true;
+  return out;
+}
+
+FakeObject& FakeExcel::ObjectOf(host::Workbook& wb) {
+  bool made = false;
+  FakeObject& o = Find(&wb, "workbook", "Workbook " + wb.Name(), made);
+  if (!made) return o;
+  o.Define("Name", ReadOnly([&wb] { return ComVariant::FromText(wb.Name()); }));
+  FakeObject& sheets = Find(&wb, "worksheets", "Worksheets of " + wb.Name(), made);
+  sheets.Define("Count", ReadOnly([&wb] { return ComVariant::FromInt(wb.SheetCount()); }));
+  sheets.Define("Item", [this, &wb](const Received& c) {
+    const ComVariant& which = Arg(c, 0);
+    host::Sheet* sheet = which.Get().vt == VT_BSTR ? wb.FindSheet(which.ToText())
+                         : which.ToLong() >= 1 && which.ToLong() <= wb.SheetCount()
+                             ? &wb.SheetAt(static_cast<int>(which.ToLong()))
+                             : nullptr;
+    if (!sheet) throw std::runtime_error("Subscript out of range");
+    return Obj(&ObjectOf(*sheet));
+  });
+  sheets.Define("Add", [this, &wb](const Received& c) {
+    if (c.args.size() < 2 || IsMissing(Arg(c, 1)))
+      throw std::runtime_error("The fake adds sheets after another only.");
+    return Obj(&ObjectOf(wb.AddSheetAfter(SheetOf(Arg(c, 1)))));
+  });
+  o.Define("Worksheets", ReadOnly([&sheets] { return Obj(&sheets); }));
+  o.Define("ActiveSheet", ReadOnly([this, &wb] {
+             host::Sheet* sheet = wb.ActiveSheet();
+             return sheet ? Obj(&ObjectOf(*sheet)) : Nothing();
+           }));
+  o.Define("Close", [](const Received&) { return ComVariant(); });
+  return o;
+}
+
+FakeObject& FakeExcel::ObjectOf(host::Sheet& sheet) {
+  bool made = false;
+  FakeObject& o = Find(&sheet, "sheet", "Sheet " + sheet.Name(), made);
+  if (!made) return o;
+  sheets_[&o] = &sheet;
+  o.Define("Name", Property([&sheet] { return ComVariant::FromText(sheet.Name()); },
+                            [&sheet](const ComVariant& v) { sheet.SetName(v.ToText()); }));
+  o.Define("Range",
+           [this, &sheet](const Received& c) { return Obj(&RangeOf(sheet, Arg(c, 0).ToText())); });
+  o.Define("Columns", [this, &sheet](const Received& c) {
+    bool columnMade = false;
+    const int column = IntArg(c, 0);
+    FakeObject& col = Find(&sheet, "column " + std::to_string(column),
+                           "Column " + std::to_string(column), columnMade);
+    if (columnMade) {
+      col.Define("Select", [&sheet, column](const Received&) {
+        sheet.SelectColumn(column);
+        return ComVariant();
+      });
+    }
+    return Obj(&col);
+  });
+  o.Define("Activate", [this, &sheet](const Received&) {
+    host::Workbook* wb = app_.ActiveWorkbook();
+    if (!wb) throw std::runtime_error("No workbook is open.");
+    wb->Activate(sheet);
+    return ComVariant();
+  });
+  return o;
+}
+
+FakeObject& FakeExcel::RangeOf(host::Sheet& sheet, const std::string& address) {
+  bool made = false;
+  FakeObject& o = Find(&sheet, "range " + address, "Range " + address, made);
+  if (!made) return o;
+  const host::CellRef cell = host::Sheet::Cell(address);
+  o.Define("Value", Property([&sheet, cell] { return ComVariant::From(sheet.Value(cell)); },
+                             [&sheet, cell](const ComVariant& v) {
+                               // Text given to Value is read as typed, as Excel reads it.
+                               if (v.Get().vt == VT_BSTR) {
+                                 sheet.EnterText(cell, v.ToText());
+                               } else {
+                                 sheet.SetValue(cell, v.ToValue());
+                               }
+                             }));
+  o.Define("Text", ReadOnly([&sheet, cell] { return ComVariant::FromText(sheet.Text(cell)); }));
+  FakeObject& font = Find(&sheet, "font " + address, "Font of " + address, made);
+  font.Define("Bold",
+              Property([] { return ComVariant::FromBool(false); },
+                       [&sheet, cell](const ComVariant& v) { sheet.SetBold(cell, v.ToBool()); }));
+  o.Define("Font", ReadOnly([&font] { return Obj(&font); }));
+  return o;
+}
+
+host::Sheet& FakeExcel::SheetOf(const ComVariant& object) {
+  const VARIANT& v = object.Get();
+  if (v.vt == VT_DISPATCH) {
+    for (const auto& [o, sheet] : sheets_) {
+      if (static_cast<const IDispatch*>(o) == v.pdispVal) return *sheet;
+    }
+  }
+  throw std::runtime_error("Type mismatch");
+}
+
+FakeObject& FakeExcel::ObjectOf(host::CommandBars& bars) {
+  bool made = false;
+  FakeObject& o = Find(&bars, "bars", "CommandBars", made);
+  if (!made) return o;
+  o.Define("Count", ReadOnly([&bars] { return ComVariant::FromInt(bars.Count()); }));
+  o.Define("Item", [this, &bars](const Received& c) {
+    const int index = IntArg(c, 0);
+    if (index < 1 || index > bars.Count()) throw std::runtime_error("Invalid index");
+    return Obj(&ObjectOf(bars.Item(index)));
+  });
+  // Add(Name, Position, MenuBar, Temporary)
+  o.Define("Add", [this, &bars](const Received& c) {
+    return Obj(&ObjectOf(bars.Add(Arg(c, 0).ToText(), IntArg(c, 1), Arg(c, 3).ToBool())));
+  });
+  return o;
+}
+
+FakeObject& FakeExcel::ObjectOf(host::CommandBar& bar) {
+  bool made = false;
+  FakeObject& o = Find(&bar, "bar", "CommandBar " + bar.Name(), made);
+  if (!made) return o;
+  o.Define("Name", ReadOnly([&bar] { return ComVariant::FromText(bar.Name()); }));
+  o.Define("Visible", Property([&bar] { return ComVariant::FromBool(bar.Visible()); },
+                               [&bar](const ComVariant& v) { bar.SetVisible(v.ToBool()); }));
+  o.Define("Controls", ReadOnly([this, &bar] {
+             return Obj(&ObjectOf(bar.Controls(), "Controls of " + bar.Name()));
+           }));
+  o.Define("FindControl", [this, &bar](const Received& c) {
+    host::CommandBarControl* found =
+        bar.FindControl(static_cast<host::ControlType>(IntArg(c, 0)), IntArg(c, 1));
+    return found ? Obj(static_cast<FakeObject*>(&ObjectOf(*found))) : Nothing();
+  });
+  o.Define("Delete", [this, &bar, &o](const Received&) {
+    Forget(bar.Controls());
+    byEntity_.erase({&bar, "bar"});
+    o.failure = "The object has been deleted.";
+    bar.Delete();
+    return ComVariant();
+  });
+  return o;
+}
+
+FakeObject& FakeExcel::ObjectOf(host::CommandBarControls& controls, const std::string& label) {
+  bool made = false;
+  FakeObject& o = Find(&controls, "controls", label, made);
+  if (!made) return o;
+  o.Define("Count", ReadOnly([&controls] { return ComVariant::FromInt(controls.Count()); }));
+  o.Define("Item", [this, &controls](const Received& c) {
+    const int index = IntArg(c, 0);
+    if (index < 1 || index > controls.Count()) throw std::runtime_error("Invalid index");
+    return Obj(static_cast<FakeObject*>(&ObjectOf(controls.Item(index))));
+  });
+  // Add(Type, Id, Parameter, Before, Temporary)
+  o.Define("Add", [this, &controls](const Received& c) {
+    const ComVariant& before = Arg(c, 3);
+    const int at = IsMissing(before) ? controls.Count() + 1 : static_cast<int>(before.ToLong());
+    if (at < 1 || at > controls.Count() + 1) throw std::runtime_error("Invalid Before");
+    host::CommandBarControl& added =
+        controls.Add(static_cast<host::ControlType>(IntArg(c, 0)), at, Arg(c, 4).ToBool());
+    return Obj(static_cast<FakeObject*>(&ObjectOf(added)));
+  });
+  return o;
+}
+
+FakeControlObject& FakeExcel::ObjectOf(host::CommandBarControl& control) {
+  bool made = false;
+  auto& o = Find<FakeControlObject>(&control, "control", "Control", made);
+  if (!made) return o;
+  const auto text = [&control](auto get, auto set) {
+    return Property([&control, get] { return ComVariant::FromText((control.*get)()); },
+                    [&control, set](const ComVariant& v) { (control.*set)(v.ToText()); });
+  };
+  const auto flag = [&control](auto get, auto set) {
+    return Property([&control, get] { return ComVariant::FromBool((control.*get)()); },
+                    [&control, set](const ComVariant& v) { (control.*set)(v.ToBool()); });
+  };
+  const auto number = [&control](auto get, auto set) {
+    return Property(
+        [&control, get] { return ComVariant::FromInt((control.*get)()); },
+        [&control, set](const ComVariant& v) { (control.*set)(static_cast<int>(v.ToLong())); });
+  };
+  using C = host::CommandBarControl;
+  o.Define("Type",
+           ReadOnly([&control] { return ComVariant::FromInt(static_cast<long>(control.Type())); }));
+  o.Define("Id", ReadOnly([&control] { return ComVariant::FromInt(control.Id()); }));
+  o.Define("Caption", text(&C::Caption, &C::SetCaption));
+  o.Define("Enabled", flag(&C::Enabled, &C::SetEnabled));
+  o.Define("Visible", flag(&C::Visible, &C::SetVisible));
+  o.Define("BeginGroup", flag(&C::BeginGroup, &C::SetBeginGroup));
+  o.Define("FaceId", number(&C::FaceId, &C::SetFaceId));
+  o.Define("Style", number(&C::Style, &C::SetStyle));
+  o.Define("PasteFace", [this, &control](const Received&) {
+    app_.CopyToClipboard(ClipboardPicture());
+    control.PasteFace();
+    return ComVariant();
+  });
+  o.Define("Controls", ReadOnly([this, &control] {
+             return Obj(&ObjectOf(control.Controls(), "Controls of " + control.Caption()));
+           }));
+  o.Define("Delete", [this, &control, &o](const Received&) {
+    if (control.Type() == host::ControlType::Popup) Forget(control.Controls());
+    byEntity_.erase({&control, "control"});
+    o.failure = "The object has been deleted.";
+    control.Delete();
+    return ComVariant();
+  });
+  return o;
+}
+
+void FakeExcel::Forget(host::CommandBarControls& controls) {
+  for (int i = 1; i <= controls.Count(); ++i) {
+    host::CommandBarControl& control = controls.Item(i);
+    if (control.Type() == host::ControlType::Popup) Forget(control.Controls());
+    if (const auto found = byEntity_.find({&control, "control"}); found != byEntity_.end()) {
+      found->second->failure = "The object has been deleted.";
+      byEntity_.erase(found);
+    }
+  }
+  if (const auto found = byEntity_.find({&controls, "controls"}); found != byEntity_.end()) {
+    found->second->failure = "The object has been deleted.";
+    byEntity_.erase(found);
+  }
+}
+
+void FakeExcel::Click(host::CommandBarControl& control) {
+  // A disabled entry cannot be clicked.
+  if (control.Enabled()) ObjectOf(control).FireClick();
+}
+
+std::vector<std::string> FakeExcel::Held() const {
+  std::vector<std::string> held;
+  for (const auto& o : objects_) {
+    if (o->references != 1) held.push_back(o->label + ": " + std::to_string(o->references - 1));
+  }
+  return held;
+}
+
+std::size_t FakeExcel::AdvisedSinks() const {
+  std::size_t sinks = 0;
+  for (const auto& o : objects_) {
+    if (const auto* control = dynamic_cast<const FakeControlObject*>(o.get()))
+      sinks += control->Sinks();
+  }
+  return sinks;
+}
+
+std::vector<std::string> FakeExcel::Calls() const {
+  std::vector<std::string> calls;
+  for (const auto& o : objects_) {
+    for (const auto& c : o->calls) calls.push_back(o->label + "." + c.member);
+  }
+  return calls;
+}
+
+long FakeExcel::CallCount() const {
+  long count = 0;
+  for (const auto& o : objects_) count += static_cast<long>(o->calls.size());
+  return count;
+}
+
+void FakeExcel::FailEverything(const std::string& description) {
+  for (const auto& o : objects_) o->failure = description;
+  failAll_ = description;
+}
+
+// The fake's own class: the ProgID Excel.Application leads to it.
+constexpr CLSID kFakeExcelClass = {
+    0x6A1C2B4E, 0x90D3, 0x4F6B, {0x8E, 0x21, 0x5C, 0x7A, 0x13, 0xB0, 0x44, 0x9F}};
+constexpr const wchar_t* kFakeExcelClassText = L"{6A1C2B4E-90D3-4F6B-8E21-5C7A13B0449F}";
+constexpr const wchar_t* kProgIdKey = L"Software\\Classes\\Excel.Application";
+
+class FakeExcelClass::Factory : public IClassFactory {
+ public:
+  explicit Factory(host::MemoryApplication& app) : app_(app) {}
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references_; }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+      *out = static_cast<IClassFactory*>(this);
+      AddRef();
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
+    made_.push_back(std::make_unique<FakeExcel>(app_));
+    made_.back()->visible = false;  // an instance started by automation is not shown
+    return made_.back()->Application()->QueryInterface(iid, out);
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
+  std::vector<FakeExcel*> Made() {
+    std::vector<FakeExcel*> out;
+    for (const auto& m : made_) out.push_back(m.get());
+    return out;
+  }
+
+ private:
+  host::MemoryApplication& app_;
+  ULONG references_ = 1;
+  std::vector<std::unique_ptr<FakeExcel>> made_;
+};
+
+FakeExcelClass::FakeExcelClass(host::MemoryApplication& app)
+    : factory_(std::make_unique<Factory>(app)) {
+  // Wine looks classes up in the machine's part of the registry; a test prefix is ours to write.
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+    const std::wstring key = std::wstring(kProgIdKey) + L"\\CLSID";
+    RegSetKeyValueW(root, key.c_str(), nullptr, REG_SZ, kFakeExcelClassText,
+                    static_cast<DWORD>((wcslen(kFakeExcelClassText) + 1) * sizeof(wchar_t)));
+  }
+  CoRegisterClassObject(kFakeExcelClass, factory_.get(), CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                        REGCLS_MULTIPLEUSE, &cookie_);
+}
+
+FakeExcelClass::~FakeExcelClass() {
+  CoRevokeClassObject(cookie_);
+  for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) RegDeleteTreeW(root, kProgIdKey);
+}
+
+std::vector<FakeExcel*> FakeExcelClass::Instances() { return factory_->Made(); }
+
+}  // namespace qv::testing

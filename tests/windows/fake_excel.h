@@ -1,0 +1,115 @@
+#pragma once
+
+#include <windows.h>
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "fake_dispatch.h"
+#include "host/memory_application.h"
+
+namespace qv::testing {
+
+// A command bar control of the fake: also the source of its Click events, through a real
+// connection point that keeps the sinks advised on it.
+class FakeControlObject : public FakeObject,
+                          public IConnectionPointContainer,
+                          public IConnectionPoint {
+ public:
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references; }
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+
+  HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
+  HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** out) override;
+  HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) override;
+  HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer** out) override;
+  HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override;
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
+  HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override;
+
+  // Raises Click(Ctrl, CancelDefault) on every advised sink, as Excel does; the CancelDefault
+  // the sinks left.
+  bool FireClick();
+  std::size_t Sinks() const { return sinks_.size(); }
+
+ private:
+  std::map<DWORD, IDispatch*> sinks_;
+  DWORD nextCookie_ = 1;
+};
+
+// Excel's object model as the add-in reaches it, over IDispatch, in front of a MemoryApplication
+// that keeps the workbooks and the command bars. Every object it hands out is its own and lives
+// as long as it does, so a test can see each reference the add-in still holds; every call is
+// recorded on the object that received it.
+class FakeExcel {
+ public:
+  explicit FakeExcel(host::MemoryApplication& app);
+  ~FakeExcel();
+  FakeExcel(const FakeExcel&) = delete;
+  FakeExcel& operator=(const FakeExcel&) = delete;
+
+  IDispatch* Application() { return application_; }
+  host::MemoryApplication& Memory() { return app_; }
+
+  // Clicks a control as a user would, if it is enabled: Click goes through its connection point.
+  void Click(host::CommandBarControl& control);
+  // The objects on which a reference is still held besides the fake's own.
+  std::vector<std::string> Held() const;
+  std::size_t AdvisedSinks() const;
+  // Every call any object received, as "label.Member".
+  std::vector<std::string> Calls() const;
+  long CallCount() const;
+  // From now on, every call fails as Excel's do, with this description.
+  void FailEverything(const std::string& description);
+  // Excel's main window handle, as Application.Hwnd gives it.
+  long hwnd = 0;
+  // Whether the application was told to quit, and the last Visible it was given.
+  bool quit = false;
+  bool visible = true;
+
+ private:
+  template <typename Object = FakeObject>
+  Object& Find(const void* entity, const std::string& kind, const std::string& label, bool& made);
+  FakeObject& ObjectOf(host::Workbook& workbook);
+  FakeObject& ObjectOf(host::Sheet& sheet);
+  FakeObject& RangeOf(host::Sheet& sheet, const std::string& address);
+  FakeObject& ObjectOf(host::CommandBars& bars);
+  FakeObject& ObjectOf(host::CommandBar& bar);
+  FakeObject& ObjectOf(host::CommandBarControls& controls, const std::string& label);
+  FakeControlObject& ObjectOf(host::CommandBarControl& control);
+  // Forgets the objects of a command bar or control the model deleted, and of what it held.
+  void Forget(host::CommandBarControls& controls);
+  host::Sheet& SheetOf(const excel::ComVariant& object);
+
+  host::MemoryApplication& app_;
+  std::unique_ptr<host::HiddenInstance> hidden_;
+  std::deque<std::unique_ptr<FakeObject>> objects_;
+  std::map<std::pair<const void*, std::string>, FakeObject*> byEntity_;
+  std::map<const FakeObject*, host::Sheet*> sheets_;
+  FakeObject* application_ = nullptr;
+  std::string failAll_;
+};
+
+// Makes CoCreateInstance of "Excel.Application" answer, in this process, with a new FakeExcel
+// over `app` (its files are what Workbooks.Open finds); undone when it goes.
+class FakeExcelClass {
+ public:
+  explicit FakeExcelClass(host::MemoryApplication& app);
+  ~FakeExcelClass();
+  // The instances created so far.
+  std::vector<FakeExcel*> Instances();
+
+ private:
+  class Factory;
+  std::unique_ptr<Factory> factory_;
+  DWORD cookie_ = 0;
+};
+
+}  // namespace qv::testing
