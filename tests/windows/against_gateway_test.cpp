@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <regex>
 
 #include "addin/connect.h"
+#include "connect_com/connect_com.h"
+#include "fake_excel.h"
 #include "host/memory_application.h"
 #include "send/frm_send_sms.h"
 #include "service/random.h"
@@ -76,6 +79,50 @@ TEST_F(AgainstGatewayTest, LoginBalanceALargeSendAndTheModes) {
 
   EXPECT_EQ(Click("Get Mode Submissions"), "Mode of submissions has been downloaded");
   EXPECT_FALSE(settings.GetSetting("QuorvalentExcel", "STARTUP", "MODES").empty());
+}
+
+// The add-in as Excel holds it: the creatable Connect over a fake Excel reached through IDispatch,
+// its menu clicked through the connection points, on WinINet against the real gateway.
+TEST(AgainstGatewayThroughCom, TheMenusGetCreditsBalanceShowsTheBalance) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  {
+    host::MemoryApplication model;
+    model.AddWorkbook("Book1");
+    FakeExcel excel{model};
+    ui::ScriptedUi ui;
+    service::WinInetTransport transport;
+    settings::MemorySettings settings;
+    SystemClock clock;
+    service::SystemRandom random;
+    RecordingShell shell;
+    class Borrowed : public excel::Environment {
+     public:
+      explicit Borrowed(addin::Platform platform) : platform_(std::move(platform)) {}
+      addin::Platform Platform() override { return platform_; }
+
+     private:
+      addin::Platform platform_;
+    };
+    const addin::Platform platform{
+        ui, transport, settings, clock, random, shell, std::getenv("QV_GATEWAY")};
+    auto object = excel::ConnectObject::Make(
+        [&platform](excel::ExcelApplication&) { return std::make_unique<Borrowed>(platform); });
+    ASSERT_EQ(
+        object->OnConnection(excel.Application(), excel::ConnectMode::Startup, nullptr, nullptr),
+        S_OK);
+    host::CommandBarControls& buttons = model.GetCommandBars().Find("Quorvalent")->Controls();
+    ScriptLogin(ui, "alice", "s3cret");
+    for (int i = 1; i <= buttons.Count(); ++i) {
+      if (buttons.Item(i).Caption() == "Get Credits Balance") excel.Click(buttons.Item(i));
+    }
+    // The other test of this gateway may have spent some of the 5000 credits.
+    EXPECT_TRUE(std::regex_match(ui.Prompts().back(),
+                                 std::regex("Your credit balance is [0-9]+\\.[0-9][0-9]")))
+        << ui.Prompts().back();
+    object->OnDisconnection(excel::DisconnectMode::HostShutdown, nullptr);
+    EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+  }
+  CoUninitialize();
 }
 
 }  // namespace
