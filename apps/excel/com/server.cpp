@@ -6,7 +6,9 @@
 #include "com/class_factory.h"
 #include "com/module.h"
 #include "com/registration.h"
+#include "connect_com/install_options.h"
 #include "connect_com/windows_environment.h"
+#include "settings/registry_settings_win32.h"
 
 namespace {
 
@@ -70,5 +72,16 @@ extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
     return qv::excel::UnregisterServer();
   } catch (...) {
     return E_OUTOFMEMORY;
+  }
+}
+
+// regsvr32 /i:"SERVICE=host:port" calls it after DllRegisterServer, as the installer does.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, LPCWSTR commandLine) {
+  if (!install) return S_OK;
+  try {
+    qv::settings::RegistrySettings store;
+    return qv::excel::ApplyInstallOptions(commandLine ? commandLine : L"", store);
+  } catch (...) {
+    return E_FAIL;
   }
 }
