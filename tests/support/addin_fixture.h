@@ -7,18 +7,12 @@
 
 #include "addin/connect.h"
 #include "host/memory_application.h"
-#include "service/fixed_random.h"
-#include "service/recording_transport.h"
-#include "settings/memory_settings.h"
-#include "support/script_login.h"
-#include "ui/scripted_ui.h"
-#include "values/fixed_clock.h"
+#include "support/addin_fakes.h"
 
 namespace qv::testing {
 
-// The add-in on fakes: an in-memory spreadsheet with one workbook, the scripted Ui, a recording
-// transport, memory settings, a clock fixed at 12/6/2026 8:05:09 PM and a fixed draw of 0.5.
-class AddinTest : public ::testing::Test {
+// The add-in on fakes (AddinFakes) and an in-memory spreadsheet with one workbook.
+class AddinTest : public ::testing::Test, protected AddinFakes {
  protected:
   AddinTest() { app.AddWorkbook("Book1", {"Sheet1", "Sheet2"}); }
 
@@ -66,13 +60,7 @@ class AddinTest : public ::testing::Test {
   }
 
   host::MemoryApplication app;
-  ui::ScriptedUi ui;
-  service::RecordingTransport transport;
-  settings::MemorySettings settings;
-  FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
-  service::FixedRandom random{0.5};
-  RecordingShell shell;
-  addin::Connect connect{{ui, transport, settings, clock, random, shell, ""}};
+  addin::Connect connect{Platform()};
 };
 
 }  // namespace qv::testing

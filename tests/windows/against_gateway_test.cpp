@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "addin/connect.h"
+#include "borrowed_environment.h"
 #include "connect_com/connect_com.h"
 #include "fake_excel.h"
 #include "host/memory_application.h"
@@ -95,18 +96,9 @@ TEST(AgainstGatewayThroughCom, TheMenusGetCreditsBalanceShowsTheBalance) {
     SystemClock clock;
     service::SystemRandom random;
     RecordingShell shell;
-    class Borrowed : public excel::Environment {
-     public:
-      explicit Borrowed(addin::Platform platform) : platform_(std::move(platform)) {}
-      addin::Platform Platform() override { return platform_; }
-
-     private:
-      addin::Platform platform_;
-    };
     const addin::Platform platform{
         ui, transport, settings, clock, random, shell, std::getenv("QV_GATEWAY")};
-    auto object = excel::ConnectObject::Make(
-        [&platform](excel::ExcelApplication&) { return std::make_unique<Borrowed>(platform); });
+    auto object = excel::ConnectObject::Make(Borrow(platform));
     ASSERT_EQ(
         object->OnConnection(excel.Application(), excel::ConnectMode::Startup, nullptr, nullptr),
         S_OK);

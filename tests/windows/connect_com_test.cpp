@@ -5,42 +5,18 @@
 
 #include <sstream>
 
+#include "borrowed_environment.h"
 #include "com/module.h"
 #include "connect_com/connect_com.h"
 #include "fake_excel.h"
 #include "send/frm_send_sms.h"
-#include "service/fixed_random.h"
-#include "service/recording_transport.h"
-#include "settings/memory_settings.h"
-#include "support/script_login.h"
-#include "ui/scripted_ui.h"
-#include "values/fixed_clock.h"
+#include "support/addin_fakes.h"
 
 namespace qv::testing {
 namespace {
 
 using excel::ConnectMode;
 using excel::DisconnectMode;
-
-// One add-in's world of fakes.
-struct Fakes {
-  ui::ScriptedUi ui;
-  service::RecordingTransport transport;
-  settings::MemorySettings settings;
-  FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
-  service::FixedRandom random{0.5};
-  RecordingShell shell;
-  addin::Platform Platform() { return {ui, transport, settings, clock, random, shell, ""}; }
-};
-
-class Borrowed : public excel::Environment {
- public:
-  explicit Borrowed(Fakes& fakes) : fakes_(fakes) {}
-  addin::Platform Platform() override { return fakes_.Platform(); }
-
- private:
-  Fakes& fakes_;
-};
 
 // The add-in's toolbar and menu, control by control, as a user sees them.
 std::string Describe(host::CommandBars& bars) {
@@ -121,12 +97,11 @@ class ConnectComTest : public ::testing::Test {
 
   host::MemoryApplication excelModel;
   FakeExcel excel{excelModel};
-  Fakes com;
-  excel::ComPtr<excel::ConnectObject> object = excel::ConnectObject::Make(
-      [this](excel::ExcelApplication&) { return std::make_unique<Borrowed>(com); });
+  AddinFakes com;
+  excel::ComPtr<excel::ConnectObject> object = excel::ConnectObject::Make(Borrow(com.Platform()));
 
   host::MemoryApplication memory;
-  Fakes mem;
+  AddinFakes mem;
   addin::Connect reference{mem.Platform()};
 };
 

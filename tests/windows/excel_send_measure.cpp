@@ -5,39 +5,16 @@
 #include <chrono>
 #include <cstdio>
 
+#include "borrowed_environment.h"
 #include "connect_com/connect_com.h"
 #include "fake_excel.h"
 #include "send/frm_send_sms.h"
-#include "service/fixed_random.h"
-#include "service/recording_transport.h"
-#include "settings/memory_settings.h"
-#include "support/script_login.h"
-#include "ui/scripted_ui.h"
-#include "values/fixed_clock.h"
+#include "support/addin_fakes.h"
 
 namespace {
 
 using namespace qv;
 constexpr int kRows = 32767;
-
-struct Fakes {
-  ui::ScriptedUi ui;
-  service::RecordingTransport transport;
-  settings::MemorySettings settings;
-  FixedClock clock{DateTime::FromParts(2026, 12, 6, 20, 5, 9)};
-  service::FixedRandom random{0.5};
-  testing::RecordingShell shell;
-  addin::Platform Platform() { return {ui, transport, settings, clock, random, shell, ""}; }
-};
-
-class Borrowed : public excel::Environment {
- public:
-  explicit Borrowed(Fakes& fakes) : fakes_(fakes) {}
-  addin::Platform Platform() override { return fakes_.Platform(); }
-
- private:
-  Fakes& fakes_;
-};
 
 void Fill(host::MemoryApplication& app) {
   app.AddWorkbook("Book1");
@@ -51,7 +28,7 @@ void Fill(host::MemoryApplication& app) {
 }
 
 // Sends every row from the dialog of `addin`; the milliseconds it took.
-double Send(addin::Connect& addin, Fakes& fakes) {
+double Send(addin::Connect& addin, testing::AddinFakes& fakes) {
   addin.Globals().SessionUserName = "alice";
   addin.Globals().SessionPassword = "abc";
   addin.Globals().IsLoggedIn = true;
@@ -74,9 +51,8 @@ int main() {
     host::MemoryApplication model;
     Fill(model);
     testing::FakeExcel excel{model};
-    Fakes com;
-    auto object = excel::ConnectObject::Make(
-        [&com](excel::ExcelApplication&) { return std::make_unique<Borrowed>(com); });
+    testing::AddinFakes com;
+    auto object = excel::ConnectObject::Make(testing::Borrow(com.Platform()));
     object->OnConnection(excel.Application(), excel::ConnectMode::Startup, nullptr, nullptr);
     // The Send SMS button, as a user opens the dialog.
     excel.Click(model.GetCommandBars().Find("Quorvalent")->Controls().Item(1));
@@ -86,16 +62,16 @@ int main() {
 
     host::MemoryApplication memory;
     Fill(memory);
-    Fakes mem;
+    testing::AddinFakes mem;
     addin::Connect reference{mem.Platform()};
     reference.AddinInstance_OnConnection(memory);
     host::MemoryCommandBars::Click(memory.GetCommandBars().Find("Quorvalent")->Controls().Item(1));
     const double memoryMs = Send(reference, mem);
 
-    const auto last = [](Fakes& f) {
+    const auto last = [](testing::AddinFakes& f) {
       return f.transport.Requests().empty() ? std::string() : f.transport.Last().body;
     };
-    const auto said = [](Fakes& f) {
+    const auto said = [](testing::AddinFakes& f) {
       return f.ui.Prompts().empty() ? std::string("(no box)") : f.ui.Prompts().back();
     };
     std::printf(

@@ -8,23 +8,8 @@ ComPtr<ClassFactory> ClassFactory::Make(Create create) {
   return ComPtr<ClassFactory>::Adopt(new ClassFactory(create));
 }
 
-ULONG ClassFactory::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-
-ULONG ClassFactory::Release() {
-  const LONG left = InterlockedDecrement(&references_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
 HRESULT ClassFactory::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
-  if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-    *out = static_cast<IClassFactory*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
+  return Answer(iid, out, {IID_IUnknown, IID_IClassFactory});
 }
 
 HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** out) {

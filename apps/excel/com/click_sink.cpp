@@ -13,35 +13,9 @@ ComPtr<ClickSink> ClickSink::Make(Handler handler) {
   return ComPtr<ClickSink>::Adopt(new ClickSink(std::move(handler)));
 }
 
-ULONG ClickSink::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-
-ULONG ClickSink::Release() {
-  const LONG left = InterlockedDecrement(&references_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
 HRESULT ClickSink::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
   // The host may ask for the event interface itself, not only for IDispatch.
-  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kCommandBarButtonEvents) {
-    *out = static_cast<IDispatch*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT ClickSink::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT ClickSink::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
+  return Answer(iid, out, {IID_IUnknown, IID_IDispatch, kCommandBarButtonEvents});
 }
 
 HRESULT ClickSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { return E_NOTIMPL; }

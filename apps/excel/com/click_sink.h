@@ -6,8 +6,8 @@
 
 #include <functional>
 
+#include "com/com_object.h"
 #include "com/com_ptr.h"
-#include "com/module.h"
 
 namespace qv::excel {
 
@@ -17,7 +17,7 @@ inline constexpr IID kCommandBarButtonEvents = {
 
 // Receives a button's Click through its connection point and runs the handler. Nothing the
 // handler throws goes back to the spreadsheet: the event always answers S_OK.
-class ClickSink final : public IDispatch {
+class ClickSink final : public DispatchObject<IDispatch> {
  public:
   using Handler = std::function<void(bool& cancelDefault)>;
   // A new sink with one reference, the caller's.
@@ -25,21 +25,15 @@ class ClickSink final : public IDispatch {
   // Drops the handler: a click that still arrives does nothing.
   void Clear() { handler_ = nullptr; }
 
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                    VARIANT* result, EXCEPINFO*, UINT*) override;
 
  private:
   explicit ClickSink(Handler handler) : handler_(std::move(handler)) {}
-  ~ClickSink() = default;
-  LONG references_ = 1;
+  ~ClickSink() override = default;
   Handler handler_;
-  ModuleObject counted_;
 };
 
 // A sink advised on an object's connection point for the button events; unadvised when it goes

@@ -62,36 +62,9 @@ ComPtr<ConnectObject> ConnectObject::Make(MakeEnvironment makeEnvironment) {
   return ComPtr<ConnectObject>::Adopt(new ConnectObject(std::move(makeEnvironment)));
 }
 
-ULONG ConnectObject::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
-
-ULONG ConnectObject::Release() {
-  const LONG left = InterlockedDecrement(&references_);
-  if (left == 0) delete this;
-  return static_cast<ULONG>(left);
-}
-
 HRESULT ConnectObject::QueryInterface(REFIID iid, void** out) {
-  if (!out) return E_POINTER;
   // _Connect declares nothing of its own, so the add-in interface serves for it and IDispatch.
-  if (iid == IID_IUnknown || iid == IID_IDispatch || iid == kIDTExtensibility2 ||
-      iid == ConnectInterfaceId()) {
-    *out = static_cast<IDTExtensibility2*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT ConnectObject::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT ConnectObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (info) *info = nullptr;
-  return E_NOTIMPL;
+  return Answer(iid, out, {IID_IUnknown, IID_IDispatch, kIDTExtensibility2, ConnectInterfaceId()});
 }
 
 HRESULT ConnectObject::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {

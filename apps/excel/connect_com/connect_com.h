@@ -5,8 +5,8 @@
 
 #include "addin/connect.h"
 #include "addin/platform.h"
+#include "com/com_object.h"
 #include "com/com_ptr.h"
-#include "com/module.h"
 #include "connect_com/extensibility.h"
 #include "excel_host/excel_application.h"
 
@@ -23,18 +23,14 @@ using MakeEnvironment = std::function<std::unique_ptr<Environment>(ExcelApplicat
 
 // The creatable Connect: Excel's add-in interface over the portable add-in. Whatever the add-in
 // throws stays here: every method answers S_OK, and Excel goes on.
-class ConnectObject final : public IDTExtensibility2 {
+class ConnectObject final : public DispatchObject<IDTExtensibility2> {
  public:
   // A new object with one reference, the caller's.
   static ComPtr<ConnectObject> Make(MakeEnvironment makeEnvironment);
   // The add-in while connected, nullptr otherwise.
   addin::Connect* Addin() const { return addin_.get(); }
 
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
@@ -49,12 +45,10 @@ class ConnectObject final : public IDTExtensibility2 {
 
  private:
   explicit ConnectObject(MakeEnvironment makeEnvironment);
-  ~ConnectObject();
+  ~ConnectObject() override;
   // Drops the add-in, then every object of Excel's it held, then its environment.
   void Disconnect();
 
-  LONG references_ = 1;
-  ModuleObject counted_;
   MakeEnvironment makeEnvironment_;
   std::unique_ptr<ExcelApplication> excel_;
   std::unique_ptr<Environment> environment_;
