@@ -23,7 +23,27 @@
 namespace qv::testing {
 namespace {
 
-class AgainstGatewayTest : public ::testing::Test {
+// The adapters of the add-in on Windows against the gateway: WinINet and the system clock and
+// draw; the Ui, the settings and the shell are the tests' own.
+struct GatewayFakes {
+  ui::ScriptedUi ui;
+  service::WinInetTransport transport;
+  settings::MemorySettings settings;
+  SystemClock clock;
+  service::SystemRandom random;
+  RecordingShell shell;
+  addin::Platform Platform() {
+    return {ui,
+            transport,
+            settings,
+            clock,
+            random,
+            shell,
+            std::getenv("QV_GATEWAY") ? std::getenv("QV_GATEWAY") : ""};
+  }
+};
+
+class AgainstGatewayTest : public ::testing::Test, protected GatewayFakes {
  protected:
   void SetUp() override {
     ASSERT_NE(std::getenv("QV_GATEWAY"), nullptr) << "run through against_gateway.sh";
@@ -50,14 +70,7 @@ class AgainstGatewayTest : public ::testing::Test {
   }
 
   host::MemoryApplication app;
-  ui::ScriptedUi ui;
-  service::WinInetTransport transport;
-  settings::MemorySettings settings;
-  SystemClock clock;
-  service::SystemRandom random;
-  RecordingShell shell;
-  addin::Connect connect{{ui, transport, settings, clock, random, shell,
-                          std::getenv("QV_GATEWAY") ? std::getenv("QV_GATEWAY") : ""}};
+  addin::Connect connect{Platform()};
 };
 
 TEST_F(AgainstGatewayTest, LoginBalanceALargeSendAndTheModes) {
@@ -90,27 +103,20 @@ TEST(AgainstGatewayThroughCom, TheMenusGetCreditsBalanceShowsTheBalance) {
     host::MemoryApplication model;
     model.AddWorkbook("Book1");
     FakeExcel excel{model};
-    ui::ScriptedUi ui;
-    service::WinInetTransport transport;
-    settings::MemorySettings settings;
-    SystemClock clock;
-    service::SystemRandom random;
-    RecordingShell shell;
-    const addin::Platform platform{
-        ui, transport, settings, clock, random, shell, std::getenv("QV_GATEWAY")};
-    auto object = excel::ConnectObject::Make(Borrow(platform));
+    GatewayFakes fakes;
+    auto object = excel::ConnectObject::Make(Borrow(fakes.Platform()));
     ASSERT_EQ(
         object->OnConnection(excel.Application(), excel::ConnectMode::Startup, nullptr, nullptr),
         S_OK);
     host::CommandBarControls& buttons = model.GetCommandBars().Find("Quorvalent")->Controls();
-    ScriptLogin(ui, "alice", "s3cret");
+    ScriptLogin(fakes.ui, "alice", "s3cret");
     for (int i = 1; i <= buttons.Count(); ++i) {
       if (buttons.Item(i).Caption() == "Get Credits Balance") excel.Click(buttons.Item(i));
     }
     // The other test of this gateway may have spent some of the 5000 credits.
-    EXPECT_TRUE(std::regex_match(ui.Prompts().back(),
-                                 std::regex("Your credit balance is [0-9]+\\.[0-9][0-9]")))
-        << ui.Prompts().back();
+    const std::string shown = fakes.ui.Prompts().back();
+    EXPECT_TRUE(std::regex_match(shown, std::regex("Your credit balance is [0-9]+\\.[0-9][0-9]")))
+        << shown;
     object->OnDisconnection(excel::DisconnectMode::HostShutdown, nullptr);
     EXPECT_EQ(excel.Held(), std::vector<std::string>{});
   }
