@@ -1,5 +1,6 @@
 # Sourced by the Windows tests' scripts: the add-in's registry keys as regsvr32 writes them, and
-# helpers around `reg` in a Wine prefix. Needs a function `wine` that runs a Windows program.
+# helpers around `reg` in a Wine prefix. Needs a function `wine` that runs a Windows program and
+# `view`, the registry view of the DLL under test (64 or 32).
 cls='{D3D2BCCD-31E8-44DC-9796-CA50A1F99AEC}'
 classes='HKCU\Software\Classes'
 addin='HKCU\Software\Microsoft\Office\Excel\Addins\Quorvalent_Excel.Connect'
@@ -8,7 +9,7 @@ registered_keys=("$classes\\CLSID\\$cls" "$classes\\Quorvalent_Excel.Connect" "$
   "$classes\\Interface\\{CE49F1D3-7A34-48D0-9F9C-A12545713902}")
 
 fail() { echo "$(basename "$0"): $*" >&2; exit 1; }
-query() { wine reg query "$@" 2>/dev/null | tr -d '\r'; }
+query() { wine reg query "$@" "/reg:$view" 2>/dev/null | tr -d '\r'; }
 
 # Wine looks classes up in HKLM only: the per-user class and ProgID are copied there for a test's
 # CoCreateInstance (the DLL itself writes HKCU only) and removed after.
@@ -36,6 +37,6 @@ expect_registered() {
 expect_unregistered() {
   local key
   for key in "${registered_keys[@]}"; do
-    if wine reg query "$key" >/dev/null 2>&1; then fail "$key is still there"; fi
+    if wine reg query "$key" "/reg:$view" >/dev/null 2>&1; then fail "$key is still there"; fi
   done
 }

@@ -7,6 +7,7 @@
 set -euo pipefail
 run=$1 bits=$2 dll=$3 tests=$4
 wine() { "$run" "$bits" "$@"; }
+view=$bits
 windll="Z:$(echo "$dll" | tr / '\\')"
 . "$(dirname "$0")/addin_keys.sh"
 trap remove_class_from_machine EXIT

@@ -18,6 +18,7 @@ export WINEPREFIX="${WINEPREFIX:-$(prefix_of "$tests")}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 wine() { /usr/lib/wine/wine64 "$@"; }
+view=64
 . "$(dirname "$0")/addin_keys.sh"
 trap remove_class_from_machine EXIT
 settings='HKCU\Software\VB and VBA Program Settings\QuorvalentExcel\Service'
@@ -29,7 +30,7 @@ unix_dir=$(wine winepath -u "$install_dir" | tr -d '\r')
 expect_nothing_left() {
   [ ! -e "$unix_dir" ] || fail "$unix_dir is still there: $(ls -R "$unix_dir")"
   expect_unregistered
-  if wine reg query "$uninstall_key" >/dev/null 2>&1; then fail "the uninstall entry is left"; fi
+  if query "$uninstall_key" >/dev/null; then fail "the uninstall entry is left"; fi
 }
 
 wine reg delete "$settings" /v Address /f >/dev/null 2>&1 || true
