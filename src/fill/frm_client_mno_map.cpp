@@ -81,6 +81,31 @@ void frmClient_MNO_Map::InitializeComponent() {
   cmdOk.Caption = "&Ok";
   cmdOk.ToolTipText = "Fille Mobile Numbers.";
   cmdExit.Caption = "E&xit";
+
+  Width = 9600;
+  Height = 6000;
+  frameSource.Place(120, 60, 4560, 2640);
+  lblSourceNote.Place(120, 270, 4320, 255, &frameSource);
+  txtFileName.Place(120, 600, 3120, 315, &frameSource);
+  cmdBrowse.Place(3300, 570, 1140, 375, &frameSource);
+  lblSheetName.Place(120, 1110, 1920, 255, &frameSource);
+  cmbSheetName.Place(2100, 1080, 2340, 315, &frameSource);
+  lblClientID_Col.Place(120, 1530, 1920, 255, &frameSource);
+  cmbClientID_Col.Place(2100, 1500, 1200, 315, &frameSource);
+  lblMNO.Place(120, 1950, 1920, 255, &frameSource);
+  cmbMNO.Place(2100, 1920, 1200, 315, &frameSource);
+  frameDestination.Place(4800, 60, 4440, 2640);
+  lblDestinationNote.Place(120, 270, 4200, 255, &frameDestination);
+  lblActive_SheetName.Place(120, 1110, 2040, 255, &frameDestination);
+  cmbActive_SheetName.Place(2220, 1080, 2100, 315, &frameDestination);
+  lblActive_ClientID_Col.Place(120, 1530, 2040, 255, &frameDestination);
+  cmbActive_ClientID_Col.Place(2220, 1500, 1200, 315, &frameDestination);
+  lblFill_MNO.Place(120, 1950, 2040, 255, &frameDestination);
+  cmbFill_MNO.Place(2220, 1920, 1200, 315, &frameDestination);
+  lblWhat.Place(120, 2820, 9120, 780);
+  lblExample.Place(120, 3660, 9120, 1020);
+  cmdOk.Place(6840, 4860, 1140, 375);
+  cmdExit.Place(8100, 4860, 1140, 375);
 }
 
 void frmClient_MNO_Map::LoadLists() {

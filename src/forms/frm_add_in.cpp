@@ -103,6 +103,15 @@ void frmAddIn::InitializeComponent() {
   picDemo.Image = Draw(kDemo);
   picFillMNO.Image = Draw(kFill);
   ImgScheduler.Image = Draw(kScheduler);
+
+  Width = 3000;
+  Height = 1200;
+  int left = 120;
+  for (ui::PictureBox* face : {&picSendSMS, &picDeliverRep, &picBuySMS, &picSettings, &picDemo,
+                               &picFillMNO, &ImgScheduler}) {
+    face->Place(left, 120, 240, 240);
+    left += 360;
+  }
 }
 
 }  // namespace qv::forms

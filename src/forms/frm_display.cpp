@@ -4,6 +4,13 @@
 
 namespace qv::forms {
 
+void frmDisplay::InitializeComponent() {
+  Caption = "Quorvalent";
+  Width = 4800;
+  Height = 1400;
+  Label1.Place(240, 240, 4080, 495);
+}
+
 void frmDisplay::Progress(const std::string& text) {
   if (!IsVisible()) Show(ui::Modality::Modeless);
   Label1.Caption = text;

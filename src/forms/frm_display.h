@@ -14,7 +14,7 @@ class frmDisplay : public ui::Form {
   void Progress(const std::string& text);
 
  protected:
-  void InitializeComponent() override { Caption = "Quorvalent"; }
+  void InitializeComponent() override;
 };
 
 }  // namespace qv::forms

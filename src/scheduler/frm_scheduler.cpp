@@ -63,6 +63,21 @@ void frmScheduler::InitializeComponent() {
   Picker().SetUpLists();
   btn_SaveDateTime.Caption = "&Save";
   btn_CloseEditDateTime.Caption = "Close";
+
+  Width = 9000;
+  Height = 5400;
+  listScheduledData.Place(120, 120, 8520, 3000);
+  Command1.Place(120, 3240, 1800, 375);
+  btn_DeleteScheduler.Place(2040, 3240, 1800, 375);
+  frameEditDateTime.Place(120, 3720, 8520, 1020);
+  lblDate.Place(120, 330, 600, 255, &frameEditDateTime);
+  combo_dd.Place(780, 300, 720, 315, &frameEditDateTime);
+  combo_month.Place(1560, 300, 1200, 315, &frameEditDateTime);
+  combo_year.Place(2820, 300, 960, 315, &frameEditDateTime);
+  lblTime.Place(3960, 330, 600, 255, &frameEditDateTime);
+  combo_Times.Place(4620, 300, 1440, 315, &frameEditDateTime);
+  btn_SaveDateTime.Place(6180, 270, 1020, 375, &frameEditDateTime);
+  btn_CloseEditDateTime.Place(7320, 270, 1020, 375, &frameEditDateTime);
 }
 
 void frmScheduler::Form_Load() {

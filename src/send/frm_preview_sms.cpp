@@ -53,6 +53,27 @@ void frmPreviewSMS::InitializeComponent() {
   cmdNext.Caption = "Next SMS >>";
   cmdContinueSMS.Caption = "Send SMS";
   cmdCancel.Caption = "Cancel";
+
+  Width = 7200;
+  Height = 5400;
+  Label1.Place(120, 150, 1500, 255);
+  txt_mno.Place(1680, 120, 2400, 315);
+  Label2.Place(120, 570, 1500, 255);
+  txt_msg.Place(120, 840, 6720, 1800);
+  Label3.Place(120, 2790, 2100, 255);
+  txt_char_count.Place(2280, 2760, 900, 315);
+  Label4.Place(3480, 2790, 1800, 255);
+  txt_sms_count.Place(5340, 2760, 900, 315);
+  Label7.Place(120, 3210, 2100, 255);
+  txt_LongSMSs.Place(2280, 3180, 900, 315);
+  label_SMSCount.Place(3480, 3210, 3360, 255);
+  Label5.Place(120, 3630, 1140, 255);
+  Label6.Place(1260, 3630, 1860, 255);
+  label_Total_SMSs.Place(3180, 3630, 1200, 255);
+  cmdPrevious.Place(120, 4200, 1620, 375);
+  cmdNext.Place(1860, 4200, 1620, 375);
+  cmdContinueSMS.Place(4020, 4200, 1320, 375);
+  cmdCancel.Place(5460, 4200, 1320, 375);
 }
 
 void frmPreviewSMS::Form_Load() {

@@ -34,6 +34,12 @@ class frmSendSMS : public host::SheetForm {
 
   // The scheduler description box takes thirty characters.
   static constexpr std::size_t kSchedulerNameLength = 30;
+  // The dialog's height, and its height while the scheduling or the grouping frame shows.
+  static constexpr int kShortHeight = 4260;
+  static constexpr int kTallHeight = 5830;
+  // Where "Display Saved Messages" shows when there are no templates to choose from.
+  static constexpr int kTemplatesButtonLeft = 2760;
+  static constexpr int kTemplatesButtonTop = 1380;
 
   ui::Frame MainFrame;
   ui::TextBox txtMsg;
@@ -140,6 +146,8 @@ class frmSendSMS : public host::SheetForm {
   void Form_Unload() override;
 
  private:
+  // Places every control; the frames below the send buttons show only at kTallHeight.
+  void Layout();
   void ShowGetTemplatesButton();
   DatePicker Picker() { return {combo_year, combo_month, combo_dd, &combo_Times, services_.clock}; }
   bool CheckRows();

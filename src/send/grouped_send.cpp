@@ -41,7 +41,7 @@ std::string RemovePlaceholder(std::string_view text, std::string_view placeholde
 
 void frmSendSMS::chkAdvance_Click() {
   if (chkAdvance.Value()) {
-    Height = 5830;
+    Height = kTallHeight;
     txtRows.Text.clear();
     txtRows.Enabled = false;
     optRows.Enabled = false;
@@ -52,7 +52,7 @@ void frmSendSMS::chkAdvance_Click() {
     Label1.Caption = kGroupingHelp;
   } else {
     Label1.Caption = kPlaceholderHelp;
-    if (!chkSetScheduler.Value()) Height = 4260;
+    if (!chkSetScheduler.Value()) Height = kShortHeight;
     txtRows.Enabled = true;
     optRows.Enabled = true;
     frame_Grouping_Details.Visible = false;

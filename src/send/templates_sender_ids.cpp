@@ -22,8 +22,8 @@ constexpr const char* kDeleted = "Successfully Deleted!!!";
 
 void frmSendSMS::ShowGetTemplatesButton() {
   btn_getTemplates.Visible = true;
-  btn_getTemplates.Left = 2760;
-  btn_getTemplates.Top = 1380;
+  btn_getTemplates.Left = kTemplatesButtonLeft;
+  btn_getTemplates.Top = kTemplatesButtonTop;
 }
 
 void frmSendSMS::LoadTemplatesAndSenderIDs() {

@@ -64,6 +64,17 @@ void frmProxySettings::InitializeComponent() {
   txtPassword.PasswordChar = '*';
   cmdOk.Caption = "&Ok";
   cmdCancel.Caption = "&Cancel";
+
+  Width = 4800;
+  Height = 3300;
+  ui::Control* fields[] = {&cboProxyType, &txtHostName, &txtPort, &txtUserName, &txtPassword};
+  for (std::size_t i = 0; i < lblHeading.size(); ++i) {
+    const int top = 150 + static_cast<int>(i) * 420;
+    lblHeading[i].Place(120, top + 30, 1200, 255);
+    fields[i]->Place(1440, top, fields[i] == &txtPort ? 900 : 3000, 315);
+  }
+  cmdOk.Place(1860, 2280, 1215, 375);
+  cmdCancel.Place(3225, 2280, 1215, 375);
 }
 
 void frmProxySettings::Form_Load() {

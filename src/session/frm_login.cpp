@@ -38,6 +38,16 @@ void frmLogin::InitializeComponent() {
   cmdLogin.Caption = "Login";
   cmdLogin.Default = true;
   cmdCancel.Caption = "Cancel";
+
+  Width = 4500;
+  Height = 2600;
+  Frame1.Place(120, 60, 4020, 1320);
+  lblUserName.Place(240, 390, 1200, 255, &Frame1);
+  txtUserName.Place(1500, 360, 2280, 315, &Frame1);
+  lblPasswd.Place(240, 810, 1200, 255, &Frame1);
+  txtPasswd.Place(1500, 780, 2280, 315, &Frame1);
+  cmdLogin.Place(1560, 1500, 1215, 375);
+  cmdCancel.Place(2925, 1500, 1215, 375);
 }
 
 void frmLogin::cmdLogin_Click() {

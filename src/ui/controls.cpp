@@ -16,7 +16,16 @@ void Control::Reset() {
   Enabled = true;
   Visible = true;
   ToolTipText.clear();
-  Left = Top = 0;
+  Left = Top = Width = Height = 0;
+  Container = nullptr;
+}
+
+void Control::Place(int left, int top, int width, int height, Frame* container) {
+  Left = left;
+  Top = top;
+  Width = width;
+  Height = height;
+  Container = container;
 }
 
 void Label::Reset() {

@@ -10,6 +10,7 @@
 namespace qv::ui {
 
 class Form;
+class Frame;
 
 // Controls are plain data: what a user sees of them is in public members that a renderer (or a
 // test) reads, and writes back when the user types or clicks. The operations that raise events
@@ -30,8 +31,15 @@ class Control {
   bool Enabled = true;
   bool Visible = true;
   std::string ToolTipText;
-  int Left = 0;  // in twips, where a layout is given
+  // Where the control sits and how big it is, in twips (1/1440 inch), within its container: the
+  // frame it belongs to, or the form's inside when it belongs to none.
+  int Left = 0;
   int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  Frame* Container = nullptr;
+  // Sets the four, and the container.
+  void Place(int left, int top, int width, int height, Frame* container = nullptr);
 
   // Back to the state of a newly created control; Form::Show calls it before each load.
   virtual void Reset();

@@ -11,7 +11,7 @@ void Form::Load() {
   for (Control* c : controls_) c->Reset();
   focused_ = nullptr;
   Caption.clear();
-  Height = 0;
+  Width = Height = 0;
   InitializeComponent();
   loaded_ = true;
   Form_Load();

@@ -23,7 +23,12 @@ class Form {
 
   const std::string& Name() const { return name_; }
   std::string Caption;
-  int Height = 0;  // in twips, as the dialogs' layouts are given
+  // The window's outer size in twips, title bar and borders included, as the dialogs' layouts
+  // are given; its inside is smaller by kBorderWidth and kTitleHeight.
+  int Width = 0;
+  int Height = 0;
+  static constexpr int kBorderWidth = 240;
+  static constexpr int kTitleHeight = 540;
 
   bool IsLoaded() const { return loaded_; }
   bool IsVisible() const { return visible_; }
