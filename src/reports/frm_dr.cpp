@@ -74,26 +74,26 @@ void frmDR::InitializeComponent() {
   cmdGet.Caption = "Get";
   cmdCancel.Caption = "Cancel";
 
-  Width = 7200;
+  Width = 8400;
   Height = 4200;
-  Frame1.Place(120, 60, 6720, 3000);
-  lblMode.Place(120, 330, 1560, 255, &Frame1);
-  cmbMode.Place(1740, 300, 2400, 315, &Frame1);
-  lblModeHelp.Place(4260, 270, 2400, 480, &Frame1);
-  lblFromDate.Place(120, 900, 1560, 255, &Frame1);
-  cmbFromDateDay.Place(1740, 870, 720, 315, &Frame1);
-  cmbFromDateMonth.Place(2520, 870, 780, 315, &Frame1);
-  cmbFromDateYear.Place(3360, 870, 780, 315, &Frame1);
-  lblToDate.Place(120, 1320, 1560, 255, &Frame1);
-  cmbToDateDay.Place(1740, 1290, 720, 315, &Frame1);
-  cmbTodateMonth.Place(2520, 1290, 780, 315, &Frame1);
-  cmbToDateYear.Place(3360, 1290, 780, 315, &Frame1);
-  lblDatesHelp.Place(4260, 840, 2400, 1020, &Frame1);
-  lblSheetName.Place(120, 2010, 1560, 255, &Frame1);
-  txtSheetName.Place(1740, 1980, 2400, 315, &Frame1);
-  lblSheetHelp.Place(4260, 1980, 2400, 780, &Frame1);
-  cmdGet.Place(4320, 3180, 1200, 375);
-  cmdCancel.Place(5640, 3180, 1200, 375);
+  Frame1.Place(120, 60, 7920, 3000);
+  lblMode.Place(120, 330, 1980, 255, &Frame1);
+  cmbMode.Place(2160, 300, 2640, 315, &Frame1);
+  lblModeHelp.Place(4920, 270, 2880, 660, &Frame1);
+  lblFromDate.Place(120, 900, 1980, 255, &Frame1);
+  cmbFromDateDay.Place(2160, 870, 720, 315, &Frame1);
+  cmbFromDateMonth.Place(2940, 870, 1080, 315, &Frame1);
+  cmbFromDateYear.Place(4080, 870, 780, 315, &Frame1);
+  lblToDate.Place(120, 1320, 1980, 255, &Frame1);
+  cmbToDateDay.Place(2160, 1290, 720, 315, &Frame1);
+  cmbTodateMonth.Place(2940, 1290, 1080, 315, &Frame1);
+  cmbToDateYear.Place(4080, 1290, 780, 315, &Frame1);
+  lblDatesHelp.Place(4920, 990, 2880, 900, &Frame1);
+  lblSheetName.Place(120, 2010, 1980, 255, &Frame1);
+  txtSheetName.Place(2160, 1980, 2640, 315, &Frame1);
+  lblSheetHelp.Place(4920, 1980, 2880, 780, &Frame1);
+  cmdGet.Place(5520, 3180, 1200, 375);
+  cmdCancel.Place(6840, 3180, 1200, 375);
 }
 
 void frmDR::Form_Load() {

@@ -67,11 +67,11 @@ void frmPreviewSMS::InitializeComponent() {
   Label7.Place(120, 3210, 2100, 255);
   txt_LongSMSs.Place(2280, 3180, 900, 315);
   label_SMSCount.Place(3480, 3210, 3360, 255);
-  Label5.Place(120, 3630, 1140, 255);
-  Label6.Place(1260, 3630, 1860, 255);
-  label_Total_SMSs.Place(3180, 3630, 1200, 255);
-  cmdPrevious.Place(120, 4200, 1620, 375);
-  cmdNext.Place(1860, 4200, 1620, 375);
+  Label5.Place(120, 3630, 1260, 255);
+  Label6.Place(1380, 3630, 1860, 255);
+  label_Total_SMSs.Place(3300, 3630, 1200, 255);
+  cmdPrevious.Place(120, 4200, 1800, 375);
+  cmdNext.Place(2040, 4200, 1620, 375);
   cmdContinueSMS.Place(4020, 4200, 1320, 375);
   cmdCancel.Place(5460, 4200, 1320, 375);
 }

@@ -178,61 +178,61 @@ void frmSendSMS::InitializeComponent() {
 }
 
 void frmSendSMS::Layout() {
-  Width = 10800;
+  Width = 11520;
   // The message, and the template controls under it.
-  MainFrame.Place(120, 60, 6480, 1260);
-  txtMsg.Place(120, 240, 6240, 900, &MainFrame);
+  MainFrame.Place(120, 60, 7080, 1260);
+  txtMsg.Place(120, 240, 6840, 900, &MainFrame);
   combo_display_MsgNames.Place(120, 1410, 2520, 315);
-  btn_getTemplates.Place(kTemplatesButtonLeft, kTemplatesButtonTop, 2055, 375);
-  btn_DeleteMsg.Place(4935, 1380, 900, 375);
+  btn_getTemplates.Place(kTemplatesButtonLeft, kTemplatesButtonTop, 2280, 375);
+  btn_DeleteMsg.Place(5160, 1380, 900, 375);
   chkBox_SaveMsg.Place(120, 1890, 1200, 255);
   txt_MsgName.Place(1380, 1860, 2520, 315);
   SaveMsgText.Place(4020, 1830, 900, 375);
-  cmd_GetSenderIDs.Place(5040, 1830, 1560, 375);
+  cmd_GetSenderIDs.Place(5160, 1830, 2040, 375);
   // The columns, on the right.
-  Label6.Place(6720, 120, 2400, 255);
-  cmbMobileNumbersCell.Place(9180, 90, 1260, 315);
-  lstExcelCells.Place(6720, 480, 1260, 1830);
-  cmdAddCellToSMS.Place(8100, 480, 2340, 375);
-  Label1.Place(8100, 930, 2340, 1380);
+  Label6.Place(7320, 120, 2880, 255);
+  cmbMobileNumbersCell.Place(10260, 90, 900, 315);
+  lstExcelCells.Place(7320, 480, 1260, 1950);
+  cmdAddCellToSMS.Place(8700, 480, 2460, 375);
+  Label1.Place(8700, 930, 2460, 1500);
   // The rows.
   optRowRange.Place(120, 2340, 1140, 255);
   txtStartRow.Place(1320, 2310, 840, 315);
-  Label2.Place(2280, 2340, 720, 255);
-  txtEndRow.Place(3060, 2310, 840, 315);
-  optRows.Place(120, 2730, 1740, 255);
-  txtRows.Place(1920, 2700, 1980, 315);
-  Label5.Place(120, 3090, 3780, 420);
+  Label2.Place(2280, 2340, 840, 255);
+  txtEndRow.Place(3180, 2310, 840, 315);
+  optRows.Place(120, 2730, 2040, 255);
+  txtRows.Place(2220, 2700, 1800, 315);
+  Label5.Place(120, 3090, 3900, 420);
   // The options, the sender ID and the buttons.
-  ChkPreview.Place(4020, 2340, 1800, 255);
-  chkFlash.Place(4020, 2640, 1800, 255);
-  chkSetScheduler.Place(4020, 2940, 1800, 255);
-  chkAdvance.Place(4020, 3240, 1800, 255);
-  cmdFilter.Place(5880, 2310, 720, 375);
-  senderID_Frame.Place(6720, 2400, 3720, 780);
-  Label10.Place(120, 330, 1260, 255, &senderID_Frame);
-  Combo_SenderID.Place(1440, 300, 2160, 315, &senderID_Frame);
-  cmdSend.Place(7920, 3240, 1200, 375);
-  cmdCancel.Place(9240, 3240, 1200, 375);
+  ChkPreview.Place(4140, 2340, 2100, 255);
+  chkFlash.Place(4140, 2640, 2100, 255);
+  chkSetScheduler.Place(4140, 2940, 2100, 255);
+  chkAdvance.Place(4140, 3240, 2100, 255);
+  cmdFilter.Place(6300, 2310, 900, 375);
+  senderID_Frame.Place(7320, 2520, 3840, 660);
+  Label10.Place(120, 270, 1200, 255, &senderID_Frame);
+  Combo_SenderID.Place(1440, 240, 2280, 315, &senderID_Frame);
+  cmdSend.Place(8640, 3240, 1200, 375);
+  cmdCancel.Place(9960, 3240, 1200, 375);
   // Below, shown only at the tall height.
-  frame_Scheduler_Details.Place(120, 3720, 5160, 1500);
-  Label3.Place(120, 330, 1800, 255, &frame_Scheduler_Details);
-  txt_SchedulerName.Place(1980, 300, 2040, 315, &frame_Scheduler_Details);
-  Chk_notifyme.Place(4080, 330, 1000, 255, &frame_Scheduler_Details);
+  frame_Scheduler_Details.Place(120, 3720, 5640, 1560);
+  Label3.Place(120, 330, 2100, 255, &frame_Scheduler_Details);
+  txt_SchedulerName.Place(2280, 300, 2040, 315, &frame_Scheduler_Details);
+  Chk_notifyme.Place(4440, 330, 1140, 255, &frame_Scheduler_Details);
   Label4.Place(120, 750, 600, 255, &frame_Scheduler_Details);
   combo_year.Place(780, 720, 960, 315, &frame_Scheduler_Details);
-  combo_month.Place(1800, 720, 1200, 315, &frame_Scheduler_Details);
-  combo_dd.Place(3060, 720, 720, 315, &frame_Scheduler_Details);
+  combo_month.Place(1860, 720, 1380, 315, &frame_Scheduler_Details);
+  combo_dd.Place(3360, 720, 720, 315, &frame_Scheduler_Details);
   Label7.Place(120, 1140, 600, 255, &frame_Scheduler_Details);
   combo_Times.Place(780, 1110, 1440, 315, &frame_Scheduler_Details);
-  frame_Grouping_Details.Place(5400, 3720, 5040, 1500);
-  lblColumnWise.Place(120, 330, 1560, 255, &frame_Grouping_Details);
-  cmbColumnWise.Place(1740, 300, 1020, 315, &frame_Grouping_Details);
-  chkIncludeColumnText.Place(2880, 330, 2100, 255, &frame_Grouping_Details);
-  Label8.Place(120, 750, 1200, 255, &frame_Grouping_Details);
-  txt_header.Place(1380, 720, 3540, 315, &frame_Grouping_Details);
-  Label9.Place(120, 1140, 1200, 255, &frame_Grouping_Details);
-  txt_footer.Place(1380, 1110, 3540, 315, &frame_Grouping_Details);
+  frame_Grouping_Details.Place(5880, 3720, 5280, 1560);
+  lblColumnWise.Place(120, 300, 1680, 255, &frame_Grouping_Details);
+  cmbColumnWise.Place(1860, 270, 960, 315, &frame_Grouping_Details);
+  Label8.Place(120, 630, 1200, 255, &frame_Grouping_Details);
+  txt_header.Place(1380, 600, 3780, 315, &frame_Grouping_Details);
+  Label9.Place(120, 960, 1200, 255, &frame_Grouping_Details);
+  txt_footer.Place(1380, 930, 3780, 315, &frame_Grouping_Details);
+  chkIncludeColumnText.Place(120, 1245, 3600, 255, &frame_Grouping_Details);
 }
 
 void frmSendSMS::Form_Load() {

@@ -5,7 +5,7 @@
 #include "service/wininet_transport_win32.h"
 #include "settings/registry_settings_win32.h"
 #include "values/clock_win32.h"
-#include "win32_ui/message_box_ui.h"
+#include "win32_ui/win32_ui.h"
 
 namespace qv::excel {
 namespace {
@@ -19,7 +19,7 @@ class WindowsEnvironment : public Environment {
   }
 
  private:
-  MessageBoxUi ui_;
+  Win32Ui ui_;
   service::WinInetTransport transport_;
   settings::RegistrySettings settings_;
   SystemClock clock_;

@@ -1,0 +1,206 @@
+#include "win32_ui/win32_ui.h"
+
+#include <commdlg.h>
+
+#include "values/utf16_win32.h"
+
+namespace qv::excel {
+namespace {
+
+// The input box: a prompt, the text, OK and Cancel.
+class InputForm : public ui::Form {
+ public:
+  InputForm(ui::Ui& ui, std::string prompt, std::string title, std::string text)
+      : Form(ui, "InputBox"),
+        lblPrompt(*this, "lblPrompt"),
+        txtAnswer(*this, "txtAnswer"),
+        cmdOk(*this, "cmdOk"),
+        cmdCancel(*this, "cmdCancel"),
+        prompt_(std::move(prompt)),
+        title_(std::move(title)),
+        text_(std::move(text)) {
+    cmdOk.Click = [this] {
+      answer = txtAnswer.Text;
+      Unload();
+    };
+    cmdCancel.Click = [this] { Unload(); };
+  }
+  ui::Label lblPrompt;
+  ui::TextBox txtAnswer;
+  ui::CommandButton cmdOk;
+  ui::CommandButton cmdCancel;
+  std::optional<std::string> answer;
+
+ protected:
+  void InitializeComponent() override {
+    Caption = title_;
+    Width = 6480;
+    Height = 2520;
+    lblPrompt.Caption = prompt_;
+    lblPrompt.Place(120, 120, 4680, 1140);
+    cmdOk.Caption = "OK";
+    cmdOk.Default = true;
+    cmdOk.Place(4980, 120, 1140, 375);
+    cmdCancel.Caption = "Cancel";
+    cmdCancel.Cancel = true;
+    cmdCancel.Place(4980, 600, 1140, 375);
+    txtAnswer.Place(120, 1440, 6000, 315);
+  }
+  void Form_Load() override {
+    txtAnswer.Text = text_;
+    txtAnswer.SelectAll();
+    txtAnswer.SetFocus();
+  }
+
+ private:
+  std::string prompt_;
+  std::string title_;
+  std::string text_;
+};
+
+HFONT DialogFont() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+  return nullptr;
+}
+
+}  // namespace
+
+Win32Ui::Win32Ui(HWND owner) : owner_(owner), font_(DialogFont()) {}
+
+Win32Ui::~Win32Ui() {
+  for (auto& [form, window] : windows_) window->Close();
+  windows_.clear();
+  if (font_) DeleteObject(font_);
+}
+
+int Win32Ui::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
+  // The add-in's button and icon numbers are MessageBox's own, and so are its answers. The box
+  // belongs to the form in front, else to Excel.
+  HWND owner = GetActiveWindow();
+  if (!owner) owner = owner_;
+  return MessageBoxW(owner, ToUtf16(prompt).c_str(), ToUtf16(title).c_str(),
+                     static_cast<UINT>(buttons) | MB_TASKMODAL);
+}
+
+std::optional<std::string> Win32Ui::InputBox(const std::string& prompt, const std::string& title,
+                                             const std::string& defaultText) {
+  InputForm form(*this, prompt, title, defaultText);
+  form.Show(ui::Modality::Modal);
+  return form.answer;
+}
+
+std::optional<std::string> Win32Ui::OpenFileDialog(const std::string& title,
+                                                   const std::string& filter) {
+  // "Name (*.x)|*.x|..." becomes the pairs of null-ended strings Windows takes.
+  std::wstring pairs = ToUtf16(filter);
+  for (wchar_t& c : pairs) {
+    if (c == L'|') c = L'\0';
+  }
+  pairs.append(2, L'\0');
+  const std::wstring caption = ToUtf16(title);
+  std::wstring path(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = GetActiveWindow() ? GetActiveWindow() : owner_;
+  dialog.lpstrFilter = pairs.c_str();
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = caption.c_str();
+  dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  if (!GetOpenFileNameW(&dialog)) return std::nullopt;
+  path.resize(wcslen(path.c_str()));
+  return FromUtf16(path);
+}
+
+void Win32Ui::ShowForm(ui::Form& form, ui::Modality modality) {
+  auto& window = windows_[&form];
+  if (!window || window->Closed()) {
+    window = std::make_shared<FormWindow>(form, owner_, font_);
+  } else {
+    window->Push();
+    SetForegroundWindow(window->Handle());
+  }
+  if (modality == ui::Modality::Modal) {
+    const std::shared_ptr<FormWindow> keep = window;
+    RunModal(*keep);
+  }
+}
+
+void Win32Ui::FormClosed(ui::Form& form) {
+  const auto found = windows_.find(&form);
+  if (found == windows_.end()) return;
+  // A handler of the form may still be running: it keeps the window object until it returns.
+  found->second->Close();
+  windows_.erase(found);
+}
+
+HWND Win32Ui::WindowOf(const ui::Form& form) const {
+  const auto found = windows_.find(&form);
+  return found == windows_.end() ? nullptr : found->second->Handle();
+}
+
+void Win32Ui::RunModal(const FormWindow& window) {
+  const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
+  if (ownerWasEnabled) EnableWindow(owner_, FALSE);
+  MSG message;
+  while (!window.Closed()) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      // Excel is quitting: let its own loop see it.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (got < 0) break;
+    if (DialogMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+  if (ownerWasEnabled) {
+    EnableWindow(owner_, TRUE);
+    SetActiveWindow(owner_);
+  }
+}
+
+bool Win32Ui::DialogMessage(MSG& message) {
+  for (const auto& [form, window] : windows_) {
+    HWND hwnd = window->Handle();
+    if (hwnd && (message.hwnd == hwnd || IsChild(hwnd, message.hwnd))) {
+      // A multi-line box keeps its Enter; the dialog manager takes the rest.
+      if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN) {
+        wchar_t cls[16] = {};
+        GetClassNameW(message.hwnd, cls, 16);
+        if (_wcsicmp(cls, L"Edit") == 0 &&
+            (GetWindowLongW(message.hwnd, GWL_STYLE) & ES_MULTILINE)) {
+          return false;
+        }
+      }
+      return IsDialogMessageW(hwnd, &message) != FALSE;
+    }
+  }
+  return false;
+}
+
+void Win32Ui::SetMousePointer(ui::MousePointer pointer) {
+  // IDC_WAIT and IDC_ARROW, as wide resource names.
+  SetCursor(LoadCursorW(nullptr, pointer == ui::MousePointer::Hourglass ? MAKEINTRESOURCEW(32514)
+                                                                        : MAKEINTRESOURCEW(32512)));
+}
+
+void Win32Ui::DoEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    // Excel's own loop must still see a request to quit.
+    if (message.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (DialogMessage(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+}  // namespace qv::excel

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+
+#include "ui/ui.h"
+#include "win32_ui/form_window.h"
+
+namespace qv::excel {
+
+// The add-in's user interface in Excel: every form as a real window owned by Excel's main
+// window, message boxes, an input box of ours, the open-file dialog, the wait pointer and the
+// processing of pending messages.
+class Win32Ui : public ui::Ui {
+ public:
+  explicit Win32Ui(HWND owner);
+  ~Win32Ui() override;
+
+  int MsgBox(const std::string& prompt, int buttons, const std::string& title) override;
+  std::optional<std::string> InputBox(const std::string& prompt, const std::string& title,
+                                      const std::string& defaultText) override;
+  std::optional<std::string> OpenFileDialog(const std::string& title,
+                                            const std::string& filter) override;
+  void ShowForm(ui::Form& form, ui::Modality modality) override;
+  void FormClosed(ui::Form& form) override;
+  void SetMousePointer(ui::MousePointer pointer) override;
+  void DoEvents() override;
+
+  // The window of a form while it is shown, nullptr otherwise.
+  HWND WindowOf(const ui::Form& form) const;
+
+ private:
+  // Runs the messages of the thread until `window` closes, Excel's window disabled meanwhile.
+  void RunModal(const FormWindow& window);
+  // Lets the dialog manager handle Tab, Enter and Escape for a message meant for one of our forms.
+  bool DialogMessage(MSG& message);
+
+  HWND owner_;
+  HFONT font_ = nullptr;
+  std::map<const ui::Form*, std::shared_ptr<FormWindow>> windows_;
+};
+
+}  // namespace qv::excel

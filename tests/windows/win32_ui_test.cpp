@@ -1,0 +1,197 @@
+// The forms as real windows, driven the way a user drives them: typed into, chosen from, ticked,
+// pressed, their boxes read and answered. These tests prove the mapping between the windows and
+// the forms' controls; what the dialogs do with it is tested on the scripted Ui.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "addin/connect.h"
+#include "host/memory_application.h"
+#include "png_file.h"
+#include "send/frm_preview_sms.h"
+#include "support/addin_fakes.h"
+#include "support/layout_check.h"
+#include "win32_ui/win32_ui.h"
+#include "window_driver.h"
+
+namespace qv::testing {
+namespace {
+
+using excel::FormWindow;
+
+class Win32UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { app.AddWorkbook("Book1", {"Sheet1", "Sheet2"}); }
+  // The window of a control of a shown form.
+  HWND Window(const ui::Form& form, const ui::Control& control) {
+    return GetDlgItem(ui.WindowOf(form), FormWindow::ControlId(form, control));
+  }
+  int Pixels(HWND window, int twips) {
+    HDC dc = GetDC(window);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(window, dc);
+    return MulDiv(twips, dpi, 1440);
+  }
+  static int HeightOf(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r.bottom - r.top;
+  }
+
+  excel::Win32Ui ui{nullptr};
+  AddinFakes fakes;
+  host::MemoryApplication app;
+  addin::Connect connect{
+      {ui, fakes.transport, fakes.settings, fakes.clock, fakes.random, fakes.shell, ""}};
+};
+
+TEST_F(Win32UiTest, ALoginTypedIntoTheWindowReachesTheService) {
+  session::frmLogin& login = connect.Login();
+  std::string said;
+  std::thread user([&] {
+    HWND window = WaitForWindow(L"QuorvalentForm", "Quorvalent");
+    ASSERT_NE(window, nullptr);
+    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtUserName)), "alice");
+    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtPasswd)), "s3cret");
+    Press(GetDlgItem(window, FormWindow::ControlId(login, login.cmdLogin)));
+    said = AnswerBox(IDOK);
+  });
+  fakes.transport.Answer("000");
+  login.Show(ui::Modality::Modal);
+  user.join();
+  EXPECT_EQ(said, "Logged in successfully");
+  EXPECT_TRUE(connect.Globals().IsLoggedIn);
+  ASSERT_EQ(fakes.transport.Requests().size(), 1u);
+  EXPECT_EQ(fakes.transport.Last().body.rfind("user=alice&passwd=", 0), 0u)
+      << fakes.transport.Last().body;
+  EXPECT_EQ(ui.WindowOf(login), nullptr);
+}
+
+TEST_F(Win32UiTest, TheProxyDialogEnablesItsFieldsForANamedProxyAndEscapeClosesIt) {
+  service::frmProxySettings& proxy = connect.ProxySettings();
+  proxy.Show(ui::Modality::Modeless);
+  HWND window = ui.WindowOf(proxy);
+  ASSERT_NE(window, nullptr);
+  HWND host = Window(proxy, proxy.txtHostName);
+  HWND type = Window(proxy, proxy.cboProxyType);
+  EXPECT_FALSE(IsWindowEnabled(host));
+  SendMessageW(type, CB_SETCURSEL, 2, 0);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(type), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(type));
+  EXPECT_EQ(proxy.cboProxyType.ListIndex(), 2);
+  EXPECT_TRUE(IsWindowEnabled(host));
+  SendMessageW(host, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"proxy.example.com"));
+  // Escape, as the dialog manager reports it.
+  SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_FALSE(proxy.IsVisible());
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(Win32UiTest, TheSendDialogGrowsForTheSchedulerAndInsertsAPlaceholderAtTheCaret) {
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  d.ExcelObj(app);
+  HWND window = ui.WindowOf(d);
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(HeightOf(window), Pixels(window, 4260));
+  HWND scheduler = Window(d, d.chkSetScheduler);
+  SendMessageW(scheduler, BM_CLICK, 0, 0);
+  EXPECT_TRUE(d.chkSetScheduler.Value());
+  EXPECT_EQ(HeightOf(window), Pixels(window, 5830));
+  EXPECT_TRUE(IsWindowVisible(Window(d, d.frame_Scheduler_Details)));
+  EXPECT_TRUE(IsWindowVisible(Window(d, d.combo_Times)));
+  SendMessageW(scheduler, BM_CLICK, 0, 0);
+  EXPECT_EQ(HeightOf(window), Pixels(window, 4260));
+  EXPECT_FALSE(IsWindowVisible(Window(d, d.frame_Scheduler_Details)));
+
+  HWND message = Window(d, d.txtMsg);
+  SendMessageW(message, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dear \u00e9 thanks"));
+  SendMessageW(message, EM_SETSEL, 7, 7);  // after "Dear é "
+  HWND columns = Window(d, d.lstExcelCells);
+  SendMessageW(columns, LB_SETCURSEL, 1, 0);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(columns), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(columns));
+  SendMessageW(Window(d, d.cmdAddCellToSMS), BM_CLICK, 0, 0);
+  EXPECT_EQ(ControlText(message), "Dear \xC3\xA9 #B#thanks");
+  DWORD start = 0, end = 0;
+  SendMessageW(message, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
+  EXPECT_EQ(start, 10u);
+  EXPECT_EQ(end, 10u);
+  d.Unload();
+  EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(Win32UiTest, TheInputBoxGivesWhatWasTypedOrNothingWhenCancelled) {
+  for (int button : {IDOK, IDCANCEL}) {
+    std::thread user([button] {
+      HWND window = WaitForWindow(L"QuorvalentForm", "Filter");
+      ASSERT_NE(window, nullptr);
+      HWND edit = FindWindowExW(window, nullptr, L"Edit", nullptr);
+      SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"#C# > 5"));
+      PostMessageW(window, WM_COMMAND, button, 0);  // Enter or Escape
+    });
+    const auto answer = ui.InputBox("Enter the condition", "Filter", "#C# = 1");
+    user.join();
+    if (button == IDOK) {
+      EXPECT_EQ(answer, std::optional<std::string>("#C# > 5"));
+    } else {
+      EXPECT_EQ(answer, std::nullopt);
+    }
+  }
+}
+
+TEST_F(Win32UiTest, TheScheduledJobsShowInTheListView) {
+  scheduler::frmScheduler& s = connect.Scheduler();
+  fakes.transport.Answer("");
+  s.Show(ui::Modality::Modeless);
+  s.listScheduledData.Rows = {{"Reminder", "12", "12/24/2026 10:00:00 AM", "7"},
+                              {"Offer", "3", "12/31/2026 9:30:00 AM", "8"}};
+  s.listScheduledData.SelectRow(1);
+  ui.ShowForm(s, ui::Modality::Modeless);  // brings the window in line
+  HWND view = Window(s, s.listScheduledData);
+  EXPECT_EQ(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageW(view, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
+  s.Unload();
+}
+
+// Every form drawn at its full size, saved where CI keeps it (QV_SCREENS), for a person to look
+// at; its layout is checked at the same time.
+TEST_F(Win32UiTest, EveryFormIsDrawnAndSaved) {
+  const char* folder = std::getenv("QV_SCREENS");
+  if (!folder) GTEST_SKIP() << "QV_SCREENS names no folder";
+  std::filesystem::create_directories(folder);
+  connect.Globals().PreviewMessages = {"", "Dear Asha, your order 5512 has shipped."};
+  connect.Globals().PreviewNumbers = {"", "919800000001"};
+  send::frmPreviewSMS preview(ui, connect.Globals());
+  send::frmSendSMS& sendDialog = connect.SendSMS();
+  std::vector<ui::Form*> forms{
+      &connect.Login(),     &connect.ProxySettings(), &sendDialog,        &connect.DR(),
+      &connect.Scheduler(), &connect.ClientMnoMap(),  &connect.Display(), &preview};
+  BoxAnswerer answerer;  // the dialogs that ask the service on opening get no answer
+  for (ui::Form* form : forms) {
+    form->Show(ui::Modality::Modeless);
+    if (form == &sendDialog) {
+      sendDialog.chkSetScheduler.SetValue(true);
+      sendDialog.chkAdvance.SetValue(true);
+      ui.ShowForm(sendDialog, ui::Modality::Modeless);
+    }
+    HWND window = ui.WindowOf(*form);
+    ASSERT_NE(window, nullptr) << form->Name();
+    SetForegroundWindow(window);
+    UpdateWindow(window);
+    ui.DoEvents();
+    EXPECT_TRUE(SaveWindowPicture(window, std::string(folder) + "/" + form->Name() + ".png"))
+        << form->Name();
+    EXPECT_EQ(LayoutProblems(*form), std::vector<std::string>{});
+    form->Unload();
+  }
+}
+
+}  // namespace
+}  // namespace qv::testing
