@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -23,6 +25,21 @@ namespace qv::testing {
 namespace {
 
 using excel::FormWindow;
+
+// The recording transport, slow enough that the wait form can be seen while a request is out.
+class SlowTransport : public service::Transport {
+ public:
+  explicit SlowTransport(service::RecordingTransport& inner) : inner_(inner) {}
+  std::string Post(const std::string& host, int port, const std::string& path,
+                   const std::string& body, const service::ProxySettings& proxy) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    return inner_.Post(host, port, path, body, proxy);
+  }
+  std::string Get(const std::string& url) override { return inner_.Get(url); }
+
+ private:
+  service::RecordingTransport& inner_;
+};
 
 class Win32UiTest : public ::testing::Test {
  protected:
@@ -92,6 +109,26 @@ TEST_F(Win32UiTest, TheProxyDialogEnablesItsFieldsForANamedProxyAndEscapeClosesI
   EXPECT_FALSE(IsWindow(window));
 }
 
+TEST_F(Win32UiTest, EscapeInAModelessFormReachesItThroughExcelsOwnMessageLoop) {
+  service::frmProxySettings& proxy = connect.ProxySettings();
+  proxy.Show(ui::Modality::Modeless);
+  HWND window = ui.WindowOf(proxy);
+  HWND type = Window(proxy, proxy.cboProxyType);
+  SetFocus(type);
+  PostMessageW(type, WM_KEYDOWN, VK_ESCAPE, 0);
+  // A loop that knows nothing of dialogs, as Excel's.
+  MSG message;
+  for (int i = 0; i < 50 && IsWindow(window); ++i) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
+  EXPECT_FALSE(proxy.IsVisible());
+  EXPECT_FALSE(IsWindow(window));
+}
+
 TEST_F(Win32UiTest, TheSendDialogGrowsForTheSchedulerAndInsertsAPlaceholderAtTheCaret) {
   send::frmSendSMS& d = connect.SendSMS();
   d.Show(ui::Modality::Modeless);
@@ -125,6 +162,62 @@ TEST_F(Win32UiTest, TheSendDialogGrowsForTheSchedulerAndInsertsAPlaceholderAtThe
   EXPECT_EQ(end, 10u);
   d.Unload();
   EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsTheResult) {
+  host::MemorySheet& sheet = *app.ActiveSheet();
+  for (int r = 2; r <= 4; ++r) {
+    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
+    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
+  }
+  connect.Globals().SessionUserName = "alice";
+  connect.Globals().SessionPassword = "abc";
+  connect.Globals().IsLoggedIn = true;
+  fakes.transport.Answer("");  // no templates
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  d.ExcelObj(app);
+  SendMessageW(Window(d, d.txtMsg), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dear #B#"));
+  SendMessageW(Window(d, d.txtStartRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+  SendMessageW(Window(d, d.txtEndRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"4"));
+  SendMessageW(Window(d, d.ChkPreview), BM_CLICK, 0, 0);
+  ASSERT_TRUE(d.ChkPreview.Value());
+  fakes.transport.Answer("000");
+
+  std::atomic<bool> waitFormSeen{false};
+  std::atomic<bool> done{false};
+  std::thread watcher([&] {
+    while (!done) {
+      if (HWND w = FindWindowW(L"QuorvalentForm", L"Quorvalent"); w && IsWindowVisible(w))
+        waitFormSeen = true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  });
+  std::string previewed, result;
+  std::thread user([&] {
+    HWND preview = WaitForWindow(L"QuorvalentForm", "Preview And Send SMS");
+    ASSERT_NE(preview, nullptr);
+    previewed = ControlText(FindWindowExW(preview, nullptr, L"Edit", nullptr));
+    // "Send SMS" is the third button of the preview.
+    HWND button = nullptr;
+    for (int i = 0; i < 3; ++i) button = FindWindowExW(preview, button, L"Button", nullptr);
+    Press(button);
+    result = AnswerBox(IDOK);
+  });
+  SendMessageW(Window(d, d.cmdSend), BM_CLICK, 0, 0);
+  user.join();
+  done = true;
+  watcher.join();
+  EXPECT_EQ(previewed, "919800000002");
+  EXPECT_EQ(result, "3 SMS Messages Sent");
+  EXPECT_TRUE(waitFormSeen);
+  EXPECT_EQ(FindWindowW(L"QuorvalentForm", L"Quorvalent"), nullptr);
+  ASSERT_EQ(fakes.transport.Requests().size(), 2u);
+  EXPECT_NE(
+      fakes.transport.Last().body.find("mobilenumber=919800000002%2C919800000003%2C919800000004"),
+      std::string::npos)
+      << fakes.transport.Last().body;
+  d.Unload();
 }
 
 TEST_F(Win32UiTest, TheInputBoxGivesWhatWasTypedOrNothingWhenCancelled) {

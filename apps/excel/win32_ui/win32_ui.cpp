@@ -58,6 +58,9 @@ class InputForm : public ui::Form {
   std::string text_;
 };
 
+// The interface whose forms the thread's key hook serves: one per thread, as Excel has one.
+thread_local Win32Ui* hooked = nullptr;
+
 HFONT DialogFont() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -68,9 +71,32 @@ HFONT DialogFont() {
 
 }  // namespace
 
-Win32Ui::Win32Ui(HWND owner) : owner_(owner), font_(DialogFont()) {}
+Win32Ui::Win32Ui(HWND owner) : owner_(owner), font_(DialogFont()) {
+  if (!hooked) {
+    hooked = this;
+    hook_ = SetWindowsHookExW(WH_GETMESSAGE, &Win32Ui::KeyHook, nullptr, GetCurrentThreadId());
+  }
+}
+
+LRESULT CALLBACK Win32Ui::KeyHook(int code, WPARAM w, LPARAM l) {
+  if (code == HC_ACTION && w == PM_REMOVE && hooked) {
+    MSG& message = *reinterpret_cast<MSG*>(l);
+    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST &&
+        hooked->DialogMessage(message)) {
+      // Handled: the loop that fetched it gets nothing to dispatch.
+      message.message = WM_NULL;
+      message.wParam = 0;
+      message.lParam = 0;
+    }
+  }
+  return CallNextHookEx(nullptr, code, w, l);
+}
 
 Win32Ui::~Win32Ui() {
+  if (hook_) {
+    UnhookWindowsHookEx(hook_);
+    hooked = nullptr;
+  }
   for (auto& [form, window] : windows_) window->Close();
   windows_.clear();
   if (font_) DeleteObject(font_);

@@ -36,8 +36,12 @@ class Win32Ui : public ui::Ui {
   void RunModal(const FormWindow& window);
   // Lets the dialog manager handle Tab, Enter and Escape for a message meant for one of our forms.
   bool DialogMessage(MSG& message);
+  // Excel's own message loop knows nothing of our modeless forms: a hook on the thread's messages
+  // gives their keys to the dialog manager.
+  static LRESULT CALLBACK KeyHook(int code, WPARAM w, LPARAM l);
 
   HWND owner_;
+  HHOOK hook_ = nullptr;
   HFONT font_ = nullptr;
   std::map<const ui::Form*, std::shared_ptr<FormWindow>> windows_;
 };
