@@ -16,6 +16,7 @@
 #include "host/memory_application.h"
 #include "png_file.h"
 #include "send/frm_preview_sms.h"
+#include "service/wininet_transport_win32.h"
 #include "support/addin_fakes.h"
 #include "support/layout_check.h"
 #include "win32_ui/win32_ui.h"
@@ -87,6 +88,34 @@ TEST_F(Win32UiTest, ALoginTypedIntoTheWindowReachesTheService) {
   EXPECT_EQ(fakes.transport.Last().body.rfind("user=alice&passwd=", 0), 0u)
       << fakes.transport.Last().body;
   EXPECT_EQ(ui.WindowOf(login), nullptr);
+}
+
+// With the real gateway (run through against_gateway.sh): typed into the window, sent by WinINet.
+TEST(Win32UiAgainstGateway, ALoginTypedIntoTheWindowOpensASession) {
+  const char* gateway = std::getenv("QV_GATEWAY");
+  if (!gateway) GTEST_SKIP() << "run through against_gateway.sh";
+  excel::Win32Ui ui{nullptr};
+  AddinFakes fakes;
+  service::WinInetTransport transport;
+  addin::Connect connect{
+      {ui, transport, fakes.settings, fakes.clock, fakes.random, fakes.shell, gateway}};
+  host::MemoryApplication app;
+  connect.AddinInstance_OnConnection(app);  // which takes the service's address
+  session::frmLogin& login = connect.Login();
+  std::string said;
+  std::thread user([&] {
+    HWND window = WaitForWindow(L"QuorvalentForm", "Quorvalent");
+    ASSERT_NE(window, nullptr);
+    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtUserName)), "alice");
+    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtPasswd)), "s3cret");
+    Press(GetDlgItem(window, FormWindow::ControlId(login, login.cmdLogin)));
+    said = AnswerBox(IDOK);
+  });
+  login.Show(ui::Modality::Modal);
+  user.join();
+  EXPECT_EQ(said, "Logged in successfully");
+  EXPECT_TRUE(connect.Globals().IsLoggedIn);
+  EXPECT_EQ(connect.Globals().SessionUserName, "alice");
 }
 
 TEST_F(Win32UiTest, TheProxyDialogEnablesItsFieldsForANamedProxyAndEscapeClosesIt) {
