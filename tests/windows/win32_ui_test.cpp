@@ -138,6 +138,36 @@ TEST_F(Win32UiTest, TheProxyDialogEnablesItsFieldsForANamedProxyAndEscapeClosesI
   EXPECT_FALSE(IsWindow(window));
 }
 
+TEST_F(Win32UiTest, TheProxyDialogsChecksMoveTheFocusToTheFieldToMend) {
+  service::frmProxySettings& proxy = connect.ProxySettings();
+  proxy.Show(ui::Modality::Modeless);
+  HWND window = ui.WindowOf(proxy);
+  HWND type = Window(proxy, proxy.cboProxyType);
+  HWND host = Window(proxy, proxy.txtHostName);
+  HWND port = Window(proxy, proxy.txtPort);
+  HWND ok = Window(proxy, proxy.cmdOk);
+  SendMessageW(type, CB_SETCURSEL, 2, 0);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(type), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(type));
+  std::vector<std::string> boxes;
+  {
+    BoxAnswerer answerer(boxes);
+    SendMessageW(ok, BM_CLICK, 0, 0);
+    EXPECT_EQ(GetFocus(), host);
+    Type(host, "proxy.example.com");
+    SendMessageW(ok, BM_CLICK, 0, 0);
+    EXPECT_EQ(GetFocus(), port);
+    // The port box takes four characters, as a user typing finds.
+    Type(port, "80801");
+    EXPECT_EQ(ControlText(port), "8080");
+    SendMessageW(ok, BM_CLICK, 0, 0);
+  }
+  EXPECT_EQ(boxes, (std::vector<std::string>{"Invalid Proxy Name/Address", "Invalid Proxy Port"}));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(connect.Globals().Proxy.ProxyName, "proxy.example.com");
+  EXPECT_EQ(connect.Globals().Proxy.ProxyPort, 8080);
+}
+
 TEST_F(Win32UiTest, EscapeInAModelessFormReachesItThroughExcelsOwnMessageLoop) {
   service::frmProxySettings& proxy = connect.ProxySettings();
   proxy.Show(ui::Modality::Modeless);
@@ -295,7 +325,8 @@ TEST_F(Win32UiTest, EveryFormIsDrawnAndSaved) {
   std::vector<ui::Form*> forms{
       &connect.Login(),     &connect.ProxySettings(), &sendDialog,        &connect.DR(),
       &connect.Scheduler(), &connect.ClientMnoMap(),  &connect.Display(), &preview};
-  BoxAnswerer answerer;  // the dialogs that ask the service on opening get no answer
+  std::vector<std::string> boxes;
+  BoxAnswerer answerer(boxes);  // the dialogs that ask the service on opening get no answer
   for (ui::Form* form : forms) {
     form->Show(ui::Modality::Modeless);
     if (form == &sendDialog) {

@@ -79,15 +79,15 @@ inline std::string AnswerBox(int button) {
   return text;
 }
 
-// Answers every message box with OK while it lives, keeping their texts: for work that may ask or
-// report something the test does not look at.
+// Answers every message box with OK while it lives, keeping their texts in `texts` (to be read
+// once it is gone).
 class BoxAnswerer {
  public:
-  BoxAnswerer()
-      : thread_([this] {
+  explicit BoxAnswerer(std::vector<std::string>& texts)
+      : texts_(texts), thread_([this] {
           while (!stop_) {
             if (HWND box = FindWindowW(L"#32770", nullptr); box && IsWindowVisible(box)) {
-              texts.push_back(BoxText(box));
+              texts_.push_back(BoxText(box));
               PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                            reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
               for (int i = 0; i < 250 && IsWindow(box); ++i)
@@ -100,9 +100,9 @@ class BoxAnswerer {
     stop_ = true;
     thread_.join();
   }
-  std::vector<std::string> texts;
 
  private:
+  std::vector<std::string>& texts_;
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

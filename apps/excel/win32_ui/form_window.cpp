@@ -58,11 +58,32 @@ int Dpi(HWND window) {
   return dpi > 0 ? dpi : 96;
 }
 
+// Makes the windows created while it lives aware of each monitor's DPI (Windows 10 and later;
+// elsewhere nothing changes), then puts the thread back as Excel had it.
+class PerMonitorDpi {
+ public:
+  PerMonitorDpi() {
+    if (set_) previous_ = set_(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4)));
+  }
+  ~PerMonitorDpi() {
+    if (set_ && previous_) set_(previous_);
+  }
+  PerMonitorDpi(const PerMonitorDpi&) = delete;
+  PerMonitorDpi& operator=(const PerMonitorDpi&) = delete;
+
+ private:
+  using Set = HANDLE(WINAPI*)(HANDLE);
+  Set set_ = reinterpret_cast<Set>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext")));
+  HANDLE previous_ = nullptr;
+};
+
 }  // namespace
 
 FormWindow::FormWindow(ui::Form& form, HWND owner, HFONT font)
     : form_(form), owner_(owner), font_(font) {
   RegisterWindowClass(&FormWindow::Proc);
+  const PerMonitorDpi aware;
   dpi_ = Dpi(owner);
   window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kWindowClass,
                             Wide(form.Caption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
@@ -490,6 +511,17 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       Run([this] { form_.Unload(); });
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a monitor of another DPI: the suggested size, and every control placed anew.
+      dpi_ = HIWORD(w);
+      const RECT& suggested = *reinterpret_cast<const RECT*>(l);
+      SetWindowPos(window_, nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      for (Item& item : items_) item.at = RECT{};
+      Push();
+      return 0;
+    }
     default:
       break;
   }
