@@ -229,6 +229,8 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
     sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
     sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
   }
+  // Row 3's message runs past one SMS: the send asks first.
+  sheet.SetValue("B3", std::string(160, 'x'));
   connect.Globals().SessionUserName = "alice";
   connect.Globals().SessionPassword = "abc";
   connect.Globals().IsLoggedIn = true;
@@ -252,8 +254,9 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   });
-  std::string previewed, result;
+  std::string asked, previewed, result;
   std::thread user([&] {
+    asked = AnswerBox(IDOK);
     HWND preview = WaitForWindow(L"QuorvalentForm", "Preview And Send SMS");
     ASSERT_NE(preview, nullptr);
     previewed = ControlText(FindWindowExW(preview, nullptr, L"Edit", nullptr));
@@ -267,6 +270,8 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
   user.join();
   done = true;
   watcher.join();
+  EXPECT_EQ(asked.rfind("SMS message contains more than 160 characters for the row(3).", 0), 0u)
+      << asked;
   EXPECT_EQ(previewed, "919800000002");
   EXPECT_EQ(result, "3 SMS Messages Sent");
   EXPECT_TRUE(waitFormSeen);
