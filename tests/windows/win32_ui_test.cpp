@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <set>
 #include <thread>
 
 #include "addin/connect.h"
@@ -247,10 +249,16 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
 
   std::atomic<bool> waitFormSeen{false};
   std::atomic<bool> done{false};
+  std::mutex seenLock;
+  std::set<std::string> waitTexts;
   std::thread watcher([&] {
     while (!done) {
-      if (HWND w = FindWindowW(L"QuorvalentForm", L"Quorvalent"); w && IsWindowVisible(w))
+      if (HWND w = FindWindowW(L"QuorvalentForm", L"Quorvalent"); w && IsWindowVisible(w)) {
         waitFormSeen = true;
+        const std::string text = TextOf(FindWindowExW(w, nullptr, L"Static", nullptr));
+        const std::lock_guard<std::mutex> lock(seenLock);
+        if (!text.empty()) waitTexts.insert(text);
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   });
@@ -275,6 +283,8 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
   EXPECT_EQ(previewed, "919800000002");
   EXPECT_EQ(result, "3 SMS Messages Sent");
   EXPECT_TRUE(waitFormSeen);
+  // What the wait form says while the request is out.
+  EXPECT_TRUE(waitTexts.count("Please wait - Sending SMS...")) << waitTexts.size();
   EXPECT_EQ(FindWindowW(L"QuorvalentForm", L"Quorvalent"), nullptr);
   ASSERT_EQ(fakes.transport.Requests().size(), 2u);
   EXPECT_NE(
@@ -334,6 +344,8 @@ TEST_F(Win32UiTest, EveryFormIsDrawnAndSaved) {
   BoxAnswerer answerer(boxes);  // the dialogs that ask the service on opening get no answer
   for (ui::Form* form : forms) {
     form->Show(ui::Modality::Modeless);
+    if (form == &connect.Display())
+      connect.Display().Progress("Please wait - Selecting Columns...");
     if (form == &sendDialog) {
       sendDialog.chkSetScheduler.SetValue(true);
       sendDialog.chkAdvance.SetValue(true);

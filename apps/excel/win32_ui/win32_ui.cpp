@@ -216,6 +216,9 @@ void Win32Ui::SetMousePointer(ui::MousePointer pointer) {
 }
 
 void Win32Ui::DoEvents() {
+  // The work that calls it changed forms outside any handler of theirs (the wait form's text):
+  // the windows show it before they paint.
+  for (const auto& [form, window] : windows_) window->Push();
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     // Excel's own loop must still see a request to quit.
