@@ -44,6 +44,23 @@ class SlowTransport : public service::Transport {
   service::RecordingTransport& inner_;
 };
 
+// Shows the login dialog and, as a user, types the name and password into its window and presses
+// Login; the text of the box that answers.
+std::string LogIn(session::frmLogin& login, const std::string& user, const std::string& password) {
+  std::string said;
+  std::thread person([&] {
+    HWND window = WaitForWindow(L"QuorvalentForm", "Quorvalent");
+    if (!window) return;
+    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtUserName)), user);
+    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtPasswd)), password);
+    Press(GetDlgItem(window, FormWindow::ControlId(login, login.cmdLogin)));
+    said = AnswerBox(IDOK);
+  });
+  login.Show(ui::Modality::Modal);
+  person.join();
+  return said;
+}
+
 class Win32UiTest : public ::testing::Test {
  protected:
   void SetUp() override { app.AddWorkbook("Book1", {"Sheet1", "Sheet2"}); }
@@ -65,26 +82,16 @@ class Win32UiTest : public ::testing::Test {
 
   excel::Win32Ui ui{nullptr};
   AddinFakes fakes;
+  SlowTransport transport{fakes.transport};
   host::MemoryApplication app;
   addin::Connect connect{
-      {ui, fakes.transport, fakes.settings, fakes.clock, fakes.random, fakes.shell, ""}};
+      {ui, transport, fakes.settings, fakes.clock, fakes.random, fakes.shell, ""}};
 };
 
 TEST_F(Win32UiTest, ALoginTypedIntoTheWindowReachesTheService) {
   session::frmLogin& login = connect.Login();
-  std::string said;
-  std::thread user([&] {
-    HWND window = WaitForWindow(L"QuorvalentForm", "Quorvalent");
-    ASSERT_NE(window, nullptr);
-    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtUserName)), "alice");
-    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtPasswd)), "s3cret");
-    Press(GetDlgItem(window, FormWindow::ControlId(login, login.cmdLogin)));
-    said = AnswerBox(IDOK);
-  });
   fakes.transport.Answer("000");
-  login.Show(ui::Modality::Modal);
-  user.join();
-  EXPECT_EQ(said, "Logged in successfully");
+  EXPECT_EQ(LogIn(login, "alice", "s3cret"), "Logged in successfully");
   EXPECT_TRUE(connect.Globals().IsLoggedIn);
   ASSERT_EQ(fakes.transport.Requests().size(), 1u);
   EXPECT_EQ(fakes.transport.Last().body.rfind("user=alice&passwd=", 0), 0u)
@@ -104,18 +111,7 @@ TEST(Win32UiAgainstGateway, ALoginTypedIntoTheWindowOpensASession) {
   host::MemoryApplication app;
   connect.AddinInstance_OnConnection(app);  // which takes the service's address
   session::frmLogin& login = connect.Login();
-  std::string said;
-  std::thread user([&] {
-    HWND window = WaitForWindow(L"QuorvalentForm", "Quorvalent");
-    ASSERT_NE(window, nullptr);
-    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtUserName)), "alice");
-    Type(GetDlgItem(window, FormWindow::ControlId(login, login.txtPasswd)), "s3cret");
-    Press(GetDlgItem(window, FormWindow::ControlId(login, login.cmdLogin)));
-    said = AnswerBox(IDOK);
-  });
-  login.Show(ui::Modality::Modal);
-  user.join();
-  EXPECT_EQ(said, "Logged in successfully");
+  EXPECT_EQ(LogIn(login, "alice", "s3cret"), "Logged in successfully");
   EXPECT_TRUE(connect.Globals().IsLoggedIn);
   EXPECT_EQ(connect.Globals().SessionUserName, "alice");
 }
