@@ -11,20 +11,32 @@ namespace {
 constexpr const wchar_t* kWindowClass = L"QuorvalentForm";
 constexpr int kFirstId = 100;
 
+// The module this code is in (the add-in's DLL, or a test program): its windows and its class
+// belong to it, not to Excel.
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
+// Registers the forms' window class unless it is there. A DLL's classes outlive it unless it
+// removes them (FormWindow::UnregisterClass), so it is looked for each time, never remembered.
 void RegisterWindowClass(WNDPROC proc) {
-  static const bool registered = [proc] {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
-    InitCommonControlsEx(&controls);
-    WNDCLASSEXW cls{};
-    cls.cbSize = sizeof cls;
-    cls.lpfnWndProc = proc;
-    cls.hInstance = GetModuleHandleW(nullptr);
-    cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
-    cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    cls.lpszClassName = kWindowClass;
-    return RegisterClassExW(&cls) != 0;
-  }();
-  (void)registered;
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  if (GetClassInfoExW(ThisModule(), kWindowClass, &cls)) return;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  cls = WNDCLASSEXW{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = proc;
+  cls.hInstance = ThisModule();
+  cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  cls.lpszClassName = kWindowClass;
+  RegisterClassExW(&cls);
 }
 
 std::wstring Wide(const std::string& text) { return ToUtf16(text); }
@@ -88,7 +100,7 @@ FormWindow::FormWindow(ui::Form& form, HWND owner, HFONT font)
   window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kWindowClass,
                             Wide(form.Caption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
                             CW_USEDEFAULT, CW_USEDEFAULT, Pixels(form.Width), Pixels(form.Height),
-                            owner, nullptr, GetModuleHandleW(nullptr), this);
+                            owner, nullptr, ThisModule(), this);
   if (!window_) return;
   dpi_ = Dpi(window_);
   caption_ = form.Caption;
@@ -132,6 +144,8 @@ HBRUSH FormWindow::Brush(COLORREF colour) {
   return brush;
 }
 
+void FormWindow::UnregisterClass() { UnregisterClassW(kWindowClass, ThisModule()); }
+
 int FormWindow::ControlId(const ui::Form& form, const ui::Control& control) {
   const auto& controls = form.Controls();
   for (std::size_t i = 0; i < controls.size(); ++i) {
@@ -162,7 +176,7 @@ bool FormWindow::Shown(const ui::Control& control) const {
 void FormWindow::CreateControls() {
   tips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                          GetModuleHandleW(nullptr), nullptr);
+                          ThisModule(), nullptr);
   int id = kFirstId;
   int lastGroup = -1;
   const ui::Frame* lastContainer = nullptr;
@@ -218,10 +232,9 @@ void FormWindow::CreateControls() {
     RECT at = Place(*c);
     // A drop-down's height is that of its open list.
     const int height = dynamic_cast<ui::ComboBox*>(c) ? Pixels(2400) : at.bottom - at.top;
-    HWND hwnd = CreateWindowExW(extended, cls, Wide(text).c_str(), style, at.left, at.top,
-                                at.right - at.left, height, window_,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)),
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(
+        extended, cls, Wide(text).c_str(), style, at.left, at.top, at.right - at.left, height,
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), ThisModule(), nullptr);
     if (!hwnd) continue;
     HFONT font = font_;
     if (auto* label = dynamic_cast<ui::Label*>(c); label && label->FontSize > 0) {

@@ -23,6 +23,8 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
   FormWindow& operator=(const FormWindow&) = delete;
 
   HWND Handle() const { return window_; }
+  // Removes the forms' window class once no form window is left, as a DLL must before it unloads.
+  static void UnregisterClass();
   // The child-window ID of a control of the form: its place among the form's controls.
   static int ControlId(const ui::Form& form, const ui::Control& control);
   ui::Form& Form() const { return form_; }

@@ -99,6 +99,8 @@ Win32Ui::~Win32Ui() {
   }
   for (auto& [form, window] : windows_) window->Close();
   windows_.clear();
+  // Fails harmlessly while another interface still has windows of the class.
+  FormWindow::UnregisterClass();
   if (font_) DeleteObject(font_);
 }
 
