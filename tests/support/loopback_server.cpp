@@ -89,14 +89,15 @@ void LoopbackServer::Serve() {
 void LoopbackServer::Handle(int fd) {
   std::string request;
   std::size_t expected = std::string::npos;
-  char buf[4096];
+  std::vector<char> buf(64 * 1024);
   // Reads the head, then as many body bytes as Content-Length says; gives up after 5 s of silence.
+  // The head is looked for only until found: a body of megabytes arrives at its own pace.
   while (request.size() < expected && WaitReadable(fd, 5000)) {
-    const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+    const ssize_t n = ::recv(fd, buf.data(), buf.size(), 0);
     if (n <= 0) break;
-    request.append(buf, static_cast<std::size_t>(n));
-    const auto head = request.find("\r\n\r\n");
-    if (head != std::string::npos && expected == std::string::npos) {
+    request.append(buf.data(), static_cast<std::size_t>(n));
+    const auto head = expected == std::string::npos ? request.find("\r\n\r\n") : std::string::npos;
+    if (head != std::string::npos) {
       std::size_t length = 0;
       const auto cl = request.find("Content-Length: ");
       if (cl != std::string::npos && cl < head) length = std::stoul(request.substr(cl + 16));
