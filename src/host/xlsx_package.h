@@ -52,6 +52,10 @@ inline constexpr const char* kNewStylesXml =
     "xfId=\"0\"/></cellXfs>"
     "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" "
     "builtinId=\"0\"/></cellStyles></styleSheet>";
+// A sheet is read a window at a time (a piece of the inflated part, ZipPartAhead::kPiece, more
+// each round). An element is read from a window that holds at least this much from its start on;
+// a longer one (a cell of long text) is read again once the window has grown.
+inline constexpr std::size_t kElementSlack = 4096;
 // New workbook files may be read by all, as a spreadsheet program makes them.
 inline constexpr mode_t kNewFileMode = 0666;
 
@@ -122,7 +126,8 @@ class XlsxSheet : public Sheet {
   XCell& At(CellRef c);
   // A date takes the built-in `dateFormat` unless its cell already shows dates.
   void Store(CellRef c, const Variant& value, std::string_view dateFormat);
-  void Scan(std::string_view xml) const;
+  // Reads the cells of the sheet part as it inflates.
+  void Scan(ZipPart& part) const;
   // The cell a <c> element describes: its style `s`, its type `t` and what it holds.
   XCell MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
                  const CellContent& content) const;
@@ -164,8 +169,16 @@ struct XlsxPackage {
   }
   std::string ReadPart(const std::string& part) const {
     auto data = zip->Read(part);
-    if (!data) Fail("is damaged: it has no part " + part + ".");
+    if (!data) Fail(NoPart(part));
     return std::move(*data);
+  }
+  std::unique_ptr<ZipPart> OpenPart(const std::string& part) const {
+    auto opened = zip->Open(part);
+    if (!opened) Fail(NoPart(part));
+    return opened;
+  }
+  static std::string NoPart(const std::string& part) {
+    return "is damaged: it has no part " + part + ".";
   }
   void Parse(pugi::xml_document& doc, const std::string& part, const std::string& data) const {
     const auto result =

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <memory>
 
 #include "host/number_format.h"
 #include "host/xlsx_package.h"
@@ -65,26 +66,92 @@ void XlsxPackage::LoadSharedStrings(const std::string& part) {
 
 void XlsxSheet::Load() const {
   if (loaded_) return;
-  const std::string xml = package_.ReadPart(part_);
-  Scan(xml);
+  Scan(*package_.OpenPart(part_));
   loaded_ = true;
 }
+
+namespace {
+
+// The text of a part, a window at a time: the part is inflated a piece at a time into one buffer
+// that is used again and again, so a sheet never stands whole in memory.
+class PartWindow {
+ public:
+  explicit PartWindow(ZipPart& part) : part_(part) {}
+
+  std::string_view Text() const { return {buffer_.get(), size_}; }
+  // Where the window's first byte is in the part.
+  std::size_t Base() const { return base_; }
+  // True once the window reaches the end of the part.
+  bool Whole() const { return ended_; }
+  // Drops the text before `keep` (an offset into Text()) and inflates more after the rest: at
+  // least a piece, and at least as much as is kept, so that an element larger than a piece is
+  // read whole after a few rounds.
+  void Advance(std::size_t keep) {
+    const std::size_t kept = size_ - keep;
+    const std::size_t want = kept + std::max(kPiece, kept);
+    if (want > capacity_) {
+      auto bigger = std::make_unique_for_overwrite<char[]>(want);
+      std::memcpy(bigger.get(), buffer_.get() + keep, kept);
+      buffer_ = std::move(bigger);
+      capacity_ = want;
+    } else {
+      std::memmove(buffer_.get(), buffer_.get() + keep, kept);
+    }
+    base_ += keep;
+    size_ = kept;
+    while (!ended_ && size_ < want) {
+      const std::size_t got = part_.Read(buffer_.get() + size_, want - size_);
+      ended_ = got == 0;
+      size_ += got;
+    }
+  }
+  // Reads the rest of the part, to have it checked, and forgets it.
+  void Drain() {
+    while (!ended_) Advance(size_);
+  }
+
+ private:
+  static constexpr std::size_t kPiece = ZipPartAhead::kPiece;
+  ZipPartAhead part_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_ = 0;
+  std::size_t size_ = 0;
+  std::size_t base_ = 0;
+  bool ended_ = false;
+};
+
+// Thrown where a window of a part ends inside an element: the element is read again once the
+// window holds more of the part.
+struct NeedMore {};
+
+}  // namespace
 
 // The sheet's cells are read straight from the text, without a tree and without copying: the
 // bulk of a workbook's bytes is here.
 class SheetReader {
  public:
-  SheetReader(std::string_view xml, const XmlScanner& errors)
-      : begin_(xml.data()), p_(xml.data()), end_(xml.data() + xml.size()), errors_(errors) {}
+  // Reads `window` from `offset` on.
+  SheetReader(const PartWindow& window, std::size_t offset, const XmlScanner& errors)
+      : begin_(window.Text().data()),
+        p_(begin_ + offset),
+        end_(begin_ + window.Text().size()),
+        base_(window.Base()),
+        partial_(!window.Whole()),
+        errors_(errors) {}
 
   struct Attributes {
     std::string_view r, s, t;
     bool empty = false;
   };
 
+  // A failure in a window that does not reach the end of the part may be the window's end: the
+  // element is read again with more of the part, and fails for good only when the part is whole.
   [[noreturn]] void Fail(const std::string& what) const {
-    errors_.FailAt(what, static_cast<std::size_t>(p_ - begin_));
+    if (partial_) throw NeedMore{};
+    errors_.FailAt(what, base_ + Offset());
   }
+  // True when the window ends within `n` bytes while more of the part follows.
+  bool NearEnd(std::size_t n) const { return partial_ && static_cast<std::size_t>(end_ - p_) < n; }
 
   // Moves to the next "<"; false at the end of the text.
   bool NextLt() {
@@ -182,6 +249,8 @@ class SheetReader {
   const char* begin_;
   const char* p_;
   const char* end_;
+  std::size_t base_;
+  bool partial_;
   const XmlScanner& errors_;
 };
 
@@ -255,15 +324,21 @@ bool ReadWhole(std::string_view text, T& out) {
 
 }  // namespace
 
-void XlsxSheet::Scan(std::string_view xml) const {
-  const XmlScanner errors(xml, package_.file, part_);
-  SheetReader in(xml, errors);
-  const auto data = xml.find("<sheetData");
-  if (data == std::string_view::npos) return;
+void XlsxSheet::Scan(ZipPart& part) const {
+  const XmlScanner errors({}, package_.file, part_);
+  PartWindow window(part);
+  // The sheet's properties come before its cells, whatever their length.
+  std::size_t data = std::string_view::npos;
+  while (data == std::string_view::npos && !window.Whole()) {
+    window.Advance(0);
+    data = window.Text().find("<sheetData");
+  }
+  if (data == std::string_view::npos) return window.Drain();
   // The dimension says how far the cells reach: the columns are sized once.
-  if (const auto dim = xml.substr(0, data).find("<dimension"); dim != std::string_view::npos) {
+  const std::string_view head = window.Text().substr(0, data);
+  if (const auto dim = head.find("<dimension"); dim != std::string_view::npos) {
     const std::string ref =
-        XmlScanner::Attribute(xml.substr(dim + 10, xml.find('>', dim) - dim - 10), "ref");
+        XmlScanner::Attribute(head.substr(dim + 10, head.find('>', dim) - dim - 10), "ref");
     const auto colon = ref.find(':');
     if (const auto last =
             colon == std::string::npos ? std::nullopt : ParseFileAddress(ref.substr(colon + 1))) {
@@ -271,45 +346,59 @@ void XlsxSheet::Scan(std::string_view xml) const {
       for (auto& column : columns_) column.reserve(static_cast<std::size_t>(last->row));
     }
   }
-  in.Advance(data + 10);
-  if (in.ReadAttributes().empty) return;
+  std::size_t at = data + 10;  // where in the window the next element starts
+  bool opened = false;
   int rowNumber = 0;
   int columnNumber = 0;
-  for (;;) {
-    if (!in.NextLt()) in.Fail("ends inside <sheetData>");
-    if (in.Starts("</sheetData")) return;
-    if (in.Starts("</row")) {
-      in.Close("row");
-      continue;
-    }
-    if (in.StartsTag("<row")) {
-      in.Advance(4);
-      const auto a = in.ReadAttributes();
-      if (a.r.empty()) {
-        ++rowNumber;
-      } else if (!ReadWhole(a.r, rowNumber) || rowNumber < 1 || rowNumber > kRowCount) {
-        in.Fail("has a row \"" + std::string(a.r) + "\" outside the sheet");
+  for (;; window.Advance(at), at = 0) {
+    try {
+      SheetReader in(window, at, errors);
+      if (!opened) {
+        if (in.ReadAttributes().empty) return window.Drain();
+        opened = true;
       }
-      columnNumber = 0;
-      continue;
+      // Element by element: each is whole before it changes anything, so one that the window
+      // cuts off is read again from its start.
+      for (;; at = in.Offset()) {
+        if (in.NearEnd(kElementSlack)) break;
+        if (!in.NextLt()) in.Fail("ends inside <sheetData>");
+        if (in.Starts("</sheetData")) return window.Drain();
+        if (in.Starts("</row")) {
+          in.Close("row");
+          continue;
+        }
+        if (in.StartsTag("<row")) {
+          in.Advance(4);
+          const auto a = in.ReadAttributes();
+          int number = rowNumber + 1;
+          if (!a.r.empty() && (!ReadWhole(a.r, number) || number < 1 || number > kRowCount))
+            in.Fail("has a row \"" + std::string(a.r) + "\" outside the sheet");
+          rowNumber = number;
+          columnNumber = 0;
+          continue;
+        }
+        if (!in.StartsTag("<c")) {
+          in.SkipElement();
+          continue;
+        }
+        in.Advance(2);
+        const auto a = in.ReadAttributes();
+        CellRef cellAt{columnNumber + 1, rowNumber};
+        if (!a.r.empty()) {
+          const auto parsed = ParseFileAddress(a.r);
+          if (!parsed) in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
+          cellAt = *parsed;
+        }
+        const CellContent content = a.empty ? CellContent{} : ReadCellContent(in);
+        if (cellAt.column <= kColumnCount) {  // beyond are columns the add-in never names
+          const XCell cell = MakeCell(in, a.s, a.t, cellAt, content);
+          if (cell.kind != XCell::Blank || cell.style != 0) Keep(cellAt, cell);
+        }
+        columnNumber = cellAt.column;
+      }
+    } catch (const NeedMore&) {
+      // The element at `at` is read again once the window holds more of the part.
     }
-    if (!in.StartsTag("<c")) {
-      in.SkipElement();
-      continue;
-    }
-    in.Advance(2);
-    const auto a = in.ReadAttributes();
-    CellRef at{columnNumber + 1, rowNumber};
-    if (!a.r.empty()) {
-      const auto parsed = ParseFileAddress(a.r);
-      if (!parsed) in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
-      at = *parsed;
-    }
-    columnNumber = at.column;
-    const CellContent content = a.empty ? CellContent{} : ReadCellContent(in);
-    if (at.column > kColumnCount) continue;  // beyond the columns the add-in names
-    const XCell cell = MakeCell(in, a.s, a.t, at, content);
-    if (cell.kind != XCell::Blank || cell.style != 0) Keep(at, cell);
   }
 }
 

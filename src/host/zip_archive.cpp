@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "host/host.h"
@@ -45,27 +46,109 @@ bool ZipReader::Has(const std::string& name) const {
   return zip_name_locate(archive_, name.c_str(), 0) >= 0;
 }
 
-std::optional<std::string> ZipReader::Read(const std::string& name) const {
+std::unique_ptr<ZipPart> ZipReader::Open(const std::string& name) const {
   zip_stat_t st;
   zip_stat_init(&st);
-  if (zip_stat(archive_, name.c_str(), 0, &st) != 0) return std::nullopt;
+  if (zip_stat(archive_, name.c_str(), 0, &st) != 0) return nullptr;
   if (!(st.valid & ZIP_STAT_SIZE) || st.size > kMaxPart)
     Fail(path_, "has a part " + name + " too large to read.");
   zip_file_t* file = zip_fopen(archive_, name.c_str(), 0);
   if (!file)
     Fail(path_, "has a part " + name + " that cannot be read: " + zip_strerror(archive_) + ".");
-  std::string data(static_cast<std::size_t>(st.size), '\0');
-  zip_int64_t done = 0;
-  while (done < static_cast<zip_int64_t>(st.size)) {
-    const zip_int64_t n =
-        zip_fread(file, data.data() + done, st.size - static_cast<zip_uint64_t>(done));
-    if (n <= 0) {
-      zip_fclose(file);
-      Fail(path_, "has a damaged part " + name + ".");
-    }
-    done += n;
+  return std::make_unique<ZipPart>(path_, name, file, static_cast<std::size_t>(st.size));
+}
+
+ZipPart::~ZipPart() { zip_fclose(file_); }
+
+std::size_t ZipPart::Read(char* into, std::size_t n) {
+  if (done_ == size_) {
+    // A read past the size makes the library check that the part ends there and that its
+    // checksum is right.
+    char extra;
+    if (!checked_ && zip_fread(file_, &extra, 1) != 0)
+      Fail(path_, "has a damaged part " + name_ + ".");
+    checked_ = true;
+    return 0;
   }
-  zip_fclose(file);
+  const zip_int64_t got = zip_fread(file_, into, std::min(n, size_ - done_));
+  if (got < 0 || (got == 0 && n > 0)) Fail(path_, "has a damaged part " + name_ + ".");
+  done_ += static_cast<std::size_t>(got);
+  return static_cast<std::size_t>(got);
+}
+
+ZipPartAhead::ZipPartAhead(ZipPart& part) : part_(part), thread_([this] { Inflate(); }) {}
+
+ZipPartAhead::~ZipPartAhead() {
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+void ZipPartAhead::Inflate() {
+  for (;;) {
+    std::vector<char> piece;
+    {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [this] { return stop_ || ready_.size() < kPiecesAhead; });
+      if (stop_) return;
+      if (!spare_.empty()) {
+        piece = std::move(spare_.back());
+        spare_.pop_back();
+      }
+    }
+    piece.resize(kPiece);
+    std::size_t got = 0;
+    std::exception_ptr failure;
+    try {
+      got = part_.Read(piece.data(), piece.size());
+    } catch (...) {
+      failure = std::current_exception();  // handed to the reader, who throws it
+    }
+    piece.resize(got);
+    {
+      std::lock_guard lock(mutex_);
+      if (failure)
+        failure_ = failure;
+      else if (got == 0)
+        ended_ = true;
+      else
+        ready_.push_back(std::move(piece));
+    }
+    changed_.notify_all();
+    if (failure || got == 0) return;
+  }
+}
+
+std::size_t ZipPartAhead::Read(char* into, std::size_t n) {
+  if (at_ == current_.size()) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !ready_.empty() || ended_ || failure_; });
+    if (ready_.empty()) {
+      if (failure_) std::rethrow_exception(failure_);
+      return 0;
+    }
+    spare_.push_back(std::move(current_));
+    current_ = std::move(ready_.front());
+    ready_.pop_front();
+    at_ = 0;
+    lock.unlock();
+    changed_.notify_all();
+  }
+  const std::size_t count = std::min(n, current_.size() - at_);
+  std::memcpy(into, current_.data() + at_, count);
+  at_ += count;
+  return count;
+}
+
+std::optional<std::string> ZipReader::Read(const std::string& name) const {
+  const auto part = Open(name);
+  if (!part) return std::nullopt;
+  std::string data(part->Size(), '\0');
+  std::size_t done = 0;
+  while (const std::size_t got = part->Read(data.data() + done, data.size() - done)) done += got;
   return data;
 }
 
