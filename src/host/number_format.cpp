@@ -290,16 +290,31 @@ std::string AmPmText(const std::string& token, bool pm) {
   return pm ? (lower ? "pm" : "PM") : (lower ? "am" : "AM");
 }
 
-std::string FormatDate(double serial, std::vector<Token> tokens) {
+// A date section's tokens as they are shown: sub-seconds taken together, minutes told from
+// months. Made once per section.
+struct DateLayout {
+  std::vector<Token> tokens;
+  int subDigits = 0;
+};
+
+DateLayout LayOutDate(std::vector<Token> tokens) {
+  DateLayout out;
+  out.subDigits = TakeSubSeconds(tokens);
+  MarkMinutes(tokens);
+  out.tokens = std::move(tokens);
+  return out;
+}
+
+std::string FormatDate(double serial, const DateLayout& layout) {
   if (serial < 0) return NumberAsText(serial);
+  const std::vector<Token>& tokens = layout.tokens;
   // Sub-second digits decide the rounding of the whole moment.
-  const int subDigits = TakeSubSeconds(tokens);
+  const int subDigits = layout.subDigits;
   const double scale = std::pow(10.0, subDigits);
   const long long units = std::llround(serial * 86400.0 * scale);
   const long long totalSeconds = units / static_cast<long long>(scale);
   const long long fraction = units % static_cast<long long>(scale);
   const DateParts p = PartsOfSeconds(totalSeconds);
-  MarkMinutes(tokens);
   bool twelve = false;
   for (const auto& t : tokens) twelve = twelve || t.kind == Kind::AmPm;
   const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
@@ -476,7 +491,7 @@ struct PlainParts {
   bool thousands = false;
 };
 PlainParts Scale(const std::vector<Token>& integer, const std::vector<Token>& decimals,
-                 Decimal& number) {
+                 int& shift) {
   PlainParts out;
   int lastDigit = -1;
   for (std::size_t i = 0; i < integer.size(); ++i) {
@@ -487,10 +502,10 @@ PlainParts Scale(const std::vector<Token>& integer, const std::vector<Token>& de
       if (static_cast<int>(i) < lastDigit) {
         out.thousands = true;
       } else {
-        number.exponent -= 3;
+        shift -= 3;
       }
     } else if (integer[i].kind == Kind::Percent) {
-      number.exponent += 2;
+      shift += 2;
       out.integer.push_back({Kind::Literal, "%"});
     } else {
       out.integer.push_back(integer[i].kind == Kind::Digit || integer[i].kind == Kind::Literal
@@ -500,10 +515,10 @@ PlainParts Scale(const std::vector<Token>& integer, const std::vector<Token>& de
   }
   for (const auto& t : decimals) {
     if (t.kind == Kind::Percent) {
-      number.exponent += 2;
+      shift += 2;
       out.decimals.push_back({Kind::Literal, "%"});
     } else if (t.kind == Kind::Comma) {
-      number.exponent -= 3;
+      shift -= 3;
     } else {
       out.decimals.push_back(t.kind == Kind::Digit ? t : Token{Kind::Literal, t.text});
     }
@@ -572,34 +587,50 @@ std::string PlaceDecimals(const std::vector<Token>& decimals, const std::string&
   return kept;
 }
 
-std::string FormatPlain(double v, const std::vector<Token>& tokens) {
-  // Where the parts of the number are.
-  std::size_t point = tokens.size(), exponent = tokens.size();
-  for (std::size_t i = 0; i < tokens.size(); ++i) {
-    if (tokens[i].kind == Kind::Point && point == tokens.size()) point = i;
-    if (tokens[i].kind == Kind::Exponent) exponent = i;
-  }
-  const std::size_t mantissaEnd = std::min(exponent, tokens.size());
-  const std::vector<Token> integer(
-      tokens.begin(), tokens.begin() + static_cast<std::ptrdiff_t>(std::min(point, mantissaEnd)));
-  std::vector<Token> decimals;
-  if (point < mantissaEnd) {
-    decimals.assign(tokens.begin() + static_cast<std::ptrdiff_t>(point) + 1,
-                    tokens.begin() + static_cast<std::ptrdiff_t>(mantissaEnd));
-  }
-  Decimal number = ToDecimal(v);
-  const PlainParts parts = Scale(integer, decimals, number);
+// Where the parts of a plain section's number are, and its placeholders made plain. Made once per
+// section.
+struct PlainLayout {
+  std::size_t point = 0, exponent = 0, mantissaEnd = 0;
+  PlainParts parts;
+  int shift = 0;  // the power of ten its percent signs and trailing commas scale by
   int places = 0;
-  for (const auto& t : parts.decimals) places += t.kind == Kind::Digit;
-  auto [whole, fraction] = Fixed(number, places);
-  std::string exponentText;
-  if (exponent < tokens.size()) {
-    int integerDigits = 0;
-    for (const auto& t : parts.integer) integerDigits += t.kind == Kind::Digit;
-    exponentText = Scientific(number, integerDigits, places, tokens, exponent, whole, fraction);
+  int integerDigits = 0;
+};
+
+PlainLayout LayOutPlain(const std::vector<Token>& tokens) {
+  PlainLayout out;
+  out.point = out.exponent = tokens.size();
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    if (tokens[i].kind == Kind::Point && out.point == tokens.size()) out.point = i;
+    if (tokens[i].kind == Kind::Exponent) out.exponent = i;
   }
-  std::string out = PlaceInteger(whole, parts.integer, parts.thousands);
-  if (point < mantissaEnd) out += "." + PlaceDecimals(parts.decimals, fraction);
+  out.mantissaEnd = std::min(out.exponent, tokens.size());
+  const std::vector<Token> integer(
+      tokens.begin(),
+      tokens.begin() + static_cast<std::ptrdiff_t>(std::min(out.point, out.mantissaEnd)));
+  std::vector<Token> decimals;
+  if (out.point < out.mantissaEnd) {
+    decimals.assign(tokens.begin() + static_cast<std::ptrdiff_t>(out.point) + 1,
+                    tokens.begin() + static_cast<std::ptrdiff_t>(out.mantissaEnd));
+  }
+  out.parts = Scale(integer, decimals, out.shift);
+  for (const auto& t : out.parts.decimals) out.places += t.kind == Kind::Digit;
+  for (const auto& t : out.parts.integer) out.integerDigits += t.kind == Kind::Digit;
+  return out;
+}
+
+std::string FormatPlain(double v, const std::vector<Token>& tokens, const PlainLayout& layout) {
+  Decimal number = ToDecimal(v);
+  number.exponent += layout.shift;
+  auto [whole, fraction] = Fixed(number, layout.places);
+  std::string exponentText;
+  if (layout.exponent < tokens.size()) {
+    exponentText = Scientific(number, layout.integerDigits, layout.places, tokens, layout.exponent,
+                              whole, fraction);
+  }
+  std::string out = PlaceInteger(whole, layout.parts.integer, layout.parts.thousands);
+  if (layout.point < layout.mantissaEnd)
+    out += "." + PlaceDecimals(layout.parts.decimals, fraction);
   return out + exponentText;
 }
 
@@ -678,7 +709,7 @@ std::string FormatFraction(double v, const std::vector<Token>& tokens) {
   return out + numerator + "/" + denominator;
 }
 
-std::string FormatSection(double v, const std::vector<Token>& tokens) {
+std::string FormatSection(double v, const std::vector<Token>& tokens, const PlainLayout& plain) {
   for (const auto& t : tokens) {
     if (t.kind == Kind::General) {
       std::string out;
@@ -703,7 +734,7 @@ std::string FormatSection(double v, const std::vector<Token>& tokens) {
     }
     return out;
   }
-  return FormatPlain(v, tokens);
+  return FormatPlain(v, tokens, plain);
 }
 
 }  // namespace
@@ -852,6 +883,9 @@ Condition ReadCondition(const std::vector<Token>& tokens) {
 struct Section {
   std::vector<Token> tokens;
   Condition condition;
+  bool date = false;
+  DateLayout dateLayout;  // of a date section
+  PlainLayout plain;      // of any other
 };
 
 // A format code read once: the sections for numbers and the section for text, if any.
@@ -868,7 +902,15 @@ Section ReadSection(std::string_view text) {
   const Condition condition = ReadCondition(tokens);
   // The condition chooses the section; it is not shown.
   std::erase_if(tokens, [](const Token& t) { return t.kind == Kind::Condition; });
-  return {std::move(tokens), condition};
+  Section out;
+  out.tokens = std::move(tokens);
+  out.condition = condition;
+  out.date = IsDateSection(out.tokens);
+  if (out.date)
+    out.dateLayout = LayOutDate(out.tokens);
+  else
+    out.plain = LayOutPlain(out.tokens);
+  return out;
 }
 
 bool HasAt(const std::vector<Token>& tokens) {
@@ -926,14 +968,15 @@ std::string FormatNumber(double value, std::string_view code) {
   // A value that no section takes shows as under General, without its sign.
   if (!section) return NumberAsText(std::fabs(value));
   const std::vector<Token>& tokens = section->tokens;
-  if (IsDateSection(tokens)) return FormatDate(value, tokens);
-  const std::string body = FormatSection(std::fabs(value), tokens);
+  if (section->date) return FormatDate(value, section->dateLayout);
+  const std::string body = FormatSection(std::fabs(value), tokens, section->plain);
   // A value that rounds to zero shows no minus sign.
   const bool allZero = body.find_first_of("123456789") == std::string::npos;
   return (showMinus && !allZero ? "-" : "") + body;
 }
 
 std::string FormatText(std::string_view text, std::string_view code) {
+  if (code.empty() || EqualsIgnoreCaseAscii(code, "General")) return std::string(text);
   const Code& compiled = Compiled(code);
   if (!compiled.text) return std::string(text);
   std::string out;
