@@ -21,9 +21,15 @@ std::vector<std::string> FindPlaceholders(std::string_view text) {
 }
 
 void AppendCellText(std::string& cellData, std::string_view text) {
-  for (char c : text) {
-    if (c != kNameValue && c != kPairs && c != kRecords && c != '\0') cellData += c;
+  std::size_t from = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == kNameValue || c == kPairs || c == kRecords || c == '\0') {
+      cellData.append(text.substr(from, i - from));
+      from = i + 1;
+    }
   }
+  cellData.append(text.substr(from));
 }
 
 BulkSendBuilder::BulkSendBuilder(std::string message, std::vector<std::string> names,
@@ -38,8 +44,8 @@ BulkSendBuilder::BulkSendBuilder(std::string message, std::vector<std::string> n
   }
 }
 
-void BulkSendBuilder::Add(std::string_view number, std::string shownNumber, std::string merged,
-                          const std::vector<std::string>& values) {
+void BulkSendBuilder::Add(std::string_view number, std::string_view shownNumber,
+                          std::string_view merged, const std::vector<std::string>& values) {
   for (std::size_t i = 0; i < names_.size(); ++i) {
     if (i > 0) send_.cellData += kPairs;
     send_.cellData += names_[i];
@@ -51,22 +57,45 @@ void BulkSendBuilder::Add(std::string_view number, std::string shownNumber, std:
   send_.numbers += number;
   ++count_;
   if (preview_) {
-    globals_.PreviewMessages.push_back(std::move(merged));
-    globals_.PreviewNumbers.push_back(std::move(shownNumber));
+    globals_.PreviewMessages.emplace_back(merged);
+    globals_.PreviewNumbers.emplace_back(shownNumber);
   }
 }
 
 BulkSend BulkSendBuilder::Take() {
-  BulkSend send = send_;
+  BulkSend send = std::move(send_);
+  send_ = BulkSend{};
   if (!send.cellData.empty()) send.cellData.pop_back();
   return send;
 }
 
-std::string Merge(std::string text, const std::vector<std::string>& names,
+Merger::Merger(const std::vector<std::string>& names) {
+  for (const auto& name : names) keys_.push_back("#" + name + "#");
+}
+
+const std::string& Merger::operator()(std::string_view text,
+                                      const std::vector<std::string>& values) {
+  text_.assign(text);
+  for (std::size_t i = 0; i < keys_.size() && i < values.size(); ++i) {
+    const std::string& key = keys_[i];
+    std::size_t hit = text_.find(key);
+    if (hit == std::string::npos) continue;
+    next_.clear();
+    std::size_t from = 0;
+    do {
+      next_.append(text_, from, hit - from).append(values[i]);
+      from = hit + key.size();
+      hit = text_.find(key, from);
+    } while (hit != std::string::npos);
+    next_.append(text_, from);
+    text_.swap(next_);
+  }
+  return text_;
+}
+
+std::string Merge(std::string_view text, const std::vector<std::string>& names,
                   const std::vector<std::string>& values) {
-  for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
-    text = ReplaceAll(text, "#" + names[i] + "#", values[i]);
-  return text;
+  return Merger(names)(text, values);
 }
 
 std::size_t NumberCount(std::string_view numbers) {
@@ -82,7 +111,9 @@ const char* BulkSendPath(std::size_t numberCount, bool scheduled) {
 std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globals,
                          const BulkSend& send) {
   service::FormBody body;
-  body.Field("mobilenumber", send.numbers)
+  body.ReserveFor(send.numbers.size() + send.message.size() + send.cellData.size() +
+                  send.senderName.size() + (send.schedule ? send.schedule->name.size() : 0))
+      .Field("mobilenumber", send.numbers)
       .Field("message", send.message)
       .Field("MMCellData", send.cellData)
       .Credentials(http, globals.SessionUserName, globals.SessionPassword)
@@ -95,7 +126,7 @@ std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globa
         .Field("ScheduledAfterMinutes", std::to_string(send.schedule->minutes));
     if (send.schedule->notify) body.Field("NotifyMe", *send.schedule->notify ? "1" : "0");
   }
-  return body.str();
+  return std::move(body).str();
 }
 
 SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals,

@@ -52,12 +52,13 @@ class BulkSendBuilder {
                   bool preview);
   // One recipient: its number as the request carries it and as the preview shows it, the text
   // merged for it, and the values of the placeholders, in their order.
-  void Add(std::string_view number, std::string shownNumber, std::string merged,
+  void Add(std::string_view number, std::string_view shownNumber, std::string_view merged,
            const std::vector<std::string>& values);
   const std::string& Message() const { return send_.message; }
   const std::vector<std::string>& Names() const { return names_; }
   std::int32_t Count() const { return count_; }
-  // The request so far, without its last record separator.
+  // The request, taken out of the builder (once all recipients are in), without its last record
+  // separator.
   BulkSend Take();
 
  private:
@@ -68,8 +69,22 @@ class BulkSendBuilder {
   std::int32_t count_ = 0;
 };
 
-// The template with each placeholder "#name#" replaced by its value, in the order of the names.
-std::string Merge(std::string text, const std::vector<std::string>& names,
+// Merges the texts of a send: the template with each placeholder "#name#" replaced by its value,
+// one name after the other (what one value brings in, a later name may replace). Its buffers
+// serve every recipient.
+class Merger {
+ public:
+  explicit Merger(const std::vector<std::string>& names);
+  // The merged text, good until the next call.
+  const std::string& operator()(std::string_view text, const std::vector<std::string>& values);
+
+ private:
+  std::vector<std::string> keys_;
+  std::string text_, next_;
+};
+
+// One text merged.
+std::string Merge(std::string_view text, const std::vector<std::string>& names,
                   const std::vector<std::string>& values);
 
 // The number of entries in a number list: one more than its commas.

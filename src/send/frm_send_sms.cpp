@@ -435,8 +435,10 @@ bool frmSendSMS::TypedTextsSendable() {
   return true;
 }
 
-bool frmSendSMS::AcceptLong(const std::string& text, const std::string& where, bool& concat) {
-  if (Utf8Length(text) <= kSingleSmsLength || concat) return true;
+bool frmSendSMS::AcceptLong(const std::string& text, std::optional<std::int32_t> row,
+                            bool& concat) {
+  if (concat || Utf8Length(text) <= kSingleSmsLength) return true;
+  const std::string where = row ? " for the row(" + std::to_string(*row) + ")" : "";
   ui().SetMousePointer(ui::MousePointer::Default);
   if (ui().MsgBox("SMS message contains more than 160 characters" + where +
                       ".\r\nWould you like to send more than 160 characters.",
@@ -450,7 +452,7 @@ bool frmSendSMS::AcceptLong(const std::string& text, const std::string& where, b
 }
 
 bool frmSendSMS::AcceptMerged(const std::string& merged, std::int32_t row, bool& concat) {
-  if (!AcceptLong(merged, " for the row(" + std::to_string(row) + ")", concat)) return false;
+  if (!AcceptLong(merged, row, concat)) return false;
   if (Trim(merged).empty()) {
     services_.display.Unload();
     ui().SetMousePointer(ui::MousePointer::Default);
@@ -567,6 +569,7 @@ bool frmSendSMS::CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder&
   for (const auto& n : names) columns.emplace_back(n, "the placeholder #" + n + "#");
   const SheetColumn mobileCells(Trim(cmbMobileNumbersCell.Text), "the mobile number");
   std::vector<std::string> values(names.size());
+  Merger merge(names);
   for (; !walk.Done(); walk.Next()) {
     const std::int32_t row = walk.Row();
     services_.display.Progress("Please wait - Processing Record No. " + std::to_string(row));
@@ -577,10 +580,10 @@ bool frmSendSMS::CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder&
       values[i] = sheet.Text(cell);
       CheckCellSendable(values[i], cell);
     }
-    std::string merged = Merge(builder.Message(), names, values);
+    const std::string& merged = merge(builder.Message(), values);
     if (!AcceptMerged(merged, row, concat)) return false;
     const std::string mobileText = ValueAsText(mobile);
-    builder.Add(WithoutDotsAndDashes(mobileText), mobileText, std::move(merged), values);
+    builder.Add(WithoutDotsAndDashes(mobileText), mobileText, merged, values);
   }
   return true;
 }

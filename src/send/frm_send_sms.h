@@ -158,8 +158,8 @@ class frmSendSMS : public host::SheetForm {
   // Refuses, in a box naming the field, typed text that cannot be sent; false when it did.
   bool TypedTextsSendable();
   // The long-message question, asked once a send: true when `text` fits one SMS or the user
-  // agreed (`concat` records it), false when the send stops. `where` names the row, if any.
-  bool AcceptLong(const std::string& text, const std::string& where, bool& concat);
+  // agreed (`concat` records it), false when the send stops. The question names the row, if any.
+  bool AcceptLong(const std::string& text, std::optional<std::int32_t> row, bool& concat);
   // The checks of a row's merged text: the long-message question, asked once a send (`concat`
   // records the answer), and the stop on an empty text. False when the send stops here.
   bool AcceptMerged(const std::string& merged, std::int32_t row, bool& concat);

@@ -143,7 +143,7 @@ bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
     builder.Add(number, number, composed, {composed});
     message.clear();
     open = false;
-    return AcceptLong(composed, "", concat);
+    return AcceptLong(composed, std::nullopt, concat);
   };
 
   for (std::int32_t r = start; r <= end; ++r) {

@@ -1,5 +1,6 @@
 #include "service/m_http.h"
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -11,9 +12,12 @@ namespace qv::service {
 
 std::string m_Http::HttpPost(const std::string& path, const std::string& body) {
   const std::string wirePath = Utf8ToCp1252(path);
-  const std::string wireBody = Utf8ToCp1252(body);
-  return Cp1252ToUtf8(transport_.Post(globals_.ServerAddress, globals_.ServerPort, wirePath,
-                                      wireBody, globals_.Proxy));
+  // A form body is ASCII once encoded: it goes as it is, not copied.
+  const auto post = [&](const std::string& wireBody) {
+    return Cp1252ToUtf8(transport_.Post(globals_.ServerAddress, globals_.ServerPort, wirePath,
+                                        wireBody, globals_.Proxy));
+  };
+  return IsAscii(body) ? post(body) : post(Utf8ToCp1252(body));
 }
 
 std::string m_Http::HttpGet(const std::string& url) {
@@ -49,24 +53,68 @@ std::string m_Http::ScramblePassword(const std::string& password) {
   return out2 + CharFromCode(p);
 }
 
-std::string m_Http::URLEncode(std::string_view text) {
+namespace {
+
+// What each byte of the text becomes: letters and digits stay, a blank is "+", every other ASCII
+// byte is "%XX"; a byte beyond ASCII belongs to a character whose code-page byte is "%XX".
+struct Encoding {
+  std::array<unsigned char, 256> length{};  // 1 or 3; 0 beyond ASCII
+  std::array<char, 256> same{};             // the one byte written for a length of 1
+};
+
+constexpr Encoding kEncoding = [] {
+  Encoding e{};
+  for (int b = 0; b < 0x80; ++b) {
+    const auto i = static_cast<std::size_t>(b);
+    const bool same = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+    e.length[i] = same || b == ' ' ? 1 : 3;
+    e.same[i] = b == ' ' ? '+' : static_cast<char>(b);
+  }
+  return e;
+}();
+
+}  // namespace
+
+void m_Http::AppendURLEncoded(std::string& out, std::string_view text) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  const std::string bytes = Utf8ToCp1252(text);
-  std::string out(bytes.size() * 3, '\0');
-  char* o = out.data();
-  for (const char ch : bytes) {
-    const auto b = static_cast<unsigned char>(ch);
-    if ((b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) {
-      *o++ = ch;
-    } else if (b == ' ') {
-      *o++ = '+';
+  // The length first, which also refuses a text the code page cannot carry before anything is
+  // written.
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char n = kEncoding.length[static_cast<unsigned char>(text[i])];
+    if (n == 0) {
+      NextCp1252Byte(text, i);
+      length += 3;
     } else {
-      *o++ = '%';
-      *o++ = kHex[b >> 4];
-      *o++ = kHex[b & 15];
+      length += n;
+      ++i;
     }
   }
-  out.resize(static_cast<std::size_t>(o - out.data()));
+  const std::size_t start = out.size();
+  out.resize(start + length);
+  char* o = out.data() + start;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const unsigned char n = kEncoding.length[c];
+    if (n == 1) {
+      *o++ = kEncoding.same[c];
+      ++i;
+      continue;
+    }
+    unsigned char b = c;
+    if (n == 0)
+      b = NextCp1252Byte(text, i);
+    else
+      ++i;
+    *o++ = '%';
+    *o++ = kHex[b >> 4];
+    *o++ = kHex[b & 15];
+  }
+}
+
+std::string m_Http::URLEncode(std::string_view text) {
+  std::string out;
+  AppendURLEncoded(out, text);
   return out;
 }
 

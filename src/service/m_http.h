@@ -37,6 +37,8 @@ class m_Http {
   // Form encoding: letters and digits pass, a blank becomes "+", every other byte of the text in
   // the wire's code page becomes "%" and two upper-case hexadecimal digits.
   static std::string URLEncode(std::string_view text);
+  // The same, appended to `out`.
+  static void AppendURLEncoded(std::string& out, std::string_view text);
 
  private:
   Transport& transport_;

@@ -1,5 +1,6 @@
 #include "service/protocol.h"
 
+#include "values/cp1252.h"
 #include "values/text.h"
 
 namespace qv::service {
@@ -49,8 +50,23 @@ FormBody& FormBody::Credentials(m_Http& http, std::string_view user, std::string
   return EncodedField("passwd", m_Http::URLEncode(http.ScramblePassword(Trim(password))));
 }
 
+FormBody& FormBody::ReserveFor(std::size_t valueBytes) {
+  // Besides the values: the field names and separators, the user name and the password.
+  constexpr std::size_t kRest = 1024;
+  body_.reserve(body_.size() + 3 * valueBytes + kRest);
+  return *this;
+}
+
 FormBody& FormBody::Field(std::string_view name, std::string_view value) {
-  return EncodedField(name, m_Http::URLEncode(value));
+  const std::size_t before = body_.size();
+  EncodedField(name, "");
+  try {
+    m_Http::AppendURLEncoded(body_, value);
+  } catch (const EncodingError&) {
+    body_.resize(before);  // a refused value leaves no half field behind
+    throw;
+  }
+  return *this;
 }
 
 FormBody& FormBody::EncodedField(std::string_view name, std::string_view encodedValue) {

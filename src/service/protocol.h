@@ -68,7 +68,12 @@ class FormBody {
   FormBody& Field(std::string_view name, std::string_view value);
   // A value already in its wire form.
   FormBody& EncodedField(std::string_view name, std::string_view encodedValue);
-  const std::string& str() const { return body_; }
+  const std::string& str() const& { return body_; }
+  // The body taken out, not copied: a body of megabytes is built to be sent once.
+  std::string str() && { return std::move(body_); }
+  // Room for `valueBytes` of values still to come, each byte of which may take three once
+  // encoded: a body of megabytes is then written in place, never copied as it grows.
+  FormBody& ReserveFor(std::size_t valueBytes);
 
  private:
   std::string body_;

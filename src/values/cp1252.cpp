@@ -1,7 +1,10 @@
 #include "values/cp1252.h"
 
 #include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "values/text.h"
 
@@ -86,6 +89,13 @@ EncodingError EncodingError::Unshown(const std::string& subject) {
                                    "European characters can be."});
 }
 
+unsigned char NextCp1252Byte(std::string_view utf8, std::size_t& i) {
+  const char32_t cp = NextCodePoint(utf8, i);
+  const int b = cp == 0xFFFD ? -1 : ByteOf(cp);
+  if (b < 0) throw EncodingError(Quote(utf8), cp);
+  return static_cast<unsigned char>(b);
+}
+
 std::string Utf8ToCp1252(std::string_view utf8) {
   // Plain ASCII, the usual case, is the same in both.
   std::size_t i = 0;
@@ -93,22 +103,29 @@ std::string Utf8ToCp1252(std::string_view utf8) {
   std::string out(utf8.substr(0, i));
   if (i == utf8.size()) return out;
   out.reserve(utf8.size());
-  while (i < utf8.size()) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-      ++i;
-      continue;
-    }
-    const char32_t cp = NextCodePoint(utf8, i);
-    const int b = cp == 0xFFFD ? -1 : ByteOf(cp);
-    if (b < 0) throw EncodingError(Quote(utf8), cp);
-    out += static_cast<char>(b);
-  }
+  while (i < utf8.size()) out += static_cast<char>(NextCp1252Byte(utf8, i));
   return out;
 }
 
-void CheckSendable(std::string_view text, std::string_view where) {
+bool IsAscii(std::string_view text) {
+  // Eight bytes at a time: a request body runs to megabytes.
+  constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+  std::size_t i = 0;
+  for (; i + 8 <= text.size(); i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text.data() + i, 8);
+    if (word & kHighBits) return false;
+  }
+  for (; i < text.size(); ++i) {
+    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
+  }
+  return true;
+}
+
+namespace {
+
+// The first character of `text` the code page cannot carry (0xFFFD for broken UTF-8), if any.
+std::optional<char32_t> FirstUnsendable(std::string_view text) {
   std::size_t i = 0;
   while (i < text.size()) {
     if (static_cast<unsigned char>(text[i]) < 0x80) {
@@ -116,9 +133,18 @@ void CheckSendable(std::string_view text, std::string_view where) {
       continue;
     }
     const char32_t cp = NextCodePoint(text, i);
-    if (cp == 0xFFFD || ByteOf(cp) < 0)
-      throw EncodingError(Quote(text) + " " + std::string(where), cp);
+    if (cp == 0xFFFD || ByteOf(cp) < 0) return cp;
   }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool IsSendable(std::string_view text) { return !FirstUnsendable(text); }
+
+void CheckSendable(std::string_view text, std::string_view where) {
+  if (const auto cp = FirstUnsendable(text))
+    throw EncodingError(Quote(text) + " " + std::string(where), *cp);
 }
 
 std::string Cp1252ToUtf8(std::string_view bytes) {

@@ -31,11 +31,18 @@ class EncodingError : public AddinError {
 };
 
 std::string Utf8ToCp1252(std::string_view utf8);
+// The code-page byte of the character at utf8[i], moving `i` past it; refuses (EncodingError,
+// quoting `utf8`) broken UTF-8 and a character the code page cannot carry.
+unsigned char NextCp1252Byte(std::string_view utf8, std::size_t& i);
+// True when every byte is below 0x80: such text is the same in UTF-8 and on the wire.
+bool IsAscii(std::string_view text);
 
 // Refuses, before it is packed into a request, text that Windows-1252 cannot carry; the message
 // quotes the text and says where it comes from (`where`: "in cell C31 of row 31", "in the sender
 // ID").
 void CheckSendable(std::string_view text, std::string_view where);
+// Whether CheckSendable would let `text` pass, for callers that name the place only on a refusal.
+bool IsSendable(std::string_view text);
 std::string Cp1252ToUtf8(std::string_view bytes);
 
 // The character of an 8-bit code (0 to 255) as UTF-8; anything else is InvalidArgument.

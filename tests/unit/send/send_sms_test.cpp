@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "send/bulk_send.h"
 #include "send/frm_preview_sms.h"
 #include "support/addin_fixture.h"
 #include "support/form_body.h"
@@ -51,6 +52,30 @@ class SendTest : public AddinTest {
     }
   }
 };
+
+// Placeholders are replaced one name after the other, as the texts were always merged: what one
+// value brings in a later name replaces, and a name an earlier value cut is not replaced.
+TEST(Merger, NamesOneAfterTheOther) {
+  const struct {
+    const char* text;
+    std::vector<std::string> names, values;
+    const char* merged;
+  } cases[] = {
+      {"Dear #B#, due #C#", {"B", "C"}, {"Ann", "10"}, "Dear Ann, due 10"},
+      {"#B##B#", {"B"}, {"v"}, "vv"},
+      {"#B# #C#", {"B", "C"}, {"#C#", "z"}, "z z"},
+      {"#A##B#A#", {"A", "B"}, {"x", "y"}, "x#Bx"},
+      {"#B# #C#", {"B", "C"}, {"b"}, "b #C#"},
+      {"no names", {}, {}, "no names"},
+  };
+  for (const auto& c : cases) {
+    send::Merger merge(c.names);
+    EXPECT_EQ(merge(c.text, c.values), c.merged) << c.text;
+    // The buffers serve the next recipient without anything of this one.
+    EXPECT_EQ(merge(c.text, c.values), c.merged) << c.text;
+    EXPECT_EQ(send::Merge(c.text, c.names, c.values), c.merged) << c.text;
+  }
+}
 
 TEST_F(SendTest, RowChecksInOrderWithFocus) {
   const struct {

@@ -148,5 +148,17 @@ TEST(FormBody, EveryValueIsEncodedSoNoFieldCanBeAddedOrCut) {
   EXPECT_EQ(body.str(), "user=a%26passwd%3Dx&ver=1%2E0&msg=Hi+%23B%23%2C+50%25+off%21");
 }
 
+// A value refused for a character the wire cannot carry leaves the body as it was, wherever in
+// the value the character stands.
+TEST(FormBody, ARefusedValueLeavesTheBodyAsItWas) {
+  for (const char* value :
+       {"\xD0\x96", "caf\xC3\xA9 \xD0\x96", "\xE2\x82\xAC x \xF0\x9F\x98\x80"}) {
+    FormBody body;
+    body.ReserveFor(100).Field("a", "1");
+    EXPECT_THROW(body.Field("b", value), EncodingError) << value;
+    EXPECT_EQ(body.str(), "a=1") << value;
+  }
+}
+
 }  // namespace
 }  // namespace qv::service

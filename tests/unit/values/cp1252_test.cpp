@@ -41,6 +41,20 @@ TEST(Cp1252, RefusesWhatItCannotCarryNamingTheCharacter) {
   EXPECT_THROW(Utf8ToCp1252("\xC0\xAF"), EncodingError);  // overlong
 }
 
+// Read eight bytes at a time: a byte beyond ASCII counts in every place of a word and of the rest.
+TEST(Cp1252, IsAsciiSeesAHighByteAnywhere) {
+  for (std::size_t length = 1; length <= 17; ++length) {
+    const std::string plain(length, 'a');
+    EXPECT_TRUE(IsAscii(plain)) << length;
+    for (std::size_t at = 0; at < length; ++at) {
+      std::string text = plain;
+      text[at] = '\x80';
+      EXPECT_FALSE(IsAscii(text)) << length << " " << at;
+    }
+  }
+  EXPECT_TRUE(IsAscii(""));
+}
+
 TEST(Cp1252, CharFromCode) {
   EXPECT_EQ(CharFromCode(65), "A");
   EXPECT_EQ(CharFromCode(0x80), "\xE2\x82\xAC");
