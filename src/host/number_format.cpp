@@ -382,14 +382,13 @@ std::string Group(const std::string& digits) {
 // first placeholder.
 std::string PlaceInteger(const std::string& digits, const std::vector<Token>& tokens,
                          bool thousands) {
-  std::vector<const Token*> holders;
+  std::size_t k = 0, zeros = 0;
   for (const auto& t : tokens) {
-    if (t.kind == Kind::Digit) holders.push_back(&t);
+    if (t.kind != Kind::Digit) continue;
+    ++k;
+    zeros += t.text == "0";
   }
-  const std::size_t k = holders.size();
   if (thousands) {
-    std::size_t zeros = 0;
-    for (const Token* t : holders) zeros += t->text == "0";
     std::string padded = digits;
     while (padded.size() < zeros) padded.insert(padded.begin(), '0');
     std::string out;

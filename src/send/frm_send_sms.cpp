@@ -453,7 +453,7 @@ bool frmSendSMS::AcceptLong(const std::string& text, std::optional<std::int32_t>
 
 bool frmSendSMS::AcceptMerged(const std::string& merged, std::int32_t row, bool& concat) {
   if (!AcceptLong(merged, row, concat)) return false;
-  if (Trim(merged).empty()) {
+  if (merged.find_first_not_of(' ') == std::string::npos) {  // blank, nothing but spaces
     services_.display.Unload();
     ui().SetMousePointer(ui::MousePointer::Default);
     ui().MsgBox("SMS message is empty for the row(" + std::to_string(row) + ")",
