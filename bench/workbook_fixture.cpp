@@ -18,10 +18,10 @@ std::string Column(int c) {
   return s;
 }
 
-// 2000 names and 500 towns, as a spreadsheet program writes shared strings.
-std::string SharedStrings() {
+// A name for every row and 500 towns, as a spreadsheet program writes shared strings.
+std::string SharedStrings(int names) {
   std::vector<std::string> strings;
-  for (int i = 0; i < 2000; ++i) strings.push_back("Customer name number " + std::to_string(i));
+  for (int i = 0; i < names; ++i) strings.push_back("Customer name number " + std::to_string(i));
   for (int i = 0; i < 500; ++i) strings.push_back("Town " + std::to_string(i));
   std::string sst =
       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst ") + kNs +
@@ -31,8 +31,9 @@ std::string SharedStrings() {
   return sst + "</sst>";
 }
 
-// Row 1 holds headers; then a number, names, amounts, dates and towns by column.
-std::string CellXml(int r, int c) {
+// Row 1 holds headers; then a number, names, amounts, dates and towns by column. `names` shared
+// strings come before the towns.
+std::string CellXml(int r, int c, int names) {
   const std::string ref = Column(c) + std::to_string(r);
   if (r == 1) return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(c) + "</v></c>";
   if (c == 0) {
@@ -40,7 +41,7 @@ std::string CellXml(int r, int c) {
            "</v></c>";
   }
   if (c % 4 == 1)
-    return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(r % 2000) + "</v></c>";
+    return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(r % names) + "</v></c>";
   if (c % 4 == 2) {
     return "<c r=\"" + ref + "\" s=\"2\" t=\"n\"><v>" + std::to_string(100 + r % 900) +
            ".5</v></c>";
@@ -48,10 +49,10 @@ std::string CellXml(int r, int c) {
   if (c % 4 == 3) {
     return "<c r=\"" + ref + "\" s=\"1\" t=\"n\"><v>" + std::to_string(46300 + r % 60) + "</v></c>";
   }
-  return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(2000 + r % 500) + "</v></c>";
+  return "<c r=\"" + ref + "\" s=\"0\" t=\"s\"><v>" + std::to_string(names + r % 500) + "</v></c>";
 }
 
-std::string SheetXml(int rows, int columns) {
+std::string SheetXml(int rows, int columns, int names) {
   std::string sheet =
       std::string("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet ") +
       kNs + " " + kRel +
@@ -63,7 +64,7 @@ std::string SheetXml(int rows, int columns) {
         "<row r=\"" + std::to_string(r) +
         "\" s=\"1\" customFormat=\"false\" ht=\"12.8\" hidden=\"false\" customHeight=\"false\" "
         "outlineLevel=\"0\" collapsed=\"false\">";
-    for (int c = 0; c < columns; ++c) sheet += CellXml(r, c);
+    for (int c = 0; c < columns; ++c) sheet += CellXml(r, c, names);
     sheet += "</row>";
   }
   return sheet +
@@ -74,8 +75,9 @@ std::string SheetXml(int rows, int columns) {
 }  // namespace
 
 std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns) {
-  const std::string sst = SharedStrings();
-  const std::string sheet = SheetXml(rows, columns);
+  const int names = rows + 2;
+  const std::string sst = SharedStrings(names);
+  const std::string sheet = SheetXml(rows, columns, names);
   const std::string parts[][2] = {
       {"[Content_Types].xml",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Types "
@@ -83,7 +85,16 @@ std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns
        "Extension=\"rels\" "
        "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default "
        "Extension=\"xml\" "
-       "ContentType=\"application/xml\"/></Types>"},
+       "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
+       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/"
+       ">"
+       "<Override PartName=\"/xl/worksheets/sheet1.xml\" "
+       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+       "<Override PartName=\"/xl/styles.xml\" "
+       "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
+       "<Override PartName=\"/xl/sharedStrings.xml\" "
+       "ContentType=\"application/"
+       "vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/></Types>"},
       {"_rels/.rels",
        "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
        "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "

@@ -20,21 +20,26 @@ std::vector<std::string> FindPlaceholders(std::string_view text) {
   }
 }
 
-void AppendCellText(std::string& cellData, std::string_view text) {
+void AppendCellText(std::string& encodedCellData, std::string_view text) {
   std::size_t from = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == kNameValue || c == kPairs || c == kRecords || c == '\0') {
-      cellData.append(text.substr(from, i - from));
+      service::m_Http::AppendURLEncoded(encodedCellData, text.substr(from, i - from));
       from = i + 1;
     }
   }
-  cellData.append(text.substr(from));
+  service::m_Http::AppendURLEncoded(encodedCellData, text.substr(from));
 }
 
 BulkSendBuilder::BulkSendBuilder(std::string message, std::vector<std::string> names,
                                  session::GlobalSubs& globals, bool preview)
-    : names_(std::move(names)), globals_(globals), preview_(preview) {
+    : names_(std::move(names)),
+      globals_(globals),
+      preview_(preview),
+      pairs_(service::m_Http::URLEncode(std::string_view(&kPairs, 1))),
+      records_(service::m_Http::URLEncode(std::string_view(&kRecords, 1))) {
+  for (const auto& name : names_) keys_.push_back(service::m_Http::URLEncode(name + kNameValue));
   send_.message = std::move(message);
   globals_.PreviewMessages.clear();
   globals_.PreviewNumbers.clear();
@@ -46,13 +51,13 @@ BulkSendBuilder::BulkSendBuilder(std::string message, std::vector<std::string> n
 
 void BulkSendBuilder::Add(std::string_view number, std::string_view shownNumber,
                           std::string_view merged, const std::vector<std::string>& values) {
-  for (std::size_t i = 0; i < names_.size(); ++i) {
-    if (i > 0) send_.cellData += kPairs;
-    send_.cellData += names_[i];
-    send_.cellData += kNameValue;
-    AppendCellText(send_.cellData, i < values.size() ? values[i] : std::string());
+  std::string& data = send_.encodedCellData;
+  for (std::size_t i = 0; i < keys_.size(); ++i) {
+    if (i > 0) data += pairs_;
+    data += keys_[i];
+    if (i < values.size()) AppendCellText(data, values[i]);
   }
-  if (!names_.empty()) send_.cellData += kRecords;
+  if (!keys_.empty()) data += records_;
   if (count_ > 0) send_.numbers += ',';
   send_.numbers += number;
   ++count_;
@@ -65,7 +70,8 @@ void BulkSendBuilder::Add(std::string_view number, std::string_view shownNumber,
 BulkSend BulkSendBuilder::Take() {
   BulkSend send = std::move(send_);
   send_ = BulkSend{};
-  if (!send.cellData.empty()) send.cellData.pop_back();
+  if (!send.encodedCellData.empty())
+    send.encodedCellData.resize(send.encodedCellData.size() - records_.size());
   return send;
 }
 
@@ -111,11 +117,11 @@ const char* BulkSendPath(std::size_t numberCount, bool scheduled) {
 std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globals,
                          const BulkSend& send) {
   service::FormBody body;
-  body.ReserveFor(send.numbers.size() + send.message.size() + send.cellData.size() +
+  body.ReserveFor(send.numbers.size() + send.message.size() + send.encodedCellData.size() / 3 +
                   send.senderName.size() + (send.schedule ? send.schedule->name.size() : 0))
       .Field("mobilenumber", send.numbers)
       .Field("message", send.message)
-      .Field("MMCellData", send.cellData)
+      .EncodedField("MMCellData", send.encodedCellData)
       .Credentials(http, globals.SessionUserName, globals.SessionPassword)
       .Field("ver", "1.0")
       .Field("SenderName", send.senderName);

@@ -15,10 +15,10 @@ namespace qv::send {
 // One bulk-send request: every number of a send, the template, and the cell values from which
 // the service merges each recipient's text.
 struct BulkSend {
-  std::string numbers;         // joined by ","
-  std::string message;         // the template, placeholders included
-  std::string cellData;        // records of name/value pairs (see AppendCellText)
-  std::optional<bool> concat;  // the long-message answer; absent from the grouped send
+  std::string numbers;          // joined by ","
+  std::string message;          // the template, placeholders included
+  std::string encodedCellData;  // records of name/value pairs (see AppendCellText), form-encoded
+  std::optional<bool> concat;   // the long-message answer; absent from the grouped send
   bool flash = false;
   std::string senderName;
   struct Schedule {
@@ -38,12 +38,14 @@ inline constexpr char kNameValue = '\x01';
 inline constexpr char kPairs = '\x02';
 inline constexpr char kRecords = '\x7F';
 
-// Appends a cell's text to the cell data without the three separator characters and NUL.
-void AppendCellText(std::string& cellData, std::string_view text);
+// Appends a cell's text to the form-encoded cell data, without the three separator characters and
+// NUL.
+void AppendCellText(std::string& encodedCellData, std::string_view text);
 
 // Collects a bulk send recipient by recipient: the numbers, the cell data the service merges each
-// text from, and for a preview the merged texts and numbers handed to the preview dialog (its
-// lists are counted from 1, so they start with an empty entry).
+// text from (encoded as it comes, so that it is held once, as it is sent), and for a preview the
+// merged texts and numbers handed to the preview dialog (its lists are counted from 1, so they
+// start with an empty entry).
 class BulkSendBuilder {
  public:
   // `names` are the template's placeholders. The preview hand-over lists of `globals` are
@@ -66,6 +68,9 @@ class BulkSendBuilder {
   std::vector<std::string> names_;
   session::GlobalSubs& globals_;
   bool preview_;
+  // The encoded separators, and each name with the separator after it.
+  std::string pairs_, records_;
+  std::vector<std::string> keys_;
   std::int32_t count_ = 0;
 };
 
