@@ -1,6 +1,7 @@
 // Reading an .xlsx workbook: its package, styles, shared strings, and sheets as they are first
 // touched.
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -126,6 +127,17 @@ struct NeedMore {};
 
 }  // namespace
 
+// What the reading of a tag's attributes looks for, as flags: the blanks between attributes, and
+// the characters that end a name ("=", or ">" and " " where the "=" is missing).
+constexpr unsigned char kBlank = 1, kNameEnd = 2;
+constexpr std::array<unsigned char, 256> kCharClass = [] {
+  std::array<unsigned char, 256> table{};
+  for (const char c : {'\t', '\r', '\n'}) table[static_cast<unsigned char>(c)] = kBlank;
+  table[' '] = kBlank | kNameEnd;
+  table['='] = table['>'] = kNameEnd;
+  return table;
+}();
+
 // The sheet's cells are read straight from the text, without a tree and without copying: the
 // bulk of a workbook's bytes is here.
 class SheetReader {
@@ -174,7 +186,7 @@ class SheetReader {
   Attributes ReadAttributes() {
     Attributes a;
     for (;;) {
-      while (p_ < end_ && (*p_ == ' ' || *p_ == '\t' || *p_ == '\r' || *p_ == '\n')) ++p_;
+      while (p_ < end_ && (kCharClass[static_cast<unsigned char>(*p_)] & kBlank)) ++p_;
       if (p_ >= end_) Fail("ends inside a tag");
       if (*p_ == '>') {
         ++p_;
@@ -187,23 +199,25 @@ class SheetReader {
         return a;
       }
       const char* name = p_;
-      while (p_ < end_ && *p_ != '=' && *p_ != '>' && *p_ != ' ') ++p_;
-      // Only r, s and t matter; the rest are passed over.
+      while (p_ < end_ && !(kCharClass[static_cast<unsigned char>(*p_)] & kNameEnd)) ++p_;
       if (p_ >= end_ || *p_ != '=') Fail("has an attribute without a value");
-      const std::string_view key(name, static_cast<std::size_t>(p_ - name));
+      const auto length = p_ - name;
       ++p_;
       if (p_ >= end_ || (*p_ != '"' && *p_ != '\'')) Fail("has an attribute value without quotes");
       const char quote = *p_++;
       const char* value = p_;
+      // Values are short: a plain loop beats a library call.
       while (p_ < end_ && *p_ != quote) ++p_;
       if (p_ >= end_) Fail("ends inside an attribute value");
       const std::string_view v(value, static_cast<std::size_t>(p_ - value));
       ++p_;
-      if (key == "r")
+      // Only r, s and t matter; the rest are passed over.
+      if (length != 1) continue;
+      if (*name == 'r')
         a.r = v;
-      else if (key == "s")
+      else if (*name == 's')
         a.s = v;
-      else if (key == "t")
+      else if (*name == 't')
         a.t = v;
     }
   }
