@@ -7,7 +7,6 @@
 
 #include "host/zip_archive.h"
 #include "support/gateway_process.h"
-#include "support/process.h"
 #include "workbook_fixture.h"
 
 namespace {
@@ -48,19 +47,7 @@ BENCHMARK(BM_InflateSendWorkbook)->Unit(benchmark::kMillisecond);
 void BM_CliSend(benchmark::State& state) {
   Setup& s = Shared();
   for (auto _ : state) {
-    const auto r = qv::testing::RunProgram(
-        QV_CLI_BINARY,
-        {"--yes", "send", s.workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
-         std::to_string(kRows + 1), "--message", "Dear #B#, #C# is due on #D# at #E#."},
-        {{"XDG_CONFIG_HOME", (s.dir / "config").string()},
-         {"QUORVALENT_SERVER", s.gateway.Address()},
-         {"QUORVALENT_USER", "bench"},
-         {"QUORVALENT_PASSWORD", "pw"}},
-        120);
-    if (r.status != 0 ||
-        r.out.find(std::to_string(kRows) + " SMS Messages Sent") == std::string::npos) {
-      state.SkipWithError(r.out.c_str());
-    }
+    qv::bench::RunSend(state, s.workbook, kRows, s.gateway.Address(), s.dir / "config");
   }
   state.counters["rows"] = kRows;
 }

@@ -44,26 +44,9 @@ void BM_SendAgainstInflateFloor(benchmark::State& state) {
   qv::testing::LoopbackServer server("000");
   const std::string unzip =
       "unzip -p '" + workbook + "' xl/worksheets/sheet1.xml xl/sharedStrings.xml > /dev/null";
-  // Runs the send; `command` is what runs it (empty, or a program and its arguments before it).
+  const std::string address = "127.0.0.1:" + std::to_string(server.Port());
   const auto Send = [&](std::vector<std::string> command) {
-    command.push_back(QV_CLI_BINARY);
-    command.insert(command.end(), {"--yes", "send", workbook, "--mobile-column", "A", "--start-row",
-                                   "2", "--end-row", std::to_string(kRows + 1), "--message",
-                                   "Dear #B#, #C# is due on #D# at #E#."});
-    const std::string program = command.front();
-    command.erase(command.begin());
-    const auto r = qv::testing::RunProgram(
-        program, command,
-        {{"XDG_CONFIG_HOME", (dir / "config").string()},
-         {"QUORVALENT_SERVER", "127.0.0.1:" + std::to_string(server.Port())},
-         {"QUORVALENT_USER", "bench"},
-         {"QUORVALENT_PASSWORD", "pw"}},
-        120);
-    if (r.status != 0 ||
-        r.out.find(std::to_string(kRows) + " SMS Messages Sent") == std::string::npos) {
-      state.SkipWithError(r.out.c_str());
-    }
-    return r.out;
+    return qv::bench::RunSend(state, workbook, kRows, address, dir / "config", std::move(command));
   };
   for (auto _ : state) {
     std::vector<double> floor, send;

@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/process.h"
+
 namespace qv::bench {
 namespace {
 
@@ -135,6 +137,28 @@ std::size_t WriteContactsWorkbook(const std::string& path, int rows, int columns
   }
   if (zip_close(z) != 0) throw std::runtime_error("cannot write " + path);
   return sheet.size();
+}
+
+std::string RunSend(benchmark::State& state, const std::string& workbook, int rows,
+                    const std::string& address, const std::filesystem::path& config,
+                    std::vector<std::string> command) {
+  command.push_back(QV_CLI_BINARY);
+  command.insert(command.end(), {"--yes", "send", workbook, "--mobile-column", "A", "--start-row",
+                                 "2", "--end-row", std::to_string(rows + 1), "--message",
+                                 "Dear #B#, #C# is due on #D# at #E#."});
+  const std::string program = command.front();
+  command.erase(command.begin());
+  const auto r = qv::testing::RunProgram(program, command,
+                                         {{"XDG_CONFIG_HOME", config.string()},
+                                          {"QUORVALENT_SERVER", address},
+                                          {"QUORVALENT_USER", "bench"},
+                                          {"QUORVALENT_PASSWORD", "pw"}},
+                                         120);
+  if (r.status != 0 ||
+      r.out.find(std::to_string(rows) + " SMS Messages Sent") == std::string::npos) {
+    state.SkipWithError(r.out.c_str());
+  }
+  return r.out;
 }
 
 }  // namespace qv::bench
