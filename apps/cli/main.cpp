@@ -1,4 +1,5 @@
 // quorvalent: every command of the add-in from the command line, on workbook files.
+#include <malloc.h>
 #include <CLI/CLI.hpp>
 
 #include <functional>
@@ -190,6 +191,10 @@ void AddProxy(CLI::App& app, std::vector<Command>& commands) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Large buffers (a sheet's window, a request of megabytes) come from the system and go back to it
+  // when freed. By default the library raises this threshold once such a buffer is freed and keeps
+  // the memory of later ones, so a send's peak would grow by what it had already given up.
+  mallopt(M_MMAP_THRESHOLD, 128 * 1024);
   CLI::App app{
       "Personalised bulk SMS from the rows of a workbook, through the Quorvalent gateway."};
   app.require_subcommand(1);

@@ -60,7 +60,12 @@ void BulkSendBuilder::Add(std::string_view number, std::string_view shownNumber,
   if (!keys_.empty()) data += records_;
   if (count_ > 0) send_.numbers += ',';
   send_.numbers += number;
-  ++count_;
+  if (++count_ == 1 && expected_ > 1) {
+    // A quarter more, for records longer than the first.
+    const auto room = [this](const std::string& text) { return text.size() * expected_ * 5 / 4; };
+    data.reserve(room(data));
+    send_.numbers.reserve(room(send_.numbers));
+  }
   if (preview_) {
     globals_.PreviewMessages.emplace_back(merged);
     globals_.PreviewNumbers.emplace_back(shownNumber);

@@ -56,6 +56,9 @@ class BulkSendBuilder {
   // merged for it, and the values of the placeholders, in their order.
   void Add(std::string_view number, std::string_view shownNumber, std::string_view merged,
            const std::vector<std::string>& values);
+  // At most this many recipients will come: once the first is in, room is made for all of them
+  // at its size, so that the request is not copied again and again as it grows.
+  void Expect(std::size_t recipients) { expected_ = recipients; }
   const std::string& Message() const { return send_.message; }
   const std::vector<std::string>& Names() const { return names_; }
   std::int32_t Count() const { return count_; }
@@ -72,6 +75,7 @@ class BulkSendBuilder {
   std::string pairs_, records_;
   std::vector<std::string> keys_;
   std::int32_t count_ = 0;
+  std::size_t expected_ = 0;
 };
 
 // Merges the texts of a send: the template with each placeholder "#name#" replaced by its value,

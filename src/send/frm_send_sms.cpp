@@ -523,6 +523,7 @@ bool frmSendSMS::SendSMS() {
     wait.Progress("Please wait - Selecting Columns...");
     const std::string templateText = Trim(txtMsg.Text);
     BulkSendBuilder builder(templateText, FindPlaceholders(templateText), globals, preview);
+    builder.Expect(walk->Count());
     wait.Progress("Please wait - sending SMS messages");
     bool concat = false;
     if (!CollectRows(*walk, *sheet, builder, concat)) return false;

@@ -53,6 +53,7 @@ RowWalk RowWalk::Range(std::int32_t start, std::int32_t end) {
   RowWalk w;
   w.row_ = start;
   w.end_ = end;
+  w.count_ = end >= start ? static_cast<std::size_t>(end - start) + 1 : 0;
   return w;
 }
 
@@ -60,6 +61,7 @@ RowWalk RowWalk::List(std::vector<std::int32_t> rows) {
   RowWalk w;
   w.list_ = true;
   w.rows_ = std::move(rows);
+  w.count_ = w.rows_.size();
   w.row_ = w.rows_.at(0);
   w.next_ = 1;
   return w;

@@ -21,6 +21,8 @@ class RowWalk {
   static RowWalk List(std::vector<std::int32_t> rows);
 
   bool Done() const { return done_; }
+  // How many rows the walk has in all.
+  std::size_t Count() const { return count_; }
   std::int32_t Row() const { return row_; }
   void Next();
 
@@ -31,6 +33,7 @@ class RowWalk {
   std::int32_t end_ = 0;
   std::vector<std::int32_t> rows_;
   std::size_t next_ = 0;
+  std::size_t count_ = 0;
 };
 
 }  // namespace qv::send
