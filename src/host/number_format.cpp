@@ -565,25 +565,23 @@ std::string Scientific(const Decimal& number, int integerDigits, int places,
 std::string PlaceDecimals(const std::vector<Token>& decimals, const std::string& fraction) {
   std::size_t index = 0;
   std::string placed;
-  std::vector<std::pair<std::size_t, const Token*>> slots;
+  std::string marks;  // beside each placed character: its placeholder ("0", "#", "?"), or NUL
   for (const auto& t : decimals) {
     if (t.kind == Kind::Digit) {
-      slots.push_back({placed.size(), &t});
       placed += fraction[index++];
+      marks += t.text.front();
     } else {
       placed += t.text;
+      marks.append(t.text.size(), '\0');
     }
   }
-  for (std::size_t s = slots.size(); s-- > 0;) {
-    const auto [at, token] = slots[s];
-    if (placed[at] != '0' || token->text == "0") break;
-    placed[at] = token->text == "?" ? ' ' : '\x7F';
+  for (std::size_t at = placed.size(); at-- > 0;) {
+    if (marks[at] == '\0') continue;
+    if (placed[at] != '0' || marks[at] == '0') break;
+    placed[at] = marks[at] == '?' ? ' ' : '\x7F';
   }
-  std::string kept;
-  for (char c : placed) {
-    if (c != '\x7F') kept += c;
-  }
-  return kept;
+  std::erase(placed, '\x7F');
+  return placed;
 }
 
 // Where the parts of a plain section's number are, and its placeholders made plain. Made once per
@@ -968,10 +966,10 @@ std::string FormatNumber(double value, std::string_view code) {
   if (!section) return NumberAsText(std::fabs(value));
   const std::vector<Token>& tokens = section->tokens;
   if (section->date) return FormatDate(value, section->dateLayout);
-  const std::string body = FormatSection(std::fabs(value), tokens, section->plain);
+  std::string body = FormatSection(std::fabs(value), tokens, section->plain);
   // A value that rounds to zero shows no minus sign.
   const bool allZero = body.find_first_of("123456789") == std::string::npos;
-  return (showMinus && !allZero ? "-" : "") + body;
+  return showMinus && !allZero ? "-" + body : body;
 }
 
 std::string FormatText(std::string_view text, std::string_view code) {

@@ -75,24 +75,12 @@ constexpr Encoding kEncoding = [] {
 
 }  // namespace
 
-void m_Http::AppendURLEncoded(std::string& out, std::string_view text) {
+namespace {
+
+// Writes the encoded text at `o`, which has room for three bytes a byte of it; the end of what was
+// written. Refuses a text the code page cannot carry.
+char* Encode(std::string_view text, char* o) {
   static constexpr char kHex[] = "0123456789ABCDEF";
-  // The length first, which also refuses a text the code page cannot carry before anything is
-  // written.
-  std::size_t length = 0;
-  for (std::size_t i = 0; i < text.size();) {
-    const unsigned char n = kEncoding.length[static_cast<unsigned char>(text[i])];
-    if (n == 0) {
-      NextCp1252Byte(text, i);
-      length += 3;
-    } else {
-      length += n;
-      ++i;
-    }
-  }
-  const std::size_t start = out.size();
-  out.resize(start + length);
-  char* o = out.data() + start;
   for (std::size_t i = 0; i < text.size();) {
     const auto c = static_cast<unsigned char>(text[i]);
     const unsigned char n = kEncoding.length[c];
@@ -110,6 +98,36 @@ void m_Http::AppendURLEncoded(std::string& out, std::string_view text) {
     *o++ = kHex[b >> 4];
     *o++ = kHex[b & 15];
   }
+  return o;
+}
+
+// Texts up to this long (a cell's, a name) are encoded on the stack and appended whole.
+constexpr std::size_t kShortText = 256;
+
+}  // namespace
+
+void m_Http::AppendURLEncoded(std::string& out, std::string_view text) {
+  if (text.size() <= kShortText) {
+    char encoded[3 * kShortText];
+    out.append(encoded, static_cast<std::size_t>(Encode(text, encoded) - encoded));
+    return;
+  }
+  // A longer text is measured first, which also refuses one the code page cannot carry before
+  // anything is written, then encoded in place.
+  std::size_t length = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char n = kEncoding.length[static_cast<unsigned char>(text[i])];
+    if (n == 0) {
+      NextCp1252Byte(text, i);
+      length += 3;
+    } else {
+      length += n;
+      ++i;
+    }
+  }
+  const std::size_t start = out.size();
+  out.resize(start + length);
+  Encode(text, out.data() + start);
 }
 
 std::string m_Http::URLEncode(std::string_view text) {

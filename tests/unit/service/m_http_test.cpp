@@ -30,6 +30,24 @@ TEST(URLEncode, EscapesAllButLettersAndDigits) {
   EXPECT_THROW(m_Http::URLEncode("\xD0\x96"), EncodingError);
 }
 
+// Short texts (up to 256 bytes) and longer ones are encoded by different paths: alike on either
+// side, from 250 to 269 bytes, and a refused one leaves nothing behind.
+TEST(URLEncode, ShortAndLongTextsAlike) {
+  for (std::size_t shift = 0; shift < 5; ++shift) {
+    for (std::size_t units = 50; units < 54; ++units) {
+      std::string text(shift, 'b'), expected(shift, 'b');
+      for (std::size_t i = 0; i < units; ++i) {
+        text += "a \xC3\xA9&";
+        expected += "a+%E9%26";
+      }
+      EXPECT_EQ(m_Http::URLEncode(text), expected) << text.size();
+      std::string out = "x=";
+      EXPECT_THROW(m_Http::AppendURLEncoded(out, text + "\xD0\x96"), EncodingError) << text.size();
+      EXPECT_EQ(out, "x=") << text.size();
+    }
+  }
+}
+
 class ScrambleTest : public ::testing::Test {
  protected:
   RecordingTransport transport;
