@@ -63,8 +63,9 @@ void BulkSendBuilder::Add(std::string_view number, std::string_view shownNumber,
   if (++count_ == 1 && expected_ > 1) {
     // A quarter more, for records longer than the first.
     const auto room = [this](const std::string& text) { return text.size() * expected_ * 5 / 4; };
-    data.reserve(room(data));
     send_.numbers.reserve(room(send_.numbers));
+    // The body is built in the cell data's buffer, after the encoded numbers and template.
+    data.reserve(room(data) + 3 * (send_.numbers.capacity() + send_.message.size()) + 1024);
   }
   if (preview_) {
     globals_.PreviewMessages.emplace_back(merged);
@@ -119,14 +120,16 @@ const char* BulkSendPath(std::size_t numberCount, bool scheduled) {
   return large ? service::path::kSendLarge : service::path::kSend;
 }
 
-std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globals,
-                         const BulkSend& send) {
-  service::FormBody body;
-  body.ReserveFor(send.numbers.size() + send.message.size() + send.encodedCellData.size() / 3 +
-                  send.senderName.size() + (send.schedule ? send.schedule->name.size() : 0))
-      .Field("mobilenumber", send.numbers)
+std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globals, BulkSend send) {
+  service::FormBody head;
+  head.Field("mobilenumber", send.numbers)
       .Field("message", send.message)
-      .EncodedField("MMCellData", send.encodedCellData)
+      .EncodedField("MMCellData", "");
+  // The fields before the cell data go in front of it, where the builder made room for them.
+  std::string text = std::move(send.encodedCellData);
+  text.insert(0, head.str());
+  service::FormBody body(std::move(text));
+  body.ReserveFor(send.senderName.size() + (send.schedule ? send.schedule->name.size() : 0))
       .Credentials(http, globals.SessionUserName, globals.SessionPassword)
       .Field("ver", "1.0")
       .Field("SenderName", send.senderName);
@@ -140,11 +143,11 @@ std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globa
   return std::move(body).str();
 }
 
-SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals,
-                        const BulkSend& send, long long sentCount) {
-  const std::string body = BulkSendBody(http, globals, send);
-  const std::string answer =
-      http.HttpPost(BulkSendPath(NumberCount(send.numbers), send.schedule.has_value()), body);
+SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals, BulkSend send,
+                        long long sentCount) {
+  const char* path = BulkSendPath(NumberCount(send.numbers), send.schedule.has_value());
+  const std::string body = BulkSendBody(http, globals, std::move(send));
+  const std::string answer = http.HttpPost(path, body);
   return {service::AnswerText(answer, service::Request::Sending,
                               std::to_string(sentCount) + " SMS Messages Sent"),
           answer == "000"};

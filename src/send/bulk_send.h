@@ -102,8 +102,9 @@ std::size_t NumberCount(std::string_view numbers);
 // The endpoint: the large-batch paths above 1001 numbers, the scheduler's when scheduling.
 const char* BulkSendPath(std::size_t numberCount, bool scheduled);
 
-std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globals,
-                         const BulkSend& send);
+// The request's body. It is built in the buffer of the encoded cell data, the bulk of it, which
+// the body takes over.
+std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globals, BulkSend send);
 
 // What the service answered a send, as shown: `sentCount` followed by " SMS Messages Sent" when it
 // took the messages ("000"), the status texts otherwise.
@@ -113,7 +114,7 @@ struct SendAnswer {
 };
 
 // Posts the request.
-SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals,
-                        const BulkSend& send, long long sentCount);
+SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& globals, BulkSend send,
+                        long long sentCount);
 
 }  // namespace qv::send

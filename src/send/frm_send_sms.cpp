@@ -476,7 +476,7 @@ void frmSendSMS::PostAndShow(BulkSend& send, long long count, bool notify) {
   send.senderName = Combo_SenderID.Text;
   if (chkSetScheduler.Value()) send.schedule = ScheduleFields(notify);
   ui().SetMousePointer(ui::MousePointer::Hourglass);
-  const SendAnswer answer = PostBulkSend(services_.http, services_.globals, send, count);
+  const SendAnswer answer = PostBulkSend(services_.http, services_.globals, std::move(send), count);
   services_.display.Unload();
   ui().SetMousePointer(ui::MousePointer::Default);
   if (answer.accepted) ActionDone();

@@ -61,6 +61,9 @@ inline constexpr const char* kNoResponse =
 // or cut a field; ordinary values arrive unchanged.
 class FormBody {
  public:
+  FormBody() = default;
+  // Goes on after `start`, fields begun elsewhere.
+  explicit FormBody(std::string start) : body_(std::move(start)) {}
   // "user=" and "passwd=" with the scrambled password: the fields that open every POST.
   static FormBody WithCredentials(m_Http& http, std::string_view user, std::string_view password);
   // Appends those two fields where a request carries them further on.
