@@ -53,7 +53,8 @@ RowWalk RowWalk::Range(std::int32_t start, std::int32_t end) {
   RowWalk w;
   w.row_ = start;
   w.end_ = end;
-  w.count_ = end >= start ? static_cast<std::size_t>(end - start) + 1 : 0;
+  // The first row is visited whatever the end (the dialog refuses an end before the start).
+  w.count_ = end >= start ? static_cast<std::size_t>(end - start) + 1 : 1;
   return w;
 }
 

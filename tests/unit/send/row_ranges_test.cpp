@@ -46,5 +46,22 @@ TEST(RowWalk, VisitsEveryRowInOrder) {
   EXPECT_EQ(seen, (std::vector<std::int32_t>{3, 3, 9}));
 }
 
+// The count a send makes room by is the number of rows the walk visits.
+TEST(RowWalk, CountsTheRowsItVisits) {
+  const struct {
+    RowWalk walk;
+    std::size_t count;
+  } cases[] = {{RowWalk::Range(7, 7), 1},
+               {RowWalk::Range(2, 32768), 32767},
+               {RowWalk::Range(5, 4), 1},
+               {RowWalk::List({3, 3, 9}), 3}};
+  for (auto c : cases) {
+    EXPECT_EQ(c.walk.Count(), c.count);
+    std::size_t visited = 0;
+    for (; !c.walk.Done(); c.walk.Next()) ++visited;
+    EXPECT_EQ(visited, c.count);
+  }
+}
+
 }  // namespace
 }  // namespace qv::send
