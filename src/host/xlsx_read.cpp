@@ -370,6 +370,7 @@ void XlsxSheet::Scan(ZipPart& part) const {
       if (!opened) {
         if (in.ReadAttributes().empty) return window.Drain();
         opened = true;
+        at = in.Offset();
       }
       // Element by element: each is whole before it changes anything, so one that the window
       // cuts off is read again from its start.
