@@ -171,13 +171,16 @@ class SheetReader {
     while (p_ < end_ && *p_ != '<') ++p_;
     return p_ < end_;
   }
-  bool Starts(std::string_view word) const {
-    return static_cast<std::size_t>(end_ - p_) >= word.size() &&
-           std::string_view(p_, word.size()) == word;
+  // The words are literals: their lengths are known here, so the comparisons are a few
+  // instructions, not calls.
+  template <std::size_t N>
+  bool Starts(const char (&word)[N]) const {
+    return static_cast<std::size_t>(end_ - p_) >= N - 1 && std::memcmp(p_, word, N - 1) == 0;
   }
-  bool StartsTag(std::string_view name) const {
+  template <std::size_t N>
+  bool StartsTag(const char (&name)[N]) const {
     if (!Starts(name)) return false;
-    const char* q = p_ + name.size();
+    const char* q = p_ + N - 1;
     return q < end_ &&
            (*q == ' ' || *q == '>' || *q == '/' || *q == '\t' || *q == '\r' || *q == '\n');
   }
@@ -228,10 +231,10 @@ class SheetReader {
     return {start, static_cast<std::size_t>(p_ - start)};
   }
   // Expects the end tag `</name>` here.
-  void Close(std::string_view name) {
-    if (!Starts("</") ||
-        std::string_view(p_ + 2, std::min<std::size_t>(name.size(), static_cast<std::size_t>(
-                                                                        end_ - p_ - 2))) != name) {
+  template <std::size_t N>
+  void Close(const char (&name)[N]) {
+    if (!Starts("</") || static_cast<std::size_t>(end_ - p_) < N + 1 ||
+        std::memcmp(p_ + 2, name, N - 1) != 0) {
       Fail("does not close <" + std::string(name) + ">");
     }
     const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
