@@ -92,10 +92,10 @@ class PartWindow {
     const std::size_t want = kept + std::max(kPiece, kept);
     if (want > capacity_) {
       auto bigger = std::make_unique_for_overwrite<char[]>(want);
-      std::memcpy(bigger.get(), buffer_.get() + keep, kept);
+      if (kept > 0) std::memcpy(bigger.get(), buffer_.get() + keep, kept);
       buffer_ = std::move(bigger);
       capacity_ = want;
-    } else {
+    } else if (kept > 0) {
       std::memmove(buffer_.get(), buffer_.get() + keep, kept);
     }
     base_ += keep;
