@@ -219,7 +219,7 @@ bool frmSendSMS::SendRecords(const FilteredSend& send, Recordset& records, bool 
   } else {
     wait.Progress("Please wait - Sending SMS...");
     request.concat = concat;
-    PostAndShow(request, builder.Count(), false);
+    PostAndShow(std::move(request), builder.Count(), false);
   }
   wait.Unload();
   ui().SetMousePointer(ui::MousePointer::Default);

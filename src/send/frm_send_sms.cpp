@@ -471,7 +471,7 @@ bool frmSendSMS::ConfirmPreview() {
   return services_.globals.PreviewConfirmed;
 }
 
-void frmSendSMS::PostAndShow(BulkSend& send, long long count, bool notify) {
+void frmSendSMS::PostAndShow(BulkSend send, long long count, bool notify) {
   send.flash = chkFlash.Value();
   send.senderName = Combo_SenderID.Text;
   if (chkSetScheduler.Value()) send.schedule = ScheduleFields(notify);
@@ -552,7 +552,7 @@ bool frmSendSMS::SendSMS() {
       cmbMobileNumbersCell.SetFocus();
     } else {
       send.concat = concat;
-      PostAndShow(send, builder.Count(), true);
+      PostAndShow(std::move(send), builder.Count(), true);
     }
     wait.Unload();
     ui().SetMousePointer(ui::MousePointer::Default);

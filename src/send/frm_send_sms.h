@@ -197,9 +197,8 @@ class frmSendSMS : public host::SheetForm {
   bool SendRecords(const FilteredSend& send, Recordset& records, bool concat);
   // Shows the preview of the messages in the hand-over lists; true when the user confirmed.
   bool ConfirmPreview();
-  // Completes the request from the dialog's options, posts it (taking it over) and shows the
-  // answer's text.
-  void PostAndShow(BulkSend& send, long long count, bool notify);
+  // Completes the request from the dialog's options, posts it and shows the answer's text.
+  void PostAndShow(BulkSend send, long long count, bool notify);
   // The end of a send that failed: the wait form closed, the preview lists cleared, the failure
   // shown.
   void SendFailed(const std::exception& e);

@@ -109,7 +109,7 @@ bool frmSendSMS::SendGroupedSMS() {
       ui().SetMousePointer(ui::MousePointer::Default);
       return true;
     }
-    PostAndShow(send, builder.Count(), false);
+    PostAndShow(std::move(send), builder.Count(), false);
     return true;
   } catch (const std::exception& e) {
     SendFailed(e);
