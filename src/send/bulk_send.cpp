@@ -105,11 +105,6 @@ const std::string& Merger::operator()(std::string_view text,
   return text_;
 }
 
-std::string Merge(std::string_view text, const std::vector<std::string>& names,
-                  const std::vector<std::string>& values) {
-  return Merger(names)(text, values);
-}
-
 std::size_t NumberCount(std::string_view numbers) {
   return static_cast<std::size_t>(std::count(numbers.begin(), numbers.end(), ',')) + 1;
 }
@@ -129,8 +124,7 @@ std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globa
   std::string text = std::move(send.encodedCellData);
   text.insert(0, head.str());
   service::FormBody body(std::move(text));
-  body.ReserveFor(send.senderName.size() + (send.schedule ? send.schedule->name.size() : 0))
-      .Credentials(http, globals.SessionUserName, globals.SessionPassword)
+  body.Credentials(http, globals.SessionUserName, globals.SessionPassword)
       .Field("ver", "1.0")
       .Field("SenderName", send.senderName);
   if (send.concat) body.Field("IsConcatSMS", *send.concat ? "1" : "0");

@@ -92,10 +92,6 @@ class Merger {
   std::string text_, next_;
 };
 
-// One text merged.
-std::string Merge(std::string_view text, const std::vector<std::string>& names,
-                  const std::vector<std::string>& values);
-
 // The number of entries in a number list: one more than its commas.
 std::size_t NumberCount(std::string_view numbers);
 

@@ -201,11 +201,12 @@ bool frmSendSMS::SendRecords(const FilteredSend& send, Recordset& records, bool 
   const std::vector<std::string>& names = send.names;
   BulkSendBuilder builder(templateText, names, services_.globals, ChkPreview.Value());
   std::vector<std::string> values(names.size());
+  Merger merge(names);
   for (records.MoveFirst(); !records.IsEOF(); records.MoveNext()) {
     for (std::size_t i = 0; i < names.size(); ++i)
       values[i] = records.HasField(names[i]) ? records.Text(names[i]) : std::string();
     const std::string mobile = records.Text(send.mobileColumn);
-    builder.Add(mobile, mobile, Merge(templateText, names, values), values);
+    builder.Add(mobile, mobile, merge(templateText, values), values);
   }
   if (ChkPreview.Value() && !ConfirmPreview()) {
     ClearPreview();

@@ -50,13 +50,6 @@ FormBody& FormBody::Credentials(m_Http& http, std::string_view user, std::string
   return EncodedField("passwd", m_Http::URLEncode(http.ScramblePassword(Trim(password))));
 }
 
-FormBody& FormBody::ReserveFor(std::size_t valueBytes) {
-  // Besides the values: the field names and separators, the user name and the password.
-  constexpr std::size_t kRest = 1024;
-  body_.reserve(body_.size() + 3 * valueBytes + kRest);
-  return *this;
-}
-
 FormBody& FormBody::Field(std::string_view name, std::string_view value) {
   const std::size_t before = body_.size();
   EncodedField(name, "");

@@ -74,9 +74,6 @@ class FormBody {
   const std::string& str() const& { return body_; }
   // The body taken out, not copied: a body of megabytes is built to be sent once.
   std::string str() && { return std::move(body_); }
-  // Room for `valueBytes` of values still to come, each byte of which may take three once
-  // encoded: a body of megabytes is then written in place, never copied as it grows.
-  FormBody& ReserveFor(std::size_t valueBytes);
 
  private:
   std::string body_;

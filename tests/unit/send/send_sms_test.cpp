@@ -73,7 +73,6 @@ TEST(Merger, NamesOneAfterTheOther) {
     EXPECT_EQ(merge(c.text, c.values), c.merged) << c.text;
     // The buffers serve the next recipient without anything of this one.
     EXPECT_EQ(merge(c.text, c.values), c.merged) << c.text;
-    EXPECT_EQ(send::Merge(c.text, c.names, c.values), c.merged) << c.text;
   }
 }
 
