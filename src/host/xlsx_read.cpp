@@ -39,38 +39,6 @@ void XlsxPackage::LoadStyles() {
   if (xfs.empty()) xfs.push_back({"General", false, false});
 }
 
-void XlsxPackage::LoadSharedStrings(const std::string& part) {
-  const std::string data = ReadPart(part);
-  XmlScanner sc(data, file, part);
-  for (;;) {
-    if (sc.AtEnd()) return;
-    const auto t = sc.NextTag();
-    if (t.name == "sst" && t.closing) return;
-    if (t.name != "si" || t.closing) continue;
-    std::string text;
-    if (!t.empty) {
-      for (;;) {
-        const auto u = sc.NextTag();
-        if (u.closing && u.name == "si") break;
-        if (u.name == "rPh" || u.name == "phoneticPr" || u.name == "rPr") {
-          sc.SkipElement(u);
-        } else if (u.name == "t" && !u.closing && !u.empty) {
-          text += sc.TextUntilTag();
-          const auto end = sc.NextTag();
-          if (!end.closing || end.name != "t") sc.Fail("has a <t> that is not closed");
-        }
-      }
-    }
-    sharedStrings.Add(text);
-  }
-}
-
-void XlsxSheet::Load() const {
-  if (loaded_) return;
-  Scan(*package_.OpenPart(part_));
-  loaded_ = true;
-}
-
 namespace {
 
 // The text of a part, a window at a time: the part is inflated a piece at a time into one buffer
@@ -91,10 +59,13 @@ class PartWindow {
     const std::size_t kept = size_ - keep;
     const std::size_t want = kept + std::max(kPiece, kept);
     if (want > capacity_) {
-      auto bigger = std::make_unique_for_overwrite<char[]>(want);
+      // A piece more than is wanted now: what is kept varies from round to round by an
+      // element's length, and a buffer sized to the byte would be made anew most rounds.
+      const std::size_t capacity = want + kPiece;
+      auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
       if (kept > 0) std::memcpy(bigger.get(), buffer_.get() + keep, kept);
       buffer_ = std::move(bigger);
-      capacity_ = want;
+      capacity_ = capacity;
     } else if (kept > 0) {
       std::memmove(buffer_.get(), buffer_.get() + keep, kept);
     }
@@ -126,6 +97,54 @@ class PartWindow {
 struct NeedMore {};
 
 }  // namespace
+
+// Shared strings are read a window at a time, as sheets are: each round reads the <si> elements
+// that end in the window, and the rest waits for the next.
+void XlsxPackage::LoadSharedStrings(const std::string& part) {
+  const auto opened = OpenPart(part);
+  PartWindow window(*opened);
+  for (std::size_t at = 0;;) {
+    window.Advance(at);
+    std::string_view text = window.Text();
+    if (!window.Whole()) {
+      const auto last = text.rfind("</si>");
+      text = text.substr(0, last == std::string_view::npos ? 0 : last + 5);
+    }
+    XmlScanner sc(text, file, part, window.Base());
+    if (ReadSharedStrings(sc) || window.Whole()) return window.Drain();
+    at = text.size();
+  }
+}
+
+bool XlsxPackage::ReadSharedStrings(XmlScanner& sc) {
+  for (;;) {
+    if (sc.AtEnd()) return false;
+    const auto t = sc.NextTag();
+    if (t.name == "sst" && t.closing) return true;
+    if (t.name != "si" || t.closing) continue;
+    std::string text;
+    if (!t.empty) {
+      for (;;) {
+        const auto u = sc.NextTag();
+        if (u.closing && u.name == "si") break;
+        if (u.name == "rPh" || u.name == "phoneticPr" || u.name == "rPr") {
+          sc.SkipElement(u);
+        } else if (u.name == "t" && !u.closing && !u.empty) {
+          text += sc.TextUntilTag();
+          const auto end = sc.NextTag();
+          if (!end.closing || end.name != "t") sc.Fail("has a <t> that is not closed");
+        }
+      }
+    }
+    sharedStrings.Add(text);
+  }
+}
+
+void XlsxSheet::Load() const {
+  if (loaded_) return;
+  Scan(*package_.OpenPart(part_));
+  loaded_ = true;
+}
 
 // What the reading of a tag's attributes looks for, as flags: the blanks between attributes, and
 // the characters that end a name ("=", or ">" and " " where the "=" is missing).

@@ -11,8 +11,9 @@ namespace qv::host {
 // file and the part.
 class XmlScanner {
  public:
-  XmlScanner(std::string_view text, std::string file, std::string part)
-      : text_(text), file_(std::move(file)), part_(std::move(part)) {}
+  // `text` is the part from byte `base` on: failures name their byte in the whole part.
+  XmlScanner(std::string_view text, std::string file, std::string part, std::size_t base = 0)
+      : text_(text), file_(std::move(file)), part_(std::move(part)), base_(base) {}
 
   struct Tag {
     std::string_view name;
@@ -34,13 +35,15 @@ class XmlScanner {
   // Decodes &amp; &lt; &gt; &quot; &apos; &#N; &#xH; and the _xHHHH_ escapes of workbook strings.
   static std::string Decode(std::string_view text, bool workbookEscapes);
 
-  [[noreturn]] void Fail(const std::string& what) const { FailAt(what, pos_); }
+  [[noreturn]] void Fail(const std::string& what) const { FailAt(what, base_ + pos_); }
+  // `offset` is in the whole part.
   [[noreturn]] void FailAt(const std::string& what, std::size_t offset) const;
 
  private:
   std::string_view text_;
   std::string file_;
   std::string part_;
+  std::size_t base_;
   std::size_t pos_ = 0;
 };
 

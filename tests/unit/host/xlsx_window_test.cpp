@@ -1,6 +1,9 @@
-// A sheet is read a window at a time while it inflates: whatever the windows cut, every cell is
-// read whole, and a failure names its place in the whole part.
+// A sheet and the shared strings are read a window at a time while they inflate: whatever the
+// windows cut, every cell and every string is read whole, and a failure names its place in the
+// whole part.
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "host/xlsx_package.h"
 #include "host/xlsx_workbook.h"
@@ -15,6 +18,10 @@ using qv::testing::TempDir;
 
 constexpr std::size_t kPiece = ZipPartAhead::kPiece;
 const std::string kSheetPart = "xl/worksheets/sheet1.xml";
+const std::string kStringsPart = "xl/sharedStrings.xml";
+const std::string kStringsHead =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+    "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
 const std::string kHead =
     "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
 const std::string kTail = "</sheetData></worksheet>";
@@ -30,16 +37,58 @@ std::string TextRow(int row, const std::string& text) {
          "</t></is></c></row>";
 }
 
+// A <si> of `text`; every tenth is rich text in two runs, with a phonetic reading to skip.
+std::string StringItem(int i, const std::string& text) {
+  if (i % 10 != 9) return "<si><t>" + text + "</t></si>";
+  const std::size_t half = text.size() / 2;
+  return "<si><r><t>" + text.substr(0, half) + "</t></r><r><rPr><b/></rPr><t>" + text.substr(half) +
+         "</t></r><rPh sb=\"0\" eb=\"1\"><t>y</t></rPh></si>";
+}
+
+std::string StringText(int i) { return "s" + std::to_string(i) + std::string(i % 37, '-'); }
+
+// The checksum of `part` made wrong, in its local header (14 bytes in) and its directory entry
+// (16 bytes in).
+void DamageChecksum(std::string& bytes, const std::string& part) {
+  for (std::size_t header = bytes.find("PK\x03\x04"); header != std::string::npos;
+       header = bytes.find("PK\x03\x04", header + 4)) {
+    if (bytes.compare(header + 30, part.size(), part) == 0) bytes[header + 14] ^= 1;
+  }
+  for (std::size_t entry = bytes.find("PK\x01\x02"); entry != std::string::npos;
+       entry = bytes.find("PK\x01\x02", entry + 4)) {
+    if (bytes.compare(entry + 46, part.size(), part) == 0) bytes[entry + 16] ^= 1;
+  }
+}
+
 class WindowTest : public ::testing::Test {
  protected:
   TempDir dir;
   std::filesystem::path good = dir.Copy("shared.xlsx");
   int files = 0;
 
-  std::filesystem::path WithSheet(const std::string& xml) {
+  std::filesystem::path WithParts(const std::map<std::string, std::string>& parts) {
     const auto path = dir / ("w" + std::to_string(files++) + ".xlsx");
-    TempDir::WriteFile(path, RewrittenZipBytes(good.string(), {{kSheetPart, xml}}));
+    TempDir::WriteFile(path, RewrittenZipBytes(good.string(), parts));
     return path;
+  }
+  std::filesystem::path WithSheet(const std::string& xml) { return WithParts({{kSheetPart, xml}}); }
+  // Shared strings up to `size` bytes of XML, then one of `length` bytes and one more; a sheet
+  // naming each in column A, row i + 1 for string i. How many strings there are.
+  std::filesystem::path WithStrings(std::size_t size, std::size_t length, int& count) {
+    std::string strings = kStringsHead, sheet = kHead;
+    const auto add = [&](const std::string& item) {
+      strings += item;
+      const std::string r = std::to_string(count + 1);
+      sheet += "<row r=\"" + r + "\"><c r=\"A" + r + "\" t=\"s\"><v>" + std::to_string(count) +
+               "</v></c></row>";
+      ++count;
+    };
+    count = 0;
+    while (strings.size() + StringItem(count, StringText(count)).size() <= size)
+      add(StringItem(count, StringText(count)));
+    add(StringItem(count, std::string(length, 'x')));
+    add(StringItem(count, StringText(count)));
+    return WithParts({{kStringsPart, strings + "</sst>"}, {kSheetPart, sheet + kTail}});
   }
   // Number rows from 1 on until the text reaches `size`, then blanks up to it exactly.
   static std::string FilledTo(std::size_t size, int& rows) {
@@ -111,27 +160,61 @@ TEST_F(WindowTest, AFailureNamesItsByteInTheWholePart) {
 // The checksum of a part is checked once it is read to its end: a part whose bytes changed is
 // damaged, not read as if it were sound.
 TEST_F(WindowTest, APartWhoseChecksumFailsIsDamaged) {
-  int rows = 0;
-  const auto path = WithSheet(FilledTo(2 * kPiece, rows) + kTail);
-  std::string bytes = TempDir::ReadFile(path);
-  // The checksum stands 14 bytes into the part's local header and 16 into its directory entry.
-  for (std::size_t header = bytes.find("PK\x03\x04"); header != std::string::npos;
-       header = bytes.find("PK\x03\x04", header + 4)) {
-    if (bytes.compare(header + 30, kSheetPart.size(), kSheetPart) == 0) bytes[header + 14] ^= 1;
+  int count = 0;
+  const auto path = WithStrings(2 * kPiece, 10, count);
+  const std::string sound = TempDir::ReadFile(path);
+  for (const std::string& part : {kSheetPart, kStringsPart}) {
+    std::string bytes = sound;
+    DamageChecksum(bytes, part);
+    TempDir::WriteFile(path, bytes);
+    try {
+      auto wb = XlsxWorkbook::Open(path);
+      wb->LoadAll();
+      ADD_FAILURE() << part << " read as sound";
+    } catch (const HostError& e) {
+      EXPECT_NE(std::string(e.what()).find("has a damaged part " + part + "."), std::string::npos)
+          << e.what();
+    }
   }
-  for (std::size_t entry = bytes.find("PK\x01\x02"); entry != std::string::npos;
-       entry = bytes.find("PK\x01\x02", entry + 4)) {
-    if (bytes.compare(entry + 46, kSheetPart.size(), kSheetPart) == 0) bytes[entry + 16] ^= 1;
+}
+
+TEST_F(WindowTest, AStringIsReadWholeWhereverAWindowEnds) {
+  // The string of `length` starts `before` bytes before the first window's end.
+  const std::size_t starts[] = {1, 5, 100, 10000};
+  const std::size_t lengths[] = {1, 100, kPiece, 3 * kPiece};
+  for (const std::size_t before : starts) {
+    for (const std::size_t length : lengths) {
+      int count = 0;
+      auto wb = XlsxWorkbook::Open(WithStrings(kPiece - before, length, count));
+      Sheet& sheet = wb->SheetAt(1);
+      const std::string where =
+          "string of " + std::to_string(length) + " starting " + std::to_string(before) + " before";
+      for (int i = 0; i < count - 2; ++i)
+        ASSERT_EQ(sheet.Value(CellRef{1, i + 1}), Variant(StringText(i))) << where << ", " << i;
+      EXPECT_EQ(sheet.Value(CellRef{1, count - 1}), Variant(std::string(length, 'x'))) << where;
+      EXPECT_EQ(sheet.Value(CellRef{1, count}), Variant(StringText(count - 1))) << where;
+    }
   }
-  TempDir::WriteFile(path, bytes);
-  auto wb = XlsxWorkbook::Open(path);
-  try {
-    wb->LoadAll();
-    ADD_FAILURE() << "read as sound";
-  } catch (const HostError& e) {
-    EXPECT_NE(std::string(e.what()).find("has a damaged part " + kSheetPart + "."),
-              std::string::npos)
-        << e.what();
+}
+
+TEST_F(WindowTest, AFailureInTheStringsNamesItsByteInTheWholePart) {
+  for (const std::size_t at : {std::size_t{200}, 3 * kPiece + 17}) {
+    std::string strings = kStringsHead;
+    for (int i = 0; strings.size() < at; ++i) strings += StringItem(i, StringText(i));
+    // The scan stands after the tag it found instead of the end tag.
+    const std::size_t near = strings.size() + std::string("<si><t>open<b>").size();
+    strings += "<si><t>open<b></si>" + StringItem(0, "after") + "</sst>";
+    try {
+      XlsxWorkbook::Open(WithParts({{kStringsPart, strings}}));
+      ADD_FAILURE() << at;
+    } catch (const HostError& e) {
+      const std::string message = e.what();
+      EXPECT_NE(
+          message.find("its part " + kStringsPart + " has a <t> that is not closed (near byte " +
+                       std::to_string(near) + ")"),
+          std::string::npos)
+          << message;
+    }
   }
 }
 
