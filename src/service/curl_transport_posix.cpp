@@ -1,19 +1,85 @@
 #include "service/curl_transport_posix.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
+#include <future>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 
 namespace qv::service {
 namespace {
 
 constexpr const char* kUserAgent = "x73x50418";
+constexpr const char* kCurlLibrary = "libcurl.so.4";
+
+// libcurl and the libraries it brings take longer to load than the rest of the program together.
+// So it is loaded on a thread of its own as soon as a transport is made, while the program goes on
+// (reading a workbook, most often), and waited for when an exchange needs it.
+struct Curl {
+  std::string failure;  // why it could not be loaded; empty once it is
+  decltype(&curl_global_init) global_init = nullptr;
+  decltype(&curl_easy_init) easy_init = nullptr;
+  decltype(&curl_easy_setopt) easy_setopt = nullptr;
+  decltype(&curl_easy_perform) easy_perform = nullptr;
+  decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
+  decltype(&curl_slist_append) slist_append = nullptr;
+  decltype(&curl_slist_free_all) slist_free_all = nullptr;
+};
+
+template <typename F>
+void Find(void* library, const char* name, F& to, std::string& failure) {
+  to = reinterpret_cast<F>(dlsym(library, name));
+  if (!to && failure.empty()) failure = std::string("it has no ") + name;
+}
+
+Curl LoadCurl() {
+  Curl curl;
+  // Loaded for good: the library stays until the program ends.
+  void* library = dlopen(kCurlLibrary, RTLD_NOW | RTLD_LOCAL);
+  if (!library) {
+    const char* why = dlerror();
+    curl.failure = why ? why : "it was not found";
+    return curl;
+  }
+  Find(library, "curl_global_init", curl.global_init, curl.failure);
+  Find(library, "curl_easy_init", curl.easy_init, curl.failure);
+  Find(library, "curl_easy_setopt", curl.easy_setopt, curl.failure);
+  Find(library, "curl_easy_perform", curl.easy_perform, curl.failure);
+  Find(library, "curl_easy_cleanup", curl.easy_cleanup, curl.failure);
+  Find(library, "curl_slist_append", curl.slist_append, curl.failure);
+  Find(library, "curl_slist_free_all", curl.slist_free_all, curl.failure);
+  if (curl.failure.empty() && curl.global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK)
+    curl.failure = "it could not be initialised";
+  return curl;
+}
+
+std::mutex loadMutex;
+std::shared_future<Curl> loading;
+
+std::shared_future<Curl> Loading(std::launch how) {
+  std::lock_guard lock(loadMutex);
+  if (!loading.valid()) loading = std::async(how, &LoadCurl).share();
+  return loading;
+}
+
+// The loaded library, once it is; throws when it cannot be loaded.
+const Curl& Library() {
+  // The shared state the future refers to is kept by `loading` until the program ends.
+  const Curl& curl = Loading(std::launch::deferred).get();
+  if (!curl.failure.empty()) {
+    throw std::runtime_error("The HTTP library " + std::string(kCurlLibrary) +
+                             " cannot be loaded: " + curl.failure + ".");
+  }
+  return curl;
+}
 
 struct CurlDeleter {
-  void operator()(CURL* h) const { curl_easy_cleanup(h); }
+  void operator()(CURL* h) const { Library().easy_cleanup(h); }
 };
 struct ListDeleter {
-  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+  void operator()(curl_slist* l) const { Library().slist_free_all(l); }
 };
 using Handle = std::unique_ptr<CURL, CurlDeleter>;
 using Headers = std::unique_ptr<curl_slist, ListDeleter>;
@@ -32,12 +98,12 @@ size_t Append(char* data, size_t size, size_t count, void* to) {
   return n;
 }
 
-Headers MakeHeaders(std::initializer_list<const char*> lines) {
+Headers MakeHeaders(const Curl& curl, std::initializer_list<const char*> lines) {
   curl_slist* list = nullptr;
   for (const char* line : lines) {
-    curl_slist* next = curl_slist_append(list, line);
+    curl_slist* next = curl.slist_append(list, line);
     if (!next) {
-      curl_slist_free_all(list);
+      curl.slist_free_all(list);
       return nullptr;
     }
     list = next;
@@ -46,8 +112,10 @@ Headers MakeHeaders(std::initializer_list<const char*> lines) {
 }
 
 // Runs the exchange; the answer only when it completed within the limits.
-std::string Perform(CURL* h, curl_slist* headers, const TransportLimits& limits) {
+std::string Perform(const Curl& curl, CURL* h, curl_slist* headers, const TransportLimits& limits) {
   Answer answer{{}, limits.answerBytes};
+  // Calls keep the header's name, so that its checks of each option's value still apply.
+  const auto curl_easy_setopt = curl.easy_setopt;
   curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Append);
@@ -59,23 +127,24 @@ std::string Perform(CURL* h, curl_slist* headers, const TransportLimits& limits)
   curl_easy_setopt(h, CURLOPT_TIMEOUT, limits.deadlineSeconds);
   curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.answerBytes));
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-  if (curl_easy_perform(h) != CURLE_OK) return {};
+  if (curl.easy_perform(h) != CURLE_OK) return {};
   return std::move(answer.text);
 }
 
 }  // namespace
 
 CurlTransport::CurlTransport(TransportLimits limits) : limits_(limits) {
-  static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  (void)initialised;
+  Loading(std::launch::async);
 }
 
 std::string CurlTransport::Post(const std::string& host, int port, const std::string& path,
                                 const std::string& body, const ProxySettings& proxy) {
-  Handle h(curl_easy_init());
+  const Curl& curl = Library();
+  const auto curl_easy_setopt = curl.easy_setopt;
+  Handle h(curl.easy_init());
   // No "Expect: 100-continue": the body goes with the request at once.
-  Headers headers = MakeHeaders(
-      {"Content-Type: application/x-www-form-urlencoded", "Connection: Keep-Alive", "Expect:"});
+  Headers headers = MakeHeaders(curl, {"Content-Type: application/x-www-form-urlencoded",
+                                       "Connection: Keep-Alive", "Expect:"});
   if (!h || !headers) return {};
   const std::string url = "http://" + host + (port ? ":" + std::to_string(port) : "") + "/" + path;
   curl_easy_setopt(h.get(), CURLOPT_URL, url.c_str());
@@ -93,17 +162,19 @@ std::string CurlTransport::Post(const std::string& host, int port, const std::st
       curl_easy_setopt(h.get(), CURLOPT_PROXYPASSWORD, proxy.ProxyUserPWD.c_str());
     }
   }
-  return Perform(h.get(), headers.get(), limits_);
+  return Perform(curl, h.get(), headers.get(), limits_);
 }
 
 std::string CurlTransport::Get(const std::string& url) {
-  Handle h(curl_easy_init());
+  const Curl& curl = Library();
+  const auto curl_easy_setopt = curl.easy_setopt;
+  Handle h(curl.easy_init());
   // Always from the network, never from a cache on the way.
-  Headers headers = MakeHeaders({"Cache-Control: no-cache", "Pragma: no-cache"});
+  Headers headers = MakeHeaders(curl, {"Cache-Control: no-cache", "Pragma: no-cache"});
   if (!h || !headers) return {};
   curl_easy_setopt(h.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(h.get(), CURLOPT_HTTPGET, 1L);
-  return Perform(h.get(), headers.get(), limits_);
+  return Perform(curl, h.get(), headers.get(), limits_);
 }
 
 }  // namespace qv::service
