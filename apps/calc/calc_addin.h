@@ -1,0 +1,81 @@
+#pragma once
+
+#include <com/sun/star/frame/XStatusListener.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <com/sun/star/util/URL.hpp>
+
+#include <memory>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "addin/connect.h"
+#include "addin/shell_posix.h"
+#include "calc_command_bars.h"
+#include "service/curl_transport_posix.h"
+#include "service/random.h"
+#include "settings/ini_file_settings_posix.h"
+#include "uno_ui.h"
+#include "values/clock_posix.h"
+
+namespace qv::calc {
+
+// Calc as the add-in's spreadsheet: its command bars are mirrored into Calc's menus and toolbars.
+class CalcApplication : public host::Application {
+ public:
+  host::Workbook* ActiveWorkbook() override { return nullptr; }
+  host::Sheet* ActiveSheet() override { return nullptr; }
+  host::CommandBars& GetCommandBars() override { return bars_.Bars(); }
+  std::unique_ptr<host::HiddenInstance> CreateHiddenInstance() override;
+  void CopyToClipboard(const ui::Picture& picture) override { clipboard_ = picture; }
+
+  CalcCommandBars& Bars() { return bars_; }
+
+ private:
+  ui::Picture clipboard_;
+  CalcCommandBars bars_{clipboard_};
+};
+
+// The add-in inside one office process: made when the office first shows a window, it lives as
+// long as the process. Everything here runs on the office's main thread.
+class CalcAddin {
+ public:
+  static CalcAddin& Get();
+
+  // Runs the add-in's connect sequence, once, and shows its menus and toolbars.
+  void Connect(const css::uno::Reference<css::uno::XComponentContext>& context);
+  // Clicks the control that a command names (what follows the protocol), then brings the menus,
+  // the toolbars and every listener in line with the bars as the click left them.
+  void Click(std::string_view command);
+  // Keeps `listener` told whether the command of `url` can be clicked.
+  void Listen(const css::uno::Reference<css::frame::XStatusListener>& listener,
+              const css::util::URL& url);
+  void Unlisten(const css::uno::Reference<css::frame::XStatusListener>& listener,
+                const css::util::URL& url);
+  // The command a URL of the add-in's protocol names; empty for any other.
+  static std::string CommandIn(const css::util::URL& url);
+
+ private:
+  struct Environment {
+    explicit Environment(const css::uno::Reference<css::uno::XComponentContext>& context)
+        : ui(context), settings(settings::IniFileSettings::DefaultRoot()) {}
+    UnoUi ui;
+    settings::IniFileSettings settings;
+    service::CurlTransport transport;
+    SystemClock clock;
+    service::SystemRandom random;
+    addin::DesktopShell shell;
+  };
+  void Tell(const css::uno::Reference<css::frame::XStatusListener>& listener,
+            const css::util::URL& url);
+  void Refresh();
+
+  css::uno::Reference<css::uno::XComponentContext> context_;
+  std::unique_ptr<Environment> environment_;
+  CalcApplication application_;
+  std::unique_ptr<addin::Connect> addin_;
+  std::vector<std::pair<css::uno::Reference<css::frame::XStatusListener>, css::util::URL>>
+      listeners_;
+};
+
+}  // namespace qv::calc

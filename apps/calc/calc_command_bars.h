@@ -1,0 +1,47 @@
+#pragma once
+
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "host/memory_command_bars.h"
+
+namespace qv::calc {
+
+// The add-in's command bars as Calc shows them. The add-in builds them in memory, as for any host
+// without bars of its own; Publish mirrors them into Calc: the menus it added to the worksheet
+// menu bar go into Calc's menu bar at the same distance from its end, and each bar it added
+// becomes a toolbar. Each control is the command "vnd.quorvalent:N", which clicks it.
+class CalcCommandBars {
+ public:
+  static constexpr std::string_view kProtocol = "vnd.quorvalent:";
+  // The kind of document whose menus and toolbars carry the add-in's.
+  static constexpr const char* kModule = "com.sun.star.sheet.SpreadsheetDocument";
+
+  explicit CalcCommandBars(const ui::Picture& clipboard) : bars_(clipboard) {}
+
+  host::CommandBars& Bars() { return bars_; }
+  // Makes Calc's menus and toolbars show the bars as they are now.
+  void Publish(const css::uno::Reference<css::uno::XComponentContext>& context);
+  // The control a command names (what follows the protocol); nullptr when there is none now.
+  host::CommandBarControl* Find(std::string_view command);
+  // A caption as a menu shows it: the letter after "&" (the add-in's mark of a menu's access key)
+  // marked with "~" as the office marks it; "&&" is a plain "&".
+  static std::string Label(std::string_view caption);
+  // The resource name of the toolbar that shows the bar of that name.
+  static std::string ToolbarUrl(const std::string& barName);
+
+ private:
+  // The command of a control: its number, given the first time it is published and kept.
+  std::string CommandOf(const host::CommandBarControl& control);
+
+  host::MemoryCommandBars bars_;
+  std::map<const host::CommandBarControl*, int> numbers_;
+  int lastNumber_ = 0;
+  std::set<std::string> toolbars_;  // the toolbars published so far
+};
+
+}  // namespace qv::calc

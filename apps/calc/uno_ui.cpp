@@ -1,0 +1,124 @@
+#include "uno_ui.h"
+
+#include <com/sun/star/awt/MessageBoxButtons.hpp>
+#include <com/sun/star/awt/MessageBoxResults.hpp>
+#include <com/sun/star/awt/MessageBoxType.hpp>
+#include <com/sun/star/awt/Toolkit.hpp>
+#include <com/sun/star/awt/XMessageBoxFactory.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+
+#include <stdexcept>
+
+#include "uno_text.h"
+
+namespace qv::calc {
+
+using namespace css;
+using uno::Reference;
+using uno::UNO_QUERY;
+
+namespace {
+
+// The parts of a box's style number.
+constexpr int kButtons = 7, kIcon = 0x70, kDefault = 0x300;
+enum Buttons { OkOnly, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
+enum Answer { Ok = 1, Cancel, Abort, Retry, Ignore, Yes, No };
+
+}  // namespace
+
+MessageBoxSpec BoxFor(int style) {
+  MessageBoxSpec spec{awt::MessageBoxType_MESSAGEBOX, 0};
+  switch (style & kIcon) {
+    case 16:
+      spec.type = awt::MessageBoxType_ERRORBOX;
+      break;
+    case 32:
+      spec.type = awt::MessageBoxType_QUERYBOX;
+      break;
+    case 48:
+      spec.type = awt::MessageBoxType_WARNINGBOX;
+      break;
+    case 64:
+      spec.type = awt::MessageBoxType_INFOBOX;
+      break;
+    default:
+      break;
+  }
+  // The buttons in the order the style names them, and the toolkit's default for each place.
+  namespace b = awt::MessageBoxButtons;
+  struct Set {
+    int buttons;
+    int defaults[3];
+  };
+  static const Set kSets[] = {
+      {b::BUTTONS_OK, {b::DEFAULT_BUTTON_OK, b::DEFAULT_BUTTON_OK, b::DEFAULT_BUTTON_OK}},
+      {b::BUTTONS_OK_CANCEL,
+       {b::DEFAULT_BUTTON_OK, b::DEFAULT_BUTTON_CANCEL, b::DEFAULT_BUTTON_CANCEL}},
+      {b::BUTTONS_ABORT_IGNORE_RETRY,
+       {b::DEFAULT_BUTTON_CANCEL, b::DEFAULT_BUTTON_RETRY, b::DEFAULT_BUTTON_IGNORE}},
+      {b::BUTTONS_YES_NO_CANCEL,
+       {b::DEFAULT_BUTTON_YES, b::DEFAULT_BUTTON_NO, b::DEFAULT_BUTTON_CANCEL}},
+      {b::BUTTONS_YES_NO, {b::DEFAULT_BUTTON_YES, b::DEFAULT_BUTTON_NO, b::DEFAULT_BUTTON_NO}},
+      {b::BUTTONS_RETRY_CANCEL,
+       {b::DEFAULT_BUTTON_RETRY, b::DEFAULT_BUTTON_CANCEL, b::DEFAULT_BUTTON_CANCEL}},
+  };
+  const int set = (style & kButtons) <= RetryCancel ? style & kButtons : OkOnly;
+  const int place = std::min((style & kDefault) >> 8, 2);
+  spec.buttons = kSets[set].buttons | kSets[set].defaults[place];
+  return spec;
+}
+
+int AnswerFor(int style, int result) {
+  namespace r = awt::MessageBoxResults;
+  const int set = style & kButtons;
+  switch (result) {
+    case r::OK:
+      return Ok;
+    case r::YES:
+      return Yes;
+    case r::NO:
+      return No;
+    case r::RETRY:
+      return Retry;
+    case r::IGNORE:
+      return Ignore;
+    default:
+      // Cancel, or the box closed without a button: the answer that does nothing.
+      if (set == AbortRetryIgnore) return Abort;
+      if (set == YesNo) return No;
+      if (set == OkOnly) return Ok;
+      return Cancel;
+  }
+}
+
+int UnoUi::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
+  const MessageBoxSpec spec = BoxFor(buttons);
+  Reference<awt::XWindowPeer> parent;
+  if (const auto frame = frame::Desktop::create(context_)->getCurrentFrame(); frame.is())
+    parent.set(frame->getContainerWindow(), UNO_QUERY);
+  const Reference<awt::XMessageBoxFactory> factory(awt::Toolkit::create(context_), UNO_QUERY);
+  const auto box = factory->createMessageBox(parent, static_cast<awt::MessageBoxType>(spec.type),
+                                             spec.buttons, ToUno(title), ToUno(prompt));
+  return AnswerFor(buttons, box->execute());
+}
+
+std::optional<std::string> UnoUi::InputBox(const std::string&, const std::string&,
+                                           const std::string&) {
+  throw std::runtime_error("An input box cannot be shown in Calc yet.");
+}
+
+std::optional<std::string> UnoUi::OpenFileDialog(const std::string&, const std::string&) {
+  throw std::runtime_error("A file cannot be chosen in Calc yet.");
+}
+
+void UnoUi::ShowForm(ui::Form& form, ui::Modality) {
+  throw std::runtime_error("The dialog \"" + form.Caption + "\" cannot be shown in Calc yet.");
+}
+
+void UnoUi::FormClosed(ui::Form&) {}
+
+void UnoUi::SetMousePointer(ui::MousePointer) {}
+
+void UnoUi::DoEvents() {}
+
+}  // namespace qv::calc
