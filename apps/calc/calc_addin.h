@@ -12,6 +12,7 @@
 #include "addin/connect.h"
 #include "addin/shell_posix.h"
 #include "calc_command_bars.h"
+#include "calc_workbook.h"
 #include "service/curl_transport_posix.h"
 #include "service/random.h"
 #include "settings/ini_file_settings_posix.h"
@@ -20,11 +21,16 @@
 
 namespace qv::calc {
 
-// Calc as the add-in's spreadsheet: its command bars are mirrored into Calc's menus and toolbars.
+// Calc as the add-in's spreadsheet: its documents are the workbooks, and the add-in's command bars
+// are mirrored into its menus and toolbars.
 class CalcApplication : public host::Application {
  public:
-  host::Workbook* ActiveWorkbook() override { return nullptr; }
-  host::Sheet* ActiveSheet() override { return nullptr; }
+  explicit CalcApplication(css::uno::Reference<css::uno::XComponentContext> context)
+      : context_(std::move(context)) {}
+
+  // The spreadsheet document the user works in; nullptr when the active document is none.
+  host::Workbook* ActiveWorkbook() override;
+  host::Sheet* ActiveSheet() override;
   host::CommandBars& GetCommandBars() override { return bars_.Bars(); }
   std::unique_ptr<host::HiddenInstance> CreateHiddenInstance() override;
   void CopyToClipboard(const ui::Picture& picture) override { clipboard_ = picture; }
@@ -32,8 +38,10 @@ class CalcApplication : public host::Application {
   CalcCommandBars& Bars() { return bars_; }
 
  private:
+  css::uno::Reference<css::uno::XComponentContext> context_;
   ui::Picture clipboard_;
   CalcCommandBars bars_{clipboard_};
+  std::vector<std::unique_ptr<CalcWorkbook>> workbooks_;
 };
 
 // The add-in inside one office process: made when the office first shows a window, it lives as
@@ -72,7 +80,7 @@ class CalcAddin {
 
   css::uno::Reference<css::uno::XComponentContext> context_;
   std::unique_ptr<Environment> environment_;
-  CalcApplication application_;
+  std::unique_ptr<CalcApplication> application_;
   std::unique_ptr<addin::Connect> addin_;
   std::vector<std::pair<css::uno::Reference<css::frame::XStatusListener>, css::util::URL>>
       listeners_;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "host/cell_ref.h"
+#include "host/error_names.h"
 #include "host/host.h"
 #include "host/string_table.h"
 #include "host/zip_archive.h"
@@ -59,8 +60,6 @@ inline constexpr std::size_t kElementSlack = 4096;
 // New workbook files may be read by all, as a spreadsheet program makes them.
 inline constexpr mode_t kNewFileMode = 0666;
 
-int ErrorCode(const std::string& text);
-std::string ErrorName(int code);
 std::string Directory(const std::string& part);
 // A relationship target as a part name: relative to the source part's folder, or from the root.
 std::string Resolve(const std::string& base, const std::string& target);

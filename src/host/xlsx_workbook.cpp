@@ -9,24 +9,6 @@
 
 namespace qv::host {
 
-constexpr std::pair<int, const char*> kErrors[] = {
-    {2000, "#NULL!"}, {2007, "#DIV/0!"}, {2015, "#VALUE!"}, {2023, "#REF!"},
-    {2029, "#NAME?"}, {2036, "#NUM!"},   {2042, "#N/A"}};
-
-int ErrorCode(const std::string& text) {
-  for (const auto& [code, name] : kErrors) {
-    if (text == name) return code;
-  }
-  return 2015;
-}
-
-std::string ErrorName(int code) {
-  for (const auto& [c, name] : kErrors) {
-    if (c == code) return name;
-  }
-  return "#VALUE!";
-}
-
 std::string Directory(const std::string& part) {
   const auto slash = part.rfind('/');
   return slash == std::string::npos ? "" : part.substr(0, slash + 1);

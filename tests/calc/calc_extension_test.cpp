@@ -15,15 +15,22 @@
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/ref.hxx>
 
+#include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+
 #include <chrono>
 #include <sstream>
 #include <thread>
 
 #include "addin/connect.h"
 #include "calc/office.h"
+#include "calc_addin.h"
 #include "host/memory_application.h"
+#include "host/xlsx_workbook.h"
 #include "support/addin_fakes.h"
 #include "support/temp_dir.h"
+#include "values/convert.h"
 
 namespace qv::testing {
 namespace {
@@ -155,6 +162,95 @@ TEST_F(CalcExtension, TheToolbarAndTheMenuAreTheAddinsAfterStartUp) {
   ASSERT_TRUE(entries.is());
   host::CommandBarControls& top = bars.Item(1).Controls();
   EXPECT_EQ(Entries(entries), Expected(top.Item(top.Count() - 1).Controls()));
+}
+
+// The texts Calc shows are the texts the add-in reads through the extension, and they are the
+// texts the command reads from the same file.
+TEST_F(CalcExtension, CellsReadAsCalcShowsThemAndAsTheCommandReadsThem) {
+  calc::CalcApplication calc(office_->Context());
+  const auto hidden = calc.CreateHiddenInstance();
+  for (const char* name : {"displayed_texts.xlsx", "displayed_texts_native.xlsx", "shared.xlsx"}) {
+    const std::string path = std::string(QV_TEST_DATA) + "/" + name;
+    host::Workbook& book = hidden->OpenReadOnly(path);
+    auto file = host::XlsxWorkbook::Open(path, true);
+    host::Sheet& shown = book.SheetAt(1);
+    host::Sheet& read = file->SheetAt(1);
+    for (int row = 1; row <= 40; ++row) {
+      for (int column = 1; column <= 3; ++column) {
+        const host::CellRef at{column, row};
+        EXPECT_EQ(shown.Text(at), read.Text(at)) << name << " " << column << "," << row;
+        Variant expected = read.Value(at);
+        // Before March 1900 the two calendars part: a workbook file counts its days as the
+        // first spreadsheets did, with a 29 February 1900, and Calc counts them as the calendar
+        // does, so the same number from 1 on is a day earlier in Calc (a duration of 36 hours,
+        // say). Each front end gives what its spreadsheet shows for a date.
+        if (expected.kind() == Variant::Kind::Date &&
+            expected.AsDate().Serial() >= DateTime::FromParts(1900, 1, 1).Serial() &&
+            expected.AsDate().Serial() < DateTime::FromParts(1900, 3, 1).Serial())
+          expected = DateTime::FromSerial(expected.AsDate().Serial() - 1);
+        EXPECT_EQ(ValueAsText(shown.Value(at)), ValueAsText(expected))
+            << name << " " << column << "," << row << " shows " << shown.Text(at);
+      }
+    }
+  }
+  hidden->CloseAll();
+}
+
+// Writing as the delivery report does: a new sheet after the last, named, typed into, a bold head.
+TEST_F(CalcExtension, ASheetIsAddedNamedAndTypedIntoAsTheReportDoes) {
+  beans::PropertyValue hidden;
+  hidden.Name = "Hidden";
+  hidden.Value <<= true;
+  const Reference<frame::XComponentLoader> loader(frame::Desktop::create(office_->Context()),
+                                                  uno::UNO_QUERY_THROW);
+  const Reference<sheet::XSpreadsheetDocument> document(
+      loader->loadComponentFromURL("private:factory/scalc", "_blank", 0,
+                                   uno::Sequence<beans::PropertyValue>(&hidden, 1)),
+      uno::UNO_QUERY_THROW);
+  calc::CalcWorkbook book(office_->Context(), document);
+  const int before = book.SheetCount();
+  host::Sheet& added = book.AddSheetAfter(book.SheetAt(before));
+  EXPECT_EQ(book.SheetCount(), before + 1);
+  EXPECT_EQ(&book.SheetAt(before + 1), &added);
+  EXPECT_EQ(book.ActiveSheet(), &added);
+  added.SetName("Report 12-06");
+  EXPECT_EQ(added.Name(), "Report 12-06");
+  EXPECT_EQ(book.FindSheet("REPORT 12-06"), &added);
+  for (const char* refused : {"a/b", "", "Sheet1", "sheet1", "x[1]", "'quoted'"}) {
+    EXPECT_THROW(added.SetName(refused), host::HostError) << refused;
+    EXPECT_EQ(added.Name(), "Report 12-06") << refused;
+  }
+
+  const struct {
+    const char* typed;
+    const char* shown;
+    Variant value;
+  } cases[] = {
+      {"Mobile Number", "Mobile Number", std::string("Mobile Number")},
+      {"12/6/2026", "12/6/2026", DateTime::FromParts(2026, 12, 6)},
+      {"00123", "123", 123.0},
+      {"919876543210", "919876543210", 919876543210.0},
+      {"10:30 AM", "10:30 AM", DateTime::FromParts(1899, 12, 30, 10, 30, 0)},
+      {"Delivered", "Delivered", std::string("Delivered")},
+  };
+  int row = 1;
+  for (const auto& c : cases) {
+    added.EnterText(host::CellRef{1, row}, c.typed);
+    EXPECT_EQ(added.Text(host::CellRef{1, row}), c.shown) << c.typed;
+    EXPECT_EQ(ValueAsText(added.Value(host::CellRef{1, row})), ValueAsText(c.value)) << c.typed;
+    ++row;
+  }
+  added.SetValue(host::CellRef{2, 1}, DateTime::FromParts(2026, 12, 6, 20, 5, 0));
+  EXPECT_EQ(added.Text(host::CellRef{2, 1}), "12/6/2026 20:05");
+  added.SetValue(host::CellRef{2, 2}, true);
+  EXPECT_EQ(added.Value(host::CellRef{2, 2}), Variant(true));
+  added.SetBold(host::CellRef{1, 1}, true);
+  float weight = 0;
+  Reference<beans::XPropertySet>(
+      static_cast<calc::CalcSheet&>(added).Uno()->getCellByPosition(0, 0), uno::UNO_QUERY_THROW)
+      ->getPropertyValue("CharWeight") >>= weight;
+  EXPECT_EQ(weight, 150.0f);
+  Reference<util::XCloseable>(document, uno::UNO_QUERY_THROW)->close(true);
 }
 
 }  // namespace
