@@ -5,10 +5,17 @@
 #include <com/sun/star/awt/MessageBoxType.hpp>
 #include <com/sun/star/awt/Toolkit.hpp>
 #include <com/sun/star/awt/XMessageBoxFactory.hpp>
+#include <com/sun/star/awt/XToolkitExperimental.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/ui/dialogs/ExecutableDialogResults.hpp>
+#include <com/sun/star/ui/dialogs/FilePicker.hpp>
+#include <com/sun/star/ui/dialogs/TemplateDescription.hpp>
+#include <com/sun/star/ui/dialogs/XFilePicker3.hpp>
+#include <osl/file.hxx>
 
-#include <stdexcept>
+#include <vector>
 
+#include "ui/input_form.h"
 #include "uno_text.h"
 
 namespace qv::calc {
@@ -94,31 +101,77 @@ int AnswerFor(int style, int result) {
 int UnoUi::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
   const MessageBoxSpec spec = BoxFor(buttons);
   Reference<awt::XWindowPeer> parent;
-  if (const auto frame = frame::Desktop::create(context_)->getCurrentFrame(); frame.is())
-    parent.set(frame->getContainerWindow(), UNO_QUERY);
+  for (const auto& [form, shown] : forms_) {
+    if (!shown->Closed()) parent = shown->Dialog()->getPeer();
+  }
+  if (!parent.is()) {
+    if (const auto frame = frame::Desktop::create(context_)->getCurrentFrame(); frame.is())
+      parent.set(frame->getContainerWindow(), UNO_QUERY);
+  }
   const Reference<awt::XMessageBoxFactory> factory(awt::Toolkit::create(context_), UNO_QUERY);
   const auto box = factory->createMessageBox(parent, static_cast<awt::MessageBoxType>(spec.type),
                                              spec.buttons, ToUno(title), ToUno(prompt));
   return AnswerFor(buttons, box->execute());
 }
 
-std::optional<std::string> UnoUi::InputBox(const std::string&, const std::string&,
-                                           const std::string&) {
-  throw std::runtime_error("An input box cannot be shown in Calc yet.");
+std::optional<std::string> UnoUi::InputBox(const std::string& prompt, const std::string& title,
+                                           const std::string& defaultText) {
+  ui::InputForm form(*this, prompt, title, defaultText);
+  form.Show(ui::Modality::Modal);
+  return form.answer;
 }
 
-std::optional<std::string> UnoUi::OpenFileDialog(const std::string&, const std::string&) {
-  throw std::runtime_error("A file cannot be chosen in Calc yet.");
+std::optional<std::string> UnoUi::OpenFileDialog(const std::string& title,
+                                                 const std::string& filter) {
+  const Reference<css::ui::dialogs::XFilePicker3> picker =
+      css::ui::dialogs::FilePicker::createWithMode(
+          context_, css::ui::dialogs::TemplateDescription::FILEOPEN_SIMPLE);
+  picker->setTitle(ToUno(title));
+  // "Name (*.x)|*.x|..." in pairs.
+  std::vector<std::string> parts;
+  std::size_t from = 0;
+  for (std::size_t bar = filter.find('|');; bar = filter.find('|', from)) {
+    parts.push_back(filter.substr(from, bar == std::string::npos ? std::string::npos : bar - from));
+    if (bar == std::string::npos) break;
+    from = bar + 1;
+  }
+  for (std::size_t i = 0; i + 1 < parts.size(); i += 2)
+    picker->appendFilter(ToUno(parts[i]), ToUno(parts[i + 1]));
+  if (picker->execute() != css::ui::dialogs::ExecutableDialogResults::OK) return std::nullopt;
+  const auto files = picker->getSelectedFiles();
+  if (files.getLength() < 1) return std::nullopt;
+  rtl::OUString path;
+  if (osl::FileBase::getSystemPathFromFileURL(files[0], path) != osl::FileBase::E_None)
+    return std::nullopt;
+  return FromUno(path);
 }
 
-void UnoUi::ShowForm(ui::Form& form, ui::Modality) {
-  throw std::runtime_error("The dialog \"" + form.Caption + "\" cannot be shown in Calc yet.");
+void UnoUi::ShowForm(ui::Form& form, ui::Modality modality) {
+  auto& shown = forms_[&form];
+  if (!shown || shown->Closed())
+    shown = std::make_shared<UnoForm>(form, context_);
+  else
+    shown->Push();
+  // A modal form runs until it closes; the object stays while it does.
+  const std::shared_ptr<UnoForm> keep = shown;
+  keep->Show(modality == ui::Modality::Modal);
 }
 
-void UnoUi::FormClosed(ui::Form&) {}
+void UnoUi::FormClosed(ui::Form& form) {
+  const auto found = forms_.find(&form);
+  if (found == forms_.end()) return;
+  // A handler of the form may still be running: it keeps the dialog until it returns.
+  found->second->Close();
+  forms_.erase(found);
+}
 
 void UnoUi::SetMousePointer(ui::MousePointer) {}
 
-void UnoUi::DoEvents() {}
+void UnoUi::DoEvents() {
+  // The work that calls it changed forms outside any handler of theirs (the wait form's text).
+  for (const auto& [form, shown] : forms_) shown->Push();
+  const Reference<awt::XToolkitExperimental> toolkit(awt::Toolkit::create(context_), UNO_QUERY);
+  if (toolkit.is()) toolkit->processEventsToIdle();
+}
 
 }  // namespace qv::calc

@@ -2,7 +2,11 @@
 
 #include <com/sun/star/uno/XComponentContext.hpp>
 
+#include <map>
+#include <memory>
+
 #include "ui/ui.h"
+#include "uno_form.h"
 
 namespace qv::calc {
 
@@ -16,8 +20,8 @@ MessageBoxSpec BoxFor(int style);
 // The add-in's answer (mb::Ok, mb::Yes, ...) for the toolkit's result of a box of `style`.
 int AnswerFor(int style, int result);
 
-// The add-in's user interface inside LibreOffice: boxes through the toolkit, owned by the window
-// the user works in.
+// The add-in's user interface inside LibreOffice: forms as the toolkit's dialogs, boxes through
+// the toolkit, owned by the form in front or else by the window the user works in.
 class UnoUi : public ui::Ui {
  public:
   explicit UnoUi(css::uno::Reference<css::uno::XComponentContext> context)
@@ -35,6 +39,7 @@ class UnoUi : public ui::Ui {
 
  private:
   css::uno::Reference<css::uno::XComponentContext> context_;
+  std::map<const ui::Form*, std::shared_ptr<UnoForm>> forms_;
 };
 
 }  // namespace qv::calc

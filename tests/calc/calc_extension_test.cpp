@@ -22,13 +22,16 @@
 #include <chrono>
 #include <sstream>
 #include <thread>
+#include <vector>
 
 #include "addin/connect.h"
 #include "calc/office.h"
+#include "calc/screen.h"
 #include "calc_addin.h"
 #include "host/memory_application.h"
 #include "host/xlsx_workbook.h"
 #include "support/addin_fakes.h"
+#include "support/gateway_process.h"
 #include "support/temp_dir.h"
 #include "values/convert.h"
 
@@ -64,6 +67,12 @@ class CalcExtension : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     folder_ = new TempDir;
+    gateway_ = new GatewayProcess;
+    gateway_->Admin({"account", "add", "alice", "--password", "s3cret", "--credits", "100"});
+    // The add-in finds the gateway in its settings when it connects.
+    std::filesystem::create_directories(folder_->Path() / "config" / "QuorvalentExcel");
+    TempDir::WriteFile(folder_->Path() / "config" / "QuorvalentExcel" / "settings.ini",
+                       "[Service]\nAddress=" + gateway_->Address() + "\n");
     office_ = new Office(folder_->Path());
     office_->Start(false);
     office_->Install(QV_OXT);
@@ -76,6 +85,7 @@ class CalcExtension : public ::testing::Test {
   }
   static void TearDownTestSuite() {
     delete office_;
+    delete gateway_;
     delete folder_;
   }
 
@@ -124,7 +134,36 @@ class CalcExtension : public ::testing::Test {
     return out.str();
   }
 
+  // The command of the add-in's menu entry of that caption.
+  static std::string MenuCommand(const std::string& caption) {
+    const Reference<container::XIndexAccess> menus = Config()->getSettings(kMenuBar, false);
+    for (sal_Int32 i = 0; i < menus->getCount(); ++i) {
+      uno::Sequence<beans::PropertyValue> menu;
+      menus->getByIndex(i) >>= menu;
+      Reference<container::XIndexAccess> entries;
+      for (sal_Int32 k = 0; k < menu.getLength(); ++k) {
+        if (menu[k].Name == "ItemDescriptorContainer") menu[k].Value >>= entries;
+      }
+      for (sal_Int32 k = 0; entries.is() && k < entries->getCount(); ++k) {
+        uno::Sequence<beans::PropertyValue> entry;
+        entries->getByIndex(k) >>= entry;
+        if (Property(entry, "Label") == caption) return Property(entry, "CommandURL");
+      }
+    }
+    return {};
+  }
+  // Clicks a menu entry of the add-in, as the office does when the user chooses it.
+  static void Choose(const std::string& caption) {
+    util::URL url;
+    url.Complete = rtl::OUString::createFromAscii(MenuCommand(caption).c_str());
+    const Reference<frame::XDispatchProvider> provider(Frame(), uno::UNO_QUERY_THROW);
+    const Reference<frame::XDispatch> dispatch = provider->queryDispatch(url, "", 0);
+    ASSERT_TRUE(dispatch.is()) << caption;
+    dispatch->dispatch(url, {});
+  }
+
   static TempDir* folder_;
+  static GatewayProcess* gateway_;
   static Office* office_;
 
   host::MemoryApplication memory;
@@ -133,6 +172,7 @@ class CalcExtension : public ::testing::Test {
 };
 
 TempDir* CalcExtension::folder_ = nullptr;
+GatewayProcess* CalcExtension::gateway_ = nullptr;
 Office* CalcExtension::office_ = nullptr;
 
 TEST_F(CalcExtension, TheToolbarAndTheMenuAreTheAddinsAfterStartUp) {
@@ -162,6 +202,30 @@ TEST_F(CalcExtension, TheToolbarAndTheMenuAreTheAddinsAfterStartUp) {
   ASSERT_TRUE(entries.is());
   host::CommandBarControls& top = bars.Item(1).Controls();
   EXPECT_EQ(Entries(entries), Expected(top.Item(top.Count() - 1).Controls()));
+}
+
+// The user logs in through the add-in's dialog as Calc shows it, and the menu follows.
+TEST_F(CalcExtension, ALoginThroughTheDialogOpensTheSession) {
+  EXPECT_FALSE(Enabled(MenuCommand("Logout")));
+  Choose("Login");
+  Screen screen(office_->Context());
+  Window login = screen.WaitFor(kDialogRole, "Quorvalent");
+  ASSERT_TRUE(login.Found()) << "no login dialog";
+  screen.Save("frmLogin");
+  const auto boxes = login.TextFields();
+  ASSERT_EQ(boxes.size(), 2u);
+  login.Type(boxes[0], "alice");
+  login.Type(boxes[1], "s3cret");
+  // The press runs the login, which waits on its box: it is made from a thread of its own.
+  std::thread press([&] { EXPECT_TRUE(login.Press("Login")); });
+  Window box = screen.WaitFor(kAlertRole, "Quorvalent");
+  ASSERT_TRUE(box.Found()) << "no box after the login";
+  EXPECT_TRUE(box.Shows("Logged in successfully")) << box.Texts();
+  screen.Save("login-answer");
+  EXPECT_TRUE(box.Press("OK")) << box.Texts();
+  press.join();
+  EXPECT_TRUE(Enabled(MenuCommand("Logout")));
+  EXPECT_FALSE(Enabled(MenuCommand("Login")));
 }
 
 // The texts Calc shows are the texts the add-in reads through the extension, and they are the

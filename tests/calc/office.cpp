@@ -115,8 +115,17 @@ void Office::Stop() {
     // The bridge goes down with the office, sometimes before the call returns.
   }
   context_.clear();
+  // An office that will not end (a dialog left open by a failed test) is ended after a while.
   int status = 0;
-  waitpid(pid_, &status, 0);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   pid_ = -1;
 }
 

@@ -2,61 +2,11 @@
 
 #include <commdlg.h>
 
+#include "ui/input_form.h"
 #include "values/utf16_win32.h"
 
 namespace qv::excel {
 namespace {
-
-// The input box: a prompt, the text, OK and Cancel.
-class InputForm : public ui::Form {
- public:
-  InputForm(ui::Ui& ui, std::string prompt, std::string title, std::string text)
-      : Form(ui, "InputBox"),
-        lblPrompt(*this, "lblPrompt"),
-        txtAnswer(*this, "txtAnswer"),
-        cmdOk(*this, "cmdOk"),
-        cmdCancel(*this, "cmdCancel"),
-        prompt_(std::move(prompt)),
-        title_(std::move(title)),
-        text_(std::move(text)) {
-    cmdOk.Click = [this] {
-      answer = txtAnswer.Text;
-      Unload();
-    };
-    cmdCancel.Click = [this] { Unload(); };
-  }
-  ui::Label lblPrompt;
-  ui::TextBox txtAnswer;
-  ui::CommandButton cmdOk;
-  ui::CommandButton cmdCancel;
-  std::optional<std::string> answer;
-
- protected:
-  void InitializeComponent() override {
-    Caption = title_;
-    Width = 6480;
-    Height = 2520;
-    lblPrompt.Caption = prompt_;
-    lblPrompt.Place(120, 120, 4680, 1140);
-    cmdOk.Caption = "OK";
-    cmdOk.Default = true;
-    cmdOk.Place(4980, 120, 1140, 375);
-    cmdCancel.Caption = "Cancel";
-    cmdCancel.Cancel = true;
-    cmdCancel.Place(4980, 600, 1140, 375);
-    txtAnswer.Place(120, 1440, 6000, 315);
-  }
-  void Form_Load() override {
-    txtAnswer.Text = text_;
-    txtAnswer.SelectAll();
-    txtAnswer.SetFocus();
-  }
-
- private:
-  std::string prompt_;
-  std::string title_;
-  std::string text_;
-};
 
 // The interface whose forms the thread's key hook serves: one per thread, as Excel has one.
 thread_local Win32Ui* hooked = nullptr;
@@ -115,7 +65,7 @@ int Win32Ui::MsgBox(const std::string& prompt, int buttons, const std::string& t
 
 std::optional<std::string> Win32Ui::InputBox(const std::string& prompt, const std::string& title,
                                              const std::string& defaultText) {
-  InputForm form(*this, prompt, title, defaultText);
+  ui::InputForm form(*this, prompt, title, defaultText);
   form.Show(ui::Modality::Modal);
   return form.answer;
 }

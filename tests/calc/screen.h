@@ -1,0 +1,51 @@
+#pragma once
+
+#include <com/sun/star/accessibility/AccessibleRole.hpp>
+#include <com/sun/star/accessibility/XAccessibleContext.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace qv::testing {
+
+constexpr sal_Int16 kDialogRole = css::accessibility::AccessibleRole::DIALOG;
+constexpr sal_Int16 kAlertRole = css::accessibility::AccessibleRole::ALERT;
+
+// A window of the office as a user meets it: found by what it shows, typed into and pressed
+// through the office's accessibility interfaces, which act as the keyboard and the mouse do.
+class Window {
+ public:
+  bool Found() const { return context_.is(); }
+  // Every text field, in the order they stand in the window.
+  std::vector<css::uno::Reference<css::accessibility::XAccessibleContext>> TextFields() const;
+  void Type(const css::uno::Reference<css::accessibility::XAccessibleContext>& field,
+            const std::string& text) const;
+  // Presses the button of that caption; false when there is none.
+  bool Press(const std::string& caption) const;
+  // Whether a text of the window holds `text`.
+  bool Shows(const std::string& text) const;
+  // The window's texts, one a line, for a failure's message.
+  std::string Texts() const;
+
+ private:
+  friend class Screen;
+  css::uno::Reference<css::accessibility::XAccessibleContext> context_;
+};
+
+// The office's windows on the display the tests run on.
+class Screen {
+ public:
+  explicit Screen(css::uno::Reference<css::uno::XComponentContext> context)
+      : context_(std::move(context)) {}
+  // The window of that role and title, once it shows; not Found after `seconds`.
+  Window WaitFor(sal_Int16 role, const std::string& title, int seconds = 30) const;
+  // Saves a picture of the display in the build's screens-calc folder, as `name`.png.
+  void Save(const std::string& name) const;
+
+ private:
+  css::uno::Reference<css::uno::XComponentContext> context_;
+};
+
+}  // namespace qv::testing
