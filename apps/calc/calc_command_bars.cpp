@@ -70,21 +70,6 @@ void Walk(host::CommandBarControls& controls, F&& visit) {
 
 }  // namespace
 
-std::string CalcCommandBars::Label(std::string_view caption) {
-  std::string label;
-  for (std::size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] != '&') {
-      label += caption[i] == '~' ? "~~" : std::string(1, caption[i]);
-    } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
-      label += '&';
-      ++i;
-    } else {
-      label += '~';
-    }
-  }
-  return label;
-}
-
 std::string CalcCommandBars::ToolbarUrl(const std::string& barName) {
   // A toolbar of a user's own has a name that starts "custom_" and holds letters and digits.
   std::string name = "custom_";
@@ -135,7 +120,7 @@ void CalcCommandBars::Publish(const Reference<uno::XComponentContext>& context) 
                             uno::Any(Item({}, {}, css::ui::ItemType::SEPARATOR_LINE)));
       }
       into->insertByIndex(into->getCount(),
-                          uno::Any(Item(ToUno(CommandOf(c)), ToUno(Label(c.Caption())),
+                          uno::Any(Item(ToUno(CommandOf(c)), ToUno(Mnemonics(c.Caption())),
                                         css::ui::ItemType::DEFAULT, {}, style)));
     }
   };
@@ -158,7 +143,7 @@ void CalcCommandBars::Publish(const Reference<uno::XComponentContext>& context) 
     fill(c.Controls(), entries, 0);
     const sal_Int32 fromEnd = top.Count() - i;
     menus->insertByIndex(std::max<sal_Int32>(0, menus->getCount() - fromEnd),
-                         uno::Any(Item(ToUno(CommandOf(c)), ToUno(Label(c.Caption())),
+                         uno::Any(Item(ToUno(CommandOf(c)), ToUno(Mnemonics(c.Caption())),
                                        css::ui::ItemType::DEFAULT, uno::Any(entries))));
   }
   config->replaceSettings(kMenuBar, Reference<container::XIndexAccess>(menus.get()));

@@ -28,9 +28,6 @@ class CalcCommandBars {
   void Publish(const css::uno::Reference<css::uno::XComponentContext>& context);
   // The control a command names (what follows the protocol); nullptr when there is none now.
   host::CommandBarControl* Find(std::string_view command);
-  // A caption as a menu shows it: the letter after "&" (the add-in's mark of a menu's access key)
-  // marked with "~" as the office marks it; "&&" is a plain "&".
-  static std::string Label(std::string_view caption);
   // The resource name of the toolbar that shows the bar of that name.
   static std::string ToolbarUrl(const std::string& barName);
 

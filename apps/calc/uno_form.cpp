@@ -275,7 +275,8 @@ void UnoForm::PushItem(Item& item) {
   const Reference<awt::XWindow> window(item.uno, UNO_QUERY_THROW);
   window->setVisible(Shown(c));
   window->setEnable(c.Enabled);
-  const auto label = [&](const std::string& wanted) {
+  const auto label = [&](const std::string& caption) {
+    const std::string wanted = Mnemonics(caption);
     rtl::OUString now;
     Get(model, "Label") >>= now;
     if (FromUno(now) != wanted) Set(model, "Label", Any(ToUno(wanted)));
@@ -331,6 +332,12 @@ void UnoForm::PushItem(Item& item) {
 
 void UnoForm::Push() {
   if (closed_) return;
+  // What is set here is the core's doing: the toolkit's events of it are not the user's.
+  pushing_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{pushing_};
   for (Item& item : items_) PushItem(item);
   const Reference<awt::XDialog> dialog(dialog_, UNO_QUERY_THROW);
   if (caption_ != form_.Caption) {
@@ -339,9 +346,16 @@ void UnoForm::Push() {
   }
   if (height_ != form_.Height) {
     height_ = form_.Height;
+    // The dialog takes its size from its model, in the toolkit's font-relative units, whenever
+    // it shows: the size goes there.
+    const awt::Size pixels(Pixels(form_.Width - ui::Form::kBorderWidth, true),
+                           Pixels(form_.Height - ui::Form::kTitleHeight, false));
+    const awt::Size logic = Reference<awt::XUnitConversion>(dialog_, UNO_QUERY_THROW)
+                                ->convertSizeToLogic(pixels, util::MeasureUnit::APPFONT);
+    Set(model_, "Width", Any(logic.Width));
+    Set(model_, "Height", Any(logic.Height));
     Reference<awt::XWindow>(dialog_, UNO_QUERY_THROW)
-        ->setPosSize(0, 0, Pixels(form_.Width - ui::Form::kBorderWidth, true),
-                     Pixels(form_.Height - ui::Form::kTitleHeight, false), awt::PosSize::SIZE);
+        ->setPosSize(0, 0, pixels.Width, pixels.Height, awt::PosSize::SIZE);
   }
   // The focus moves only where the core moved it.
   if (ui::Control* focus = form_.FocusedControl(); focus && focus != focused_) {
@@ -399,6 +413,7 @@ void UnoForm::Run(F&& handler) {
 }
 
 void UnoForm::Pressed(const Reference<uno::XInterface>& source) {
+  if (pushing_) return;
   Item* item = Find(source);
   if (!item) return;
   if (auto* button = dynamic_cast<ui::CommandButton*>(item->control)) {
@@ -409,6 +424,7 @@ void UnoForm::Pressed(const Reference<uno::XInterface>& source) {
 }
 
 void UnoForm::Chose(const Reference<uno::XInterface>& source) {
+  if (pushing_) return;
   Item* item = Find(source);
   if (!item) return;
   ui::Control* c = item->control;

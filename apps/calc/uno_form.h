@@ -74,6 +74,7 @@ class UnoForm : public std::enable_shared_from_this<UnoForm> {
   int height_ = 0;
   bool closed_ = false;
   bool executing_ = false;
+  bool pushing_ = false;
   ui::Control* focused_ = nullptr;
 };
 

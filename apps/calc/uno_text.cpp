@@ -11,4 +11,19 @@ std::string FromUno(const rtl::OUString& text) {
   return std::string(utf8.getStr(), static_cast<std::size_t>(utf8.getLength()));
 }
 
+std::string Mnemonics(std::string_view caption) {
+  std::string label;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] != '&') {
+      label += caption[i] == '~' ? "~~" : std::string(1, caption[i]);
+    } else if (i + 1 < caption.size() && caption[i + 1] == '&') {
+      label += '&';
+      ++i;
+    } else {
+      label += '~';
+    }
+  }
+  return label;
+}
+
 }  // namespace qv::calc

@@ -10,5 +10,8 @@ namespace qv::calc {
 // Text inside the add-in is UTF-8; UNO's is UTF-16.
 rtl::OUString ToUno(std::string_view utf8);
 std::string FromUno(const rtl::OUString& text);
+// A caption as the office shows it: the letter after "&" (the add-in's mark of an access key)
+// marked with "~" as the office marks it; "&&" is a plain "&", and a "~" of the caption is kept.
+std::string Mnemonics(std::string_view caption);
 
 }  // namespace qv::calc

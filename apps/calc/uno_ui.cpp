@@ -147,14 +147,17 @@ std::optional<std::string> UnoUi::OpenFileDialog(const std::string& title,
 }
 
 void UnoUi::ShowForm(ui::Form& form, ui::Modality modality) {
-  auto& shown = forms_[&form];
-  if (!shown || shown->Closed())
-    shown = std::make_shared<UnoForm>(form, context_);
-  else
+  std::shared_ptr<UnoForm> shown;
+  if (const auto found = forms_.find(&form); found != forms_.end() && !found->second->Closed()) {
+    shown = found->second;
     shown->Push();
+  } else {
+    // Made before it is listed: a dialog that cannot be made leaves nothing behind.
+    shown = std::make_shared<UnoForm>(form, context_);
+    forms_[&form] = shown;
+  }
   // A modal form runs until it closes; the object stays while it does.
-  const std::shared_ptr<UnoForm> keep = shown;
-  keep->Show(modality == ui::Modality::Modal);
+  shown->Show(modality == ui::Modality::Modal);
 }
 
 void UnoUi::FormClosed(ui::Form& form) {

@@ -211,7 +211,7 @@ TEST_F(CalcExtension, ALoginThroughTheDialogOpensTheSession) {
   Screen screen(office_->Context());
   Window login = screen.WaitFor(kDialogRole, "Quorvalent");
   ASSERT_TRUE(login.Found()) << "no login dialog";
-  screen.Save("frmLogin");
+  screen.Save(login, "frmLogin");
   const auto boxes = login.TextFields();
   ASSERT_EQ(boxes.size(), 2u);
   login.Type(boxes[0], "alice");
@@ -221,11 +221,37 @@ TEST_F(CalcExtension, ALoginThroughTheDialogOpensTheSession) {
   Window box = screen.WaitFor(kAlertRole, "Quorvalent");
   ASSERT_TRUE(box.Found()) << "no box after the login";
   EXPECT_TRUE(box.Shows("Logged in successfully")) << box.Texts();
-  screen.Save("login-answer");
+  screen.Save(box, "login-answer");
   EXPECT_TRUE(box.Press("OK")) << box.Texts();
   press.join();
   EXPECT_TRUE(Enabled(MenuCommand("Logout")));
   EXPECT_FALSE(Enabled(MenuCommand("Login")));
+}
+
+// Every dialog of the add-in opens from its menu entry as the toolkit's dialog, and is pictured.
+TEST_F(CalcExtension, EveryDialogOpensFromItsMenuEntry) {
+  Screen screen(office_->Context());
+  const struct {
+    const char* entry;
+    const char* shows;  // a text of the dialog
+    const char* close;  // the button that closes it, for a dialog that waits for the user
+    const char* picture;
+  } dialogs[] = {
+      {"Send SMS", "Enter SMS Text Message(Msg)", nullptr, "frmSendSMS"},
+      {"Delivery Report", "Deliver Reports", nullptr, "frmDR"},
+      {"Scheduler", "Delete Scheduler", nullptr, "frmScheduler"},
+      {"Fill Mobile Numbers", "Client ID Mobile Mapping", nullptr, "frmClientMNOMap"},
+      {"Proxy Settings", "Proxy Settings", "Cancel", "frmProxySettings"},
+  };
+  for (const auto& d : dialogs) {
+    Choose(d.entry);
+    Window shown = screen.WaitFor(kDialogRole, "", 30, d.shows);
+    ASSERT_TRUE(shown.Found()) << d.entry << ": " << screen.WaitFor(kAlertRole, "", 1).Texts();
+    screen.Save(shown, d.picture);
+    if (d.close) {
+      EXPECT_TRUE(shown.Press(d.close)) << d.entry;
+    }
+  }
 }
 
 // The texts Calc shows are the texts the add-in reads through the extension, and they are the

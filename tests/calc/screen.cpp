@@ -2,6 +2,7 @@
 
 #include <com/sun/star/accessibility/XAccessible.hpp>
 #include <com/sun/star/accessibility/XAccessibleAction.hpp>
+#include <com/sun/star/accessibility/XAccessibleComponent.hpp>
 #include <com/sun/star/accessibility/XAccessibleEditableText.hpp>
 #include <com/sun/star/awt/Toolkit.hpp>
 #include <com/sun/star/awt/XExtendedToolkit.hpp>
@@ -55,8 +56,10 @@ void Window::Type(const Reference<XAccessibleContext>& field, const std::string&
 bool Window::Press(const std::string& caption) const {
   Reference<XAccessibleAction> button;
   Walk(context_, [&](const Reference<XAccessibleContext>& c) {
-    if (!button.is() && c->getAccessibleRole() == AccessibleRole::PUSH_BUTTON &&
-        Utf8(c->getAccessibleName()) == caption)
+    // The name may keep the mark of the access key.
+    std::string name = Utf8(c->getAccessibleName());
+    std::erase(name, '~');
+    if (!button.is() && c->getAccessibleRole() == AccessibleRole::PUSH_BUTTON && name == caption)
       button.set(c, UNO_QUERY);
   });
   if (!button.is()) return false;
@@ -80,7 +83,8 @@ std::string Window::Texts() const {
 // The office lists its windows through an interface it calls deprecated and offers no other.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds) const {
+Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds,
+                       const std::string& shows) const {
   const Reference<awt::XExtendedToolkit> toolkit(awt::Toolkit::create(context_),
                                                  uno::UNO_QUERY_THROW);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
@@ -91,11 +95,11 @@ Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds) co
       const Reference<XAccessible> top(toolkit->getTopWindow(i), UNO_QUERY);
       const Reference<XAccessibleContext> context =
           top.is() ? top->getAccessibleContext() : Reference<XAccessibleContext>();
-      if (context.is() && context->getAccessibleRole() == role &&
-          Utf8(context->getAccessibleName()) == title) {
-        window.context_ = context;
-        return window;
-      }
+      if (!context.is() || context->getAccessibleRole() != role) continue;
+      if (!title.empty() && Utf8(context->getAccessibleName()) != title) continue;
+      window.context_ = context;
+      if (window.Shows(shows)) return window;
+      window.context_.clear();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
@@ -103,11 +107,18 @@ Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds) co
 }
 #pragma GCC diagnostic pop
 
-void Screen::Save(const std::string& name) const {
+void Screen::Save(const Window& window, const std::string& name) const {
   const std::filesystem::path folder = QV_SCREENS;
   std::filesystem::create_directories(folder);
+  std::string crop;
+  if (const Reference<XAccessibleComponent> shown(window.context_, UNO_QUERY); shown.is()) {
+    const awt::Point at = shown->getLocationOnScreen();
+    const awt::Size size = shown->getSize();
+    crop = " -crop " + std::to_string(size.Width) + "x" + std::to_string(size.Height) + "+" +
+           std::to_string(at.X) + "+" + std::to_string(at.Y);
+  }
   const std::string command =
-      "import -window root '" + (folder / (name + ".png")).string() + "' 2>/dev/null";
+      "import -window root" + crop + " '" + (folder / (name + ".png")).string() + "' 2>/dev/null";
   // A picture is for people to look at; a display that cannot be read fails no test.
   static_cast<void>(std::system(command.c_str()));
 }

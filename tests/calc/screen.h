@@ -39,10 +39,13 @@ class Screen {
  public:
   explicit Screen(css::uno::Reference<css::uno::XComponentContext> context)
       : context_(std::move(context)) {}
-  // The window of that role and title, once it shows; not Found after `seconds`.
-  Window WaitFor(sal_Int16 role, const std::string& title, int seconds = 30) const;
-  // Saves a picture of the display in the build's screens-calc folder, as `name`.png.
-  void Save(const std::string& name) const;
+  // The window of that role and title (any title when empty) that shows the text `shows`, once
+  // it is there; not Found after `seconds`.
+  Window WaitFor(sal_Int16 role, const std::string& title, int seconds = 30,
+                 const std::string& shows = "") const;
+  // Saves a picture of the window (of the whole display when it is not found) in the build's
+  // screens-calc folder, as `name`.png.
+  void Save(const Window& window, const std::string& name) const;
 
  private:
   css::uno::Reference<css::uno::XComponentContext> context_;
