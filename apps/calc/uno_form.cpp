@@ -460,27 +460,16 @@ void UnoForm::Closing() {
 }
 
 void UnoForm::Escape() {
-  // Escape: the form's key handler, and the cancel button where the form has one.
-  Run([this] {
-    form_.Form_KeyPress(27);
-    for (ui::Control* c : form_.Controls()) {
-      if (auto* b = dynamic_cast<ui::CommandButton*>(c); b && b->Cancel && form_.IsLoaded())
-        b->Press();
-    }
-  });
+  Run([this] { form_.EscapePressed(); });
 }
 
 void UnoForm::Enter(const Reference<uno::XInterface>& source) {
-  // A multi-line box keeps its Enter; elsewhere it presses the default button.
+  // A multi-line box keeps its Enter, and a button takes it as its own press.
   if (Item* item = Find(source)) {
     if (auto* box = dynamic_cast<ui::TextBox*>(item->control); box && box->MultiLine) return;
     if (dynamic_cast<ui::CommandButton*>(item->control)) return;
   }
-  Run([this] {
-    for (ui::Control* c : form_.Controls()) {
-      if (auto* b = dynamic_cast<ui::CommandButton*>(c); b && b->Default) b->Press();
-    }
-  });
+  Run([this] { form_.EnterPressed(); });
 }
 
 }  // namespace qv::calc

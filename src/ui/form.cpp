@@ -36,6 +36,19 @@ void Form::Unload() {
 
 void Form::Form_KeyPress(int) {}
 
+void Form::EscapePressed() {
+  Form_KeyPress(27);
+  for (Control* c : controls_) {
+    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Cancel && IsLoaded()) b->Press();
+  }
+}
+
+void Form::EnterPressed() {
+  for (Control* c : controls_) {
+    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Default) b->Press();
+  }
+}
+
 Control* Form::FindControl(const std::string& name) const {
   for (Control* c : controls_) {
     if (c->Name() == name) return c;

@@ -43,6 +43,12 @@ class Form {
 
   // Keys a user presses while the form has the focus (character codes: 27 is Escape).
   virtual void Form_KeyPress(int keyAscii);
+  // What a renderer does when the user presses Escape: the form's key handler, then its cancel
+  // button where it has one (and is still loaded).
+  void EscapePressed();
+  // What a renderer does when the user presses Enter outside a multi-line box: the default
+  // button.
+  void EnterPressed();
 
   // How many of this form's actions have done what they were asked: the service took the send, the
   // template, the new time. A front end compares it before and after a click to learn the outcome

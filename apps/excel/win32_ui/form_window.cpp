@@ -470,22 +470,8 @@ void FormWindow::Notify(const NMHDR& header) {
 }
 
 void FormWindow::Key(int command) {
-  if (command == IDCANCEL) {
-    // Escape: the form's key handler, and the cancel button where the form has one.
-    Run([this] {
-      form_.Form_KeyPress(27);
-      for (ui::Control* c : form_.Controls()) {
-        if (auto* b = dynamic_cast<ui::CommandButton*>(c); b && b->Cancel && form_.IsLoaded())
-          b->Press();
-      }
-    });
-  } else if (command == IDOK) {
-    Run([this] {
-      for (ui::Control* c : form_.Controls()) {
-        if (auto* b = dynamic_cast<ui::CommandButton*>(c); b && b->Default) b->Press();
-      }
-    });
-  }
+  if (command == IDCANCEL) Run([this] { form_.EscapePressed(); });
+  if (command == IDOK) Run([this] { form_.EnterPressed(); });
 }
 
 LRESULT CALLBACK FormWindow::Proc(HWND window, UINT message, WPARAM w, LPARAM l) {
