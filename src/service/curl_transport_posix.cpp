@@ -137,6 +137,12 @@ CurlTransport::CurlTransport(TransportLimits limits) : limits_(limits) {
   Loading(std::launch::async);
 }
 
+CurlTransport::~CurlTransport() {
+  // A program that never talked to the service may end at once: the loading thread must be done
+  // before the program's end unloads what it is loading and initialising.
+  Loading(std::launch::async).wait();
+}
+
 std::string CurlTransport::Post(const std::string& host, int port, const std::string& path,
                                 const std::string& body, const ProxySettings& proxy) {
   const Curl& curl = Library();

@@ -11,6 +11,7 @@ namespace qv::service {
 class CurlTransport : public Transport {
  public:
   explicit CurlTransport(TransportLimits limits = {});
+  ~CurlTransport() override;
   std::string Post(const std::string& host, int port, const std::string& path,
                    const std::string& body, const ProxySettings& proxy) override;
   std::string Get(const std::string& url) override;
