@@ -33,20 +33,20 @@ enum Answer { Ok = 1, Cancel, Abort, Retry, Ignore, Yes, No };
 
 }  // namespace
 
-MessageBoxSpec BoxFor(int style) {
-  MessageBoxSpec spec{awt::MessageBoxType_MESSAGEBOX, 0};
+ToolkitBox BoxFor(int style) {
+  ToolkitBox out{awt::MessageBoxType_MESSAGEBOX, 0};
   switch (style & kIcon) {
     case 16:
-      spec.type = awt::MessageBoxType_ERRORBOX;
+      out.type = awt::MessageBoxType_ERRORBOX;
       break;
     case 32:
-      spec.type = awt::MessageBoxType_QUERYBOX;
+      out.type = awt::MessageBoxType_QUERYBOX;
       break;
     case 48:
-      spec.type = awt::MessageBoxType_WARNINGBOX;
+      out.type = awt::MessageBoxType_WARNINGBOX;
       break;
     case 64:
-      spec.type = awt::MessageBoxType_INFOBOX;
+      out.type = awt::MessageBoxType_INFOBOX;
       break;
     default:
       break;
@@ -71,8 +71,8 @@ MessageBoxSpec BoxFor(int style) {
   };
   const int set = (style & kButtons) <= RetryCancel ? style & kButtons : OkOnly;
   const int place = std::min((style & kDefault) >> 8, 2);
-  spec.buttons = kSets[set].buttons | kSets[set].defaults[place];
-  return spec;
+  out.buttons = kSets[set].buttons | kSets[set].defaults[place];
+  return out;
 }
 
 int AnswerFor(int style, int result) {
@@ -99,7 +99,7 @@ int AnswerFor(int style, int result) {
 }
 
 int UnoUi::MsgBox(const std::string& prompt, int buttons, const std::string& title) {
-  const MessageBoxSpec spec = BoxFor(buttons);
+  const ToolkitBox shape = BoxFor(buttons);
   Reference<awt::XWindowPeer> parent;
   for (const auto& [form, shown] : forms_) {
     if (!shown->Closed()) parent = shown->Dialog()->getPeer();
@@ -109,8 +109,8 @@ int UnoUi::MsgBox(const std::string& prompt, int buttons, const std::string& tit
       parent.set(frame->getContainerWindow(), UNO_QUERY);
   }
   const Reference<awt::XMessageBoxFactory> factory(awt::Toolkit::create(context_), UNO_QUERY);
-  const auto box = factory->createMessageBox(parent, static_cast<awt::MessageBoxType>(spec.type),
-                                             spec.buttons, ToUno(title), ToUno(prompt));
+  const auto box = factory->createMessageBox(parent, static_cast<awt::MessageBoxType>(shape.type),
+                                             shape.buttons, ToUno(title), ToUno(prompt));
   return AnswerFor(buttons, box->execute());
 }
 

@@ -12,11 +12,11 @@ namespace qv::calc {
 
 // What a message box of the add-in's numbers is in the toolkit's terms: its kind, its buttons
 // with the default one, and the answer each result means.
-struct MessageBoxSpec {
+struct ToolkitBox {
   int type;     // css::awt::MessageBoxType
   int buttons;  // css::awt::MessageBoxButtons, the default button included
 };
-MessageBoxSpec BoxFor(int style);
+ToolkitBox BoxFor(int style);
 // The add-in's answer (mb::Ok, mb::Yes, ...) for the toolkit's result of a box of `style`.
 int AnswerFor(int style, int result);
 

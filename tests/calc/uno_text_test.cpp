@@ -57,9 +57,9 @@ TEST(MessageBoxes, TheStyleNumbersBecomeTheToolkitsKindButtonsAndDefault) {
       {6, css::awt::MessageBoxType_MESSAGEBOX, b::BUTTONS_OK | b::DEFAULT_BUTTON_OK},
   };
   for (const auto& c : cases) {
-    const MessageBoxSpec spec = BoxFor(c.style);
-    EXPECT_EQ(spec.type, c.type) << c.style;
-    EXPECT_EQ(spec.buttons, c.buttons) << c.style;
+    const ToolkitBox box = BoxFor(c.style);
+    EXPECT_EQ(box.type, c.type) << c.style;
+    EXPECT_EQ(box.buttons, c.buttons) << c.style;
   }
 }
 
