@@ -5,9 +5,13 @@
 #include <com/sun/star/container/XIndexContainer.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XLayoutManager.hpp>
+#include <com/sun/star/graphic/GraphicProvider.hpp>
+#include <com/sun/star/io/SequenceInputStream.hpp>
 #include <com/sun/star/lang/XSingleComponentFactory.hpp>
+#include <com/sun/star/ui/ImageType.hpp>
 #include <com/sun/star/ui/ItemStyle.hpp>
 #include <com/sun/star/ui/ItemType.hpp>
+#include <com/sun/star/ui/XImageManager.hpp>
 #include <com/sun/star/ui/XUIConfigurationManager.hpp>
 #include <com/sun/star/ui/theModuleUIConfigurationManagerSupplier.hpp>
 
@@ -15,6 +19,7 @@
 #include <charconv>
 #include <vector>
 
+#include "ui/png.h"
 #include "uno_text.h"
 
 namespace qv::calc {
@@ -69,6 +74,34 @@ void Walk(host::CommandBarControls& controls, F&& visit) {
 }
 
 }  // namespace
+
+void CalcCommandBars::ShowFaces(const Reference<uno::XComponentContext>& context,
+                                const Reference<css::ui::XUIConfigurationManager>& config,
+                                host::CommandBarControls& buttons) {
+  const Reference<css::ui::XImageManager> images(config->getImageManager(), UNO_QUERY_THROW);
+  const Reference<graphic::XGraphicProvider> provider = graphic::GraphicProvider::create(context);
+  for (int i = 1; i <= buttons.Count(); ++i) {
+    host::CommandBarControl& c = buttons.Item(i);
+    if (c.Type() != host::ControlType::Button) continue;
+    const ui::Picture& face = host::MemoryCommandBars::FaceOf(c);
+    if (face.Pixels.empty()) continue;
+    const std::vector<std::uint8_t> png = ui::PngBytes(face);
+    beans::PropertyValue stream;
+    stream.Name = "InputStream";
+    stream.Value <<= io::SequenceInputStream::createStreamFromSequence(
+        context, uno::Sequence<sal_Int8>(reinterpret_cast<const sal_Int8*>(png.data()),
+                                         static_cast<sal_Int32>(png.size())));
+    const Reference<graphic::XGraphic> picture =
+        provider->queryGraphic(uno::Sequence<beans::PropertyValue>(&stream, 1));
+    const rtl::OUString command = ToUno(CommandOf(c));
+    const uno::Sequence<rtl::OUString> commands(&command, 1);
+    const uno::Sequence<Reference<graphic::XGraphic>> pictures(&picture, 1);
+    if (images->hasImage(css::ui::ImageType::SIZE_DEFAULT, command))
+      images->replaceImages(css::ui::ImageType::SIZE_DEFAULT, commands, pictures);
+    else
+      images->insertImages(css::ui::ImageType::SIZE_DEFAULT, commands, pictures);
+  }
+}
 
 std::string CalcCommandBars::ToolbarUrl(const std::string& barName) {
   // A toolbar of a user's own has a name that starts "custom_" and holds letters and digits.
@@ -157,6 +190,7 @@ void CalcCommandBars::Publish(const Reference<uno::XComponentContext>& context) 
     Reference<beans::XPropertySet>(buttons, UNO_QUERY_THROW)
         ->setPropertyValue("UIName", uno::Any(ToUno(bar.Name())));
     fill(bar.Controls(), buttons, css::ui::ItemStyle::ICON | css::ui::ItemStyle::TEXT);
+    ShowFaces(context, config, bar.Controls());
     if (config->hasSettings(ToUno(url)))
       config->replaceSettings(ToUno(url), Reference<container::XIndexAccess>(buttons.get()));
     else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <com/sun/star/ui/XUIConfigurationManager.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
 #include <map>
@@ -32,6 +33,10 @@ class CalcCommandBars {
   static std::string ToolbarUrl(const std::string& barName);
 
  private:
+  // Gives the buttons among `buttons` their faces, as the toolbars' images of their commands.
+  void ShowFaces(const css::uno::Reference<css::uno::XComponentContext>& context,
+                 const css::uno::Reference<css::ui::XUIConfigurationManager>& config,
+                 host::CommandBarControls& buttons);
   // The command of a control: its number, given the first time it is published and kept.
   std::string CommandOf(const host::CommandBarControl& control);
 

@@ -2,6 +2,7 @@
 // throwaway profile, then the office started again with a spreadsheet, as a user would.
 #include <gtest/gtest.h>
 
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -10,6 +11,7 @@
 #include <com/sun/star/frame/XDispatchProvider.hpp>
 #include <com/sun/star/frame/XLayoutManager.hpp>
 #include <com/sun/star/frame/XStatusListener.hpp>
+#include <com/sun/star/ui/XImageManager.hpp>
 #include <com/sun/star/ui/XUIConfigurationManager.hpp>
 #include <com/sun/star/ui/theModuleUIConfigurationManagerSupplier.hpp>
 #include <cppuhelper/implbase1.hxx>
@@ -29,6 +31,7 @@
 #include "calc/screen.h"
 #include "calc_addin.h"
 #include "host/memory_application.h"
+#include "host/memory_command_bars.h"
 #include "host/xlsx_workbook.h"
 #include "support/addin_fakes.h"
 #include "support/gateway_process.h"
@@ -187,6 +190,23 @@ TEST_F(CalcExtension, TheToolbarAndTheMenuAreTheAddinsAfterStartUp) {
       ->getPropertyValue("LayoutManager") >>= layout;
   ASSERT_TRUE(layout.is());
   EXPECT_TRUE(layout->isElementVisible(kToolbar));
+  // Each button shows its face, at the face's size.
+  const Reference<css::ui::XImageManager> images(Config()->getImageManager(), uno::UNO_QUERY_THROW);
+  host::CommandBarControls& buttons = bars.Find("Quorvalent")->Controls();
+  for (sal_Int32 i = 0; i < toolbar->getCount(); ++i) {
+    uno::Sequence<beans::PropertyValue> item;
+    toolbar->getByIndex(i) >>= item;
+    const rtl::OUString command =
+        rtl::OUString::createFromAscii(Property(item, "CommandURL").c_str());
+    ASSERT_TRUE(images->hasImage(0, command)) << Property(item, "Label");
+    const auto pictures = images->getImages(0, uno::Sequence<rtl::OUString>(&command, 1));
+    awt::Size size;
+    Reference<beans::XPropertySet>(pictures[0], uno::UNO_QUERY_THROW)
+        ->getPropertyValue("SizePixel") >>= size;
+    const ui::Picture& face = host::MemoryCommandBars::FaceOf(buttons.Item(i + 1));
+    EXPECT_EQ(size.Width, face.Width) << Property(item, "Label");
+    EXPECT_EQ(size.Height, face.Height) << Property(item, "Label");
+  }
 
   // The menu stands where the add-in put it among the menus: just before the last (Help).
   const Reference<container::XIndexAccess> menus = Config()->getSettings(kMenuBar, false);
@@ -226,6 +246,8 @@ TEST_F(CalcExtension, ALoginThroughTheDialogOpensTheSession) {
   press.join();
   EXPECT_TRUE(Enabled(MenuCommand("Logout")));
   EXPECT_FALSE(Enabled(MenuCommand("Login")));
+  // The office's window with the add-in's toolbar and menu, once the dialogs are gone.
+  screen.Save(Window(), "calc");
 }
 
 // Every dialog of the add-in opens from its menu entry as the toolkit's dialog, and is pictured.
