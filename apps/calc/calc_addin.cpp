@@ -17,13 +17,6 @@ using uno::Reference;
 
 namespace {
 
-beans::PropertyValue Property(const char* name, const uno::Any& value) {
-  beans::PropertyValue p;
-  p.Name = rtl::OUString::createFromAscii(name);
-  p.Value = value;
-  return p;
-}
-
 // Workbooks opened where the user does not see them, read-only, and closed after.
 class CalcHiddenInstance : public host::HiddenInstance {
  public:
@@ -35,8 +28,8 @@ class CalcHiddenInstance : public host::HiddenInstance {
     rtl::OUString url;
     if (osl::FileBase::getFileURLFromSystemPath(ToUno(path), url) != osl::FileBase::E_None)
       throw host::HostError("The workbook file " + path + " cannot be opened.");
-    const beans::PropertyValue options[] = {Property("Hidden", uno::Any(true)),
-                                            Property("ReadOnly", uno::Any(true))};
+    const beans::PropertyValue options[] = {Named("Hidden", uno::Any(true)),
+                                            Named("ReadOnly", uno::Any(true))};
     Reference<lang::XComponent> loaded;
     try {
       const Reference<frame::XComponentLoader> loader(frame::Desktop::create(context_),

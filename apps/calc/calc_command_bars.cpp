@@ -38,10 +38,7 @@ uno::Sequence<beans::PropertyValue> Item(const rtl::OUString& command, const rtl
                                          sal_Int16 style = 0) {
   std::vector<beans::PropertyValue> props;
   const auto add = [&](const char* name, const uno::Any& value) {
-    beans::PropertyValue p;
-    p.Name = rtl::OUString::createFromAscii(name);
-    p.Value = value;
-    props.push_back(p);
+    props.push_back(Named(name, value));
   };
   add("CommandURL", uno::Any(command));
   add("Label", uno::Any(label));
@@ -86,11 +83,11 @@ void CalcCommandBars::ShowFaces(const Reference<uno::XComponentContext>& context
     const ui::Picture& face = host::MemoryCommandBars::FaceOf(c);
     if (face.Pixels.empty()) continue;
     const std::vector<std::uint8_t> png = ui::PngBytes(face);
-    beans::PropertyValue stream;
-    stream.Name = "InputStream";
-    stream.Value <<= io::SequenceInputStream::createStreamFromSequence(
-        context, uno::Sequence<sal_Int8>(reinterpret_cast<const sal_Int8*>(png.data()),
-                                         static_cast<sal_Int32>(png.size())));
+    const beans::PropertyValue stream =
+        Named("InputStream",
+              uno::Any(io::SequenceInputStream::createStreamFromSequence(
+                  context, uno::Sequence<sal_Int8>(reinterpret_cast<const sal_Int8*>(png.data()),
+                                                   static_cast<sal_Int32>(png.size())))));
     const Reference<graphic::XGraphic> picture =
         provider->queryGraphic(uno::Sequence<beans::PropertyValue>(&stream, 1));
     const rtl::OUString command = ToUno(CommandOf(c));

@@ -2,6 +2,13 @@
 
 namespace qv::calc {
 
+css::beans::PropertyValue Named(const char* name, const css::uno::Any& value) {
+  css::beans::PropertyValue p;
+  p.Name = rtl::OUString::createFromAscii(name);
+  p.Value = value;
+  return p;
+}
+
 rtl::OUString ToUno(std::string_view utf8) {
   return rtl::OUString(utf8.data(), static_cast<sal_Int32>(utf8.size()), RTL_TEXTENCODING_UTF8);
 }

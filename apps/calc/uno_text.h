@@ -1,11 +1,15 @@
 #pragma once
 
+#include <com/sun/star/beans/PropertyValue.hpp>
 #include <rtl/ustring.hxx>
 
 #include <string>
 #include <string_view>
 
 namespace qv::calc {
+
+// A named value, as UNO's calls take their options.
+css::beans::PropertyValue Named(const char* name, const css::uno::Any& value);
 
 // Text inside the add-in is UTF-8; UNO's is UTF-16.
 rtl::OUString ToUno(std::string_view utf8);

@@ -36,6 +36,7 @@
 #include "support/addin_fakes.h"
 #include "support/gateway_process.h"
 #include "support/temp_dir.h"
+#include "uno_text.h"
 #include "values/convert.h"
 
 namespace qv::testing {
@@ -310,9 +311,7 @@ TEST_F(CalcExtension, CellsReadAsCalcShowsThemAndAsTheCommandReadsThem) {
 
 // Writing as the delivery report does: a new sheet after the last, named, typed into, a bold head.
 TEST_F(CalcExtension, ASheetIsAddedNamedAndTypedIntoAsTheReportDoes) {
-  beans::PropertyValue hidden;
-  hidden.Name = "Hidden";
-  hidden.Value <<= true;
+  const beans::PropertyValue hidden = calc::Named("Hidden", uno::Any(true));
   const Reference<frame::XComponentLoader> loader(frame::Desktop::create(office_->Context()),
                                                   uno::UNO_QUERY_THROW);
   const Reference<sheet::XSpreadsheetDocument> document(
