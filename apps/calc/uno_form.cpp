@@ -219,7 +219,7 @@ void UnoForm::CreateControls() {
     }
     const std::string name = "c" + std::to_string(items_.size());
     children->insertByName(ToUno(name), Any(model));
-    items_.push_back(Item{c, {}, {}, {}, {-1, -1, -1, -1}});
+    items_.push_back(Item{c, {}, {}, {}, {}, {-1, -1, -1, -1}});
   }
 }
 
@@ -275,6 +275,10 @@ void UnoForm::PushItem(Item& item) {
   const Reference<awt::XWindow> window(item.uno, UNO_QUERY_THROW);
   window->setVisible(Shown(c));
   window->setEnable(c.Enabled);
+  if (item.tip != c.ToolTipText) {
+    item.tip = c.ToolTipText;
+    Set(model, "HelpText", Any(ToUno(item.tip)));
+  }
   const auto label = [&](const std::string& caption) {
     const std::string wanted = Mnemonics(caption);
     rtl::OUString now;

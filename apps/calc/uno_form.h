@@ -52,6 +52,7 @@ class UnoForm : public std::enable_shared_from_this<UnoForm> {
     css::uno::Reference<css::awt::XControl> uno;
     std::vector<std::string> items;
     std::vector<std::vector<std::string>> rows;
+    std::string tip;
     int at[4] = {-1, -1, -1, -1};
   };
   // Runs a handler of the core between a Pull and a Push; nothing it throws reaches the toolkit.
