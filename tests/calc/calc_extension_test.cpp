@@ -21,7 +21,9 @@
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
+#include <atomic>
 #include <chrono>
+#include <regex>
 #include <sstream>
 #include <thread>
 #include <vector>
@@ -33,8 +35,11 @@
 #include "host/memory_application.h"
 #include "host/memory_command_bars.h"
 #include "host/xlsx_workbook.h"
+#include "service/protocol.h"
 #include "support/addin_fakes.h"
 #include "support/gateway_process.h"
+#include "support/loopback_server.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 #include "uno_text.h"
 #include "values/convert.h"
@@ -166,6 +171,87 @@ class CalcExtension : public ::testing::Test {
     dispatch->dispatch(url, {});
   }
 
+  // Presses a button of a dialog as a user does, and answers each box its handler shows with
+  // "Yes" or "OK": the texts of the boxes, in turn. The press returns once the handler has, so
+  // it is made from a thread of its own.
+  // The boxes are pictured as `picture`, `picture`-2 and so on, when it is given.
+  static std::vector<std::string> PressAnswering(const Window& window, const std::string& button,
+                                                 const std::string& picture = "") {
+    Screen screen(office_->Context());
+    std::atomic<bool> done = false;
+    bool pressed = false;
+    std::thread press([&] {
+      pressed = window.Press(button);
+      done = true;
+    });
+    std::vector<std::string> boxes;
+    Window last;
+    while (!done) {
+      const Window box = screen.WaitFor(kAlertRole, "", 1);
+      if (!box.Found() || box == last) continue;
+      boxes.push_back(box.Texts());
+      if (!picture.empty())
+        screen.Save(box,
+                    boxes.size() == 1 ? picture : picture + "-" + std::to_string(boxes.size()));
+      if (!box.Press("Yes")) box.Press("OK");
+      last = box;
+    }
+    press.join();
+    screen.Settle();
+    EXPECT_TRUE(pressed) << button;
+    return boxes;
+  }
+  // Chooses an entry as a user does, and waits until the dialog has taken the choice.
+  static bool Pick(const Window& window, const Reference<accessibility::XAccessibleContext>& list,
+                   const std::string& entry) {
+    const bool picked = window.Pick(list, entry);
+    Screen(office_->Context()).Settle();
+    return picked;
+  }
+  // Logs in through the login dialog, as a user does.
+  static void LogIn() {
+    Choose("Login");
+    Screen screen(office_->Context());
+    Window login = screen.WaitFor(kDialogRole, "Quorvalent");
+    ASSERT_TRUE(login.Found()) << "no login dialog";
+    screen.Save(login, "frmLogin");
+    const auto boxes = login.TextFields();
+    ASSERT_EQ(boxes.size(), 2u);
+    login.Type(boxes[0], "alice");
+    login.Type(boxes[1], "s3cret");
+    const auto answers = PressAnswering(login, "Login", "login-answer");
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_NE(answers[0].find("Logged in successfully"), std::string::npos) << answers[0];
+  }
+  static void LoggedIn() {
+    if (!Enabled(MenuCommand("Logout"))) LogIn();
+  }
+  // Opens a workbook in a window of its own, as the user's active document; closes it when it goes.
+  struct Opened {
+    explicit Opened(const std::string& path) {
+      const Reference<frame::XComponentLoader> loader(frame::Desktop::create(office_->Context()),
+                                                      uno::UNO_QUERY_THROW);
+      document.set(loader->loadComponentFromURL(calc::ToUno("file://" + path), "_blank", 0, {}),
+                   uno::UNO_QUERY_THROW);
+    }
+    ~Opened() {
+      try {
+        document->close(true);
+      } catch (const uno::Exception&) {
+        // A box the failed case left open keeps the document; the office's end closes it.
+      }
+    }
+    Reference<util::XCloseable> document;
+  };
+  // Runs the command against `service`, as the same user; the requests it made.
+  static RunResult Command(const std::vector<std::string>& args, const std::string& service) {
+    return RunProgram(QV_CLI_BINARY, args,
+                      {{"XDG_CONFIG_HOME", (folder_->Path() / "command").string()},
+                       {"QUORVALENT_SERVER", service},
+                       {"QUORVALENT_USER", "alice"},
+                       {"QUORVALENT_PASSWORD", "s3cret"}});
+  }
+
   static TempDir* folder_;
   static GatewayProcess* gateway_;
   static Office* office_;
@@ -228,27 +314,11 @@ TEST_F(CalcExtension, TheToolbarAndTheMenuAreTheAddinsAfterStartUp) {
 // The user logs in through the add-in's dialog as Calc shows it, and the menu follows.
 TEST_F(CalcExtension, ALoginThroughTheDialogOpensTheSession) {
   EXPECT_FALSE(Enabled(MenuCommand("Logout")));
-  Choose("Login");
-  Screen screen(office_->Context());
-  Window login = screen.WaitFor(kDialogRole, "Quorvalent");
-  ASSERT_TRUE(login.Found()) << "no login dialog";
-  screen.Save(login, "frmLogin");
-  const auto boxes = login.TextFields();
-  ASSERT_EQ(boxes.size(), 2u);
-  login.Type(boxes[0], "alice");
-  login.Type(boxes[1], "s3cret");
-  // The press runs the login, which waits on its box: it is made from a thread of its own.
-  std::thread press([&] { EXPECT_TRUE(login.Press("Login")); });
-  Window box = screen.WaitFor(kAlertRole, "Quorvalent");
-  ASSERT_TRUE(box.Found()) << "no box after the login";
-  EXPECT_TRUE(box.Shows("Logged in successfully")) << box.Texts();
-  screen.Save(box, "login-answer");
-  EXPECT_TRUE(box.Press("OK")) << box.Texts();
-  press.join();
+  LogIn();
   EXPECT_TRUE(Enabled(MenuCommand("Logout")));
   EXPECT_FALSE(Enabled(MenuCommand("Login")));
   // The office's window with the add-in's toolbar and menu, once the dialogs are gone.
-  screen.Save(Window(), "calc");
+  Screen(office_->Context()).Save(Window(), "calc");
 }
 
 // Every dialog of the add-in opens from its menu entry as the toolkit's dialog, and is pictured.
@@ -275,6 +345,110 @@ TEST_F(CalcExtension, EveryDialogOpensFromItsMenuEntry) {
       EXPECT_TRUE(shown.Press(d.close)) << d.entry;
     }
   }
+}
+
+// A send from a workbook opened in Calc posts, byte for byte, what the command posts for the same
+// file. The send goes through a proxy set in the proxy dialog, which first refuses what it must.
+TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
+  LoggedIn();
+  const std::string message = "Hi #B#, you owe #C# by #D#";
+  const auto saved =
+      Command({"templates", "save", "Due", "--message", message}, gateway_->Address());
+  ASSERT_EQ(saved.status, 0) << saved.out;
+  const std::string path = (folder_->Path() / "contacts.xlsx").string();
+  {
+    auto book = host::XlsxWorkbook::Create(path, "Contacts");
+    host::Sheet& s = book->SheetAt(1);
+    const struct {
+      Variant mobile, name, amount, due;
+    } rows[] = {
+        {"Mobile", "Name", "Amount", "Due"},
+        {919876543210.0, "Ann", 10.5, DateTime::FromParts(2026, 12, 31)},
+        {"919876543211", "Bob, Jr \xC3\xA9", 1234.0, DateTime::FromParts(2027, 1, 2)},
+        {"none", "Skip", 0.0, "-"},
+        {919876543212.0, "Cy & Di", -0.25, "soon"},
+    };
+    int row = 1;
+    for (const auto& r : rows) {
+      s.SetValue(host::CellRef{1, row}, r.mobile);
+      s.SetValue(host::CellRef{2, row}, r.name);
+      s.SetValue(host::CellRef{3, row}, r.amount);
+      s.SetValue(host::CellRef{4, row}, r.due);
+      ++row;
+    }
+    book->Save();
+  }
+
+  Screen screen(office_->Context());
+  // A send dialog left by another case lists no template yet.
+  if (const Window old = screen.WaitFor(kDialogRole, "", 1, "Enter SMS Text Message(Msg)");
+      old.Found())
+    old.Press("Cancel");
+  Opened opened(path);
+  Choose("Send SMS");
+  const Window send = screen.WaitFor(kDialogRole, "", 30, "Enter SMS Text Message(Msg)");
+  ASSERT_TRUE(send.Found());
+  ASSERT_TRUE(Pick(send, send.Offering("Due"), "Due")) << send.Texts();
+  ASSERT_TRUE(Pick(send, send.Beside("Select Mobile Numbers Column :"), "A"));
+  send.Type(send.Beside("Start Row"), "2");
+  send.Type(send.Beside("End Row"), "5");
+  screen.Save(send, "frmSendSMS-filled");
+
+  LoopbackServer proxy("000", true);
+  Choose("Proxy Settings");
+  Window settings = screen.WaitFor(kDialogRole, "Proxy Settings");
+  ASSERT_TRUE(settings.Found());
+  ASSERT_TRUE(Pick(settings, settings.Beside("Proxy Type :"), "Use proxy list"));
+  const struct {
+    const char* host;
+    const char* port;
+    const char* refusal;
+  } refused[] = {
+      {"", "8080", "Invalid Proxy Name/Address"},
+      {"   ", "8080", "Invalid Proxy Name/Address"},
+      {"127.0.0.1", "x", "Invalid Proxy Port"},
+      {"127.0.0.1", "0", "Invalid Proxy Port"},
+  };
+  for (const auto& r : refused) {
+    settings.Type(settings.Beside("Host :"), r.host);
+    settings.Type(settings.Beside("Port :"), r.port);
+    const auto boxes = PressAnswering(settings, "Ok");
+    ASSERT_EQ(boxes.size(), 1u) << r.host << ":" << r.port;
+    EXPECT_NE(boxes[0].find(r.refusal), std::string::npos) << boxes[0];
+  }
+  settings.Type(settings.Beside("Port :"), std::to_string(proxy.Port()));
+  EXPECT_EQ(PressAnswering(settings, "Ok"), std::vector<std::string>{});
+  // The send dialog takes presses again once the modal one has gone.
+  ASSERT_TRUE(screen.WaitGone(settings));
+
+  const auto sent = PressAnswering(send, "Send", "send-answer");
+  ASSERT_FALSE(sent.empty());
+  EXPECT_NE(sent.back().find("3 SMS Messages Sent"), std::string::npos) << sent.back();
+
+  Choose("Proxy Settings");
+  settings = screen.WaitFor(kDialogRole, "Proxy Settings");
+  ASSERT_TRUE(Pick(settings, settings.Beside("Proxy Type :"), "Directly connect to the Internet"));
+  EXPECT_EQ(PressAnswering(settings, "Ok"), std::vector<std::string>{});
+  ASSERT_TRUE(screen.WaitGone(settings));
+  send.Press("Cancel");
+
+  LoopbackServer service("000");
+  const auto command = Command({"--yes", "send", path, "--mobile-column", "A", "--start-row", "2",
+                                "--end-row", "5", "--message", message},
+                               "127.0.0.1:" + std::to_string(service.Port()));
+  ASSERT_EQ(command.status, 0) << command.out;
+  // The body of the send each made; the password is scrambled with the time of day.
+  const auto body = [](const std::vector<std::string>& requests) -> std::string {
+    for (const std::string& r : requests) {
+      if (r.substr(0, r.find("\r\n")).find(service::path::kSend) == std::string::npos) continue;
+      return std::regex_replace(r.substr(r.find("\r\n\r\n") + 4), std::regex("passwd=[^&]*"),
+                                "passwd=*");
+    }
+    return "(no send)";
+  };
+  const std::string fromCalc = body(proxy.Requests());
+  EXPECT_EQ(fromCalc, body(service.Requests()));
+  EXPECT_NE(fromCalc.find("Bob%2C+Jr"), std::string::npos) << fromCalc;
 }
 
 // The texts Calc shows are the texts the add-in reads through the extension, and they are the
@@ -337,12 +511,12 @@ TEST_F(CalcExtension, ASheetIsAddedNamedAndTypedIntoAsTheReportDoes) {
     const char* shown;
     Variant value;
   } cases[] = {
-      {"Mobile Number", "Mobile Number", std::string("Mobile Number")},
+      {"Mobile Number", "Mobile Number", "Mobile Number"},
       {"12/6/2026", "12/6/2026", DateTime::FromParts(2026, 12, 6)},
       {"00123", "123", 123.0},
       {"919876543210", "919876543210", 919876543210.0},
       {"10:30 AM", "10:30 AM", DateTime::FromParts(1899, 12, 30, 10, 30, 0)},
-      {"Delivered", "Delivered", std::string("Delivered")},
+      {"Delivered", "Delivered", "Delivered"},
   };
   int row = 1;
   for (const auto& c : cases) {

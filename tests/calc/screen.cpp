@@ -4,9 +4,12 @@
 #include <com/sun/star/accessibility/XAccessibleAction.hpp>
 #include <com/sun/star/accessibility/XAccessibleComponent.hpp>
 #include <com/sun/star/accessibility/XAccessibleEditableText.hpp>
+#include <com/sun/star/accessibility/XAccessibleSelection.hpp>
 #include <com/sun/star/awt/Toolkit.hpp>
 #include <com/sun/star/awt/XExtendedToolkit.hpp>
+#include <com/sun/star/awt/XToolkitExperimental.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +17,7 @@
 #include <thread>
 
 #include "calc/office.h"
+#include "uno_text.h"
 
 namespace qv::testing {
 
@@ -36,7 +40,98 @@ void Walk(const Reference<XAccessibleContext>& context,
   }
 }
 
+// The name of an element as a user reads it: without the access key's mark and the blanks at
+// its end.
+std::string Caption(const Reference<XAccessibleContext>& context) {
+  std::string name = Utf8(context->getAccessibleName());
+  std::erase(name, '~');
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  return name;
+}
+
+bool IsField(sal_Int16 role) {
+  return role == AccessibleRole::TEXT || role == AccessibleRole::PASSWORD_TEXT ||
+         role == AccessibleRole::COMBO_BOX;
+}
+
+// The entries of a drop-down (held by its list) or of a list.
+Reference<XAccessibleContext> EntriesOf(const Reference<XAccessibleContext>& list) {
+  if (list->getAccessibleRole() == AccessibleRole::LIST) return list;
+  for (sal_Int64 i = 0; i < list->getAccessibleChildCount(); ++i) {
+    const Reference<XAccessible> child = list->getAccessibleChild(i);
+    if (!child.is()) continue;
+    const Reference<XAccessibleContext> found = EntriesOf(child->getAccessibleContext());
+    if (found.is()) return found;
+  }
+  return {};
+}
+
 }  // namespace
+
+Reference<XAccessibleContext> Window::Beside(const std::string& caption) const {
+  std::vector<std::pair<Reference<XAccessibleContext>, awt::Rectangle>> shown;
+  Walk(context_, [&](const Reference<XAccessibleContext>& c) {
+    const Reference<XAccessibleComponent> at(c, UNO_QUERY);
+    if (!at.is()) return;
+    const awt::Point p = at->getLocationOnScreen();
+    const awt::Size size = at->getSize();
+    shown.emplace_back(c, awt::Rectangle(p.X, p.Y, size.Width, size.Height));
+  });
+  const auto label = std::find_if(shown.begin(), shown.end(), [&](const auto& s) {
+    return !IsField(s.first->getAccessibleRole()) && Caption(s.first) == caption;
+  });
+  if (label == shown.end()) return {};
+  const awt::Rectangle& l = label->second;
+  Reference<XAccessibleContext> field;
+  sal_Int32 nearest = 0;
+  for (const auto& [c, r] : shown) {
+    const sal_Int32 middle = r.Y + r.Height / 2;
+    // A drop-down's own text stands where the drop-down does: the first found, the drop-down,
+    // is kept.
+    if (!IsField(c->getAccessibleRole()) || r.X <= l.X || middle < l.Y || middle > l.Y + l.Height ||
+        (field.is() && r.X >= nearest))
+      continue;
+    field = c;
+    nearest = r.X;
+  }
+  return field;
+}
+
+Reference<XAccessibleContext> Window::Offering(const std::string& entry) const {
+  Reference<XAccessibleContext> found;
+  Walk(context_, [&](const Reference<XAccessibleContext>& c) {
+    if (found.is() || c->getAccessibleRole() != AccessibleRole::LIST_ITEM || Caption(c) != entry)
+      return;
+    // The entry's list, and the drop-down holding it if there is one.
+    Reference<XAccessibleContext> list = c->getAccessibleParent()->getAccessibleContext();
+    const Reference<XAccessible> holder = list->getAccessibleParent();
+    if (holder.is() &&
+        holder->getAccessibleContext()->getAccessibleRole() == AccessibleRole::COMBO_BOX)
+      list = holder->getAccessibleContext();
+    found = list;
+  });
+  return found;
+}
+
+bool Window::Pick(const Reference<XAccessibleContext>& list, const std::string& entry) const {
+  const Reference<XAccessibleContext> entries = list.is() ? EntriesOf(list) : nullptr;
+  if (!entries.is()) return false;
+  for (sal_Int64 i = 0; i < entries->getAccessibleChildCount(); ++i) {
+    const Reference<XAccessible> item = entries->getAccessibleChild(i);
+    if (!item.is() || Caption(item->getAccessibleContext()) != entry) continue;
+    // Selecting through the accessible list leaves an editable drop-down's text as it was, where
+    // a click would put the entry there: it is typed in first.
+    for (sal_Int64 k = 0; k < list->getAccessibleChildCount(); ++k) {
+      const Reference<XAccessible> child = list->getAccessibleChild(k);
+      const Reference<XAccessibleEditableText> text(
+          child.is() ? child->getAccessibleContext() : nullptr, UNO_QUERY);
+      if (text.is()) text->setText(calc::ToUno(entry));
+    }
+    Reference<XAccessibleSelection>(entries, uno::UNO_QUERY_THROW)->selectAccessibleChild(i);
+    return true;
+  }
+  return false;
+}
 
 std::vector<Reference<XAccessibleContext>> Window::TextFields() const {
   std::vector<Reference<XAccessibleContext>> found;
@@ -48,18 +143,14 @@ std::vector<Reference<XAccessibleContext>> Window::TextFields() const {
 }
 
 void Window::Type(const Reference<XAccessibleContext>& field, const std::string& text) const {
-  Reference<XAccessibleEditableText>(field, uno::UNO_QUERY_THROW)
-      ->setText(
-          rtl::OUString(text.data(), static_cast<sal_Int32>(text.size()), RTL_TEXTENCODING_UTF8));
+  Reference<XAccessibleEditableText>(field, uno::UNO_QUERY_THROW)->setText(calc::ToUno(text));
 }
 
 bool Window::Press(const std::string& caption) const {
   Reference<XAccessibleAction> button;
   Walk(context_, [&](const Reference<XAccessibleContext>& c) {
-    // The name may keep the mark of the access key.
-    std::string name = Utf8(c->getAccessibleName());
-    std::erase(name, '~');
-    if (!button.is() && c->getAccessibleRole() == AccessibleRole::PUSH_BUTTON && name == caption)
+    if (!button.is() && c->getAccessibleRole() == AccessibleRole::PUSH_BUTTON &&
+        Caption(c) == caption)
       button.set(c, UNO_QUERY);
   });
   if (!button.is()) return false;
@@ -92,20 +183,46 @@ Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds,
   while (std::chrono::steady_clock::now() < deadline) {
     const sal_Int32 count = toolkit->getTopWindowCount();
     for (sal_Int32 i = count - 1; i >= 0; --i) {
-      const Reference<XAccessible> top(toolkit->getTopWindow(i), UNO_QUERY);
+      // A window closed a moment ago may still be listed, hidden.
+      const Reference<awt::XWindow2> shown(toolkit->getTopWindow(i), UNO_QUERY);
+      if (!shown.is() || !shown->isVisible()) continue;
+      const Reference<XAccessible> top(shown, UNO_QUERY);
       const Reference<XAccessibleContext> context =
           top.is() ? top->getAccessibleContext() : Reference<XAccessibleContext>();
       if (!context.is() || context->getAccessibleRole() != role) continue;
       if (!title.empty() && Utf8(context->getAccessibleName()) != title) continue;
       window.context_ = context;
+      window.window_ = shown;
       if (window.Shows(shows)) return window;
       window.context_.clear();
+      window.window_.clear();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   return window;
 }
 #pragma GCC diagnostic pop
+
+void Screen::Settle() const {
+  Reference<awt::XToolkitExperimental>(awt::Toolkit::create(context_), uno::UNO_QUERY_THROW)
+      ->processEventsToIdle();
+}
+
+bool Screen::WaitGone(const Window& window, int seconds) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  try {
+    while (window.window_.is() && window.window_->isVisible()) {
+      if (std::chrono::steady_clock::now() > deadline) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  } catch (const uno::Exception&) {
+    // Disposed: gone.
+  }
+  // A modal dialog's loop ends after it hides; the windows it kept from the user take presses
+  // again once it has.
+  Settle();
+  return true;
+}
 
 void Screen::Save(const Window& window, const std::string& name) const {
   const std::filesystem::path folder = QV_SCREENS;

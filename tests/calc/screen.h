@@ -2,6 +2,7 @@
 
 #include <com/sun/star/accessibility/AccessibleRole.hpp>
 #include <com/sun/star/accessibility/XAccessibleContext.hpp>
+#include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
 #include <initializer_list>
@@ -18,10 +19,22 @@ constexpr sal_Int16 kAlertRole = css::accessibility::AccessibleRole::ALERT;
 class Window {
  public:
   bool Found() const { return context_.is(); }
+  bool operator==(const Window& other) const { return context_ == other.context_; }
   // Every text field, in the order they stand in the window.
   std::vector<css::uno::Reference<css::accessibility::XAccessibleContext>> TextFields() const;
   void Type(const css::uno::Reference<css::accessibility::XAccessibleContext>& field,
             const std::string& text) const;
+  // The field (a text, a password or a drop-down) on the line of the label or option `caption`,
+  // the nearest to its right; none when there is no such field.
+  css::uno::Reference<css::accessibility::XAccessibleContext> Beside(
+      const std::string& caption) const;
+  // The drop-down or list that offers `entry`.
+  css::uno::Reference<css::accessibility::XAccessibleContext> Offering(
+      const std::string& entry) const;
+  // Chooses the entry `entry` of a drop-down or list, as a click on it does; false when it has
+  // no such entry.
+  bool Pick(const css::uno::Reference<css::accessibility::XAccessibleContext>& list,
+            const std::string& entry) const;
   // Presses the button of that caption; false when there is none.
   bool Press(const std::string& caption) const;
   // Whether a text of the window holds `text`.
@@ -31,6 +44,7 @@ class Window {
 
  private:
   friend class Screen;
+  css::uno::Reference<css::awt::XWindow2> window_;
   css::uno::Reference<css::accessibility::XAccessibleContext> context_;
 };
 
@@ -43,6 +57,12 @@ class Screen {
   // it is there; not Found after `seconds`.
   Window WaitFor(sal_Int16 role, const std::string& title, int seconds = 30,
                  const std::string& shows = "") const;
+  // Waits until the office has handled every event waiting, those of a press or a choice made
+  // a moment ago among them: what they set in a dialog is then set.
+  void Settle() const;
+  // Whether the window has closed, once it has and the office has settled; false if it still
+  // shows after `seconds`.
+  bool WaitGone(const Window& window, int seconds = 30) const;
   // Saves a picture of the window (of the whole display when it is not found) in the build's
   // screens-calc folder, as `name`.png.
   void Save(const Window& window, const std::string& name) const;
