@@ -172,9 +172,10 @@ class CalcExtension : public ::testing::Test {
   }
 
   // Presses a button of a dialog as a user does, and answers each box its handler shows with
-  // "Yes" or "OK": the texts of the boxes, in turn. The press returns once the handler has, so
-  // it is made from a thread of its own.
-  // The boxes are pictured as `picture`, `picture`-2 and so on, when it is given.
+  // "Yes" or "OK": the texts of the boxes, in turn. The office may run the press's handler
+  // within the press or after it, so boxes are looked for until a few quiet seconds after both
+  // the press and the last box. The boxes are pictured as `picture`, `picture`-2 and so on, when
+  // it is given.
   static std::vector<std::string> PressAnswering(const Window& window, const std::string& button,
                                                  const std::string& picture = "") {
     Screen screen(office_->Context());
@@ -186,7 +187,14 @@ class CalcExtension : public ::testing::Test {
     });
     std::vector<std::string> boxes;
     Window last;
-    while (!done) {
+    bool returned = false;
+    auto quiet = std::chrono::steady_clock::now();
+    for (;;) {
+      if (done && !returned) {
+        returned = true;
+        quiet = std::chrono::steady_clock::now();
+      }
+      if (returned && std::chrono::steady_clock::now() - quiet > std::chrono::seconds(3)) break;
       const Window box = screen.WaitFor(kAlertRole, "", 1);
       if (!box.Found() || box == last) continue;
       boxes.push_back(box.Texts());
@@ -194,7 +202,9 @@ class CalcExtension : public ::testing::Test {
         screen.Save(box,
                     boxes.size() == 1 ? picture : picture + "-" + std::to_string(boxes.size()));
       if (!box.Press("Yes")) box.Press("OK");
+      screen.WaitGone(box, 10);
       last = box;
+      quiet = std::chrono::steady_clock::now();
     }
     press.join();
     screen.Settle();
@@ -421,9 +431,63 @@ TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
   // The send dialog takes presses again once the modal one has gone.
   ASSERT_TRUE(screen.WaitGone(settings));
 
-  const auto sent = PressAnswering(send, "Send", "send-answer");
+  // The body of the last request a server took; the password is scrambled with the time of day.
+  const auto last = [](LoopbackServer& server) -> std::string {
+    const auto requests = server.Requests();
+    if (requests.empty()) return "(none)";
+    const std::string& r = requests.back();
+    EXPECT_NE(r.substr(0, r.find("\r\n")).find(service::path::kSend), std::string::npos) << r;
+    return std::regex_replace(r.substr(r.find("\r\n\r\n") + 4), std::regex("passwd=[^&]*"),
+                              "passwd=*");
+  };
+  // Each send from Calc, and the same send as the command's options.
+  std::vector<std::string> fromCalc;
+  const std::vector<std::string> rows = {"--yes", "send",        path,   "--mobile-column",
+                                         "A",     "--start-row", "2",    "--end-row",
+                                         "5",     "--message",   message};
+  std::vector<std::vector<std::string>> commands;
+
+  auto sent = PressAnswering(send, "Send", "send-answer");
   ASSERT_FALSE(sent.empty());
   EXPECT_NE(sent.back().find("3 SMS Messages Sent"), std::string::npos) << sent.back();
+  fromCalc.push_back(last(proxy));
+  commands.push_back(rows);
+
+  // One message a name, with a head and a foot.
+  ASSERT_TRUE(send.Toggle("Advance Options"));
+  screen.Settle();
+  ASSERT_TRUE(Pick(send, send.Beside("Group by column :"), "B"));
+  send.Type(send.Beside("Header Text :"), "Dear #B#,");
+  send.Type(send.Beside("Footer  Text :"), "Thanks");
+  screen.Save(send, "frmSendSMS-grouped");
+  sent = PressAnswering(send, "Send");
+  ASSERT_FALSE(sent.empty());
+  EXPECT_NE(sent.back().find("SMS Messages Sent"), std::string::npos) << sent.back();
+  fromCalc.push_back(last(proxy));
+  commands.push_back(rows);
+  for (const char* option : {"--group-by", "B", "--header", "Dear #B#,", "--footer", "Thanks"})
+    commands.back().push_back(option);
+  ASSERT_TRUE(send.Toggle("Advance Options"));
+  screen.Settle();
+
+  // Only the rows the formula keeps, typed into the add-in's input box.
+  std::thread filter([&] { EXPECT_TRUE(send.Press("Filter")); });
+  const Window input = screen.WaitFor(kDialogRole, "", 30, "Enter Filter Formula.");
+  ASSERT_TRUE(input.Found());
+  ASSERT_EQ(input.TextFields().size(), 1u);
+  input.Type(input.TextFields()[0], "#C# > 15");
+  screen.Save(input, "input-filter");
+  EXPECT_TRUE(input.Press("OK"));
+  filter.join();
+  screen.Settle();
+  sent = PressAnswering(send, "Send");
+  ASSERT_EQ(sent.size(), 2u) << (sent.empty() ? "" : sent[0]);
+  EXPECT_NE(sent[0].find("1 records has been filtered. Do you want to SMS?"), std::string::npos)
+      << sent[0];
+  EXPECT_NE(sent[1].find("1 SMS Messages Sent"), std::string::npos) << sent[1];
+  fromCalc.push_back(last(proxy));
+  commands.push_back(rows);
+  commands.back().insert(commands.back().end(), {"--filter", "#C# > 15"});
 
   Choose("Proxy Settings");
   settings = screen.WaitFor(kDialogRole, "Proxy Settings");
@@ -432,23 +496,14 @@ TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
   ASSERT_TRUE(screen.WaitGone(settings));
   send.Press("Cancel");
 
-  LoopbackServer service("000");
-  const auto command = Command({"--yes", "send", path, "--mobile-column", "A", "--start-row", "2",
-                                "--end-row", "5", "--message", message},
-                               "127.0.0.1:" + std::to_string(service.Port()));
-  ASSERT_EQ(command.status, 0) << command.out;
-  // The body of the send each made; the password is scrambled with the time of day.
-  const auto body = [](const std::vector<std::string>& requests) -> std::string {
-    for (const std::string& r : requests) {
-      if (r.substr(0, r.find("\r\n")).find(service::path::kSend) == std::string::npos) continue;
-      return std::regex_replace(r.substr(r.find("\r\n\r\n") + 4), std::regex("passwd=[^&]*"),
-                                "passwd=*");
-    }
-    return "(no send)";
-  };
-  const std::string fromCalc = body(proxy.Requests());
-  EXPECT_EQ(fromCalc, body(service.Requests()));
-  EXPECT_NE(fromCalc.find("Bob%2C+Jr"), std::string::npos) << fromCalc;
+  ASSERT_EQ(fromCalc.size(), commands.size());
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    LoopbackServer service("000");
+    const auto command = Command(commands[i], "127.0.0.1:" + std::to_string(service.Port()));
+    ASSERT_EQ(command.status, 0) << command.out;
+    EXPECT_EQ(fromCalc[i], last(service)) << "send " << i + 1;
+  }
+  EXPECT_NE(fromCalc[0].find("Bob%2C+Jr"), std::string::npos) << fromCalc[0];
 }
 
 // The texts Calc shows are the texts the add-in reads through the extension, and they are the

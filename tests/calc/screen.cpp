@@ -146,16 +146,32 @@ void Window::Type(const Reference<XAccessibleContext>& field, const std::string&
   Reference<XAccessibleEditableText>(field, uno::UNO_QUERY_THROW)->setText(calc::ToUno(text));
 }
 
-bool Window::Press(const std::string& caption) const {
-  Reference<XAccessibleAction> button;
-  Walk(context_, [&](const Reference<XAccessibleContext>& c) {
-    if (!button.is() && c->getAccessibleRole() == AccessibleRole::PUSH_BUTTON &&
+namespace {
+
+// Runs the first action of the element of one of `roles` and that caption; false when there is
+// none.
+bool Act(const Reference<XAccessibleContext>& window, const std::string& caption,
+         std::initializer_list<sal_Int16> roles) {
+  Reference<XAccessibleAction> found;
+  Walk(window, [&](const Reference<XAccessibleContext>& c) {
+    if (!found.is() &&
+        std::find(roles.begin(), roles.end(), c->getAccessibleRole()) != roles.end() &&
         Caption(c) == caption)
-      button.set(c, UNO_QUERY);
+      found.set(c, UNO_QUERY);
   });
-  if (!button.is()) return false;
-  button->doAccessibleAction(0);
+  if (!found.is()) return false;
+  found->doAccessibleAction(0);
   return true;
+}
+
+}  // namespace
+
+bool Window::Toggle(const std::string& caption) const {
+  return Act(context_, caption, {AccessibleRole::CHECK_BOX, AccessibleRole::RADIO_BUTTON});
+}
+
+bool Window::Press(const std::string& caption) const {
+  return Act(context_, caption, {AccessibleRole::PUSH_BUTTON});
 }
 
 bool Window::Shows(const std::string& text) const {

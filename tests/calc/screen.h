@@ -35,6 +35,8 @@ class Window {
   // no such entry.
   bool Pick(const css::uno::Reference<css::accessibility::XAccessibleContext>& list,
             const std::string& entry) const;
+  // Clicks the check box or option of that caption; false when there is none.
+  bool Toggle(const std::string& caption) const;
   // Presses the button of that caption; false when there is none.
   bool Press(const std::string& caption) const;
   // Whether a text of the window holds `text`.
