@@ -5,19 +5,28 @@
 #include <com/sun/star/accessibility/XAccessibleComponent.hpp>
 #include <com/sun/star/accessibility/XAccessibleEditableText.hpp>
 #include <com/sun/star/accessibility/XAccessibleSelection.hpp>
+#include <com/sun/star/awt/AsyncCallback.hpp>
 #include <com/sun/star/awt/Toolkit.hpp>
+#include <com/sun/star/awt/XCallback.hpp>
 #include <com/sun/star/awt/XExtendedToolkit.hpp>
 #include <com/sun/star/awt/XToolkitExperimental.hpp>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <functional>
+#include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "calc/office.h"
 #include "uno_text.h"
+
+#include <cppuhelper/implbase1.hxx>
+#include <rtl/ref.hxx>
 
 namespace qv::testing {
 
@@ -25,6 +34,49 @@ using namespace css;
 using namespace css::accessibility;
 using uno::Reference;
 using uno::UNO_QUERY;
+
+namespace {
+
+// A piece of work the office runs on its main thread, as it runs a user's clicks and keys.
+class MainThreadWork : public cppu::WeakImplHelper1<awt::XCallback> {
+ public:
+  explicit MainThreadWork(std::function<void()> work) : work_(std::move(work)) {}
+  void SAL_CALL notify(const uno::Any&) override {
+    try {
+      work_();
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+    const std::lock_guard<std::mutex> lock(mutex_);
+    done_ = true;
+    ended_.notify_all();
+  }
+  void Wait() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (!ended_.wait_for(lock, std::chrono::minutes(2), [this] { return done_; }))
+      throw std::runtime_error("the office's main thread did not run the work within two minutes");
+    if (failure_) std::rethrow_exception(failure_);
+  }
+
+ private:
+  std::function<void()> work_;
+  std::exception_ptr failure_;
+  std::mutex mutex_;
+  std::condition_variable ended_;
+  bool done_ = false;
+};
+
+}  // namespace
+
+// What the tests do in a window is done on the office's main thread: calls made while the office
+// calls us back run on the thread that called, so the add-in's handlers run where a click's do,
+// one at a time, and never beside one another.
+void OnMainThread(const Reference<uno::XComponentContext>& office,
+                  const std::function<void()>& work) {
+  const rtl::Reference<MainThreadWork> call(new MainThreadWork(work));
+  awt::AsyncCallback::create(office)->addCallback(call.get(), {});
+  call->Wait();
+}
 
 namespace {
 
@@ -114,7 +166,13 @@ Reference<XAccessibleContext> Window::Offering(const std::string& entry) const {
 }
 
 bool Window::Pick(const Reference<XAccessibleContext>& list, const std::string& entry) const {
-  const Reference<XAccessibleContext> entries = list.is() ? EntriesOf(list) : nullptr;
+  bool picked = false;
+  if (list.is()) OnMainThread(office_, [&] { picked = PickNow(list, entry); });
+  return picked;
+}
+
+bool Window::PickNow(const Reference<XAccessibleContext>& list, const std::string& entry) const {
+  const Reference<XAccessibleContext> entries = EntriesOf(list);
   if (!entries.is()) return false;
   for (sal_Int64 i = 0; i < entries->getAccessibleChildCount(); ++i) {
     const Reference<XAccessible> item = entries->getAccessibleChild(i);
@@ -143,7 +201,8 @@ std::vector<Reference<XAccessibleContext>> Window::TextFields() const {
 }
 
 void Window::Type(const Reference<XAccessibleContext>& field, const std::string& text) const {
-  Reference<XAccessibleEditableText>(field, uno::UNO_QUERY_THROW)->setText(calc::ToUno(text));
+  const Reference<XAccessibleEditableText> editable(field, uno::UNO_QUERY_THROW);
+  OnMainThread(office_, [&] { editable->setText(calc::ToUno(text)); });
 }
 
 namespace {
@@ -159,19 +218,27 @@ bool Act(const Reference<XAccessibleContext>& window, const std::string& caption
         Caption(c) == caption)
       found.set(c, UNO_QUERY);
   });
-  if (!found.is()) return false;
-  found->doAccessibleAction(0);
-  return true;
+  if (found.is()) found->doAccessibleAction(0);
+  return found.is();
 }
 
 }  // namespace
 
 bool Window::Toggle(const std::string& caption) const {
-  return Act(context_, caption, {AccessibleRole::CHECK_BOX, AccessibleRole::RADIO_BUTTON});
+  bool done = false;
+  if (Found()) {
+    OnMainThread(office_, [&] {
+      done = Act(context_, caption, {AccessibleRole::CHECK_BOX, AccessibleRole::RADIO_BUTTON});
+    });
+  }
+  return done;
 }
 
 bool Window::Press(const std::string& caption) const {
-  return Act(context_, caption, {AccessibleRole::PUSH_BUTTON});
+  bool done = false;
+  if (Found())
+    OnMainThread(office_, [&] { done = Act(context_, caption, {AccessibleRole::PUSH_BUTTON}); });
+  return done;
 }
 
 bool Window::Shows(const std::string& text) const {
@@ -209,6 +276,7 @@ Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds,
       if (!title.empty() && Utf8(context->getAccessibleName()) != title) continue;
       window.context_ = context;
       window.window_ = shown;
+      window.office_ = context_;
       if (window.Shows(shows)) return window;
       window.context_.clear();
       window.window_.clear();
@@ -220,8 +288,9 @@ Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds,
 #pragma GCC diagnostic pop
 
 void Screen::Settle() const {
-  Reference<awt::XToolkitExperimental>(awt::Toolkit::create(context_), uno::UNO_QUERY_THROW)
-      ->processEventsToIdle();
+  const Reference<awt::XToolkitExperimental> toolkit(awt::Toolkit::create(context_),
+                                                     uno::UNO_QUERY_THROW);
+  OnMainThread(context_, [&] { toolkit->processEventsToIdle(); });
 }
 
 bool Screen::WaitGone(const Window& window, int seconds) const {

@@ -46,6 +46,9 @@ class Window {
 
  private:
   friend class Screen;
+  bool PickNow(const css::uno::Reference<css::accessibility::XAccessibleContext>& list,
+               const std::string& entry) const;
+  css::uno::Reference<css::uno::XComponentContext> office_;
   css::uno::Reference<css::awt::XWindow2> window_;
   css::uno::Reference<css::accessibility::XAccessibleContext> context_;
 };
