@@ -39,16 +39,19 @@ Section "Quorvalent Excel"
   ${If} ${Errors}
     StrCpy $2 ""
   ${EndIf}
+  ; The 32-bit one goes first. Windows keeps the classes of 32-bit programs apart from the 64-bit
+  ; ones, but Wine shares the user's: there the 64-bit registration, made last, is the one that
+  ; stands, as it must for 64-bit Excel.
+  !insertmacro Regsvr32 "$WINDIR\SysWOW64\regsvr32.exe" "" "$INSTDIR\x86\quorvalent_excel.dll"
+  ${If} $0 != 0
+    DetailPrint "The add-in was not registered for 32-bit Excel (regsvr32 answered $0)."
+  ${EndIf}
   !insertmacro Regsvr32 "$SYSDIR\regsvr32.exe" '/i:"SERVICE=$2"' "$INSTDIR\x64\quorvalent_excel.dll"
   ${If} $0 != 0
     MessageBox MB_ICONSTOP "The add-in could not be registered for 64-bit Excel (regsvr32 answered $0). Check the service address given with /SERVICE=." /SD IDOK
     Call RemoveEverything
     SetErrorLevel 2
     Abort
-  ${EndIf}
-  !insertmacro Regsvr32 "$WINDIR\SysWOW64\regsvr32.exe" "" "$INSTDIR\x86\quorvalent_excel.dll"
-  ${If} $0 != 0
-    DetailPrint "The add-in was not registered for 32-bit Excel (regsvr32 answered $0)."
   ${EndIf}
 
   WriteRegStr HKCU "${KEY_UNINSTALL}" "DisplayName" "Quorvalent Excel"
