@@ -18,6 +18,8 @@
 #include <rtl/ref.hxx>
 
 #include <com/sun/star/frame/XComponentLoader.hpp>
+#include <com/sun/star/frame/XFrames.hpp>
+#include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 
@@ -108,12 +110,14 @@ class CalcExtension : public ::testing::Test {
   static bool Enabled(const std::string& command) {
     util::URL url;
     url.Complete = rtl::OUString::createFromAscii(command.c_str());
-    const Reference<frame::XDispatchProvider> provider(Frame(), uno::UNO_QUERY_THROW);
-    const Reference<frame::XDispatch> dispatch = provider->queryDispatch(url, "", 0);
-    if (!dispatch.is()) return false;
     const rtl::Reference<State> state(new State);
-    dispatch->addStatusListener(state.get(), url);
-    dispatch->removeStatusListener(state.get(), url);
+    OnMainThread(office_->Context(), [&] {
+      const Reference<frame::XDispatchProvider> provider(Frame(), uno::UNO_QUERY_THROW);
+      const Reference<frame::XDispatch> dispatch = provider->queryDispatch(url, "", 0);
+      if (!dispatch.is()) return;
+      dispatch->addStatusListener(state.get(), url);
+      dispatch->removeStatusListener(state.get(), url);
+    });
     return state->enabled;
   }
   // The entries of a menu or toolbar, one a line: its label and whether it can be run, or "---"
@@ -165,10 +169,14 @@ class CalcExtension : public ::testing::Test {
   static void Choose(const std::string& caption) {
     util::URL url;
     url.Complete = rtl::OUString::createFromAscii(MenuCommand(caption).c_str());
-    const Reference<frame::XDispatchProvider> provider(Frame(), uno::UNO_QUERY_THROW);
-    const Reference<frame::XDispatch> dispatch = provider->queryDispatch(url, "", 0);
-    ASSERT_TRUE(dispatch.is()) << caption;
-    dispatch->dispatch(url, {});
+    bool found = false;
+    OnMainThread(office_->Context(), [&] {
+      const Reference<frame::XDispatchProvider> provider(Frame(), uno::UNO_QUERY_THROW);
+      const Reference<frame::XDispatch> dispatch = provider->queryDispatch(url, "", 0);
+      found = dispatch.is();
+      if (found) dispatch->dispatch(url, {});
+    });
+    ASSERT_TRUE(found) << caption;
   }
 
   // Presses a button of a dialog as a user does, and answers each box its handler shows with
@@ -241,18 +249,56 @@ class CalcExtension : public ::testing::Test {
     explicit Opened(const std::string& path) {
       const Reference<frame::XComponentLoader> loader(frame::Desktop::create(office_->Context()),
                                                       uno::UNO_QUERY_THROW);
-      document.set(loader->loadComponentFromURL(calc::ToUno("file://" + path), "_blank", 0, {}),
-                   uno::UNO_QUERY_THROW);
+      OnMainThread(office_->Context(), [&] {
+        document.set(loader->loadComponentFromURL(calc::ToUno("file://" + path), "_blank", 0, {}),
+                     uno::UNO_QUERY_THROW);
+      });
     }
+    // Closes the workbook and brings the window left in front, as the office does for a user,
+    // so that there is a current frame again.
     ~Opened() {
       try {
-        document->close(true);
-      } catch (const uno::Exception&) {
+        OnMainThread(office_->Context(), [&] {
+          document->close(true);
+          const Reference<frame::XFrames> frames =
+              frame::Desktop::create(office_->Context())->getFrames();
+          Reference<frame::XFrame> left;
+          if (frames->getCount() > 0 && (frames->getByIndex(0) >>= left)) left->activate();
+        });
+      } catch (const std::exception&) {
         // A box the failed case left open keeps the document; the office's end closes it.
+      } catch (const uno::Exception&) {
+        // The office has gone.
       }
     }
     Reference<util::XCloseable> document;
   };
+  // A workbook of contacts: numbers (one typed as text, one not a number), names, amounts and
+  // dates or texts in the last column.
+  static std::string Contacts(const std::string& file) {
+    const std::string path = (folder_->Path() / file).string();
+    auto book = host::XlsxWorkbook::Create(path, "Contacts");
+    host::Sheet& s = book->SheetAt(1);
+    const struct {
+      Variant mobile, name, amount, due;
+    } rows[] = {
+        {"Mobile", "Name", "Amount", "Due"},
+        {919876543210.0, "Ann", 10.5, DateTime::FromParts(2026, 12, 31)},
+        {"919876543211", "Bob, Jr \xC3\xA9", 1234.0, DateTime::FromParts(2027, 1, 2)},
+        {"none", "Skip", 0.0, "-"},
+        {919876543212.0, "Cy & Di", -0.25, "soon"},
+    };
+    int row = 1;
+    for (const auto& r : rows) {
+      s.SetValue(host::CellRef{1, row}, r.mobile);
+      s.SetValue(host::CellRef{2, row}, r.name);
+      s.SetValue(host::CellRef{3, row}, r.amount);
+      s.SetValue(host::CellRef{4, row}, r.due);
+      ++row;
+    }
+    book->Save();
+    return path;
+  }
   // Runs the command against `service`, as the same user; the requests it made.
   static RunResult Command(const std::vector<std::string>& args, const std::string& service) {
     return RunProgram(QV_CLI_BINARY, args,
@@ -365,29 +411,7 @@ TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
   const auto saved =
       Command({"templates", "save", "Due", "--message", message}, gateway_->Address());
   ASSERT_EQ(saved.status, 0) << saved.out;
-  const std::string path = (folder_->Path() / "contacts.xlsx").string();
-  {
-    auto book = host::XlsxWorkbook::Create(path, "Contacts");
-    host::Sheet& s = book->SheetAt(1);
-    const struct {
-      Variant mobile, name, amount, due;
-    } rows[] = {
-        {"Mobile", "Name", "Amount", "Due"},
-        {919876543210.0, "Ann", 10.5, DateTime::FromParts(2026, 12, 31)},
-        {"919876543211", "Bob, Jr \xC3\xA9", 1234.0, DateTime::FromParts(2027, 1, 2)},
-        {"none", "Skip", 0.0, "-"},
-        {919876543212.0, "Cy & Di", -0.25, "soon"},
-    };
-    int row = 1;
-    for (const auto& r : rows) {
-      s.SetValue(host::CellRef{1, row}, r.mobile);
-      s.SetValue(host::CellRef{2, row}, r.name);
-      s.SetValue(host::CellRef{3, row}, r.amount);
-      s.SetValue(host::CellRef{4, row}, r.due);
-      ++row;
-    }
-    book->Save();
-  }
+  const std::string path = Contacts("contacts.xlsx");
 
   Screen screen(office_->Context());
   // A send dialog left by another case lists no template yet.
@@ -504,6 +528,109 @@ TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
     EXPECT_EQ(fromCalc[i], last(service)) << "send " << i + 1;
   }
   EXPECT_NE(fromCalc[0].find("Bob%2C+Jr"), std::string::npos) << fromCalc[0];
+}
+
+// The delivery report lands in a new sheet of the workbook Calc shows, and Calc saves it.
+TEST_F(CalcExtension, TheReportIsWrittenIntoANewSheetThatCalcSaves) {
+  LoggedIn();
+  const std::string path = Contacts("reported.xlsx");
+  const auto sent = Command({"--yes", "send", path, "--mobile-column", "A", "--start-row", "2",
+                             "--end-row", "3", "--message", "Hi #B#"},
+                            gateway_->Address());
+  ASSERT_EQ(sent.status, 0) << sent.out;
+
+  Screen screen(office_->Context());
+  // A report dialog left by another case writes into the workbook that was active then.
+  if (const Window old = screen.WaitFor(kDialogRole, "Deliver Reports", 1); old.Found())
+    old.Press("Cancel");
+  Opened opened(path);
+  Choose("Delivery Report");
+  const Window report = screen.WaitFor(kDialogRole, "Deliver Reports");
+  ASSERT_TRUE(report.Found());
+  ASSERT_TRUE(Pick(report, report.Offering("ALL"), "ALL")) << report.Texts();
+  report.Type(report.Beside("Sheet Name"), "Report");
+  screen.Save(report, "frmDR-filled");
+  const auto boxes = PressAnswering(report, "Get", "report-answer");
+  ASSERT_TRUE(screen.WaitGone(report)) << (boxes.empty() ? report.Texts() : boxes.back());
+
+  const Reference<sheet::XSpreadsheetDocument> document(opened.document, uno::UNO_QUERY_THROW);
+  calc::CalcWorkbook shown(office_->Context(), document);
+  const std::string saved = (folder_->Path() / "reported-saved.xlsx").string();
+  const beans::PropertyValue filter =
+      calc::Named("FilterName", uno::Any(rtl::OUString("Calc MS Excel 2007 XML")));
+  Reference<frame::XStorable>(document, uno::UNO_QUERY_THROW)
+      ->storeToURL(calc::ToUno("file://" + saved), uno::Sequence<beans::PropertyValue>(&filter, 1));
+  auto file = host::XlsxWorkbook::Open(saved, true);
+  for (host::Workbook* book :
+       {static_cast<host::Workbook*>(&shown), static_cast<host::Workbook*>(file.get())}) {
+    host::Sheet* sheet = book->FindSheet("Report");
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->Value(host::CellRef{1, 1}), Variant("Mobile Number"));
+    EXPECT_EQ(sheet->Value(host::CellRef{1, 2}), Variant(919876543210.0));
+    EXPECT_EQ(sheet->Value(host::CellRef{2, 2}), Variant("Hi Ann"));
+    EXPECT_EQ(sheet->Value(host::CellRef{2, 3}), Variant("Hi Bob, Jr \xC3\xA9"));
+  }
+  EXPECT_NE(shown.ActiveSheet(), nullptr);
+  EXPECT_EQ(shown.ActiveSheet(), shown.FindSheet("Report"));
+}
+
+// The fill takes the numbers from a second workbook, chosen in the office's file picker and opened
+// hidden, into the workbook Calc shows.
+TEST_F(CalcExtension, TheFillTakesTheNumbersFromASecondWorkbook) {
+  LoggedIn();
+  const std::string orders = (folder_->Path() / "orders.xlsx").string();
+  const std::string numbers = (folder_->Path() / "numbers.xlsx").string();
+  {
+    auto book = host::XlsxWorkbook::Create(orders, "Orders");
+    host::Sheet& s = book->SheetAt(1);
+    const char* rows[][2] = {{"Client", "Item"}, {"C1", "Tea"}, {"C2", "Cake"}, {"C9", "Jam"}};
+    for (int r = 0; r < 4; ++r) {
+      s.SetValue(host::CellRef{1, r + 1}, rows[r][0]);
+      s.SetValue(host::CellRef{2, r + 1}, rows[r][1]);
+    }
+    book->Save();
+    auto source = host::XlsxWorkbook::Create(numbers, "Numbers");
+    source->SheetAt(1).SetValue(host::CellRef{1, 1}, "C1");
+    source->SheetAt(1).SetValue(host::CellRef{2, 1}, 911111111111.0);
+    source->SheetAt(1).SetValue(host::CellRef{1, 2}, "C2");
+    source->SheetAt(1).SetValue(host::CellRef{2, 2}, 922222222222.0);
+    source->Save();
+  }
+
+  Screen screen(office_->Context());
+  // A fill dialog left by another case fills the workbook that was active then.
+  if (const Window old = screen.WaitFor(kDialogRole, "Client ID Mobile Mapping", 1); old.Found())
+    old.Press("Exit");
+  Opened opened(orders);
+  Choose("Fill Mobile Numbers");
+  const Window fill = screen.WaitFor(kDialogRole, "Client ID Mobile Mapping");
+  ASSERT_TRUE(fill.Found());
+  std::thread browse([&] { EXPECT_TRUE(fill.Press("Browse")); });
+  const Window picker = screen.WaitFor(kDialogRole, "Browse");
+  if (picker.Found()) {
+    screen.Save(picker, "file-picker");
+    picker.Type(picker.Beside("File name:"), numbers);
+    EXPECT_TRUE(picker.Press("Open")) << picker.Texts();
+  }
+  browse.join();
+  ASSERT_TRUE(picker.Found()) << "no file picker";
+  screen.Settle();
+  ASSERT_TRUE(Pick(fill, fill.Beside("Select Sheet:"), "Numbers")) << fill.Texts();
+  ASSERT_TRUE(Pick(fill, fill.Beside("Mobile Number Column :"), "B"));
+  ASSERT_TRUE(Pick(fill, fill.Beside("Fill Mobile Number Column :"), "C"));
+  screen.Save(fill, "frmClientMNOMap-filled");
+  const auto boxes = PressAnswering(fill, "Ok", "fill-answer");
+
+  calc::CalcWorkbook shown(office_->Context(), Reference<sheet::XSpreadsheetDocument>(
+                                                   opened.document, uno::UNO_QUERY_THROW));
+  host::Sheet& sheet = shown.SheetAt(1);
+  // The numbers are written as the texts the source shows.
+  EXPECT_EQ(sheet.Value(host::CellRef{3, 2}), Variant("911111111111"))
+      << (boxes.empty() ? "" : boxes.back());
+  EXPECT_EQ(sheet.Value(host::CellRef{3, 3}), Variant("922222222222"));
+  EXPECT_EQ(sheet.Value(host::CellRef{3, 4}), Variant());
+  EXPECT_EQ(sheet.Value(host::CellRef{1, 4}), Variant("C9"));
+  if (!screen.WaitGone(fill, 1)) fill.Press("Exit");
 }
 
 // The texts Calc shows are the texts the add-in reads through the extension, and they are the

@@ -10,6 +10,7 @@
 #include <com/sun/star/awt/XCallback.hpp>
 #include <com/sun/star/awt/XExtendedToolkit.hpp>
 #include <com/sun/star/awt/XToolkitExperimental.hpp>
+#include <com/sun/star/lang/DisposedException.hpp>
 
 #include <algorithm>
 #include <chrono>
@@ -44,6 +45,8 @@ class MainThreadWork : public cppu::WeakImplHelper1<awt::XCallback> {
   void SAL_CALL notify(const uno::Any&) override {
     try {
       work_();
+    } catch (const uno::Exception& e) {
+      failure_ = std::make_exception_ptr(std::runtime_error("the office: " + Utf8(e.Message)));
     } catch (...) {
       failure_ = std::current_exception();
     }
@@ -68,9 +71,8 @@ class MainThreadWork : public cppu::WeakImplHelper1<awt::XCallback> {
 
 }  // namespace
 
-// What the tests do in a window is done on the office's main thread: calls made while the office
-// calls us back run on the thread that called, so the add-in's handlers run where a click's do,
-// one at a time, and never beside one another.
+// Calls made while the office calls us back run on the thread that called us: so the add-in's
+// handlers run where a click's do, one at a time, and never beside one another.
 void OnMainThread(const Reference<uno::XComponentContext>& office,
                   const std::function<void()>& work) {
   const rtl::Reference<MainThreadWork> call(new MainThreadWork(work));
@@ -201,7 +203,12 @@ std::vector<Reference<XAccessibleContext>> Window::TextFields() const {
 }
 
 void Window::Type(const Reference<XAccessibleContext>& field, const std::string& text) const {
-  const Reference<XAccessibleEditableText> editable(field, uno::UNO_QUERY_THROW);
+  // A drop-down one can type into holds its text as a part of its own.
+  Reference<XAccessibleEditableText> editable;
+  Walk(field, [&](const Reference<XAccessibleContext>& c) {
+    if (!editable.is()) editable.set(c, UNO_QUERY);
+  });
+  if (!editable.is()) throw std::runtime_error("nothing to type into");
   OnMainThread(office_, [&] { editable->setText(calc::ToUno(text)); });
 }
 
@@ -218,8 +225,13 @@ bool Act(const Reference<XAccessibleContext>& window, const std::string& caption
         Caption(c) == caption)
       found.set(c, UNO_QUERY);
   });
-  if (found.is()) found->doAccessibleAction(0);
-  return found.is();
+  if (!found.is()) return false;
+  try {
+    found->doAccessibleAction(0);
+  } catch (const lang::DisposedException&) {
+    // The press closed the window that held the button.
+  }
+  return true;
 }
 
 }  // namespace
@@ -266,20 +278,23 @@ Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds,
   while (std::chrono::steady_clock::now() < deadline) {
     const sal_Int32 count = toolkit->getTopWindowCount();
     for (sal_Int32 i = count - 1; i >= 0; --i) {
-      // A window closed a moment ago may still be listed, hidden.
-      const Reference<awt::XWindow2> shown(toolkit->getTopWindow(i), UNO_QUERY);
-      if (!shown.is() || !shown->isVisible()) continue;
-      const Reference<XAccessible> top(shown, UNO_QUERY);
-      const Reference<XAccessibleContext> context =
-          top.is() ? top->getAccessibleContext() : Reference<XAccessibleContext>();
-      if (!context.is() || context->getAccessibleRole() != role) continue;
-      if (!title.empty() && Utf8(context->getAccessibleName()) != title) continue;
-      window.context_ = context;
-      window.window_ = shown;
-      window.office_ = context_;
-      if (window.Shows(shows)) return window;
-      window.context_.clear();
-      window.window_.clear();
+      try {
+        // A window closed a moment ago may still be listed, hidden.
+        const Reference<awt::XWindow2> shown(toolkit->getTopWindow(i), UNO_QUERY);
+        if (!shown.is() || !shown->isVisible()) continue;
+        const Reference<XAccessible> top(shown, UNO_QUERY);
+        const Reference<XAccessibleContext> context =
+            top.is() ? top->getAccessibleContext() : Reference<XAccessibleContext>();
+        if (!context.is() || context->getAccessibleRole() != role) continue;
+        if (!title.empty() && Utf8(context->getAccessibleName()) != title) continue;
+        window.context_ = context;
+        window.window_ = shown;
+        window.office_ = context_;
+        if (window.Shows(shows)) return window;
+      } catch (const uno::Exception&) {
+        // The window went while it was looked at, or the list shrank under the count.
+      }
+      window = Window();
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }

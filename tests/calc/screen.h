@@ -5,11 +5,17 @@
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
+#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace qv::testing {
+
+// Runs `work` on the office's main thread, where the user's clicks and keys run, and waits for it:
+// the calls it makes into the office run there, one at a time with the office's own work.
+void OnMainThread(const css::uno::Reference<css::uno::XComponentContext>& office,
+                  const std::function<void()>& work);
 
 constexpr sal_Int16 kDialogRole = css::accessibility::AccessibleRole::DIALOG;
 constexpr sal_Int16 kAlertRole = css::accessibility::AccessibleRole::ALERT;
@@ -22,6 +28,7 @@ class Window {
   bool operator==(const Window& other) const { return context_ == other.context_; }
   // Every text field, in the order they stand in the window.
   std::vector<css::uno::Reference<css::accessibility::XAccessibleContext>> TextFields() const;
+  // Types `text` into a text field, or into the text of a drop-down one can type into.
   void Type(const css::uno::Reference<css::accessibility::XAccessibleContext>& field,
             const std::string& text) const;
   // The field (a text, a password or a drop-down) on the line of the label or option `caption`,
