@@ -299,7 +299,7 @@ class CalcExtension : public ::testing::Test {
     book->Save();
     return path;
   }
-  // Runs the command against `service`, as the same user; the requests it made.
+  // Runs the command against `service`, as the same user, with its own settings folder.
   static RunResult Command(const std::vector<std::string>& args, const std::string& service) {
     return RunProgram(QV_CLI_BINARY, args,
                       {{"XDG_CONFIG_HOME", (folder_->Path() / "command").string()},

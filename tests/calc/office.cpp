@@ -109,13 +109,16 @@ void Office::Start(bool calc) {
 
 void Office::Stop() {
   if (pid_ <= 0) return;
-  try {
-    if (context_.is()) frame::Desktop::create(context_)->terminate();
-  } catch (const uno::Exception&) {
-    // The bridge goes down with the office, sometimes before the call returns.
-  }
-  context_.clear();
-  // An office that will not end (a dialog left open by a failed test) is ended after a while.
+  // The office may ask before it ends (a dialog a failed case left open, the tip it shows on a
+  // new day): the request goes from a thread of its own, and an office that has not ended after a
+  // while is ended, which also ends the request.
+  std::thread ask([context = context_] {
+    try {
+      if (context.is()) frame::Desktop::create(context)->terminate();
+    } catch (const uno::Exception&) {
+      // The bridge goes down with the office, sometimes before the call returns.
+    }
+  });
   int status = 0;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (waitpid(pid_, &status, WNOHANG) == 0) {
@@ -126,6 +129,8 @@ void Office::Stop() {
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
+  ask.join();
+  context_.clear();
   pid_ = -1;
 }
 
