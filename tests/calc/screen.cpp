@@ -123,48 +123,52 @@ Reference<XAccessibleContext> EntriesOf(const Reference<XAccessibleContext>& lis
 }  // namespace
 
 Reference<XAccessibleContext> Window::Beside(const std::string& caption) const {
-  std::vector<std::pair<Reference<XAccessibleContext>, awt::Rectangle>> shown;
-  Walk(context_, [&](const Reference<XAccessibleContext>& c) {
-    const Reference<XAccessibleComponent> at(c, UNO_QUERY);
-    if (!at.is()) return;
-    const awt::Point p = at->getLocationOnScreen();
-    const awt::Size size = at->getSize();
-    shown.emplace_back(c, awt::Rectangle(p.X, p.Y, size.Width, size.Height));
+  return OnOffice([&]() -> Reference<XAccessibleContext> {
+    std::vector<std::pair<Reference<XAccessibleContext>, awt::Rectangle>> shown;
+    Walk(context_, [&](const Reference<XAccessibleContext>& c) {
+      const Reference<XAccessibleComponent> at(c, UNO_QUERY);
+      if (!at.is()) return;
+      const awt::Point p = at->getLocationOnScreen();
+      const awt::Size size = at->getSize();
+      shown.emplace_back(c, awt::Rectangle(p.X, p.Y, size.Width, size.Height));
+    });
+    const auto label = std::find_if(shown.begin(), shown.end(), [&](const auto& s) {
+      return !IsField(s.first->getAccessibleRole()) && Caption(s.first) == caption;
+    });
+    if (label == shown.end()) return {};
+    const awt::Rectangle& l = label->second;
+    Reference<XAccessibleContext> field;
+    sal_Int32 nearest = 0;
+    for (const auto& [c, r] : shown) {
+      const sal_Int32 middle = r.Y + r.Height / 2;
+      // A drop-down's own text stands where the drop-down does: the first found, the drop-down,
+      // is kept.
+      if (!IsField(c->getAccessibleRole()) || r.X <= l.X || middle < l.Y ||
+          middle > l.Y + l.Height || (field.is() && r.X >= nearest))
+        continue;
+      field = c;
+      nearest = r.X;
+    }
+    return field;
   });
-  const auto label = std::find_if(shown.begin(), shown.end(), [&](const auto& s) {
-    return !IsField(s.first->getAccessibleRole()) && Caption(s.first) == caption;
-  });
-  if (label == shown.end()) return {};
-  const awt::Rectangle& l = label->second;
-  Reference<XAccessibleContext> field;
-  sal_Int32 nearest = 0;
-  for (const auto& [c, r] : shown) {
-    const sal_Int32 middle = r.Y + r.Height / 2;
-    // A drop-down's own text stands where the drop-down does: the first found, the drop-down,
-    // is kept.
-    if (!IsField(c->getAccessibleRole()) || r.X <= l.X || middle < l.Y || middle > l.Y + l.Height ||
-        (field.is() && r.X >= nearest))
-      continue;
-    field = c;
-    nearest = r.X;
-  }
-  return field;
 }
 
 Reference<XAccessibleContext> Window::Offering(const std::string& entry) const {
-  Reference<XAccessibleContext> found;
-  Walk(context_, [&](const Reference<XAccessibleContext>& c) {
-    if (found.is() || c->getAccessibleRole() != AccessibleRole::LIST_ITEM || Caption(c) != entry)
-      return;
-    // The entry's list, and the drop-down holding it if there is one.
-    Reference<XAccessibleContext> list = c->getAccessibleParent()->getAccessibleContext();
-    const Reference<XAccessible> holder = list->getAccessibleParent();
-    if (holder.is() &&
-        holder->getAccessibleContext()->getAccessibleRole() == AccessibleRole::COMBO_BOX)
-      list = holder->getAccessibleContext();
-    found = list;
+  return OnOffice([&]() -> Reference<XAccessibleContext> {
+    Reference<XAccessibleContext> found;
+    Walk(context_, [&](const Reference<XAccessibleContext>& c) {
+      if (found.is() || c->getAccessibleRole() != AccessibleRole::LIST_ITEM || Caption(c) != entry)
+        return;
+      // The entry's list, and the drop-down holding it if there is one.
+      Reference<XAccessibleContext> list = c->getAccessibleParent()->getAccessibleContext();
+      const Reference<XAccessible> holder = list->getAccessibleParent();
+      if (holder.is() &&
+          holder->getAccessibleContext()->getAccessibleRole() == AccessibleRole::COMBO_BOX)
+        list = holder->getAccessibleContext();
+      found = list;
+    });
+    return found;
   });
-  return found;
 }
 
 bool Window::Pick(const Reference<XAccessibleContext>& list, const std::string& entry) const {
@@ -194,12 +198,14 @@ bool Window::PickNow(const Reference<XAccessibleContext>& list, const std::strin
 }
 
 std::vector<Reference<XAccessibleContext>> Window::TextFields() const {
-  std::vector<Reference<XAccessibleContext>> found;
-  Walk(context_, [&](const Reference<XAccessibleContext>& c) {
-    const sal_Int16 role = c->getAccessibleRole();
-    if (role == AccessibleRole::TEXT || role == AccessibleRole::PASSWORD_TEXT) found.push_back(c);
+  return OnOffice([&] {
+    std::vector<Reference<XAccessibleContext>> found;
+    Walk(context_, [&](const Reference<XAccessibleContext>& c) {
+      const sal_Int16 role = c->getAccessibleRole();
+      if (role == AccessibleRole::TEXT || role == AccessibleRole::PASSWORD_TEXT) found.push_back(c);
+    });
+    return found;
   });
-  return found;
 }
 
 void Window::Type(const Reference<XAccessibleContext>& field, const std::string& text) const {
@@ -257,13 +263,22 @@ bool Window::Shows(const std::string& text) const {
   return Texts().find(text) != std::string::npos;
 }
 
-std::string Window::Texts() const {
+namespace {
+
+// The names of a window's elements, one a line.
+std::string TextsOf(const Reference<XAccessibleContext>& window) {
   std::string texts;
-  Walk(context_, [&](const Reference<XAccessibleContext>& c) {
+  Walk(window, [&](const Reference<XAccessibleContext>& c) {
     const std::string name = Utf8(c->getAccessibleName());
     if (!name.empty()) texts += name + "\n";
   });
   return texts;
+}
+
+}  // namespace
+
+std::string Window::Texts() const {
+  return OnOffice([&] { return TextsOf(context_); });
 }
 
 // The office lists its windows through an interface it calls deprecated and offers no other.
@@ -276,26 +291,34 @@ Window Screen::WaitFor(sal_Int16 role, const std::string& title, int seconds,
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   Window window;
   while (std::chrono::steady_clock::now() < deadline) {
-    const sal_Int32 count = toolkit->getTopWindowCount();
-    for (sal_Int32 i = count - 1; i >= 0; --i) {
-      try {
-        // A window closed a moment ago may still be listed, hidden.
-        const Reference<awt::XWindow2> shown(toolkit->getTopWindow(i), UNO_QUERY);
-        if (!shown.is() || !shown->isVisible()) continue;
-        const Reference<XAccessible> top(shown, UNO_QUERY);
-        const Reference<XAccessibleContext> context =
-            top.is() ? top->getAccessibleContext() : Reference<XAccessibleContext>();
-        if (!context.is() || context->getAccessibleRole() != role) continue;
-        if (!title.empty() && Utf8(context->getAccessibleName()) != title) continue;
-        window.context_ = context;
-        window.window_ = shown;
-        window.office_ = context_;
-        if (window.Shows(shows)) return window;
-      } catch (const uno::Exception&) {
-        // The window went while it was looked at, or the list shrank under the count.
-      }
-      window = Window();
-    }
+    // The office's windows are looked at on its main thread, never while it builds one.
+    bool found = false;
+    OnMainThread(context_, [&] {
+      found = [&] {
+        const sal_Int32 count = toolkit->getTopWindowCount();
+        for (sal_Int32 i = count - 1; i >= 0; --i) {
+          try {
+            // A window closed a moment ago may still be listed, hidden.
+            const Reference<awt::XWindow2> shown(toolkit->getTopWindow(i), UNO_QUERY);
+            if (!shown.is() || !shown->isVisible()) continue;
+            const Reference<XAccessible> top(shown, UNO_QUERY);
+            const Reference<XAccessibleContext> context =
+                top.is() ? top->getAccessibleContext() : Reference<XAccessibleContext>();
+            if (!context.is() || context->getAccessibleRole() != role) continue;
+            if (!title.empty() && Utf8(context->getAccessibleName()) != title) continue;
+            window.context_ = context;
+            window.window_ = shown;
+            window.office_ = context_;
+            if (TextsOf(context).find(shows) != std::string::npos) return true;
+          } catch (const uno::Exception&) {
+            // The window went while it was looked at, or the list shrank under the count.
+          }
+          window = Window();
+        }
+        return false;
+      }();
+    });
+    if (found) return window;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   return window;
@@ -311,7 +334,12 @@ void Screen::Settle() const {
 bool Screen::WaitGone(const Window& window, int seconds) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   try {
-    while (window.window_.is() && window.window_->isVisible()) {
+    const auto shows = [&] {
+      bool visible = false;
+      OnMainThread(context_, [&] { visible = window.window_->isVisible(); });
+      return visible;
+    };
+    while (window.window_.is() && shows()) {
       if (std::chrono::steady_clock::now() > deadline) return false;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -53,6 +53,15 @@ class Window {
 
  private:
   friend class Screen;
+  // Runs `look` on the office's main thread when the window was found (else here: there is
+  // nothing to look at), and gives what it gives.
+  template <typename F>
+  auto OnOffice(F&& look) const {
+    if (!office_.is()) return look();
+    decltype(look()) seen{};
+    OnMainThread(office_, [&] { seen = look(); });
+    return seen;
+  }
   bool PickNow(const css::uno::Reference<css::accessibility::XAccessibleContext>& list,
                const std::string& entry) const;
   css::uno::Reference<css::uno::XComponentContext> office_;
