@@ -3,6 +3,8 @@
 #include <com/sun/star/awt/MessageBoxButtons.hpp>
 #include <com/sun/star/awt/MessageBoxResults.hpp>
 #include <com/sun/star/awt/MessageBoxType.hpp>
+#include <com/sun/star/awt/Pointer.hpp>
+#include <com/sun/star/awt/SystemPointer.hpp>
 #include <com/sun/star/awt/Toolkit.hpp>
 #include <com/sun/star/awt/XMessageBoxFactory.hpp>
 #include <com/sun/star/awt/XToolkitExperimental.hpp>
@@ -168,7 +170,19 @@ void UnoUi::FormClosed(ui::Form& form) {
   forms_.erase(found);
 }
 
-void UnoUi::SetMousePointer(ui::MousePointer) {}
+void UnoUi::SetMousePointer(ui::MousePointer pointer) {
+  const Reference<awt::XPointer> shape = awt::Pointer::create(context_);
+  shape->setType(pointer == ui::MousePointer::Hourglass ? awt::SystemPointer::WAIT
+                                                        : awt::SystemPointer::ARROW);
+  // Over the window the user works in and over every dialog of the add-in.
+  std::vector<Reference<awt::XWindowPeer>> windows;
+  if (const auto frame = frame::Desktop::create(context_)->getCurrentFrame(); frame.is())
+    windows.emplace_back(frame->getContainerWindow(), UNO_QUERY);
+  for (const auto& [form, shown] : forms_) windows.push_back(shown->Dialog()->getPeer());
+  for (const auto& window : windows) {
+    if (window.is()) window->setPointer(shape);
+  }
+}
 
 void UnoUi::DoEvents() {
   // The work that calls it changed forms outside any handler of theirs (the wait form's text).

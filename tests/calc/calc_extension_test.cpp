@@ -28,6 +28,7 @@
 #include <regex>
 #include <sstream>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "addin/connect.h"
@@ -631,6 +632,46 @@ TEST_F(CalcExtension, TheFillTakesTheNumbersFromASecondWorkbook) {
   EXPECT_EQ(sheet.Value(host::CellRef{3, 4}), Variant());
   EXPECT_EQ(sheet.Value(host::CellRef{1, 4}), Variant("C9"));
   if (!screen.WaitGone(fill, 1)) fill.Press("Exit");
+}
+
+// The scheduled jobs are listed one a row; the job chosen there is the one deleted, and the others
+// stay listed. Escape closes the list, as it does on Windows.
+TEST_F(CalcExtension, TheSchedulerListsJobsAndDeletesTheOneChosen) {
+  LoggedIn();
+  const std::string path = Contacts("scheduled.xlsx");
+  for (const auto& [rows, when, name] : {std::tuple{"2", "12/31/2099 10:00 AM", "Monthly rent"},
+                                         std::tuple{"5", "1/2/2099 9:05 AM", "School fees"}}) {
+    const auto scheduled =
+        Command({"--yes", "send", path, "--mobile-column", "A", "--rows", rows, "--message",
+                 "Hi #B#", "--schedule", when, "--description", name},
+                gateway_->Address());
+    ASSERT_EQ(scheduled.status, 0) << scheduled.out;
+  }
+  Screen screen(office_->Context());
+  // A scheduler left open by another case lists what there was then.
+  if (const Window old = screen.WaitFor(kDialogRole, "", 1, "Delete Scheduler"); old.Found()) {
+    old.Escape();
+    ASSERT_TRUE(screen.WaitGone(old, 10)) << "Escape left the scheduler open";
+  }
+  Choose("Scheduler");
+  const Window jobs = screen.WaitFor(kDialogRole, "", 30, "School fees");
+  ASSERT_TRUE(jobs.Found()) << screen.WaitFor(kDialogRole, "", 1, "Delete Scheduler").Texts();
+  // Each row: the description, the number of messages, the delivery time and the job's IDs.
+  const std::string fees = "School fees  |  1  |  02 Jan 2099 09:05 AM  |  2";
+  EXPECT_TRUE(jobs.Shows(fees + "\nMonthly rent  |  1  |  31 Dec 2099 10:00 AM  |  1\n"))
+      << jobs.Texts();
+  screen.Save(jobs, "frmScheduler-jobs");
+  ASSERT_TRUE(Pick(jobs, jobs.Offering(fees), fees)) << jobs.Texts();
+  const auto boxes = PressAnswering(jobs, "Delete Scheduler", "scheduler-delete");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_NE(boxes[0].find("\"School fees\""), std::string::npos) << boxes[0];
+  EXPECT_FALSE(jobs.Shows("School fees")) << jobs.Texts();
+  EXPECT_TRUE(jobs.Shows("Monthly rent")) << jobs.Texts();
+  const auto left = Command({"jobs", "list"}, gateway_->Address());
+  EXPECT_NE(left.out.find("Monthly rent\t1\t31 Dec 2099 10:00 AM"), std::string::npos) << left.out;
+  EXPECT_EQ(left.out.find("School fees"), std::string::npos) << left.out;
+  jobs.Escape();
+  EXPECT_TRUE(screen.WaitGone(jobs, 10));
 }
 
 // The texts Calc shows are the texts the add-in reads through the extension, and they are the

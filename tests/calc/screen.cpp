@@ -6,10 +6,13 @@
 #include <com/sun/star/accessibility/XAccessibleEditableText.hpp>
 #include <com/sun/star/accessibility/XAccessibleSelection.hpp>
 #include <com/sun/star/awt/AsyncCallback.hpp>
+#include <com/sun/star/awt/Key.hpp>
 #include <com/sun/star/awt/Toolkit.hpp>
 #include <com/sun/star/awt/XCallback.hpp>
 #include <com/sun/star/awt/XExtendedToolkit.hpp>
 #include <com/sun/star/awt/XToolkitExperimental.hpp>
+#include <com/sun/star/awt/XToolkitRobot.hpp>
+#include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/lang/DisposedException.hpp>
 
 #include <algorithm>
@@ -259,6 +262,18 @@ bool Window::Press(const std::string& caption) const {
   return done;
 }
 
+void Window::Escape() const {
+  const Reference<awt::XToolkitRobot> robot(awt::Toolkit::create(office_), uno::UNO_QUERY_THROW);
+  awt::KeyEvent key;
+  key.Source = window_;
+  key.KeyCode = awt::Key::ESCAPE;
+  key.KeyChar = 27;
+  OnMainThread(office_, [&] {
+    robot->keyPress(key);
+    robot->keyRelease(key);
+  });
+}
+
 bool Window::Shows(const std::string& text) const {
   return Texts().find(text) != std::string::npos;
 }
@@ -356,6 +371,11 @@ void Screen::Save(const Window& window, const std::string& name) const {
   const std::filesystem::path folder = QV_SCREENS;
   std::filesystem::create_directories(folder);
   std::string crop;
+  // Without a window manager a window does not come to the front by itself.
+  if (const Reference<awt::XTopWindow> top(window.window_, UNO_QUERY); top.is()) {
+    OnMainThread(context_, [&] { top->toFront(); });
+    Settle();
+  }
   if (const Reference<XAccessibleComponent> shown(window.context_, UNO_QUERY); shown.is()) {
     const awt::Point at = shown->getLocationOnScreen();
     const awt::Size size = shown->getSize();

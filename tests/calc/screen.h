@@ -46,6 +46,8 @@ class Window {
   bool Toggle(const std::string& caption) const;
   // Presses the button of that caption; false when there is none.
   bool Press(const std::string& caption) const;
+  // Presses the Escape key in the window.
+  void Escape() const;
   // Whether a text of the window holds `text`.
   bool Shows(const std::string& text) const;
   // The window's texts, one a line, for a failure's message.
