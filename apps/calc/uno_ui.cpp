@@ -171,16 +171,21 @@ void UnoUi::FormClosed(ui::Form& form) {
 }
 
 void UnoUi::SetMousePointer(ui::MousePointer pointer) {
-  const Reference<awt::XPointer> shape = awt::Pointer::create(context_);
-  shape->setType(pointer == ui::MousePointer::Hourglass ? awt::SystemPointer::WAIT
-                                                        : awt::SystemPointer::ARROW);
-  // Over the window the user works in and over every dialog of the add-in.
-  std::vector<Reference<awt::XWindowPeer>> windows;
-  if (const auto frame = frame::Desktop::create(context_)->getCurrentFrame(); frame.is())
-    windows.emplace_back(frame->getContainerWindow(), UNO_QUERY);
-  for (const auto& [form, shown] : forms_) windows.push_back(shown->Dialog()->getPeer());
-  for (const auto& window : windows) {
-    if (window.is()) window->setPointer(shape);
+  // The pointer is only a sign: it is also set back from destructors, so no failure leaves here
+  // (an office going away refuses windows it is disposing).
+  try {
+    const Reference<awt::XPointer> shape = awt::Pointer::create(context_);
+    shape->setType(pointer == ui::MousePointer::Hourglass ? awt::SystemPointer::WAIT
+                                                          : awt::SystemPointer::ARROW);
+    // Over the window the user works in and over every dialog of the add-in.
+    std::vector<Reference<awt::XWindowPeer>> windows;
+    if (const auto frame = frame::Desktop::create(context_)->getCurrentFrame(); frame.is())
+      windows.emplace_back(frame->getContainerWindow(), UNO_QUERY);
+    for (const auto& [form, shown] : forms_) windows.push_back(shown->Dialog()->getPeer());
+    for (const auto& window : windows) {
+      if (window.is()) window->setPointer(shape);
+    }
+  } catch (const uno::Exception&) {
   }
 }
 
