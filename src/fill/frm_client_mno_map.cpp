@@ -231,6 +231,8 @@ void frmClient_MNO_Map::Fill() {
     skipped = 0;
     records.emplace_back(std::move(id), std::move(mobile));
   }
+  // No number is filled from a workbook that cannot be read to its end.
+  sourceSheet->FinishReading();
 
   std::string lastId, lastMobile;
   bool remembered = false;

@@ -43,6 +43,10 @@ class Sheet {
   virtual void SetBold(CellRef cell, bool bold) = 0;
   // Selects the whole column (1-based).
   virtual void SelectColumn(int column) = 0;
+  // Waits until every cell of the sheet is in hand. A sheet read from a file may hand out rows
+  // while later ones are still being read; one that turns out unreadable fails here (HostError),
+  // as its cells then do. Whatever acts on cells read (a send, a fill) calls it first.
+  virtual void FinishReading() const {}
 
   // The same by address ("B12"); an address that names no cell is a HostError.
   Variant Value(std::string_view address) const { return Value(Cell(address)); }

@@ -7,6 +7,10 @@
 
 namespace qv::host {
 
+void MemorySheet::FinishReading() const {
+  if (finishFailure_) throw HostError(*finishFailure_);
+}
+
 void MemorySheet::SetName(const std::string& name) {
   std::vector<std::string> others;
   if (ownerNames_) {

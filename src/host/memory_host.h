@@ -23,6 +23,7 @@ class MemorySheet : public Sheet {
   void EnterText(CellRef cell, const std::string& text) override;
   void SetBold(CellRef cell, bool bold) override;
   void SelectColumn(int column) override { selectedColumn_ = column; }
+  void FinishReading() const override;
   using Sheet::SelectColumn;
   using Sheet::SetBold;
   using Sheet::SetValue;
@@ -38,6 +39,9 @@ class MemorySheet : public Sheet {
   void SetOwnerNames(std::function<std::vector<std::string>()> names) {
     ownerNames_ = std::move(names);
   }
+  // Makes the sheet one whose cells read but that fails (HostError) when it is finished, as a
+  // file damaged below the rows looked at does.
+  void FailWhenFinished(std::string message) { finishFailure_ = std::move(message); }
 
  private:
   struct CellData {
@@ -52,6 +56,7 @@ class MemorySheet : public Sheet {
   std::vector<std::vector<CellData>> columns_;
   std::optional<int> selectedColumn_;
   std::function<std::vector<std::string>()> ownerNames_;
+  std::optional<std::string> finishFailure_;
 };
 
 class MemoryWorkbook : public Workbook {

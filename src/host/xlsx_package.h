@@ -6,13 +6,19 @@
 
 #include <pugixml.hpp>
 
+#include <atomic>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "host/cell_ref.h"
@@ -57,6 +63,10 @@ inline constexpr const char* kNewStylesXml =
 // each round). An element is read from a window that holds at least this much from its start on;
 // a longer one (a cell of long text) is read again once the window has grown.
 inline constexpr std::size_t kElementSlack = 4096;
+// A sheet's columns are made as large as its dimension says before its cells are read, so that
+// rows read may be looked at while the rest is read; a dimension that would take more memory than
+// the part's text, or than this, is not believed, and its cells wait until the reading ends.
+inline constexpr std::size_t kMostMadeAhead = 256u << 20;
 // New workbook files may be read by all, as a spreadsheet program makes them.
 inline constexpr mode_t kNewFileMode = 0666;
 
@@ -97,6 +107,10 @@ class XlsxSheet : public Sheet {
         isNew_(isNew) {
     loaded_ = isNew;
   }
+  // Stops the reading of the cells, wherever it is.
+  ~XlsxSheet() override;
+  XlsxSheet(const XlsxSheet&) = delete;
+  XlsxSheet& operator=(const XlsxSheet&) = delete;
 
   std::string Name() const override { return name_; }
   void SetName(const std::string& name) override;
@@ -107,8 +121,13 @@ class XlsxSheet : public Sheet {
   void SetBold(CellRef cell, bool bold) override;
   void SelectColumn(int) override {}
   using Sheet::SelectColumn;
+  void FinishReading() const override;
 
-  void Load() const;
+  // Starts reading the cells on a thread of their own, unless that has begun: a cell may be
+  // looked at as soon as its row is read, while later rows are still being read.
+  void StartReading() const;
+  // Waits for the reading thread to end, leaving any failure to the cells.
+  void Join() const;
   std::string Serialize() const;
   // Writes the cell at `at` into its element, as it is now.
   void WriteCell(pugi::xml_node node, CellRef at) const;
@@ -124,17 +143,34 @@ class XlsxSheet : public Sheet {
  private:
   const XCell* Find(CellRef c) const;
   XCell& At(CellRef c);
+  // The cell's place in the columns, made when there is none.
+  XCell& Place(CellRef c) const;
+  // Waits until the cells of `row` are read.
+  void WaitForRow(int row) const;
   // A date takes the built-in `dateFormat` unless its cell already shows dates.
   void Store(CellRef c, const Variant& value, std::string_view dateFormat);
-  // Reads the cells of the sheet part as it inflates.
+  // Reads the cells of the sheet part as it inflates (on the reading thread).
   void Scan(ZipPart& part) const;
   // The cell a <c> element describes: its style `s`, its type `t` and what it holds.
   XCell MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
                  const CellContent& content) const;
-  // Puts a cell read from the file in its place.
+  // Puts a cell read from the file in its place (on the reading thread).
   void Keep(CellRef at, const XCell& cell) const;
-  mutable bool loaded_ = false;
+
+  // The reading thread owns what follows until it has ended and been joined, except the rows it
+  // has told of through `rowsRead_`: the columns are made once, as large as the sheet's dimension
+  // says, and never move while it runs, so a row below `rowsRead_` may be looked at meanwhile.
+  // Cells outside the dimension wait in `later_` until the reading ends, and so do the texts of
+  // inline strings in `pool_`.
+  static constexpr int kAllRead = std::numeric_limits<int>::max();
+  mutable bool loaded_ = false;   // every cell in place, the reading joined
+  mutable bool started_ = false;  // the reading has begun
+  mutable std::thread reader_;
+  mutable std::atomic<int> rowsRead_{0};  // the rows below it are read; kAllRead once it ends
+  mutable std::atomic<bool> stop_{false};
+  mutable std::exception_ptr failure_;
   mutable std::vector<std::vector<XCell>> columns_;
+  mutable std::vector<std::pair<CellRef, XCell>> later_;
   mutable StringTable pool_;  // the inline texts of the sheet
 };
 
@@ -167,12 +203,27 @@ struct XlsxPackage {
   [[noreturn]] void Fail(const std::string& what) const {
     throw HostError("The workbook file " + file + " " + what);
   }
+  // The package's file is read by one thread at a time: every use of `zip` below waits first
+  // for the sheets being read to end (Quiet), and so does every change to what a sheet's reading
+  // looks at (the styles, the shared strings).
+  void Quiet() const {
+    for (const auto& s : sheets) s->Join();
+  }
+  std::optional<std::string> FindPart(const std::string& part) const {
+    Quiet();
+    return zip->Read(part);
+  }
+  bool HasPart(const std::string& part) const {
+    Quiet();
+    return zip->Has(part);
+  }
   std::string ReadPart(const std::string& part) const {
-    auto data = zip->Read(part);
+    auto data = FindPart(part);
     if (!data) Fail(NoPart(part));
     return std::move(*data);
   }
   std::unique_ptr<ZipPart> OpenPart(const std::string& part) const {
+    Quiet();
     auto opened = zip->Open(part);
     if (!opened) Fail(NoPart(part));
     return opened;

@@ -140,10 +140,55 @@ bool XlsxPackage::ReadSharedStrings(XmlScanner& sc) {
   }
 }
 
-void XlsxSheet::Load() const {
+XlsxSheet::~XlsxSheet() {
+  stop_ = true;
+  Join();
+}
+
+void XlsxSheet::StartReading() const {
+  if (loaded_ || started_) return;
+  started_ = true;
+  std::unique_ptr<ZipPart> part;
+  try {
+    part = package_.OpenPart(part_);
+  } catch (...) {
+    failure_ = std::current_exception();
+    rowsRead_ = kAllRead;
+    return;
+  }
+  reader_ = std::thread([this, part = std::move(part)] {
+    try {
+      Scan(*part);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+    rowsRead_.store(kAllRead, std::memory_order_release);
+    rowsRead_.notify_all();
+  });
+}
+
+void XlsxSheet::Join() const {
+  if (reader_.joinable()) reader_.join();
+}
+
+void XlsxSheet::FinishReading() const {
   if (loaded_) return;
-  Scan(*package_.OpenPart(part_));
+  StartReading();
+  Join();
+  if (failure_) std::rethrow_exception(failure_);
+  for (const auto& [at, cell] : later_) Place(at) = cell;
+  later_ = {};
   loaded_ = true;
+}
+
+void XlsxSheet::WaitForRow(int row) const {
+  StartReading();
+  for (;;) {
+    const int read = rowsRead_.load(std::memory_order_acquire);
+    if (read == kAllRead) return FinishReading();
+    if (read > row) return;
+    rowsRead_.wait(read, std::memory_order_acquire);
+  }
 }
 
 // What the reading of a tag's attributes looks for, as flags: the blanks between attributes, and
@@ -370,7 +415,8 @@ void XlsxSheet::Scan(ZipPart& part) const {
     data = window.Text().find("<sheetData");
   }
   if (data == std::string_view::npos) return window.Drain();
-  // The dimension says how far the cells reach: the columns are sized once.
+  // The dimension says how far the cells reach: the columns are made once, at that size, unless
+  // it claims more cells than the part could fill; cells beyond wait until the end.
   const std::string_view head = window.Text().substr(0, data);
   if (const auto dim = head.find("<dimension"); dim != std::string_view::npos) {
     const std::string ref =
@@ -378,15 +424,19 @@ void XlsxSheet::Scan(ZipPart& part) const {
     const auto colon = ref.find(':');
     if (const auto last =
             colon == std::string::npos ? std::nullopt : ParseFileAddress(ref.substr(colon + 1))) {
-      columns_.resize(static_cast<std::size_t>(std::min(last->column, kColumnCount)));
-      for (auto& column : columns_) column.reserve(static_cast<std::size_t>(last->row));
+      const auto columns = static_cast<std::size_t>(std::min(last->column, kColumnCount));
+      const auto rows = static_cast<std::size_t>(last->row);
+      if (columns * rows * sizeof(XCell) <= std::min(part.Size(), kMostMadeAhead))
+        columns_.assign(columns, std::vector<XCell>(rows));
     }
   }
   std::size_t at = data + 10;  // where in the window the next element starts
   bool opened = false;
   int rowNumber = 0;
   int columnNumber = 0;
+  int lastRow = 0;  // the row of the last cell; the rows before it are read
   for (;; window.Advance(at), at = 0) {
+    if (stop_) return;
     try {
       SheetReader in(window, at, errors);
       if (!opened) {
@@ -427,11 +477,22 @@ void XlsxSheet::Scan(ZipPart& part) const {
           cellAt = *parsed;
         }
         const CellContent content = a.empty ? CellContent{} : ReadCellContent(in);
+        // Rows come in order, as every spreadsheet program writes them: a row read is never
+        // touched again, and may be looked at while the rest is read.
+        if (cellAt.row < lastRow) {
+          in.Fail("has a cell " + Address(cellAt) + " after the cells of row " +
+                  std::to_string(lastRow));
+        }
         if (cellAt.column <= kColumnCount) {  // beyond are columns the add-in never names
           const XCell cell = MakeCell(in, a.s, a.t, cellAt, content);
           if (cell.kind != XCell::Blank || cell.style != 0) Keep(cellAt, cell);
         }
         columnNumber = cellAt.column;
+        if (cellAt.row > lastRow) {
+          lastRow = cellAt.row;
+          rowsRead_.store(lastRow, std::memory_order_release);
+          rowsRead_.notify_all();
+        }
       }
     } catch (const NeedMore&) {
       // The element at `at` is read again once the window holds more of the part.
@@ -493,15 +554,19 @@ XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view 
 void XlsxSheet::Keep(CellRef at, const XCell& cell) const {
   const auto column = static_cast<std::size_t>(at.column - 1);
   const auto row = static_cast<std::size_t>(at.row - 1);
-  if (column >= columns_.size()) columns_.resize(column + 1);
-  auto& cells = columns_[column];
-  if (row >= cells.size())
-    cells.resize(std::max(row + 1, std::min(cells.capacity(), cells.size() * 3 / 2 + 16)));
-  cells[row] = cell;
+  if (column < columns_.size() && row < columns_[column].size())
+    columns_[column][row] = cell;
+  else
+    later_.emplace_back(at, cell);
 }
 
+// The texts of inline strings are in hand once the reading has ended.
 Variant XlsxSheet::Value(CellRef c) const {
   const XCell* cell = Find(c);
+  if (cell && cell->kind == XCell::Inline && !loaded_) {
+    FinishReading();
+    cell = Find(c);
+  }
   if (!cell) return {};
   switch (cell->kind) {
     case XCell::Blank:
@@ -523,6 +588,10 @@ Variant XlsxSheet::Value(CellRef c) const {
 
 std::string XlsxSheet::Text(CellRef c) const {
   const XCell* cell = Find(c);
+  if (cell && cell->kind == XCell::Inline && !loaded_) {
+    FinishReading();
+    cell = Find(c);
+  }
   if (!cell) return {};
   const std::string& code = package_.xfs[cell->style].code;
   switch (cell->kind) {
@@ -553,7 +622,7 @@ std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& pa
   p->zip = std::make_unique<ZipReader>(p->file);
 
   p->workbookPart = "xl/workbook.xml";
-  if (const auto rootRels = p->zip->Read("_rels/.rels")) {
+  if (const auto rootRels = p->FindPart("_rels/.rels")) {
     pugi::xml_document doc;
     p->Parse(doc, "_rels/.rels", *rootRels);
     for (pugi::xml_node r : doc.child("Relationships").children("Relationship")) {
@@ -582,7 +651,7 @@ std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& pa
   // The styles part is optional: without it (or with a relationship to a part that is not there)
   // cells show as under General until a cell needs a style.
   if (!p->stylesPart.empty()) {
-    if (const auto styles = p->zip->Read(p->stylesPart))
+    if (const auto styles = p->FindPart(p->stylesPart))
       p->Parse(p->stylesXml, p->stylesPart, *styles);
   }
   p->LoadStyles();
@@ -608,6 +677,8 @@ std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& pa
   }
   if (p->sheets.empty()) p->Fail("has no worksheet.");
   if (!p->active) p->active = p->sheets.front().get();
+  // The sheet in front is the one most likely wanted: it is read while the caller goes on.
+  p->active->StartReading();
   return std::unique_ptr<XlsxWorkbook>(new XlsxWorkbook(std::move(p)));
 }
 

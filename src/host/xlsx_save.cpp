@@ -173,6 +173,8 @@ void XlsxWorkbook::Save() {
   XlsxPackage& p = *package_;
   if (p.readOnly)
     throw HostError("The workbook file " + p.file + " was opened read-only and is not saved.");
+  // The file is replaced below: nothing may be reading it then.
+  p.Quiet();
   std::map<std::string, std::string> parts;
   for (const auto& s : p.sheets) {
     if (s->Changed()) parts[s->part_] = s->Serialize();

@@ -67,24 +67,35 @@ std::string NumberXml(double v) {
 // ---- sheets ----
 
 const XCell* XlsxSheet::Find(CellRef c) const {
-  Load();
   const auto column = static_cast<std::size_t>(c.column - 1);
   const auto row = static_cast<std::size_t>(c.row - 1);
-  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
-    return nullptr;
-  return &columns_[column][row];
+  const auto outside = [&] {
+    return c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size();
+  };
+  if (!loaded_) {
+    WaitForRow(c.row);
+    // A cell outside the columns as made may be among those kept until the end.
+    if (!loaded_ && outside()) FinishReading();
+  }
+  return outside() ? nullptr : &columns_[column][row];
 }
 
-XCell& XlsxSheet::At(CellRef c) {
-  Load();
-  if (c.column < 1 || c.column > kColumnCount || c.row < 1 || c.row > kRowCount) {
-    throw HostError("\"" + Address(c) + "\" is not a cell of the sheet " + name_ + ".");
-  }
+XCell& XlsxSheet::Place(CellRef c) const {
   const auto column = static_cast<std::size_t>(c.column - 1);
   const auto row = static_cast<std::size_t>(c.row - 1);
   if (column >= columns_.size()) columns_.resize(column + 1);
   if (row >= columns_[column].size()) columns_[column].resize(row + 1);
   return columns_[column][row];
+}
+
+XCell& XlsxSheet::At(CellRef c) {
+  // A change waits for every reading of the package: the styles it may add are read there.
+  package_.Quiet();
+  FinishReading();
+  if (c.column < 1 || c.column > kColumnCount || c.row < 1 || c.row > kRowCount) {
+    throw HostError("\"" + Address(c) + "\" is not a cell of the sheet " + name_ + ".");
+  }
+  return Place(c);
 }
 
 // ---- the workbook ----
@@ -126,7 +137,7 @@ bool XlsxWorkbook::IsModified() const {
 }
 
 void XlsxWorkbook::LoadAll() {
-  for (const auto& s : package_->sheets) s->Load();
+  for (const auto& s : package_->sheets) s->FinishReading();
 }
 
 void XlsxWorkbook::SetBeforeRename(std::function<void()> hook) {

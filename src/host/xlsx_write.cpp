@@ -90,7 +90,7 @@ void XlsxPackage::EnsureStyles() {
   if (stylesXml.child("styleSheet")) return;
   if (stylesPart.empty()) {
     std::string target = "styles.xml";
-    for (int n = 2; zip->Read(Directory(workbookPart) + target); ++n)
+    for (int n = 2; FindPart(Directory(workbookPart) + target); ++n)
       target = "styles" + std::to_string(n) + ".xml";
     NewRelationship(kStylesType, target);
     stylesPart = Directory(workbookPart) + target;
@@ -174,8 +174,8 @@ Sheet& XlsxWorkbook::AddSheetAfter(Sheet& after) {
   // A part name, a relationship id and a sheet id that nothing uses yet.
   int n = 1;
   const auto partTaken = [&](const std::string& part) {
-    return p.zip->Has(part) || std::any_of(p.sheets.begin(), p.sheets.end(),
-                                           [&](const auto& s) { return s->part_ == part; });
+    return p.HasPart(part) || std::any_of(p.sheets.begin(), p.sheets.end(),
+                                          [&](const auto& s) { return s->part_ == part; });
   };
   while (partTaken(Directory(p.workbookPart) + "worksheets/sheet" + std::to_string(n) + ".xml"))
     ++n;

@@ -67,6 +67,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
     bool concat = false;
     const auto loaded = LoadRecords(send, *walk, *sheet, filter.columns, records, concat);
     if (!loaded) return false;
+    sheet->FinishReading();
     if (*loaded > 0) {
       try {
         records.Filter(filter.rewritten);

@@ -527,6 +527,8 @@ bool frmSendSMS::SendSMS() {
     wait.Progress("Please wait - sending SMS messages");
     bool concat = false;
     if (!CollectRows(*walk, *sheet, builder, concat)) return false;
+    // Nothing is shown or sent from a sheet that cannot be read to its end.
+    sheet->FinishReading();
 
     if (preview) {
       if (builder.Count() < 1) {

@@ -81,6 +81,7 @@ bool frmSendSMS::SendGroupedSMS() {
     // Each group's whole text goes as the one placeholder A.
     BulkSendBuilder builder("#A#", {"A"}, services_.globals, preview);
     if (!CollectGroups(*sheet, builder)) return false;
+    sheet->FinishReading();
 
     if (preview) {
       ui().SetMousePointer(ui::MousePointer::Default);

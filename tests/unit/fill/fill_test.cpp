@@ -92,6 +92,18 @@ TEST_F(FillTest, FillsByExactClientIdWithTheFirstMatch) {
   EXPECT_EQ(src().Value("C2"), Variant()) << "the source is never written";
 }
 
+// A source that fails when it is finished (a file damaged below the rows read) fills nothing.
+TEST_F(FillTest, ASourceThatFailsWhenFinishedFillsNothing) {
+  src().SetValue("A1", "abc");
+  src().SetValue("B1", 111.0);
+  src().FailWhenFinished("The workbook file Numbers.xlsx is damaged.");
+  dst().SetValue("A1", "abc");
+  OpenAndBrowse();
+  d().cmdOk.Press();
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"The workbook file Numbers.xlsx is damaged."});
+  EXPECT_EQ(dst().Value("C1"), Variant());
+}
+
 TEST_F(FillTest, FiveHundredEmptyRowsArePassedOverAndTheFiveHundredSecondEndsAPass) {
   src().SetValue("A1", "k1");
   src().SetValue("B1", 1.0);

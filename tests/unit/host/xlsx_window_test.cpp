@@ -1,6 +1,6 @@
 // A sheet and the shared strings are read a window at a time while they inflate: whatever the
 // windows cut, every cell and every string is read whole, and a failure names its place in the
-// whole part.
+// whole part. A sheet's rows may be looked at while later rows are still being read.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -216,6 +216,126 @@ TEST_F(WindowTest, AFailureInTheStringsNamesItsByteInTheWholePart) {
           << message;
     }
   }
+}
+
+std::string SheetWithDimension(const std::string& dimension, const std::string& rows) {
+  return "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" +
+         (dimension.empty() ? "" : "<dimension ref=\"" + dimension + "\"/>") + "<sheetData>" +
+         rows + kTail;
+}
+
+// Rows 1 to `rows`: a number in A, an inline string in B on every seventh row, a number in E.
+std::string ManyRows(int rows) {
+  std::string xml;
+  for (int r = 1; r <= rows; ++r) {
+    const std::string n = std::to_string(r);
+    xml += "<row r=\"" + n + "\"><c r=\"A" + n + "\"><v>" + n + "</v></c>";
+    if (r % 7 == 0) xml += "<c r=\"B" + n + "\" t=\"inlineStr\"><is><t>t" + n + "</t></is></c>";
+    xml += "<c r=\"E" + n + "\"><v>-" + n + "</v></c></row>";
+  }
+  return xml;
+}
+
+// Whatever the dimension claims (the cells, fewer, none, far more than the part could fill), every
+// cell reads right, whether the rows are looked at in order, from the last, or once all are read.
+TEST_F(WindowTest, RowsReadWhileTheRestIsReadAreWhole) {
+  constexpr int kRows = 20000;
+  const std::string rows = ManyRows(kRows);
+  for (const std::string dimension : {"A1:E20000", "A1:B10", "", "A1:IV1048576", "A1:E19999"}) {
+    for (const std::string order : {"down", "up", "after LoadAll"}) {
+      auto wb = XlsxWorkbook::Open(WithSheet(SheetWithDimension(dimension, rows)));
+      if (order == "after LoadAll") wb->LoadAll();
+      Sheet& sheet = wb->SheetAt(1);
+      for (int i = 1; i <= kRows; ++i) {
+        const int r = order == "up" ? kRows + 1 - i : i;
+        ASSERT_EQ(sheet.Value(CellRef{1, r}), Variant(double(r))) << dimension << ' ' << order;
+        ASSERT_EQ(sheet.Text(CellRef{2, r}), r % 7 == 0 ? "t" + std::to_string(r) : "")
+            << dimension << ' ' << order << ' ' << r;
+        ASSERT_EQ(sheet.Value(CellRef{5, r}), Variant(-double(r))) << dimension << ' ' << order;
+        ASSERT_EQ(sheet.Value(CellRef{3, r}), Variant()) << dimension << ' ' << order;
+      }
+      EXPECT_EQ(sheet.Value(CellRef{1, kRows + 1}), Variant()) << dimension << ' ' << order;
+    }
+  }
+}
+
+// A row read is never touched again, so a cell of an earlier row after a later one is damage (no
+// spreadsheet program writes one); the same row told of twice is not.
+TEST_F(WindowTest, RowsComeInOrder) {
+  const struct {
+    std::string rows;
+    std::string failure;  // empty when the sheet is sound
+  } cases[] = {
+      {"<row r=\"5\"><c r=\"A5\"><v>5</v></c></row><row r=\"3\"><c r=\"A3\"><v>3</v></c></row>",
+       "has a cell A3 after the cells of row 5"},
+      {"<row r=\"5\"><c r=\"A5\"><v>5</v></c><c r=\"B4\"><v>4</v></c></row>",
+       "has a cell B4 after the cells of row 5"},
+      {"<row r=\"5\"><c r=\"A5\"><v>5</v></c></row><row r=\"4\"><c><v>4</v></c></row>",
+       "has a cell A4 after the cells of row 5"},
+      {"<row r=\"5\"><c r=\"B5\"><v>5</v></c></row><row r=\"5\"><c r=\"A5\"><v>4</v></c></row>",
+       ""},
+      {"<row r=\"5\"><c r=\"A5\"><v>5</v></c></row><row><c r=\"A6\"><v>6</v></c></row>", ""},
+  };
+  for (const auto& c : cases) {
+    auto wb = XlsxWorkbook::Open(WithSheet(SheetWithDimension("A1:B6", c.rows)));
+    try {
+      wb->LoadAll();
+      EXPECT_EQ(c.failure, "") << c.rows;
+      EXPECT_EQ(wb->SheetAt(1).Value(CellRef{1, 5}),
+                Variant(c.rows.find("A6") == std::string::npos ? 4.0 : 5.0));
+    } catch (const HostError& e) {
+      EXPECT_NE(c.failure, "") << c.rows << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.failure), std::string::npos) << e.what();
+      // Every later look at the sheet fails the same way.
+      EXPECT_THROW(wb->SheetAt(1).Value(CellRef{1, 1}), HostError);
+    }
+  }
+}
+
+// Rows read before the damage may be handed out (unless the damage is found first); the sheet
+// fails when it is finished, and from then on at every cell.
+TEST_F(WindowTest, DamageBelowTheRowsLookedAtFailsWhenTheSheetIsFinished) {
+  int rows = 0;
+  std::string xml = FilledTo(3 * kPiece, rows) +
+                    "<row r=\"900000\"><c r=\"A900000\"><v>12x</v></c></row>" + kTail;
+  xml.replace(0, kHead.size(), SheetWithDimension("A1:A900000", ""));
+  xml.erase(xml.find(kTail), kTail.size());
+  auto wb = XlsxWorkbook::Open(WithSheet(xml));
+  Sheet& sheet = wb->SheetAt(1);
+  try {
+    EXPECT_EQ(sheet.Value(CellRef{1, 2}), Variant(2.5));
+  } catch (const HostError&) {
+    // The reading found the damage before the row was asked for.
+  }
+  try {
+    sheet.FinishReading();
+    ADD_FAILURE() << "a damaged sheet finished";
+  } catch (const HostError& e) {
+    EXPECT_NE(std::string(e.what()).find("whose number \"12x\" does not read"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_THROW(sheet.Value(CellRef{1, 2}), HostError);
+  EXPECT_THROW(sheet.FinishReading(), HostError);
+}
+
+// A workbook closed while its sheet is being read stops the reading; one written to or saved waits
+// for it.
+TEST_F(WindowTest, AWorkbookClosedOrChangedWhileItsSheetIsReadStaysWhole) {
+  const std::string rows = ManyRows(20000);
+  const auto path = WithSheet(SheetWithDimension("A1:E20000", rows));
+  XlsxWorkbook::Open(path);  // closed at once, its first sheet being read
+  {
+    auto wb = XlsxWorkbook::Open(path);
+    Sheet& report = wb->AddSheetAfter(wb->SheetAt(1));
+    report.SetValue(CellRef{1, 1}, Variant("Report"));
+    report.SetBold(CellRef{1, 1}, true);
+    wb->SheetAt(1).SetValue(CellRef{3, 20000}, Variant(7.0));
+    wb->Save();
+  }
+  auto wb = XlsxWorkbook::Open(path);
+  EXPECT_EQ(wb->SheetAt(1).Value(CellRef{1, 19999}), Variant(19999.0));
+  EXPECT_EQ(wb->SheetAt(1).Value(CellRef{3, 20000}), Variant(7.0));
+  EXPECT_EQ(wb->SheetAt(2).Value(CellRef{1, 1}), Variant("Report"));
 }
 
 }  // namespace

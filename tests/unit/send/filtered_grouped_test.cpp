@@ -222,6 +222,34 @@ class GroupedTest : public FilteredGroupedTest {
   }
 };
 
+// A sheet read from a file may hand out its rows before the file is read to its end: a sheet that
+// fails there (damaged below the rows sent) shows the failure, and nothing is previewed or sent.
+TEST_F(GroupedTest, ASheetThatFailsWhenFinishedSendsNothing) {
+  const std::string damage = "The workbook file w.xlsx is damaged: its part xl/sheet1.xml ...";
+  for (const std::string kind : {"rows", "preview", "grouped", "filtered"}) {
+    Row(2, 9000000002.0, "X", "first");
+    Row(3, 9000000003.0, "Y", "second");
+    sheet().FailWhenFinished(damage);
+    if (kind == "grouped") {
+      Group("3", "#D#", "", "");
+    } else {
+      d().chkAdvance.SetValue(false);
+      d().txtStartRow.Text = "2";
+      d().txtEndRow.Text = "3";
+      d().txtMsg.Text = "Hi #D#";
+    }
+    d().ChkPreview.SetValue(kind == "preview");
+    if (kind == "filtered") Filter("#B# = 'X'");
+    transport.ClearRequests();
+    ui.ClearBoxes();
+    d().cmdSend.Press();
+    EXPECT_EQ(ui.Prompts(), std::vector<std::string>{damage}) << kind;
+    EXPECT_TRUE(transport.Requests().empty()) << kind;
+    EXPECT_TRUE(connect.Globals().PreviewMessages.empty()) << kind;
+    if (kind == "filtered") Filter("");
+  }
+}
+
 TEST_F(GroupedTest, HeaderLinesAndFooterPerGroup) {
   Row(2, 9000000002.0, "X", "first");
   Row(3, 9000000003.0, "X", "second");
