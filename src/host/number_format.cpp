@@ -192,9 +192,18 @@ bool IsDateSection(const std::vector<Token>& tokens) {
 
 // ---- dates ----
 
+// Appends `v` in at least `width` characters, zeros in front.
+void AppendPadded(std::string& out, long long v, int width) {
+  char buf[24];
+  const char* end = std::to_chars(buf, buf + sizeof buf, v).ptr;
+  const auto length = static_cast<int>(end - buf);
+  if (length < width) out.append(static_cast<std::size_t>(width - length), '0');
+  out.append(buf, static_cast<std::size_t>(length));
+}
+
 std::string Pad(long long v, int width) {
-  std::string s = std::to_string(v);
-  while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
+  std::string s;
+  AppendPadded(s, v, width);
   return s;
 }
 
@@ -269,19 +278,21 @@ void MarkMinutes(std::vector<Token>& tokens) {
   }
 }
 
-std::string MonthText(int month, int n) {
-  if (n == 1) return std::to_string(month);
-  if (n == 2) return Pad(month, 2);
-  if (n == 3) return MonthAbbreviation(month);
-  if (n == 5) return MonthName(month).substr(0, 1);
-  return MonthName(month);
+void AppendMonth(std::string& out, int month, int n) {
+  if (n <= 2)
+    AppendPadded(out, month, n);
+  else if (n == 3)
+    out += MonthAbbreviation(month);
+  else if (n == 5)
+    out += MonthName(month).substr(0, 1);
+  else
+    out += MonthName(month);
 }
 
-std::string DayText(const DateParts& p, int n) {
-  if (n == 1) return std::to_string(p.day);
-  if (n == 2) return Pad(p.day, 2);
-  const std::string name = kDayNames[static_cast<std::size_t>(p.weekday - 1)];
-  return n == 3 ? name.substr(0, 3) : name;
+void AppendDay(std::string& out, const DateParts& p, int n) {
+  if (n <= 2) return AppendPadded(out, p.day, n);
+  const std::string_view name = kDayNames[static_cast<std::size_t>(p.weekday - 1)];
+  out += n == 3 ? name.substr(0, 3) : name;
 }
 
 std::string AmPmText(const std::string& token, bool pm) {
@@ -295,12 +306,15 @@ std::string AmPmText(const std::string& token, bool pm) {
 struct DateLayout {
   std::vector<Token> tokens;
   int subDigits = 0;
+  bool twelveHours = false;  // an AM/PM shows
 };
 
 DateLayout LayOutDate(std::vector<Token> tokens) {
   DateLayout out;
   out.subDigits = TakeSubSeconds(tokens);
   MarkMinutes(tokens);
+  out.twelveHours = std::any_of(tokens.begin(), tokens.end(),
+                                [](const Token& t) { return t.kind == Kind::AmPm; });
   out.tokens = std::move(tokens);
   return out;
 }
@@ -310,47 +324,47 @@ std::string FormatDate(double serial, const DateLayout& layout) {
   const std::vector<Token>& tokens = layout.tokens;
   // Sub-second digits decide the rounding of the whole moment.
   const int subDigits = layout.subDigits;
-  const double scale = std::pow(10.0, subDigits);
+  const double scale = subDigits == 0 ? 1.0 : std::pow(10.0, subDigits);
   const long long units = std::llround(serial * 86400.0 * scale);
   const long long totalSeconds = units / static_cast<long long>(scale);
   const long long fraction = units % static_cast<long long>(scale);
   const DateParts p = PartsOfSeconds(totalSeconds);
-  bool twelve = false;
-  for (const auto& t : tokens) twelve = twelve || t.kind == Kind::AmPm;
+  const bool twelve = layout.twelveHours;
   const int hour12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
   std::string out;
   for (const auto& t : tokens) {
     const int n = static_cast<int>(t.text.size());
     switch (t.kind) {
       case Kind::Year:
-        out += n <= 2 ? Pad(p.year % 100, 2) : Pad(p.year, 4);
+        AppendPadded(out, n <= 2 ? p.year % 100 : p.year, n <= 2 ? 2 : 4);
         break;
       case Kind::Month:
-        out += MonthText(p.month, n);
+        AppendMonth(out, p.month, n);
         break;
       case Kind::Day:
-        out += DayText(p, n);
+        AppendDay(out, p, n);
         break;
       case Kind::Hour:
-        out += Pad(twelve ? hour12 : p.hour, n >= 2 ? 2 : 1);
+        AppendPadded(out, twelve ? hour12 : p.hour, n >= 2 ? 2 : 1);
         break;
       case Kind::Minute:
-        out += Pad(p.minute, n >= 2 ? 2 : 1);
+        AppendPadded(out, p.minute, n >= 2 ? 2 : 1);
         break;
       case Kind::Second:
-        out += Pad(p.second, n >= 2 ? 2 : 1);
+        AppendPadded(out, p.second, n >= 2 ? 2 : 1);
         break;
       case Kind::ElapsedHour:
-        out += Pad(totalSeconds / 3600, n);
+        AppendPadded(out, totalSeconds / 3600, n);
         break;
       case Kind::ElapsedMinute:
-        out += Pad(totalSeconds / 60, n);
+        AppendPadded(out, totalSeconds / 60, n);
         break;
       case Kind::ElapsedSecond:
-        out += Pad(totalSeconds, n);
+        AppendPadded(out, totalSeconds, n);
         break;
       case Kind::SubSecond:
-        out += "." + Pad(fraction, n);
+        out += '.';
+        AppendPadded(out, fraction, n);
         break;
       case Kind::AmPm:
         out += AmPmText(t.text, p.hour >= 12);
@@ -616,14 +630,34 @@ PlainLayout LayOutPlain(const std::vector<Token>& tokens) {
   return out;
 }
 
+// Fixed's digits of a non-negative `v` found without spelling out its decimal digits, when `v`
+// is a whole number of the last places shown (a price, a count) below 10^15: its 15 significant
+// digits are then exactly that number, and there is nothing to round. False otherwise.
+bool FixedWhole(double v, int places, std::string& whole, std::string& fraction) {
+  static constexpr double kPowers[] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+  if (places >= static_cast<int>(std::size(kPowers))) return false;
+  const double scaled = v * kPowers[places];
+  if (!(scaled < 1e15) || scaled != std::floor(scaled)) return false;
+  const auto units = static_cast<long long>(scaled);
+  const auto unit = static_cast<long long>(kPowers[places]);
+  whole.clear();
+  if (units / unit != 0) AppendPadded(whole, units / unit, 1);
+  fraction.clear();
+  if (places > 0) AppendPadded(fraction, units % unit, places);
+  return true;
+}
+
 std::string FormatPlain(double v, const std::vector<Token>& tokens, const PlainLayout& layout) {
-  Decimal number = ToDecimal(v);
-  number.exponent += layout.shift;
-  auto [whole, fraction] = Fixed(number, layout.places);
-  std::string exponentText;
-  if (layout.exponent < tokens.size()) {
-    exponentText = Scientific(number, layout.integerDigits, layout.places, tokens, layout.exponent,
-                              whole, fraction);
+  std::string whole, fraction, exponentText;
+  const bool scientific = layout.exponent < tokens.size();
+  if (layout.shift != 0 || scientific || !FixedWhole(v, layout.places, whole, fraction)) {
+    Decimal number = ToDecimal(v);
+    number.exponent += layout.shift;
+    std::tie(whole, fraction) = Fixed(number, layout.places);
+    if (scientific) {
+      exponentText = Scientific(number, layout.integerDigits, layout.places, tokens,
+                                layout.exponent, whole, fraction);
+    }
   }
   std::string out = PlaceInteger(whole, layout.parts.integer, layout.parts.thousands);
   if (layout.point < layout.mantissaEnd)
