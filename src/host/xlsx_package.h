@@ -245,8 +245,6 @@ struct XlsxPackage {
   // Gives a workbook that has no styles part (it is optional) the styles of a new workbook.
   void EnsureStyles();
   void LoadSharedStrings(const std::string& part);
-  // Reads the <si> elements `sc` holds into the table; true at the table's end.
-  bool ReadSharedStrings(XmlScanner& sc);
   // The style of `xf` made bold, or given a date and time format.
   // The style of `xf` made bold (kBold), or given a built-in number format (its id).
   static constexpr int kBold = -1;

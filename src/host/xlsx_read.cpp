@@ -98,48 +98,6 @@ struct NeedMore {};
 
 }  // namespace
 
-// Shared strings are read a window at a time, as sheets are: each round reads the <si> elements
-// that end in the window, and the rest waits for the next.
-void XlsxPackage::LoadSharedStrings(const std::string& part) {
-  const auto opened = OpenPart(part);
-  PartWindow window(*opened);
-  for (std::size_t at = 0;;) {
-    window.Advance(at);
-    std::string_view text = window.Text();
-    if (!window.Whole()) {
-      const auto last = text.rfind("</si>");
-      text = text.substr(0, last == std::string_view::npos ? 0 : last + 5);
-    }
-    XmlScanner sc(text, file, part, window.Base());
-    if (ReadSharedStrings(sc) || window.Whole()) return window.Drain();
-    at = text.size();
-  }
-}
-
-bool XlsxPackage::ReadSharedStrings(XmlScanner& sc) {
-  for (;;) {
-    if (sc.AtEnd()) return false;
-    const auto t = sc.NextTag();
-    if (t.name == "sst" && t.closing) return true;
-    if (t.name != "si" || t.closing) continue;
-    std::string text;
-    if (!t.empty) {
-      for (;;) {
-        const auto u = sc.NextTag();
-        if (u.closing && u.name == "si") break;
-        if (u.name == "rPh" || u.name == "phoneticPr" || u.name == "rPr") {
-          sc.SkipElement(u);
-        } else if (u.name == "t" && !u.closing && !u.empty) {
-          text += sc.TextUntilTag();
-          const auto end = sc.NextTag();
-          if (!end.closing || end.name != "t") sc.Fail("has a <t> that is not closed");
-        }
-      }
-    }
-    sharedStrings.Add(text);
-  }
-}
-
 XlsxSheet::~XlsxSheet() {
   stop_ = true;
   Join();
@@ -248,6 +206,14 @@ class SheetReader {
     return q < end_ &&
            (*q == ' ' || *q == '>' || *q == '/' || *q == '\t' || *q == '\r' || *q == '\n');
   }
+  // True at the end tag `</name>`.
+  template <std::size_t N>
+  bool StartsEndTag(const char (&name)[N]) const {
+    if (!Starts("</") || static_cast<std::size_t>(end_ - p_) < N + 2) return false;
+    const char* q = p_ + N + 1;
+    return std::memcmp(p_ + 2, name, N - 1) == 0 &&
+           (*q == '>' || *q == ' ' || *q == '\t' || *q == '\r' || *q == '\n');
+  }
   void Advance(std::size_t n) { p_ += n; }
   // Reads the attributes of the tag whose name ends at p_, through its ">".
   Attributes ReadAttributes() {
@@ -305,17 +271,37 @@ class SheetReader {
     if (!gt) Fail("ends inside a tag");
     p_ = static_cast<const char*>(gt) + 1;
   }
+  // Skips the comment or the declaration at p_; false when there is none.
+  bool SkipMarkup() {
+    if (Starts("<!--")) {
+      const auto close = std::string_view(p_, static_cast<std::size_t>(end_ - p_)).find("-->");
+      if (close == std::string_view::npos) Fail("has a comment that is not closed");
+      p_ += close + 3;
+      return true;
+    }
+    if (!Starts("<?") && !Starts("<!")) return false;
+    const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
+    if (!gt) Fail("ends inside a tag");
+    p_ = static_cast<const char*>(gt) + 1;
+    return true;
+  }
+  // Skips the tag at p_ (a start or an end tag, a comment, a declaration), not what it holds.
+  void SkipTag() {
+    if (SkipMarkup()) return;
+    ++p_;
+    if (p_ < end_ && *p_ == '/') ++p_;
+    while (p_ < end_ && *p_ != '/' &&
+           !(kCharClass[static_cast<unsigned char>(*p_)] & (kBlank | kNameEnd))) {
+      ++p_;
+    }
+    ReadAttributes();
+  }
   // Skips the element that starts at p_, whatever it holds.
   void SkipElement() {
     int depth = 0;
     do {
       if (!NextLt()) Fail("ends in the middle of an element");
-      if (Starts("<!--")) {
-        const auto close = std::string_view(p_, static_cast<std::size_t>(end_ - p_)).find("-->");
-        if (close == std::string_view::npos) Fail("has a comment that is not closed");
-        p_ += close + 3;
-        continue;
-      }
+      if (SkipMarkup()) continue;
       const bool closing = p_ + 1 < end_ && p_[1] == '/';
       const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
       if (!gt) Fail("ends inside a tag");
@@ -345,18 +331,20 @@ struct CellContent {
 
 namespace {
 
-// The runs of an inline string: the <t> of every run, phonetic runs left out.
-void ReadInlineString(SheetReader& in, std::string& text) {
+// The runs of a string (an inline string <is>, a shared string <si>) through its end tag `</name>`:
+// the <t> of every run, phonetic runs left out.
+template <std::size_t N>
+void ReadRuns(SheetReader& in, std::string& text, const char (&name)[N]) {
   for (;;) {
-    if (!in.NextLt()) in.Fail("ends inside a cell");
-    if (in.Starts("</is")) {
-      in.Close("is");
+    if (!in.NextLt()) in.Fail("ends inside a string");
+    if (in.StartsEndTag(name)) {
+      in.Close(name);
       return;
     }
     if (in.StartsTag("<t")) {
       in.Advance(2);
       if (!in.ReadAttributes().empty) {
-        text += XmlScanner::Decode(in.Text(), true);
+        XmlScanner::AppendDecoded(text, in.Text(), true);
         in.Close("t");
       }
     } else if (in.Starts("</r>")) {
@@ -388,7 +376,7 @@ CellContent ReadCellContent(SheetReader& in) {
       content.hasValue = true;
     } else if (in.StartsTag("<is")) {
       in.Advance(3);
-      if (!in.ReadAttributes().empty) ReadInlineString(in, content.text);
+      if (!in.ReadAttributes().empty) ReadRuns(in, content.text, "is");
       content.hasValue = content.inlineText = true;
     } else {
       in.SkipElement();
@@ -405,8 +393,42 @@ bool ReadWhole(std::string_view text, T& out) {
 
 }  // namespace
 
+// Shared strings are read a window at a time, as sheets are: element by element, each read again
+// from its start when the window ends inside it.
+void XlsxPackage::LoadSharedStrings(const std::string& part) {
+  const auto opened = OpenPart(part);
+  const XmlScanner errors(file, part);
+  PartWindow window(*opened);
+  std::string text;
+  for (std::size_t at = 0;; window.Advance(at), at = 0) {
+    try {
+      SheetReader in(window, at, errors);
+      for (;; at = in.Offset()) {
+        if (in.NearEnd(kElementSlack)) break;
+        // A part cut short after its last string is read as far as it goes.
+        if (!in.NextLt()) {
+          if (window.Whole()) return window.Drain();
+          break;
+        }
+        if (in.StartsTag("<si")) {
+          in.Advance(3);
+          text.clear();
+          if (!in.ReadAttributes().empty) ReadRuns(in, text, "si");
+          sharedStrings.Add(text);
+        } else if (in.StartsEndTag("sst")) {
+          return window.Drain();
+        } else {
+          in.SkipTag();
+        }
+      }
+    } catch (const NeedMore&) {
+      // The element at `at` is read again once the window holds more of the part.
+    }
+  }
+}
+
 void XlsxSheet::Scan(ZipPart& part) const {
-  const XmlScanner errors({}, package_.file, part_);
+  const XmlScanner errors(package_.file, part_);
   PartWindow window(part);
   // The sheet's properties come before its cells, whatever their length.
   std::size_t data = std::string_view::npos;

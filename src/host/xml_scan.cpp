@@ -19,87 +19,6 @@ void XmlScanner::FailAt(const std::string& what, std::size_t offset) const {
                   " (near byte " + std::to_string(offset) + ").");
 }
 
-std::string XmlScanner::TextUntilTag() {
-  const auto lt = text_.find('<', pos_);
-  if (lt == std::string_view::npos) Fail("ends in the middle of an element");
-  const std::string_view raw = text_.substr(pos_, lt - pos_);
-  pos_ = lt;
-  return Decode(raw, true);
-}
-
-XmlScanner::Tag XmlScanner::NextTag() {
-  for (;;) {
-    const auto lt = text_.find('<', pos_);
-    if (lt == std::string_view::npos) Fail("ends in the middle of an element");
-    pos_ = lt;
-    if (text_.compare(pos_, 4, "<!--") == 0) {
-      const auto end = text_.find("-->", pos_ + 4);
-      if (end == std::string_view::npos) Fail("has a comment that is not closed");
-      pos_ = end + 3;
-      continue;
-    }
-    if (text_.compare(pos_, 2, "<?") == 0 || text_.compare(pos_, 2, "<!") == 0) {
-      const auto end = text_.find('>', pos_);
-      if (end == std::string_view::npos) Fail("has a declaration that is not closed");
-      pos_ = end + 1;
-      continue;
-    }
-    // The end of the tag: the first ">" outside quoted attribute values.
-    std::size_t i = pos_ + 1;
-    char quote = 0;
-    for (; i < text_.size(); ++i) {
-      const char c = text_[i];
-      if (quote) {
-        if (c == quote) quote = 0;
-      } else if (c == '"' || c == '\'') {
-        quote = c;
-      } else if (c == '>') {
-        break;
-      } else if (c == '<') {
-        Fail("has a tag that is not closed");
-      }
-    }
-    if (i >= text_.size()) Fail("ends inside a tag");
-    Tag tag;
-    std::size_t start = pos_ + 1;
-    std::size_t end = i;
-    if (text_[start] == '/') {
-      tag.closing = true;
-      ++start;
-    }
-    if (end > start && text_[end - 1] == '/') {
-      tag.empty = true;
-      --end;
-    }
-    std::size_t nameEnd = start;
-    while (nameEnd < end && text_[nameEnd] != ' ' && text_[nameEnd] != '\t' &&
-           text_[nameEnd] != '\r' && text_[nameEnd] != '\n') {
-      ++nameEnd;
-    }
-    tag.name = text_.substr(start, nameEnd - start);
-    if (tag.name.empty()) Fail("has a tag without a name");
-    tag.attributes = text_.substr(nameEnd, end - nameEnd);
-    pos_ = i + 1;
-    return tag;
-  }
-}
-
-void XmlScanner::SkipElement(const Tag& start) {
-  if (start.empty || start.closing) return;
-  int depth = 1;
-  while (depth > 0) {
-    const Tag t = NextTag();
-    if (t.empty) continue;
-    if (t.closing) {
-      --depth;
-      if (depth == 0 && t.name != start.name)
-        Fail("closes <" + std::string(start.name) + "> with </" + std::string(t.name) + ">");
-    } else {
-      ++depth;
-    }
-  }
-}
-
 std::string XmlScanner::Attribute(std::string_view attributes, std::string_view name) {
   std::size_t i = 0;
   while (i < attributes.size()) {
@@ -124,12 +43,18 @@ std::string XmlScanner::Attribute(std::string_view attributes, std::string_view 
 }
 
 std::string XmlScanner::Decode(std::string_view text, bool workbookEscapes) {
+  std::string out;
+  AppendDecoded(out, text, workbookEscapes);
+  return out;
+}
+
+void XmlScanner::AppendDecoded(std::string& out, std::string_view text, bool workbookEscapes) {
   if (text.find('&') == std::string_view::npos &&
       (!workbookEscapes || text.find("_x") == std::string_view::npos)) {
-    return std::string(text);
+    out.append(text);
+    return;
   }
-  std::string out;
-  out.reserve(text.size());
+  out.reserve(out.size() + text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '&') {
@@ -168,7 +93,6 @@ std::string XmlScanner::Decode(std::string_view text, bool workbookEscapes) {
       out += c;
     }
   }
-  return out;
 }
 
 }  // namespace qv::host

@@ -201,18 +201,17 @@ TEST_F(WindowTest, AFailureInTheStringsNamesItsByteInTheWholePart) {
   for (const std::size_t at : {std::size_t{200}, 3 * kPiece + 17}) {
     std::string strings = kStringsHead;
     for (int i = 0; strings.size() < at; ++i) strings += StringItem(i, StringText(i));
-    // The scan stands after the tag it found instead of the end tag.
-    const std::size_t near = strings.size() + std::string("<si><t>open<b>").size();
+    // The scan stands at the tag it found instead of the end tag.
+    const std::size_t near = strings.size() + std::string("<si><t>open").size();
     strings += "<si><t>open<b></si>" + StringItem(0, "after") + "</sst>";
     try {
       XlsxWorkbook::Open(WithParts({{kStringsPart, strings}}));
       ADD_FAILURE() << at;
     } catch (const HostError& e) {
       const std::string message = e.what();
-      EXPECT_NE(
-          message.find("its part " + kStringsPart + " has a <t> that is not closed (near byte " +
-                       std::to_string(near) + ")"),
-          std::string::npos)
+      EXPECT_NE(message.find("its part " + kStringsPart + " does not close <t> (near byte " +
+                             std::to_string(near) + ")"),
+                std::string::npos)
           << message;
     }
   }
