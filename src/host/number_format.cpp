@@ -239,7 +239,8 @@ DateParts PartsOfSeconds(long long wholeSeconds) {
     p.weekday = 4;
   } else {
     if (days < 60) days += 1;
-    p = DateTime::FromParts(1899, 12, 30).AddSeconds((days)*86400).Parts();
+    static const DateTime kDayZero = DateTime::FromParts(1899, 12, 30);
+    p = kDayZero.AddSeconds(days * 86400).Parts();
   }
   if (days == 0 || (days == 1 && wholeSeconds / 86400 == 0)) {
     // Day 0 shows as 1/0/1900, as spreadsheets do.

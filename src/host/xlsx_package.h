@@ -163,6 +163,7 @@ class XlsxSheet : public Sheet {
   // Cells outside the dimension wait in `later_` until the reading ends, and so do the texts of
   // inline strings in `pool_`.
   static constexpr int kAllRead = std::numeric_limits<int>::max();
+  static constexpr int kRowsPerWake = 256;
   mutable bool loaded_ = false;   // every cell in place, the reading joined
   mutable bool started_ = false;  // the reading has begun
   mutable std::thread reader_;

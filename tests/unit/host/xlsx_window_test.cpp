@@ -3,6 +3,8 @@
 // whole part. A sheet's rows may be looked at while later rows are still being read.
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
 #include <map>
 
 #include "host/xlsx_package.h"
@@ -255,6 +257,50 @@ TEST_F(WindowTest, RowsReadWhileTheRestIsReadAreWhole) {
       }
       EXPECT_EQ(sheet.Value(CellRef{1, kRows + 1}), Variant()) << dimension << ' ' << order;
     }
+  }
+}
+
+// A number reads as the nearest double to what is written, whatever its form; the plain
+// decimals of up to 15 digits take a shorter way that must land on the same double.
+TEST_F(WindowTest, NumbersReadAsWritten) {
+  const struct {
+    const char* text;
+    double value;
+  } cases[] = {
+      {"919800000002", 919800000002.0},
+      {"100.5", 100.5},
+      {"-0.1", -0.1},
+      {"0.3", 0.3},
+      {"00012", 12},
+      {"123456789012345", 123456789012345.0},    // 15 digits
+      {"1234567890123456", 1234567890123456.0},  // 16
+      {"0.123456789012345", 0.123456789012345},
+      {"0.1234567890123456", 0.1234567890123456},
+      {"9007199254740993", 9007199254740993.0},
+      {"983616425656.9639", 983616425656.9639},    // 16 digits, above 2^53 as a whole number
+      {"62668576944.925947", 62668576944.925947},  // 17
+      {"1.", 1},
+      {"1e5", 1e5},
+      {"1.5E-3", 1.5e-3},
+      {"-0", -0.0},
+  };
+  std::string rows;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const std::string r = std::to_string(i + 1);
+    rows += "<row r=\"" + r + "\"><c r=\"A" + r + "\"><v>" + cases[i].text + "</v></c></row>";
+  }
+  auto wb = XlsxWorkbook::Open(WithSheet(SheetWithDimension("", rows)));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const Variant v = wb->SheetAt(1).Value(CellRef{1, static_cast<int>(i + 1)});
+    ASSERT_EQ(v.kind(), Variant::Kind::Number) << cases[i].text;
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(v.AsNumber()),
+              std::bit_cast<std::uint64_t>(cases[i].value))
+        << cases[i].text;
+  }
+  for (const std::string bad : {"1..2", "--1", "+1", "1.2.3", "12x", ".", "-"}) {
+    auto damaged = XlsxWorkbook::Open(
+        WithSheet(SheetWithDimension("", "<row r=\"1\"><c r=\"A1\"><v>" + bad + "</v></c></row>")));
+    EXPECT_THROW(damaged->LoadAll(), HostError) << bad;
   }
 }
 
