@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <memory>
+#include <type_traits>
 
 #include "host/number_format.h"
 #include "host/xlsx_package.h"
@@ -387,6 +388,21 @@ CellContent ReadCellContent(SheetReader& in) {
 // A whole number attribute or value; false when the text is not one.
 template <typename T>
 bool ReadWhole(std::string_view text, T& out) {
+  if constexpr (std::is_integral_v<T>) {
+    // Sheets are full of short whole numbers (styles, string indexes, rows): up to 9 digits are
+    // read here, and fit an int.
+    static_assert(sizeof(T) >= sizeof(int));
+    if (!text.empty() && text.size() <= 9) {
+      T v = 0;
+      std::size_t i = 0;
+      for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        v = static_cast<T>(v * 10 + static_cast<T>(text[i] - '0'));
+      if (i == text.size()) {
+        out = v;
+        return true;
+      }
+    }
+  }
   const auto [p, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
   return ec == std::errc() && p == text.data() + text.size();
 }
@@ -573,7 +589,9 @@ XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view 
   }
   if (!content.hasValue) return cell;
   const std::string_view value = content.value;
-  if (t.empty() || t == "n") {
+  // The one-letter types are told apart by their letter.
+  const char type = t.empty() ? 'n' : t.size() == 1 ? t[0] : '\0';
+  if (type == 'n') {
     if (!value.empty()) {
       if (!ReadNumber(value, cell.number)) {
         in.Fail("has a cell " + Address(at) + " whose number \"" + std::string(value) +
@@ -581,7 +599,7 @@ XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view 
       }
       cell.kind = XCell::Number;
     }
-  } else if (t == "s") {
+  } else if (type == 's') {
     const auto& strings = package_.sharedStrings;
     unsigned index = 0;
     if (!ReadWhole(value, index) || index >= strings.size()) {
@@ -594,13 +612,13 @@ XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view 
     cell.kind = XCell::Inline;
     cell.index = static_cast<std::uint32_t>(pool_.size());
     pool_.Add(content.inlineText ? content.text : XmlScanner::Decode(value, true));
-  } else if (t == "b") {
+  } else if (type == 'b') {
     cell.kind = XCell::Boolean;
     cell.number = value == "1" ? 1 : 0;
-  } else if (t == "e") {
+  } else if (type == 'e') {
     cell.kind = XCell::Error;
     cell.index = static_cast<std::uint32_t>(ErrorCode(std::string(value)));
-  } else if (t == "d") {
+  } else if (type == 'd') {
     std::string iso(value.substr(0, 19));
     if (iso.size() >= 10) iso.replace(4, 1, "/").replace(7, 1, "/");
     const auto date = ParseDateTime(ReplaceAll(iso, "T", " "));

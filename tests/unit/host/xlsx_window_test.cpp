@@ -304,6 +304,28 @@ TEST_F(WindowTest, NumbersReadAsWritten) {
   }
 }
 
+// Whole numbers (rows, styles) read the same whatever their length, up to the last row.
+TEST_F(WindowTest, WholeNumbersReadAtAnyLength) {
+  const struct {
+    std::string row, style;
+    int readAs;  // 0 when the row is outside the sheet
+  } cases[] = {
+      {"000000005", "000000000", 5},    // 9 digits
+      {"0000000005", "0000000000", 5},  // 10
+      {"1048576", "0", 1048576},       {"1048577", "0", 0}, {"4294967301", "0", 0},
+  };
+  for (const auto& c : cases) {
+    const std::string xml = SheetWithDimension(
+        "", "<row r=\"" + c.row + "\"><c s=\"" + c.style + "\"><v>7</v></c></row>");
+    auto wb = XlsxWorkbook::Open(WithSheet(xml));
+    if (c.readAs == 0) {
+      EXPECT_THROW(wb->LoadAll(), HostError) << c.row;
+    } else {
+      EXPECT_EQ(wb->SheetAt(1).Value(CellRef{1, c.readAs}), Variant(7.0)) << c.row;
+    }
+  }
+}
+
 // A row read is never touched again, so a cell of an earlier row after a later one is damage (no
 // spreadsheet program writes one); the same row told of twice is not.
 TEST_F(WindowTest, RowsComeInOrder) {
