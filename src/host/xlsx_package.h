@@ -173,6 +173,18 @@ class XlsxSheet : public Sheet {
   mutable std::vector<std::vector<XCell>> columns_;
   mutable std::vector<std::pair<CellRef, XCell>> later_;
   mutable StringTable pool_;  // the inline texts of the sheet
+
+  // The texts numbers were last shown with, by style and value: the dates and amounts of a column
+  // repeat down its rows, and formatting one costs many times finding it here. A style's format
+  // never changes once read (a change makes a new style).
+  struct Shown {
+    std::uint64_t value = 0;  // the number's bits
+    std::uint32_t style = std::numeric_limits<std::uint32_t>::max();
+    std::string text;
+  };
+  static constexpr int kShownBits = 10;
+  std::string ShowNumber(std::uint32_t style, double value) const;
+  mutable std::vector<Shown> shown_;
 };
 
 struct XlsxPackage {

@@ -2,6 +2,7 @@
 // touched.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -676,11 +677,8 @@ std::string XlsxSheet::Text(CellRef c) const {
   switch (cell->kind) {
     case XCell::Blank:
       return {};
-    case XCell::Number: {
-      const double v =
-          package_.xfs[cell->style].date && package_.date1904 ? cell->number + 1462 : cell->number;
-      return FormatNumber(v, code);
-    }
+    case XCell::Number:
+      return ShowNumber(cell->style, cell->number);
     case XCell::Shared:
       return FormatText(package_.sharedStrings[cell->index], code);
     case XCell::Inline:
@@ -691,6 +689,19 @@ std::string XlsxSheet::Text(CellRef c) const {
       return ErrorName(static_cast<int>(cell->index));
   }
   return {};
+}
+
+std::string XlsxSheet::ShowNumber(std::uint32_t style, double value) const {
+  if (shown_.empty()) shown_.resize(std::size_t{1} << kShownBits);
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  Shown& slot = shown_[((bits ^ style) * 0x9E3779B97F4A7C15u) >> (64 - kShownBits)];
+  if (slot.value != bits || slot.style != style) {
+    const XlsxPackage::Xf& xf = package_.xfs[style];
+    slot.text = FormatNumber(xf.date && package_.date1904 ? value + 1462 : value, xf.code);
+    slot.value = bits;
+    slot.style = style;
+  }
+  return slot.text;
 }
 
 std::unique_ptr<XlsxWorkbook> XlsxWorkbook::Open(const std::filesystem::path& path, bool readOnly) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 
+#include "host/number_format.h"
 #include "host/xlsx_package.h"
 #include "host/xlsx_workbook.h"
 #include "host/zip_archive.h"
@@ -324,6 +325,38 @@ TEST_F(WindowTest, WholeNumbersReadAtAnyLength) {
       EXPECT_EQ(wb->SheetAt(1).Value(CellRef{1, c.readAs}), Variant(7.0)) << c.row;
     }
   }
+}
+
+// Numbers show as their style's format shows them however many there are, however often they
+// repeat, and after a change of a cell's style.
+TEST_F(WindowTest, NumbersShowAsTheirFormatWhateverCameBefore) {
+  // The styles of shared.xlsx: 0 General, 1 the built-in date format 14, 2 "0.0 "kg"".
+  const std::string codes[] = {"General", BuiltInFormatCode(14), "0.0 \"kg\""};
+  constexpr int kRows = 5000;  // more values than are kept shown
+  const auto value = [](int r) { return 40000 + r % 3000 + 0.25; };
+  std::string rows;
+  for (int r = 1; r <= kRows; ++r) {
+    const std::string n = std::to_string(r), v = NumberXml(value(r));
+    rows += "<row r=\"" + n + "\">";
+    for (int c = 0; c < 3; ++c) {
+      rows += "<c r=\"" + std::string(1, static_cast<char>('A' + c)) + n + "\" s=\"" +
+              std::to_string(c) + "\"><v>" + v + "</v></c>";
+    }
+    rows += "</row>";
+  }
+  auto wb = XlsxWorkbook::Open(WithSheet(SheetWithDimension("A1:C5000", rows)));
+  Sheet& sheet = wb->SheetAt(1);
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 1; i <= kRows; ++i) {
+      const int r = pass == 0 ? i : kRows + 1 - i;
+      for (int c = 0; c < 3; ++c)
+        ASSERT_EQ(sheet.Text(CellRef{c + 1, r}), FormatNumber(value(r), codes[c])) << r << ' ' << c;
+    }
+  }
+  // The cell takes a date style; another cell keeps its own.
+  sheet.SetValue(CellRef{1, 7}, Variant(DateTime::FromSerial(value(7))));
+  EXPECT_EQ(sheet.Text(CellRef{1, 7}), FormatNumber(value(7), BuiltInFormatCode(22)));
+  EXPECT_EQ(sheet.Text(CellRef{1, 3007}), FormatNumber(value(7), "General"));
 }
 
 // A row read is never touched again, so a cell of an earlier row after a later one is damage (no
