@@ -437,7 +437,9 @@ bool frmSendSMS::TypedTextsSendable() {
 
 bool frmSendSMS::AcceptLong(const std::string& text, std::optional<std::int32_t> row,
                             bool& concat) {
-  if (concat || Utf8Length(text) <= kSingleSmsLength) return true;
+  // A text of no more bytes than that has no more characters.
+  if (concat || text.size() <= kSingleSmsLength || Utf8Length(text) <= kSingleSmsLength)
+    return true;
   const std::string where = row ? " for the row(" + std::to_string(*row) + ")" : "";
   ui().SetMousePointer(ui::MousePointer::Default);
   if (ui().MsgBox("SMS message contains more than 160 characters" + where +

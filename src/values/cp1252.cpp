@@ -107,31 +107,24 @@ std::string Utf8ToCp1252(std::string_view utf8) {
   return out;
 }
 
-bool IsAscii(std::string_view text) {
-  // Eight bytes at a time: a request body runs to megabytes.
+namespace {
+
+// Where the first byte beyond ASCII in `text` is from `i` on (its size when there is none), eight
+// bytes at a time: a request body runs to megabytes, and most texts are ASCII.
+std::size_t NextHighByte(std::string_view text, std::size_t i) {
   constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-  std::size_t i = 0;
   for (; i + 8 <= text.size(); i += 8) {
     std::uint64_t word;
     std::memcpy(&word, text.data() + i, 8);
-    if (word & kHighBits) return false;
+    if (word & kHighBits) break;
   }
-  for (; i < text.size(); ++i) {
-    if (static_cast<unsigned char>(text[i]) >= 0x80) return false;
-  }
-  return true;
+  while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+  return i;
 }
-
-namespace {
 
 // The first character of `text` the code page cannot carry (0xFFFD for broken UTF-8), if any.
 std::optional<char32_t> FirstUnsendable(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
-      ++i;
-      continue;
-    }
+  for (std::size_t i = NextHighByte(text, 0); i < text.size(); i = NextHighByte(text, i)) {
     const char32_t cp = NextCodePoint(text, i);
     if (cp == 0xFFFD || ByteOf(cp) < 0) return cp;
   }
@@ -139,6 +132,8 @@ std::optional<char32_t> FirstUnsendable(std::string_view text) {
 }
 
 }  // namespace
+
+bool IsAscii(std::string_view text) { return NextHighByte(text, 0) == text.size(); }
 
 bool IsSendable(std::string_view text) { return !FirstUnsendable(text); }
 

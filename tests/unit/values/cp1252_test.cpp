@@ -55,6 +55,20 @@ TEST(Cp1252, IsAsciiSeesAHighByteAnywhere) {
   EXPECT_TRUE(IsAscii(""));
 }
 
+// The same for the check of what can be sent: a character the code page lacks (or one it has)
+// counts in every place, after another one too.
+TEST(Cp1252, IsSendableSeesACharacterAnywhere) {
+  const std::string lacking = "\xD0\x96", kept = "\xC3\xA9";
+  for (std::size_t length = 0; length <= 17; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      const std::string before(at, 'a'), after(length - at, 'b');
+      EXPECT_FALSE(IsSendable(before + lacking + after)) << length << " " << at;
+      EXPECT_TRUE(IsSendable(before + kept + after)) << length << " " << at;
+      EXPECT_FALSE(IsSendable(before + kept + after + lacking)) << length << " " << at;
+    }
+  }
+}
+
 TEST(Cp1252, CharFromCode) {
   EXPECT_EQ(CharFromCode(65), "A");
   EXPECT_EQ(CharFromCode(0x80), "\xE2\x82\xAC");
