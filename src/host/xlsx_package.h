@@ -182,7 +182,7 @@ class XlsxSheet : public Sheet {
     std::uint32_t style = std::numeric_limits<std::uint32_t>::max();
     std::string text;
   };
-  static constexpr int kShownBits = 10;
+  static constexpr int kShownBits = 12;
   std::string ShowNumber(std::uint32_t style, double value) const;
   mutable std::vector<Shown> shown_;
 };
