@@ -17,17 +17,28 @@ std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, int change) {
   EnsureStyles();
   pugi::xml_node sheet = stylesXml.child("styleSheet");
   pugi::xml_node cellXfs = sheet.child("cellXfs");
-  if (!cellXfs) cellXfs = sheet.append_child("cellXfs");
+  if (!cellXfs) {
+    // Where the schema puts it: before the parts that follow it.
+    pugi::xml_node next;
+    for (const char* later : {"cellStyles", "dxfs", "tableStyles", "colors", "extLst"})
+      if (!next) next = sheet.child(later);
+    cellXfs = next ? sheet.insert_child_before("cellXfs", next) : sheet.append_child("cellXfs");
+  }
+  const auto plain = [&cellXfs] {
+    pugi::xml_node made = cellXfs.append_child("xf");
+    for (const char* a : {"numFmtId", "fontId", "fillId", "borderId", "xfId"})
+      made.append_attribute(a) = 0;
+    return made;
+  };
+  // Cells without a format show as under General, and the first format is theirs: it must stay
+  // plain, so a new one never takes its place.
+  if (!cellXfs.child("xf")) plain();
   pugi::xml_node base;
   std::uint32_t i = 0;
   for (pugi::xml_node n : cellXfs.children("xf")) {
     if (i++ == xf) base = n;
   }
-  pugi::xml_node copy = base ? cellXfs.append_copy(base) : cellXfs.append_child("xf");
-  if (!base) {
-    for (const char* a : {"numFmtId", "fontId", "fillId", "borderId", "xfId"})
-      copy.append_attribute(a) = 0;
-  }
+  pugi::xml_node copy = base ? cellXfs.append_copy(base) : plain();
   Xf entry = xf < xfs.size() ? xfs[xf] : Xf{"General", false, false};
   if (bold) {
     pugi::xml_node fonts = sheet.child("fonts");

@@ -8,6 +8,7 @@
 #include "host/zip_archive.h"
 #include "support/temp_dir.h"
 #include "values/convert.h"
+#include "values/datetime.h"
 
 namespace qv::host {
 namespace {
@@ -331,6 +332,55 @@ TEST(XlsxWorkbook, AWorkbookWithoutStylesIsReadAndWritten) {
     const std::string seen = ReadWithOpenpyxl(file);
     EXPECT_NE(seen.find("A2 datetime.time(10, 30)"), std::string::npos) << seen;
     EXPECT_NE(seen.find("A3 'bold' bold"), std::string::npos) << seen;
+  }
+}
+
+// A workbook whose styles hold no cell format: its cells show as under General, and must still
+// after the first format is made (for a date, a bold cell), which goes where the schema puts it.
+TEST(XlsxWorkbook, TheFirstCellFormatLeavesUnformattedCellsAsTheyWere) {
+  TempDir dir;
+  const auto good = dir.Copy("shared.xlsx");
+  const std::string main = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+  const std::string head =
+      "<styleSheet " + main +
+      "><fonts count=\"1\"><font><sz val=\"11\"/></font></fonts><fills count=\"1\"><fill>"
+      "<patternFill patternType=\"none\"/></fill></fills><borders count=\"1\"><border/></borders>"
+      "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/>"
+      "</cellStyleXfs>";
+  const std::string cellStyles =
+      "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/>"
+      "</cellStyles>";
+  const std::string plain = "<worksheet " + main +
+                            "><sheetData><row r=\"1\"><c r=\"A1\"><v>1.5</v></c></row>"
+                            "</sheetData></worksheet>";
+  for (const std::string& styles :
+       {head + "<cellXfs count=\"0\"/></styleSheet>", head + cellStyles + "</styleSheet>"}) {
+    const auto file = dir / "w.xlsx";
+    TempDir::WriteFile(file,
+                       RewrittenZipBytes(good.string(), {{"xl/styles.xml", styles},
+                                                         {"xl/worksheets/sheet1.xml", plain},
+                                                         {"xl/worksheets/sheet2.xml", plain}}));
+    {
+      auto wb = XlsxWorkbook::Open(file);
+      Sheet& sheet = wb->SheetAt(1);
+      sheet.SetValue("B1", Variant(DateTime::FromParts(2026, 12, 7)));
+      sheet.SetValue("C1", Variant("bold"));
+      sheet.SetBold("C1", true);
+      EXPECT_EQ(sheet.Text("A1"), "1.5") << styles;
+      EXPECT_EQ(sheet.Text("B1"), "12/7/2026") << styles;
+      wb->Save();
+    }
+    auto wb = XlsxWorkbook::Open(file);
+    EXPECT_EQ(wb->SheetAt(1).Text("A1"), "1.5") << styles;
+    EXPECT_EQ(wb->SheetAt(1).Text("B1"), "12/7/2026") << styles;
+    const std::string seen = ReadWithOpenpyxl(file);
+    EXPECT_NE(seen.find("A1 1.5 \n"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("B1 datetime.datetime(2026, 12, 7, 0, 0) \n"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("C1 'bold' bold\n"), std::string::npos) << seen;
+    const std::string saved = *ZipReader(file.string()).Read("xl/styles.xml");
+    if (styles.find("cellStyles") != std::string::npos) {
+      EXPECT_LT(saved.find("<cellXfs"), saved.find("<cellStyles")) << saved;
+    }
   }
 }
 
