@@ -141,6 +141,7 @@ class XlsxSheet : public Sheet {
   std::set<std::pair<int, int>> dirty_;  // (row, column)
 
  private:
+  // The cell at `c` once its row is read (its text too, for an inline string); null when blank.
   const XCell* Find(CellRef c) const;
   XCell& At(CellRef c);
   // The cell's place in the columns, made when there is none.

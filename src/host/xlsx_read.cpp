@@ -640,13 +640,8 @@ void XlsxSheet::Keep(CellRef at, const XCell& cell) const {
     later_.emplace_back(at, cell);
 }
 
-// The texts of inline strings are in hand once the reading has ended.
 Variant XlsxSheet::Value(CellRef c) const {
   const XCell* cell = Find(c);
-  if (cell && cell->kind == XCell::Inline && !loaded_) {
-    FinishReading();
-    cell = Find(c);
-  }
   if (!cell) return {};
   switch (cell->kind) {
     case XCell::Blank:
@@ -668,10 +663,6 @@ Variant XlsxSheet::Value(CellRef c) const {
 
 std::string XlsxSheet::Text(CellRef c) const {
   const XCell* cell = Find(c);
-  if (cell && cell->kind == XCell::Inline && !loaded_) {
-    FinishReading();
-    cell = Find(c);
-  }
   if (!cell) return {};
   const std::string& code = package_.xfs[cell->style].code;
   switch (cell->kind) {

@@ -74,8 +74,9 @@ const XCell* XlsxSheet::Find(CellRef c) const {
   };
   if (!loaded_) {
     WaitForRow(c.row);
-    // A cell outside the columns as made may be among those kept until the end.
-    if (!loaded_ && outside()) FinishReading();
+    // A cell outside the columns as made may be among those kept until the end, and the texts of
+    // inline strings are in hand only then.
+    if (!loaded_ && (outside() || columns_[column][row].kind == XCell::Inline)) FinishReading();
   }
   return outside() ? nullptr : &columns_[column][row];
 }
