@@ -33,14 +33,12 @@ class CalcApplication : public host::Application {
   host::Sheet* ActiveSheet() override;
   host::CommandBars& GetCommandBars() override { return bars_.Bars(); }
   std::unique_ptr<host::HiddenInstance> CreateHiddenInstance() override;
-  void CopyToClipboard(const ui::Picture& picture) override { clipboard_ = picture; }
 
   CalcCommandBars& Bars() { return bars_; }
 
  private:
   css::uno::Reference<css::uno::XComponentContext> context_;
-  ui::Picture clipboard_;
-  CalcCommandBars bars_{clipboard_};
+  CalcCommandBars bars_;
   std::vector<std::unique_ptr<CalcWorkbook>> workbooks_;
 };
 

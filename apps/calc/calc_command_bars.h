@@ -22,8 +22,6 @@ class CalcCommandBars {
   // The kind of document whose menus and toolbars carry the add-in's.
   static constexpr const char* kModule = "com.sun.star.sheet.SpreadsheetDocument";
 
-  explicit CalcCommandBars(const ui::Picture& clipboard) : bars_(clipboard) {}
-
   host::CommandBars& Bars() { return bars_; }
   // Makes Calc's menus and toolbars show the bars as they are now.
   void Publish(const css::uno::Reference<css::uno::XComponentContext>& context);

@@ -48,6 +48,10 @@ ServiceAddress SplitAddress(std::string text) {
 
 }  // namespace
 
+std::string ControlTag(std::string_view command, std::string_view place) {
+  return "Quorvalent." + std::string(command) + "." + std::string(place);
+}
+
 ServiceAddress FindServiceAddress(const std::string& given, settings::Settings& store) {
   if (!given.empty()) return SplitAddress(given);
   if (auto stored = store.Get(settings::kAppName, "Service", "Address");
@@ -101,32 +105,33 @@ void Connect::BuildToolbar(host::CommandBars& bars) {
   host::CommandBar& bar = bars.Add(kToolbarName, kPositionTop, true);
   buttons_->toolbar = &bar;
 
-  using Handler = void (Connect::*)(host::CommandBarControl&, bool&);
   struct Entry {
     const char* caption;
+    const char* command;
     ui::PictureBox forms::frmAddIn::*face;
     Handler handler;
   };
   static const Entry kEntries[] = {
-      {"Send SMS", &forms::frmAddIn::picSendSMS, &Connect::mobjQuorvalentMenuBarButSendSMS_Click},
-      {"Delivery Report", &forms::frmAddIn::picDeliverRep,
+      {"Send SMS", "SendSMS", &forms::frmAddIn::picSendSMS,
+       &Connect::mobjQuorvalentMenuBarButSendSMS_Click},
+      {"Delivery Report", "DR", &forms::frmAddIn::picDeliverRep,
        &Connect::mobjQuorvalentMenuBarButDR_Click},
-      {"Get Credits Balance", &forms::frmAddIn::picBuySMS,
+      {"Get Credits Balance", "GetBal", &forms::frmAddIn::picBuySMS,
        &Connect::mobjQuorvalentMenuBarButGetBal_Click},
-      {"Proxy Settings", &forms::frmAddIn::picSettings,
+      {"Proxy Settings", "ProxySettings", &forms::frmAddIn::picSettings,
        &Connect::mobjQuorvalentMenuBarButProxySettings_Click},
-      {"Interactive Demo", &forms::frmAddIn::picDemo, &Connect::mobjQuorvalentMenuBarButDemo_Click},
-      {"Fill Mobile Numbers", &forms::frmAddIn::picFillMNO,
+      {"Interactive Demo", "Demo", &forms::frmAddIn::picDemo,
+       &Connect::mobjQuorvalentMenuBarButDemo_Click},
+      {"Fill Mobile Numbers", "UpdateMobile", &forms::frmAddIn::picFillMNO,
        &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click},
-      {"Scheduler", &forms::frmAddIn::ImgScheduler,
+      {"Scheduler", "Scheduler", &forms::frmAddIn::ImgScheduler,
        &Connect::mobjQuorvalentMenuBarButScheduler_Click},
   };
   std::vector<host::CommandBarControl*> made;
   for (int i = 0; i < 7; ++i) {
     host::CommandBarControl& button = bar.Controls().Add(host::ControlType::Button, i + 1, true);
-    const Handler handler = kEntries[i].handler;
-    button.OnClick(
-        [this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
+    button.SetTag(ControlTag(kEntries[i].command, "toolbar"));
+    Route(button, kEntries[i].handler);
     made.push_back(&button);
   }
   bar.SetVisible(true);
@@ -137,8 +142,7 @@ void Connect::BuildToolbar(host::CommandBars& bars) {
     button.SetFaceId(1);
     button.SetCaption(kEntries[i].caption);
     button.SetStyle(kIconAndCaption);
-    application_->CopyToClipboard((faces.*kEntries[i].face).Image);
-    button.PasteFace();
+    button.SetFace((faces.*kEntries[i].face).Image);
     button.SetVisible(true);
   }
 }
@@ -153,12 +157,13 @@ void Connect::BuildMenu(host::CommandBars& bars) {
   const int n = menuBar.Controls().Count();
   host::CommandBarControl& popup = menuBar.Controls().Add(host::ControlType::Popup, n, true);
   buttons_->popup = &popup;
+  popup.SetTag(ControlTag("Menu", "menu"));
   popup.SetCaption(kMenuCaption);
   popup.SetVisible(true);
 
-  using Handler = void (Connect::*)(host::CommandBarControl&, bool&);
   struct Entry {
     const char* caption;
+    const char* command;
     bool enabled;
     bool beginGroup;
     Handler handler;
@@ -166,22 +171,26 @@ void Connect::BuildMenu(host::CommandBars& bars) {
   };
   // Each entry goes to the top, so the menu reads in the reverse order.
   static const Entry kEntries[] = {
-      {"Logout", false, true, &Connect::mobjQuorvalentMenuBarButLogout_Click, &Buttons::menuLogout},
-      {"Interactive Demo", true, true, &Connect::mobjQuorvalentMenuBarButDemo_Click, nullptr},
-      {"Proxy Settings", true, false, &Connect::mobjQuorvalentMenuBarButProxySettings_Click,
+      {"Logout", "Logout", false, true, &Connect::mobjQuorvalentMenuBarButLogout_Click,
+       &Buttons::menuLogout},
+      {"Interactive Demo", "Demo", true, true, &Connect::mobjQuorvalentMenuBarButDemo_Click,
        nullptr},
-      {"Fill Mobile Numbers", true, false, &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click,
+      {"Proxy Settings", "ProxySettings", true, false,
+       &Connect::mobjQuorvalentMenuBarButProxySettings_Click, nullptr},
+      {"Fill Mobile Numbers", "UpdateMobile", true, false,
+       &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click, nullptr},
+      {"Scheduler", "Scheduler", true, false, &Connect::mobjQuorvalentMenuBarButScheduler_Click,
        nullptr},
-      {"Scheduler", true, false, &Connect::mobjQuorvalentMenuBarButScheduler_Click, nullptr},
-      {"Get Mode Submissions", true, true, &Connect::mobjQuorvalentMenuBarButGetModes_Click,
-       &Buttons::menuGetModes},
-      {"Get Credits Balance", true, false, &Connect::mobjQuorvalentMenuBarButGetBal_Click,
+      {"Get Mode Submissions", "GetModes", true, true,
+       &Connect::mobjQuorvalentMenuBarButGetModes_Click, &Buttons::menuGetModes},
+      {"Get Credits Balance", "GetBal", true, false, &Connect::mobjQuorvalentMenuBarButGetBal_Click,
        &Buttons::menuGetBal},
-      {"Delivery Report", true, false, &Connect::mobjQuorvalentMenuBarButDR_Click,
+      {"Delivery Report", "DR", true, false, &Connect::mobjQuorvalentMenuBarButDR_Click,
        &Buttons::menuDR},
-      {"Send SMS", true, true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click,
+      {"Send SMS", "SendSMS", true, true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click,
        &Buttons::menuSendSMS},
-      {"Login", true, false, &Connect::mobjQuorvalentMenuBarButLogin_Click, &Buttons::menuLogin},
+      {"Login", "Login", true, false, &Connect::mobjQuorvalentMenuBarButLogin_Click,
+       &Buttons::menuLogin},
   };
   for (const Entry& e : kEntries) {
     host::CommandBarControl& item = popup.Controls().Add(host::ControlType::Button, 1, true);
@@ -189,11 +198,15 @@ void Connect::BuildMenu(host::CommandBars& bars) {
     item.SetEnabled(e.enabled);
     item.SetBeginGroup(e.beginGroup);
     item.SetStyle(kIconAndCaption);
-    const Handler handler = e.handler;
-    item.OnClick(
-        [this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
+    item.SetTag(ControlTag(e.command, "menu"));
+    Route(item, e.handler);
     if (e.slot) (*buttons_).*e.slot = &item;
   }
+}
+
+void Connect::Route(host::CommandBarControl& control, Handler handler) {
+  control.OnClick(
+      [this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
 }
 
 void Connect::RefreshSessionMenu() {

@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "addin/platform.h"
 #include "fill/frm_client_mno_map.h"
@@ -31,6 +32,10 @@ struct ServiceAddress {
   int port = 0;
 };
 ServiceAddress FindServiceAddress(const std::string& given, settings::Settings& store);
+
+// The tag of one of the add-in's controls: the command it runs and where it stands ("toolbar",
+// "menu"), the same at every start, so no two controls share one.
+std::string ControlTag(std::string_view command, std::string_view place);
 
 // The add-in as the spreadsheet sees it: connects, builds the toolbar and the menu, and routes
 // every click to its command.
@@ -80,6 +85,9 @@ class Connect {
 
  private:
   struct Buttons;
+  using Handler = void (Connect::*)(host::CommandBarControl&, bool&);
+  // Makes a click on the control run the handler.
+  void Route(host::CommandBarControl& control, Handler handler);
   void BuildToolbar(host::CommandBars& bars);
   void BuildMenu(host::CommandBars& bars);
   bool HasActiveWorkbook();

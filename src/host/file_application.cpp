@@ -36,7 +36,7 @@ class FileHiddenInstance : public HiddenInstance {
 
 }  // namespace
 
-FileApplication::FileApplication() : commandBars_(clipboard_) {}
+FileApplication::FileApplication() = default;
 
 FileWorkbook& FileApplication::Open(const std::filesystem::path& path) {
   auto workbook = OpenWorkbookFile(path, false);

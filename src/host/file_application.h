@@ -24,10 +24,8 @@ class FileApplication : public Application {
   Sheet* ActiveSheet() override;
   CommandBars& GetCommandBars() override { return commandBars_; }
   std::unique_ptr<HiddenInstance> CreateHiddenInstance() override;
-  void CopyToClipboard(const ui::Picture& picture) override { clipboard_ = picture; }
 
  private:
-  ui::Picture clipboard_;
   MemoryCommandBars commandBars_;
   std::vector<std::unique_ptr<Workbook>> workbooks_;
 };

@@ -105,13 +105,17 @@ class CommandBarControl {
   virtual bool BeginGroup() const = 0;
   virtual void SetBeginGroup(bool beginGroup) = 0;
   virtual void Delete() = 0;
+  // What the add-in tells its own controls by. A host may raise a click on every control that
+  // shares the clicked one's id and tag, so each control gets a tag of its own.
+  virtual std::string Tag() const = 0;
+  virtual void SetTag(const std::string& tag) = 0;
   // Buttons.
   virtual int FaceId() const = 0;
   virtual void SetFaceId(int faceId) = 0;
   virtual int Style() const = 0;  // 3 = icon and caption
   virtual void SetStyle(int style) = 0;
-  // Pastes the picture on the clipboard as the button's face.
-  virtual void PasteFace() = 0;
+  // Gives the button this face; the system clipboard is left as the user had it.
+  virtual void SetFace(const ui::Picture& face) = 0;
   virtual void OnClick(ClickHandler handler) = 0;
   // Popups: the controls inside.
   virtual CommandBarControls& Controls() = 0;
@@ -160,8 +164,6 @@ class Application {
   virtual Sheet* ActiveSheet() = 0;
   virtual CommandBars& GetCommandBars() = 0;
   virtual std::unique_ptr<HiddenInstance> CreateHiddenInstance() = 0;
-  // The system clipboard, as far as pictures go.
-  virtual void CopyToClipboard(const ui::Picture& picture) = 0;
 };
 
 }  // namespace qv::host

@@ -31,7 +31,7 @@ class MemoryHiddenInstance : public HiddenInstance {
 
 }  // namespace
 
-MemoryApplication::MemoryApplication() : commandBars_(clipboard_) {}
+MemoryApplication::MemoryApplication() = default;
 
 MemoryWorkbook& MemoryApplication::AddWorkbook(std::string name,
                                                const std::vector<std::string>& sheetNames) {

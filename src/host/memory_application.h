@@ -7,11 +7,10 @@
 
 #include "host/memory_command_bars.h"
 #include "host/memory_host.h"
-#include "ui/picture.h"
 
 namespace qv::host {
 
-// A spreadsheet program held in memory: open workbooks, command bars, a clipboard, and files that
+// A spreadsheet program held in memory: open workbooks, command bars, and files that
 // the hidden instance can open (copies, so the file itself never changes).
 class MemoryApplication : public Application {
  public:
@@ -29,11 +28,8 @@ class MemoryApplication : public Application {
   CommandBars& GetCommandBars() override { return commandBars_; }
   MemoryCommandBars& MemoryBars() { return commandBars_; }
   std::unique_ptr<HiddenInstance> CreateHiddenInstance() override;
-  void CopyToClipboard(const ui::Picture& picture) override { clipboard_ = picture; }
-  const ui::Picture& Clipboard() const { return clipboard_; }
 
  private:
-  ui::Picture clipboard_;
   MemoryCommandBars commandBars_;
   std::vector<std::unique_ptr<MemoryWorkbook>> workbooks_;
   std::map<std::string, std::shared_ptr<const MemoryWorkbook>> files_;

@@ -6,7 +6,7 @@ namespace qv::host {
 
 class MemoryCommandBars::ControlList : public CommandBarControls {
  public:
-  explicit ControlList(const ui::Picture& clipboard) : clipboard_(clipboard) {}
+  ControlList() = default;
   int Count() const override { return static_cast<int>(items_.size()); }
   CommandBarControl& Item(int index) override;
   CommandBarControl& Add(ControlType type, int before, bool temporary) override;
@@ -15,14 +15,12 @@ class MemoryCommandBars::ControlList : public CommandBarControls {
   const std::vector<std::unique_ptr<Control>>& Items() const { return items_; }
 
  private:
-  const ui::Picture& clipboard_;
   std::vector<std::unique_ptr<Control>> items_;
 };
 
 class MemoryCommandBars::Control : public CommandBarControl {
  public:
-  Control(ControlList& parent, ControlType type, int id, const ui::Picture& clipboard)
-      : parent_(parent), type_(type), id_(id), clipboard_(clipboard), children_(clipboard) {}
+  Control(ControlList& parent, ControlType type, int id) : parent_(parent), type_(type), id_(id) {}
 
   ControlType Type() const override { return type_; }
   int Id() const override { return id_; }
@@ -39,9 +37,11 @@ class MemoryCommandBars::Control : public CommandBarControl {
   void SetFaceId(int faceId) override { faceId_ = faceId; }
   int Style() const override { return style_; }
   void SetStyle(int style) override { style_ = style; }
-  void PasteFace() override {
-    if (clipboard_.Pixels.empty()) throw HostError("The clipboard holds no picture to paste.");
-    face_ = clipboard_;
+  std::string Tag() const override { return tag_; }
+  void SetTag(const std::string& tag) override { tag_ = tag; }
+  void SetFace(const ui::Picture& face) override {
+    if (type_ != ControlType::Button) throw HostError("Only a button has a face.");
+    face_ = face;
   }
   void OnClick(ClickHandler handler) override { click_ = std::move(handler); }
   CommandBarControls& Controls() override {
@@ -58,9 +58,8 @@ class MemoryCommandBars::Control : public CommandBarControl {
   ControlList& parent_;
   ControlType type_;
   int id_;
-  const ui::Picture& clipboard_;
   ControlList children_;
-  std::string caption_;
+  std::string caption_, tag_;
   bool enabled_ = true, visible_ = true, beginGroup_ = false;
   int faceId_ = 0, style_ = 0;
   ui::Picture face_;
@@ -74,7 +73,7 @@ CommandBarControl& MemoryCommandBars::ControlList::Item(int index) {
 
 CommandBarControl& MemoryCommandBars::ControlList::Add(ControlType type, int before, bool) {
   // Controls that the add-in creates carry id 1, as custom controls do.
-  auto control = std::make_unique<Control>(*this, type, 1, clipboard_);
+  auto control = std::make_unique<Control>(*this, type, 1);
   const int at = std::clamp(before, 1, Count() + 1) - 1;
   auto& ref = *control;
   items_.insert(items_.begin() + at, std::move(control));
@@ -83,7 +82,7 @@ CommandBarControl& MemoryCommandBars::ControlList::Add(ControlType type, int bef
 
 MemoryCommandBars::Control& MemoryCommandBars::ControlList::AddBuiltIn(ControlType type, int id,
                                                                        const std::string& caption) {
-  items_.push_back(std::make_unique<Control>(*this, type, id, clipboard_));
+  items_.push_back(std::make_unique<Control>(*this, type, id));
   items_.back()->SetCaption(caption);
   return *items_.back();
 }
@@ -94,8 +93,7 @@ void MemoryCommandBars::ControlList::Remove(const Control* control) {
 
 class MemoryCommandBars::Bar : public CommandBar {
  public:
-  Bar(MemoryCommandBars& owner, std::string name, const ui::Picture& clipboard)
-      : owner_(owner), name_(std::move(name)), controls_(clipboard) {}
+  Bar(MemoryCommandBars& owner, std::string name) : owner_(owner), name_(std::move(name)) {}
   std::string Name() const override { return name_; }
   bool Visible() const override { return visible_; }
   void SetVisible(bool visible) override { visible_ = visible; }
@@ -118,8 +116,8 @@ class MemoryCommandBars::Bar : public CommandBar {
   ControlList controls_;
 };
 
-MemoryCommandBars::MemoryCommandBars(const ui::Picture& clipboard) : clipboard_(clipboard) {
-  auto menu = std::make_unique<Bar>(*this, "Worksheet Menu Bar", clipboard_);
+MemoryCommandBars::MemoryCommandBars() {
+  auto menu = std::make_unique<Bar>(*this, "Worksheet Menu Bar");
   menu->SetVisible(true);
   static const std::pair<int, const char*> kMenus[] = {
       {30002, "&File"},   {30003, "&Edit"},   {30004, "&View"},
@@ -147,7 +145,7 @@ CommandBar* MemoryCommandBars::Find(std::string_view name) {
 
 CommandBar& MemoryCommandBars::Add(const std::string& name, int, bool) {
   if (Find(name)) throw HostError("A toolbar named \"" + name + "\" already exists.");
-  bars_.push_back(std::make_unique<Bar>(*this, name, clipboard_));
+  bars_.push_back(std::make_unique<Bar>(*this, name));
   return *bars_.back();
 }
 

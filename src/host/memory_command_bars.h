@@ -12,7 +12,7 @@ namespace qv::host {
 // a worksheet menu bar with the usual menus, File to Help.
 class MemoryCommandBars : public CommandBars {
  public:
-  explicit MemoryCommandBars(const ui::Picture& clipboard);
+  MemoryCommandBars();
   ~MemoryCommandBars() override;
 
   int Count() const override;
@@ -26,11 +26,10 @@ class MemoryCommandBars : public CommandBars {
 
   // For a front end: presses a control as a user would, running its click handler.
   static void Click(CommandBarControl& control);
-  // The picture pasted as a button's face.
+  // The picture given as a button's face.
   static const ui::Picture& FaceOf(CommandBarControl& control);
 
  private:
-  const ui::Picture& clipboard_;
   std::vector<std::unique_ptr<Bar>> bars_;
 };
 

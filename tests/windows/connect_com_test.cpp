@@ -3,6 +3,8 @@
 // the same, and nothing of Excel's may be held after the disconnect.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <sstream>
 
 #include "borrowed_environment.h"
@@ -127,6 +129,93 @@ TEST_F(ConnectComTest, EveryButtonAndEntryReachesItsCommandThroughItsConnectionP
     }
   }
   EXPECT_FALSE(com.ui.FormsShown().empty());
+}
+
+TEST_F(ConnectComTest, EveryControlHasATagOfItsOwnAndAClickRunsOnlyItsCommand) {
+  ConnectBoth();
+  OpenSessions();
+  const std::vector<host::CommandBarControl*> controls = AddinControls(excelModel.GetCommandBars());
+  ASSERT_EQ(controls.size(), 17u);
+  std::set<std::string> tags;
+  for (host::CommandBarControl* c : controls) {
+    EXPECT_EQ(c->Id(), 1);  // as every custom control's
+    EXPECT_EQ(c->Tag().rfind("Quorvalent.", 0), 0u) << c->Tag();
+    tags.insert(c->Tag());
+  }
+  EXPECT_EQ(tags.size(), 17u);
+  EXPECT_TRUE(tags.count("Quorvalent.SendSMS.toolbar"));
+  EXPECT_TRUE(tags.count("Quorvalent.SendSMS.menu"));
+  // Office raises the click on every control with the clicked one's Id and Tag: each of the
+  // seventeen runs one command, the one the in-memory host runs.
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const std::size_t forms = com.ui.FormsShown().size(), boxes = com.ui.Boxes().size();
+    ClickBoth(i);
+    ExpectSameTranscript();
+    EXPECT_LE(com.ui.FormsShown().size() + com.ui.Boxes().size() - forms - boxes, 2u)
+        << "control " << i;
+    ASSERT_FALSE(HasFailure()) << "control " << i;
+  }
+}
+
+TEST_F(ConnectComTest, AClickWhoseCtrlIsAnotherControlIsNotThisControlsClick) {
+  ConnectBoth();
+  const std::vector<host::CommandBarControl*> controls = AddinControls(excelModel.GetCommandBars());
+  // Two controls of another add-in share Id 1 and carry no Tag: Office raises their clicks on
+  // every untagged control, ours among them if we had left ours untagged.
+  host::CommandBarControl& stranger =
+      excelModel.GetCommandBars().Item(1).Controls().Add(host::ControlType::Button, 1, true);
+  excel.Click(stranger);
+  // A click Office raised on our sink for another control is not ours to run either.
+  for (host::CommandBarControl* ours : controls) excel.RaiseClick(*ours, stranger);
+  EXPECT_TRUE(com.ui.FormsShown().empty());
+  EXPECT_TRUE(com.ui.Boxes().empty());
+  EXPECT_TRUE(com.shell.opened.empty());
+  EXPECT_EQ(controls.size(), 17u);
+}
+
+// The text on the clipboard, empty when there is none.
+std::wstring ClipboardText() {
+  std::wstring text;
+  if (!OpenClipboard(nullptr)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    text = static_cast<const wchar_t*>(GlobalLock(data));
+    GlobalUnlock(data);
+  }
+  CloseClipboard();
+  return text;
+}
+
+void PutTextOnClipboard(const std::wstring& text) {
+  HWND window =
+      CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(OpenClipboard(window));
+  EmptyClipboard();
+  const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
+  HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes);
+  memcpy(GlobalLock(data), text.c_str(), bytes);
+  GlobalUnlock(data);
+  SetClipboardData(CF_UNICODETEXT, data);
+  CloseClipboard();
+  DestroyWindow(window);
+}
+
+TEST_F(ConnectComTest, EveryButtonGetsItsFaceAndTheUsersClipboardStaysAsItWas) {
+  for (const bool oldOffice : {false, true}) {
+    SCOPED_TRACE(oldOffice ? "PasteFace only" : "Picture and Mask");
+    excel.refusePictures = oldOffice;
+    PutTextOnClipboard(L"what the user copied \u00e9");
+    ConnectBoth();
+    EXPECT_EQ(ClipboardText(), L"what the user copied \u00e9");
+    // Each face as the in-memory host has it: the pixels, transparent where the mask is white.
+    EXPECT_EQ(Describe(excelModel.GetCommandBars()), Describe(memory.GetCommandBars()));
+    const std::vector<std::string> calls = excel.Calls();
+    const auto faces = std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+      return call.ends_with(".PasteFace");
+    });
+    EXPECT_EQ(faces, oldOffice ? 7 : 0);
+    EXPECT_TRUE(com.ui.Boxes().empty());
+    object->OnDisconnection(DisconnectMode::UserClosed, nullptr);
+  }
 }
 
 TEST_F(ConnectComTest, ASendOfAThousandRowsSendsTheInMemoryHostsBody) {

@@ -60,6 +60,32 @@ ui::Picture ClipboardPicture() {
   return picture;
 }
 
+// The bitmap of a picture object (IPictureDisp), as Office reads a Picture or Mask given to it.
+ui::Picture PictureOf(const ComVariant& value) {
+  const VARIANT& v = value.Get();
+  IUnknown* object = v.vt == VT_DISPATCH ? v.pdispVal : v.vt == VT_UNKNOWN ? v.punkVal : nullptr;
+  IPicture* picture = nullptr;
+  if (!object || FAILED(object->QueryInterface(IID_IPicture, reinterpret_cast<void**>(&picture))))
+    throw std::runtime_error("Type mismatch");
+  OLE_HANDLE handle = 0;
+  SHORT type = 0;
+  picture->get_Type(&type);
+  picture->get_Handle(&handle);
+  ui::Picture out;
+  BITMAP info{};
+  HBITMAP bitmap = reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle));
+  if (type == PICTYPE_BITMAP && GetObjectW(bitmap, sizeof info, &info) && info.bmBitsPixel == 32) {
+    out.Width = info.bmWidth;
+    out.Height = info.bmHeight;
+    out.Pixels.resize(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    GetBitmapBits(bitmap, static_cast<LONG>(out.Pixels.size() * sizeof(std::uint32_t)),
+                  out.Pixels.data());
+  }
+  picture->Release();
+  if (out.Pixels.empty()) throw std::runtime_error("Invalid picture");
+  return out;
+}
+
 }  // namespace
 
 HRESULT FakeControlObject::QueryInterface(REFIID iid, void** out) {
@@ -121,11 +147,11 @@ HRESULT FakeControlObject::EnumConnections(IEnumConnections** out) {
   return E_NOTIMPL;
 }
 
-bool FakeControlObject::FireClick() {
+bool FakeControlObject::FireClick(IDispatch* ctrl) {
   VARIANT_BOOL cancel = VARIANT_FALSE;
   VARIANT args[2];
   args[1].vt = VT_DISPATCH;  // Ctrl: arguments go right to left
-  args[1].pdispVal = static_cast<IDispatch*>(static_cast<FakeObject*>(this));
+  args[1].pdispVal = ctrl;
   args[0].vt = VT_BOOL | VT_BYREF;
   args[0].pboolVal = &cancel;
   DISPPARAMS params{args, nullptr, 2, 0};
@@ -375,11 +401,24 @@ FakeControlObject& FakeExcel::ObjectOf(host::CommandBarControl& control) {
   o.Define("BeginGroup", flag(&C::BeginGroup, &C::SetBeginGroup));
   o.Define("FaceId", number(&C::FaceId, &C::SetFaceId));
   o.Define("Style", number(&C::Style, &C::SetStyle));
-  o.Define("PasteFace", [this, &control](const Received&) {
-    app_.CopyToClipboard(ClipboardPicture());
-    control.PasteFace();
+  o.control = &control;
+  o.Define("Tag", text(&C::Tag, &C::SetTag));
+  o.Define("PasteFace", [&control](const Received&) {
+    control.SetFace(ClipboardPicture());
     return ComVariant();
   });
+  // Set Picture = ..., Set Mask = ... (Office XP and later).
+  for (const bool mask : {false, true}) {
+    o.Define(mask ? "Mask" : "Picture", [this, &control, mask](const Received& c) -> ComVariant {
+      if (refusePictures) throw std::runtime_error("Object doesn't support this property");
+      if (!(c.flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)))
+        throw std::runtime_error("The fake gives no pictures back.");
+      auto& [picture, maskPicture] = pictures_[&control];
+      (mask ? maskPicture : picture) = PictureOf(c.args.back());
+      ShowFace(control);
+      return {};
+    });
+  }
   o.Define("Controls", ReadOnly([this, &control] {
              return Obj(&ObjectOf(control.Controls(), "Controls of " + control.Caption()));
            }));
@@ -408,9 +447,35 @@ void FakeExcel::Forget(host::CommandBarControls& controls) {
   }
 }
 
+void FakeExcel::ShowFace(host::CommandBarControl& control) {
+  const auto& [picture, mask] = pictures_[&control];
+  ui::Picture face = picture;
+  if (mask.Width == face.Width && mask.Height == face.Height) {
+    for (std::size_t i = 0; i < face.Pixels.size(); ++i) {
+      if ((mask.Pixels[i] & 0xFFFFFF) == 0xFFFFFF) face.Pixels[i] = 0;
+    }
+  }
+  control.SetFace(face);
+}
+
+void FakeExcel::RaiseClick(host::CommandBarControl& on, host::CommandBarControl& ctrl) {
+  ObjectOf(on).FireClick(static_cast<FakeObject*>(&ObjectOf(ctrl)));
+}
+
 void FakeExcel::Click(host::CommandBarControl& control) {
   // A disabled entry cannot be clicked.
-  if (control.Enabled()) ObjectOf(control).FireClick();
+  if (!control.Enabled()) return;
+  IDispatch* clicked = static_cast<FakeObject*>(&ObjectOf(control));
+  const int id = control.Id();
+  const std::string tag = control.Tag();
+  std::vector<FakeControlObject*> raised;
+  for (const auto& object : objects_) {
+    auto* other = dynamic_cast<FakeControlObject*>(object.get());
+    if (other && other->control && other->failure.empty() && other->control->Id() == id &&
+        other->control->Tag() == tag)
+      raised.push_back(other);
+  }
+  for (FakeControlObject* other : raised) other->FireClick(clicked);
 }
 
 std::vector<std::string> FakeExcel::Held() const {

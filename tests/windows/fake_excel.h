@@ -34,10 +34,12 @@ class FakeControlObject : public FakeObject,
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override;
   HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) override;
 
-  // Raises Click(Ctrl, CancelDefault) on every advised sink, as Excel does; the CancelDefault
-  // the sinks left.
-  bool FireClick();
+  // Raises Click(Ctrl, CancelDefault) on every advised sink, with `ctrl` the control the user
+  // clicked; the CancelDefault the sinks left.
+  bool FireClick(IDispatch* ctrl);
   std::size_t Sinks() const { return sinks_.size(); }
+  // The model's control this object stands for.
+  host::CommandBarControl* control = nullptr;
 
  private:
   std::map<DWORD, IDispatch*> sinks_;
@@ -58,8 +60,12 @@ class FakeExcel {
   IDispatch* Application() { return application_; }
   host::MemoryApplication& Memory() { return app_; }
 
-  // Clicks a control as a user would, if it is enabled: Click goes through its connection point.
+  // Clicks a control as a user would, if it is enabled. As Office does, Click goes through the
+  // connection point of every control with the clicked one's Id and Tag (custom controls all
+  // have Id 1), each time with the clicked control as Ctrl.
   void Click(host::CommandBarControl& control);
+  // Raises Click on the sinks of `on` alone, with `ctrl` as the control clicked.
+  void RaiseClick(host::CommandBarControl& on, host::CommandBarControl& ctrl);
   // The objects on which a reference is still held besides the fake's own.
   std::vector<std::string> Held() const;
   std::size_t AdvisedSinks() const;
@@ -73,6 +79,8 @@ class FakeExcel {
   // Whether the application was told to quit, and the last Visible it was given.
   bool quit = false;
   bool visible = true;
+  // An Office before XP: a button has no Picture or Mask, only PasteFace.
+  bool refusePictures = false;
 
  private:
   template <typename Object = FakeObject>
@@ -86,6 +94,9 @@ class FakeExcel {
   FakeControlObject& ObjectOf(host::CommandBarControl& control);
   // Forgets the objects of a command bar or control the model deleted, and of what it held.
   void Forget(host::CommandBarControls& controls);
+  // Shows the face a button was given as Picture and Mask: the picture's pixels where the mask is
+  // black, transparent where it is white.
+  void ShowFace(host::CommandBarControl& control);
   host::Sheet& SheetOf(const excel::ComVariant& object);
 
   host::MemoryApplication& app_;
@@ -95,6 +106,7 @@ class FakeExcel {
   std::map<const FakeObject*, host::Sheet*> sheets_;
   FakeObject* application_ = nullptr;
   std::string failAll_;
+  std::map<const host::CommandBarControl*, std::pair<ui::Picture, ui::Picture>> pictures_;
 };
 
 // Makes CoCreateInstance of "Excel.Application" answer, in this process, with a new FakeExcel

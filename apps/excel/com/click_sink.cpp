@@ -29,11 +29,17 @@ HRESULT ClickSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VAR
   if (params && params->cArgs == 2 && params->rgvarg[0].vt == (VT_BOOL | VT_BYREF))
     cancelOut = params->rgvarg[0].pboolVal;
   bool cancel = cancelOut && *cancelOut != VARIANT_FALSE;
+  IDispatch* ctrl = nullptr;
+  if (params && params->cArgs == 2) {
+    const VARIANT& arg = params->rgvarg[1];
+    if (arg.vt == VT_DISPATCH) ctrl = arg.pdispVal;
+    if (arg.vt == (VT_DISPATCH | VT_BYREF) && arg.ppdispVal) ctrl = *arg.ppdispVal;
+  }
   // The handler may drop this sink (the add-in disconnecting from inside a click): keep it alive.
   const ComPtr<ClickSink> self = ComPtr<ClickSink>::Share(this);
   const Handler handler = handler_;
   try {
-    handler(cancel);
+    handler(ctrl, cancel);
   } catch (...) {
     // The handlers show their own failures; whatever is left must not unwind into the host.
   }

@@ -19,7 +19,9 @@ inline constexpr IID kCommandBarButtonEvents = {
 // handler throws goes back to the spreadsheet: the event always answers S_OK.
 class ClickSink final : public DispatchObject<IDispatch> {
  public:
-  using Handler = std::function<void(bool& cancelDefault)>;
+  // `ctrl` is the control the user clicked, as the host passes it (it may be another control
+  // than the one the sink is advised on); nullptr when the host passed none.
+  using Handler = std::function<void(IDispatch* ctrl, bool& cancelDefault)>;
   // A new sink with one reference, the caller's.
   static ComPtr<ClickSink> Make(Handler handler);
   // Drops the handler: a click that still arrives does nothing.

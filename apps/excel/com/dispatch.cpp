@@ -69,6 +69,10 @@ void Dispatch::PutProperty(std::string_view name, const ComVariant& value,
   Invoke(name, DISPATCH_PROPERTYPUT, args, &value);
 }
 
+void Dispatch::PutReference(std::string_view name, const ComVariant& object) const {
+  Invoke(name, DISPATCH_PROPERTYPUTREF, {}, &object);
+}
+
 ComVariant Dispatch::Call(std::string_view name, std::initializer_list<ComVariant> args) const {
   return Invoke(name, DISPATCH_METHOD, args, nullptr);
 }

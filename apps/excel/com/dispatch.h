@@ -33,6 +33,8 @@ class Dispatch {
   ComVariant GetProperty(std::string_view name, std::initializer_list<ComVariant> args = {}) const;
   void PutProperty(std::string_view name, const ComVariant& value,
                    std::initializer_list<ComVariant> args = {}) const;
+  // Sets a property to an object, as a macro's Set does (DISPATCH_PROPERTYPUTREF).
+  void PutReference(std::string_view name, const ComVariant& object) const;
   ComVariant Call(std::string_view name, std::initializer_list<ComVariant> args = {}) const;
   // A property whose value is an object ("Worksheets", "Range" with its address).
   Dispatch Object(std::string_view name, std::initializer_list<ComVariant> args = {}) const {

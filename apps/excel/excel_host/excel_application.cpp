@@ -28,24 +28,6 @@ HWND ExcelApplication::MainWindow() const {
   return reinterpret_cast<HWND>(static_cast<INT_PTR>(application_.GetProperty("Hwnd").ToLong()));
 }
 
-void ExcelApplication::CopyToClipboard(const ui::Picture& picture) {
-  // Pixels are 0xAARRGGBB row by row from the top: in memory, the 32-bit layout CreateBitmap takes.
-  HBITMAP bitmap = CreateBitmap(picture.Width, picture.Height, 1, 32, picture.Pixels.data());
-  if (!bitmap) throw host::HostError("The button's picture could not be made.");
-  if (!OpenClipboard(MainWindow())) {
-    DeleteObject(bitmap);
-    throw host::HostError("The clipboard is in use by another program.");
-  }
-  EmptyClipboard();
-  // Once set, the clipboard owns the bitmap.
-  const bool set = SetClipboardData(CF_BITMAP, bitmap) != nullptr;
-  CloseClipboard();
-  if (!set) {
-    DeleteObject(bitmap);
-    throw host::HostError("The button's picture could not be put on the clipboard.");
-  }
-}
-
 ExcelHiddenInstance::~ExcelHiddenInstance() {
   try {
     CloseAll();

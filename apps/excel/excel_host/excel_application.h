@@ -21,7 +21,6 @@ class ExcelApplication : public host::Application {
   host::Sheet* ActiveSheet() override;
   host::CommandBars& GetCommandBars() override;
   std::unique_ptr<host::HiddenInstance> CreateHiddenInstance() override;
-  void CopyToClipboard(const ui::Picture& picture) override;
   // Excel's main window, which owns the add-in's windows; nullptr when Excel gives none.
   HWND MainWindow() const;
 

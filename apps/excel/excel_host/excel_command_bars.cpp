@@ -1,5 +1,6 @@
 #include "excel_host/excel_command_bars.h"
 
+#include "excel_host/button_face.h"
 #include "values/text.h"
 
 namespace qv::excel {
@@ -35,7 +36,38 @@ int ExcelControl::FaceId() const {
 void ExcelControl::SetFaceId(int faceId) { control_.PutProperty("FaceId", Int(faceId)); }
 int ExcelControl::Style() const { return static_cast<int>(control_.GetProperty("Style").ToLong()); }
 void ExcelControl::SetStyle(int style) { control_.PutProperty("Style", Int(style)); }
-void ExcelControl::PasteFace() { control_.Call("PasteFace"); }
+std::string ExcelControl::Tag() const { return control_.GetProperty("Tag").ToText(); }
+void ExcelControl::SetTag(const std::string& tag) {
+  control_.PutProperty("Tag", ComVariant::FromText(tag));
+  tag_ = tag;
+}
+
+void ExcelControl::SetFace(const ui::Picture& face) {
+  // Picture and Mask (Office XP and later) leave the clipboard alone and let the background show
+  // through; an Office without them takes the face from the clipboard, which gets back what the
+  // user had copied.
+  FacePictures pictures(face);
+  try {
+    control_.PutReference("Picture", pictures.Picture());
+    control_.PutReference("Mask", pictures.Mask());
+    return;
+  } catch (const host::HostError&) {
+    // Pasted below.
+  }
+  ClipboardKeeper keep;
+  PutOnClipboard(face);
+  control_.Call("PasteFace");
+}
+
+bool ExcelControl::IsClicked(IDispatch* ctrl) const {
+  if (tag_.empty()) return true;
+  if (!ctrl) return false;
+  try {
+    return Dispatch(ComPtr<IDispatch>::Share(ctrl)).GetProperty("Tag").ToText() == tag_;
+  } catch (const host::HostError&) {
+    return false;
+  }
+}
 
 void ExcelControl::Delete() {
   click_.Unadvise();
@@ -43,9 +75,10 @@ void ExcelControl::Delete() {
 }
 
 void ExcelControl::OnClick(ClickHandler handler) {
-  click_ = ClickConnection(control_.Get(), [this, handler = std::move(handler)](bool& cancel) {
-    handler(*this, cancel);
-  });
+  click_ = ClickConnection(control_.Get(),
+                           [this, handler = std::move(handler)](IDispatch* ctrl, bool& cancel) {
+                             if (IsClicked(ctrl)) handler(*this, cancel);
+                           });
 }
 
 host::CommandBarControls& ExcelControl::Controls() {

@@ -35,12 +35,18 @@ class ExcelControl : public host::CommandBarControl {
   void SetFaceId(int faceId) override;
   int Style() const override;
   void SetStyle(int style) override;
-  void PasteFace() override;
+  std::string Tag() const override;
+  void SetTag(const std::string& tag) override;
+  void SetFace(const ui::Picture& face) override;
   void OnClick(ClickHandler handler) override;
   host::CommandBarControls& Controls() override;
 
  private:
+  // Whether a click whose Ctrl is `ctrl` is one on this control: Office raises a click on every
+  // control sharing the clicked one's id and tag.
+  bool IsClicked(IDispatch* ctrl) const;
   Dispatch control_;
+  std::string tag_;  // the tag the add-in gave, empty until it gives one
   ClickConnection click_;
   std::unique_ptr<ExcelControls> controls_;
 };

@@ -40,8 +40,6 @@ TEST_F(ConnectTest, BuildsTheToolbarInOrderWithFaces) {
     EXPECT_EQ(host::MemoryCommandBars::FaceOf(button), *expected[i - 1]);
     EXPECT_EQ(host::MemoryCommandBars::FaceOf(button).Pixels.size(), 256u);
   }
-  // The clipboard is left holding the last face.
-  EXPECT_EQ(app.Clipboard(), faces.ImgScheduler.Image);
 }
 
 TEST_F(ConnectTest, BuildsTheMenuTopToBottomWithItsGroups) {
@@ -54,6 +52,28 @@ TEST_F(ConnectTest, BuildsTheMenuTopToBottomWithItsGroups) {
                                 "| Get Mode Submissions", "Scheduler", "Fill Mobile Numbers",
                                 "Proxy Settings", "| Interactive Demo", "| Logout (disabled)"}));
   for (int i = 1; i <= 10; ++i) EXPECT_EQ(menu.Controls().Item(i).Style(), 3);
+}
+
+TEST_F(ConnectTest, TagsEveryControlAfterItsCommandAndPlace) {
+  // A host may raise a click on every control sharing the clicked one's id and tag: no two of
+  // ours share a tag, and the tags are the same at every start.
+  ConnectAddin();
+  std::vector<std::string> tags;
+  for (int i = 1; i <= Toolbar().Controls().Count(); ++i)
+    tags.push_back(Toolbar().Controls().Item(i).Tag());
+  tags.push_back(Menu().Tag());
+  for (int i = 1; i <= Menu().Controls().Count(); ++i)
+    tags.push_back(Menu().Controls().Item(i).Tag());
+  EXPECT_EQ(
+      tags,
+      (std::vector<std::string>{
+          "Quorvalent.SendSMS.toolbar", "Quorvalent.DR.toolbar", "Quorvalent.GetBal.toolbar",
+          "Quorvalent.ProxySettings.toolbar", "Quorvalent.Demo.toolbar",
+          "Quorvalent.UpdateMobile.toolbar", "Quorvalent.Scheduler.toolbar", "Quorvalent.Menu.menu",
+          "Quorvalent.Login.menu", "Quorvalent.SendSMS.menu", "Quorvalent.DR.menu",
+          "Quorvalent.GetBal.menu", "Quorvalent.GetModes.menu", "Quorvalent.Scheduler.menu",
+          "Quorvalent.UpdateMobile.menu", "Quorvalent.ProxySettings.menu", "Quorvalent.Demo.menu",
+          "Quorvalent.Logout.menu"}));
 }
 
 TEST_F(ConnectTest, PutsTheMenuJustBeforeTheLastMenuOfTheBar) {
