@@ -27,6 +27,7 @@
 #include <com/sun/star/util/MeasureUnit.hpp>
 #include <cppuhelper/implbase5.hxx>
 
+#include "ui/ui.h"
 #include "uno_text.h"
 #include "values/text.h"
 
@@ -406,14 +407,17 @@ UnoForm::Item* UnoForm::Find(const Reference<uno::XInterface>& source) {
 template <typename F>
 void UnoForm::Run(F&& handler) {
   const std::shared_ptr<UnoForm> keep = shared_from_this();
-  try {
-    Pull();
-    handler();
-    Push();
-  } catch (const std::exception&) {
-    // The core's handlers report their own failures; nothing unwinds into the toolkit.
-  } catch (const uno::Exception&) {
-  }
+  // While a command lets pending events in, what the user does is not handled.
+  form_.ui().Handle([&] {
+    try {
+      Pull();
+      handler();
+      Push();
+    } catch (const std::exception&) {
+      // The core's handlers report their own failures; nothing unwinds into the toolkit.
+    } catch (const uno::Exception&) {
+    }
+  });
 }
 
 void UnoForm::Pressed(const Reference<uno::XInterface>& source) {

@@ -189,7 +189,7 @@ void UnoUi::SetMousePointer(ui::MousePointer pointer) {
   }
 }
 
-void UnoUi::DoEvents() {
+void UnoUi::RunPendingEvents() {
   // The work that calls it changed forms outside any handler of theirs (the wait form's text).
   for (const auto& [form, shown] : forms_) shown->Push();
   const Reference<awt::XToolkitExperimental> toolkit(awt::Toolkit::create(context_), UNO_QUERY);

@@ -35,7 +35,9 @@ class UnoUi : public ui::Ui {
   void ShowForm(ui::Form& form, ui::Modality modality) override;
   void FormClosed(ui::Form& form) override;
   void SetMousePointer(ui::MousePointer pointer) override;
-  void DoEvents() override;
+
+ protected:
+  void RunPendingEvents() override;
 
  private:
   css::uno::Reference<css::uno::XComponentContext> context_;

@@ -112,7 +112,7 @@ void ConsoleUi::FormClosed(ui::Form& form) {
   }
 }
 
-void ConsoleUi::DoEvents() {
+void ConsoleUi::RunPendingEvents() {
   // Nothing of the progress reaches a file or a pipe.
   if (!wait_ || !progressTerminal_) return;
   const auto now = std::chrono::steady_clock::now();

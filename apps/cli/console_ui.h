@@ -51,7 +51,9 @@ class ConsoleUi : public ui::Ui {
   void ShowForm(ui::Form& form, ui::Modality modality) override;
   void FormClosed(ui::Form& form) override;
   void SetMousePointer(ui::MousePointer) override {}
-  void DoEvents() override;
+
+ protected:
+  void RunPendingEvents() override;
 
  private:
   std::ostream& out_;

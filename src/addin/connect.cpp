@@ -205,8 +205,11 @@ void Connect::BuildMenu(host::CommandBars& bars) {
 }
 
 void Connect::Route(host::CommandBarControl& control, Handler handler) {
-  control.OnClick(
-      [this, handler](host::CommandBarControl& c, bool& cancel) { (this->*handler)(c, cancel); });
+  // A click that arrives while a command lets pending events in is not run: that command is
+  // still at work.
+  control.OnClick([this, handler](host::CommandBarControl& c, bool& cancel) {
+    platform_.ui.Handle([&] { (this->*handler)(c, cancel); });
+  });
 }
 
 void Connect::RefreshSessionMenu() {

@@ -57,7 +57,13 @@ class ScriptedUi : public Ui {
   void ShowForm(Form& form, Modality modality) override;
   void FormClosed(Form&) override {}
   void SetMousePointer(MousePointer pointer) override { pointer_ = pointer; }
-  void DoEvents() override {}
+  // Runs while the add-in lets pending events in, as a user acting then would.
+  std::function<void()> duringPendingEvents;
+
+ protected:
+  void RunPendingEvents() override {
+    if (duringPendingEvents) duringPendingEvents();
+  }
 
  private:
   std::vector<Box> boxes_;

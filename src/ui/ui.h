@@ -45,14 +45,53 @@ class Ui {
   // Called by Form::Unload.
   virtual void FormClosed(Form& form) = 0;
   virtual void SetMousePointer(MousePointer pointer) = 0;
-  // Lets the interface draw and react while a long loop runs.
-  virtual void DoEvents() = 0;
+
+  // Lets the interface draw while a long loop runs. What the user does meanwhile (a press, a
+  // choice, a close box, a command of the toolbar) arrives while Busy and is not handled: the
+  // loop's own command is still running, and a second one would send twice.
+  void DoEvents();
+  bool Busy() const { return pendingEvents_ > 0; }
+  // Whether no handler of the add-in is running (none is further up the stack).
+  bool Idle() const { return handlers_ == 0; }
+  // Runs `handler` for something the user did, unless the interface is Busy: then nothing runs
+  // and the answer is false. Every renderer and command bar hands the user's doings through it.
+  template <typename F>
+  bool Handle(F&& handler) {
+    if (Busy()) return false;
+    const Count running(handlers_);
+    handler();
+    return true;
+  }
 
   int MsgBox(const std::string& prompt) { return MsgBox(prompt, mb::OkOnly, kDefaultTitle); }
   int MsgBox(const std::string& prompt, int buttons) {
     return MsgBox(prompt, buttons, kDefaultTitle);
   }
+
+ protected:
+  // Draws what changed and runs the messages waiting, as DoEvents asks.
+  virtual void RunPendingEvents() = 0;
+
+ private:
+  // One more for as long as it lives, however the scope ends.
+  class Count {
+   public:
+    explicit Count(int& n) : n_(n) { ++n_; }
+    ~Count() { --n_; }
+    Count(const Count&) = delete;
+    Count& operator=(const Count&) = delete;
+
+   private:
+    int& n_;
+  };
+  int pendingEvents_ = 0;
+  int handlers_ = 0;
 };
+
+inline void Ui::DoEvents() {
+  const Count pumping(pendingEvents_);
+  RunPendingEvents();
+}
 
 // Restores the default pointer however the scope ends.
 class BusyPointer {

@@ -265,6 +265,46 @@ TEST_F(ConnectComTest, DisconnectingReleasesEverythingOfExcelsAndLetsTheDllUnloa
   EXPECT_TRUE(excel::CanUnload());
 }
 
+TEST_F(ConnectComTest, ADisconnectWhileASendLetsPendingEventsInWaitsUntilTheSendIsDone) {
+  ConnectBoth();
+  OpenSessions();
+  host::MemorySheet& sheet = *excelModel.ActiveSheet();
+  for (int r = 2; r <= 4; ++r) {
+    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
+    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
+  }
+  excel.Click(*AddinControls(excelModel.GetCommandBars()).at(0));  // Send SMS
+  send::frmSendSMS& d = object->Addin()->SendSMS();
+  d.txtMsg.Text = "Dear #B#";
+  d.txtStartRow.Text = "2";
+  d.txtEndRow.Text = "4";
+  com.transport.Answer("000");
+  int disconnects = 0;
+  // The user unticks the add-in in Excel's dialog while the send reads its rows.
+  com.ui.duringPendingEvents = [&] {
+    if (disconnects++ == 0) {
+      EXPECT_EQ(object->OnDisconnection(DisconnectMode::UserClosed, nullptr), S_OK);
+    }
+    EXPECT_NE(object->Addin(), nullptr);
+  };
+  // Pressed as a renderer hands the user's press to the add-in.
+  com.ui.Handle([&] { d.cmdSend.Press(); });
+  com.ui.duringPendingEvents = nullptr;
+  EXPECT_GT(disconnects, 0);
+  EXPECT_EQ(com.ui.Prompts().back(), "3 SMS Messages Sent");
+  EXPECT_EQ(com.transport.Requests().size(), 2u);
+  ASSERT_NE(object->Addin(), nullptr);
+  // Then, from Excel's own message loop, the disconnect is done.
+  MSG message;
+  for (int i = 0; i < 200 && object->Addin(); ++i) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    Sleep(10);
+  }
+  EXPECT_EQ(object->Addin(), nullptr);
+  EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+  EXPECT_EQ(excel.AdvisedSinks(), 0u);
+}
+
 TEST_F(ConnectComTest, ASecondConnectGivesOneWorkingToolbarAndOnePopup) {
   ConnectBoth();
   object->OnDisconnection(DisconnectMode::UserClosed, nullptr);

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "addin/connect.h"
+#include "fill/frm_client_mno_map.h"
 #include "host/memory_application.h"
 #include "png_file.h"
 #include "send/frm_preview_sms.h"
@@ -288,6 +289,107 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
       std::string::npos)
       << fakes.transport.Last().body;
   d.Unload();
+}
+
+// Runs the thread's messages for a while, as Excel's own loop would.
+void PumpFor(std::chrono::milliseconds time) {
+  const auto end = std::chrono::steady_clock::now() + time;
+  MSG message;
+  while (std::chrono::steady_clock::now() < end) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
+
+TEST_F(Win32UiTest, ASecondPressOfSubmitWhileTheRowsAreReadSendsNothingMore) {
+  host::MemorySheet& sheet = *app.ActiveSheet();
+  for (int r = 2; r <= 4; ++r) {
+    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
+    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
+  }
+  connect.Globals().SessionUserName = "alice";
+  connect.Globals().SessionPassword = "abc";
+  connect.Globals().IsLoggedIn = true;
+  fakes.transport.Answer("");  // no templates
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  d.ExcelObj(app);
+  SendMessageW(Window(d, d.txtMsg), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dear #B#"));
+  SendMessageW(Window(d, d.txtStartRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+  SendMessageW(Window(d, d.txtEndRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"4"));
+  fakes.transport.Answer("000");
+  fakes.transport.Answer("000");
+  std::vector<std::string> boxes;
+  {
+    BoxAnswerer answerer(boxes);
+    // The second press waits in the queue; the send's row loop lets it in.
+    PostMessageW(Window(d, d.cmdSend), BM_CLICK, 0, 0);
+    SendMessageW(Window(d, d.cmdSend), BM_CLICK, 0, 0);
+    PumpFor(std::chrono::milliseconds(1500));
+  }
+  EXPECT_EQ(boxes, std::vector<std::string>{"3 SMS Messages Sent"});
+  EXPECT_EQ(fakes.transport.Requests().size(), 2u);  // the templates, then one send
+  EXPECT_NE(ui.WindowOf(d), nullptr);
+  d.Unload();
+}
+
+// A Ui whose open-file dialog picks a file at once.
+class PickingUi : public excel::Win32Ui {
+ public:
+  explicit PickingUi(std::string path) : Win32Ui(nullptr), path_(std::move(path)) {}
+  std::optional<std::string> OpenFileDialog(const std::string&, const std::string&) override {
+    return path_;
+  }
+
+ private:
+  std::string path_;
+};
+
+TEST_F(Win32UiTest, TheFillDialogsCloseBoxDuringItsReadingClosesItAfterTheFill) {
+  auto source =
+      std::make_shared<host::MemoryWorkbook>("Numbers.xlsx", std::vector<std::string>{"Clients"});
+  host::MemorySheet& numbers = source->SheetAt(1);
+  host::MemorySheet& dest = *app.ActiveSheet();
+  for (int r = 1; r <= 40; ++r) {
+    numbers.SetValue("A" + std::to_string(r), "C" + std::to_string(r));
+    numbers.SetValue("B" + std::to_string(r), 919800000000.0 + r);
+    dest.SetValue("A" + std::to_string(r), "C" + std::to_string(41 - r));
+  }
+  app.AddFile("C:\\data\\Numbers.xlsx", source);
+  PickingUi picking("C:\\data\\Numbers.xlsx");
+  addin::Connect other{
+      {picking, transport, fakes.settings, fakes.clock, fakes.random, fakes.shell, ""}};
+  fill::frmClient_MNO_Map& d = other.ClientMnoMap();
+  d.ExcelObj(app);
+  d.Show(ui::Modality::Modeless);
+  HWND window = picking.WindowOf(d);
+  ASSERT_NE(window, nullptr);
+  SendMessageW(GetDlgItem(window, FormWindow::ControlId(d, d.cmdBrowse)), BM_CLICK, 0, 0);
+  ASSERT_EQ(app.HiddenWorkbooksOpen(), 1);
+  SendMessageW(GetDlgItem(window, FormWindow::ControlId(d, d.cmbMNO)), CB_SETCURSEL, 1, 0);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(FormWindow::ControlId(d, d.cmbMNO), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(GetDlgItem(window, FormWindow::ControlId(d, d.cmbMNO))));
+  SendMessageW(GetDlgItem(window, FormWindow::ControlId(d, d.cmbFill_MNO)), CB_SETCURSEL, 2, 0);
+  SendMessageW(
+      window, WM_COMMAND, MAKEWPARAM(FormWindow::ControlId(d, d.cmbFill_MNO), CBN_SELCHANGE),
+      reinterpret_cast<LPARAM>(GetDlgItem(window, FormWindow::ControlId(d, d.cmbFill_MNO))));
+  std::vector<std::string> boxes;
+  {
+    BoxAnswerer answerer(boxes);
+    // The user closes the dialog while it reads the source: the source stays open until the
+    // fill is done.
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    SendMessageW(GetDlgItem(window, FormWindow::ControlId(d, d.cmdOk)), BM_CLICK, 0, 0);
+    PumpFor(std::chrono::milliseconds(300));
+  }
+  EXPECT_TRUE(boxes.empty()) << boxes.front();
+  for (int r = 1; r <= 40; ++r)
+    EXPECT_EQ(dest.Text("C" + std::to_string(r)), std::to_string(919800000000LL + 41 - r)) << r;
+  EXPECT_EQ(picking.WindowOf(d), nullptr);
+  EXPECT_EQ(app.HiddenWorkbooksOpen(), 0);
 }
 
 TEST_F(Win32UiTest, TheInputBoxGivesWhatWasTypedOrNothingWhenCancelled) {

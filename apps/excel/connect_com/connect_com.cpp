@@ -1,6 +1,7 @@
 #include "connect_com/connect_com.h"
 
 #include <array>
+#include <map>
 #include <string_view>
 #include <utility>
 
@@ -108,6 +109,7 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
 
 HRESULT ConnectObject::OnConnection(IDispatch* Application, ConnectMode, IDispatch*, SAFEARRAY**) {
   // Connecting again without a disconnect between starts from a clean state.
+  CancelDisconnectLater();
   Disconnect();
   if (!Application) return S_OK;
   try {
@@ -123,6 +125,10 @@ HRESULT ConnectObject::OnConnection(IDispatch* Application, ConnectMode, IDispat
 }
 
 HRESULT ConnectObject::OnDisconnection(DisconnectMode, SAFEARRAY**) {
+  if (environment_ && !environment_->Platform().ui.Idle()) {
+    DisconnectLater();
+    return S_OK;
+  }
   try {
     if (addin_) addin_->AddinInstance_OnDisconnection();
   } catch (...) {
@@ -144,6 +150,41 @@ HRESULT ConnectObject::OnStartupComplete(SAFEARRAY**) {
 }
 
 HRESULT ConnectObject::OnBeginShutdown(SAFEARRAY**) { return S_OK; }
+
+namespace {
+// The objects whose disconnect waits, by their timer.
+std::map<UINT_PTR, ConnectObject*>& Waiting() {
+  static std::map<UINT_PTR, ConnectObject*> waiting;
+  return waiting;
+}
+}  // namespace
+
+void ConnectObject::DisconnectLater() {
+  if (disconnectTimer_) return;
+  disconnectTimer_ = SetTimer(nullptr, 0, 50, &ConnectObject::DisconnectTick);
+  if (!disconnectTimer_) return;  // no timer to be had: the add-in stays until Excel closes
+  AddRef();
+  Waiting()[disconnectTimer_] = this;
+}
+
+void ConnectObject::CancelDisconnectLater() {
+  if (!disconnectTimer_) return;
+  KillTimer(nullptr, disconnectTimer_);
+  Waiting().erase(disconnectTimer_);
+  disconnectTimer_ = 0;
+  Release();
+}
+
+void CALLBACK ConnectObject::DisconnectTick(HWND, UINT, UINT_PTR timer, DWORD) {
+  const auto found = Waiting().find(timer);
+  if (found == Waiting().end()) return;
+  ConnectObject* self = found->second;
+  if (self->environment_ && !self->environment_->Platform().ui.Idle()) return;
+  // The reference the wait held is dropped only after the disconnect is done.
+  const ComPtr<ConnectObject> keep = ComPtr<ConnectObject>::Share(self);
+  self->CancelDisconnectLater();
+  self->OnDisconnection(DisconnectMode::UserClosed, nullptr);
+}
 
 void ConnectObject::Disconnect() {
   // The add-in's dialogs refer to Excel's objects and to the environment: they go first.

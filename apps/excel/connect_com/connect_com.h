@@ -48,6 +48,13 @@ class ConnectObject final : public DispatchObject<IDTExtensibility2> {
   ~ConnectObject() override;
   // Drops the add-in, then every object of Excel's it held, then its environment.
   void Disconnect();
+  // A disconnect that arrives while a handler of the add-in runs (Excel lets the user untick the
+  // add-in while a send lets pending events in) waits until no handler is left: a timer of the
+  // thread looks, and the object keeps itself alive meanwhile.
+  void DisconnectLater();
+  void CancelDisconnectLater();
+  static void CALLBACK DisconnectTick(HWND, UINT, UINT_PTR timer, DWORD);
+  UINT_PTR disconnectTimer_ = 0;
 
   MakeEnvironment makeEnvironment_;
   std::unique_ptr<ExcelApplication> excel_;

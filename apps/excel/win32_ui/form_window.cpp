@@ -2,11 +2,19 @@
 
 #include <commctrl.h>
 
+#include "ui/ui.h"
 #include "values/text.h"
 #include "values/utf16_win32.h"
 
 namespace qv::excel {
 namespace {
+
+// The forms whose close box was pressed while a command let pending events in, to close once no
+// handler is left.
+std::vector<std::weak_ptr<FormWindow>>& CloseLater() {
+  thread_local std::vector<std::weak_ptr<FormWindow>> waiting;
+  return waiting;
+}
 
 constexpr const wchar_t* kWindowClass = L"QuorvalentForm";
 constexpr int kFirstId = 100;
@@ -414,14 +422,27 @@ void FormWindow::Push() {
 template <typename F>
 void FormWindow::Run(F&& handler) {
   const std::shared_ptr<FormWindow> keep = shared_from_this();
-  Pull();
-  try {
-    handler();
-  } catch (const std::exception&) {
-    // The core's handlers report their own failures; what escapes one must not unwind through
-    // the window procedure into Windows.
+  // While a command lets pending events in, what the user does is not handled.
+  form_.ui().Handle([&] {
+    Pull();
+    try {
+      handler();
+    } catch (const std::exception&) {
+      // The core's handlers report their own failures; what escapes one must not unwind through
+      // the window procedure into Windows.
+    }
+    Push();
+  });
+  if (form_.ui().Idle()) CloseDeferred();
+}
+
+void FormWindow::CloseDeferred() {
+  std::vector<std::weak_ptr<FormWindow>> waiting = std::move(CloseLater());
+  CloseLater().clear();
+  for (const auto& weak : waiting) {
+    if (const auto window = weak.lock(); window && window->window_)
+      PostMessageW(window->window_, WM_CLOSE, 0, 0);
   }
-  Push();
 }
 
 FormWindow::Item* FormWindow::Find(HWND hwnd) {
@@ -508,6 +529,12 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
       return reinterpret_cast<LRESULT>(Brush(label->BackColor));
     }
     case WM_CLOSE:
+      // The close box of a form whose command is at work closes it once the command is done:
+      // the command may be reading what the form holds.
+      if (form_.ui().Busy()) {
+        CloseLater().push_back(weak_from_this());
+        return 0;
+      }
       Run([this] { form_.Unload(); });
       return 0;
     case WM_DPICHANGED: {

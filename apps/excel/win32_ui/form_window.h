@@ -56,6 +56,8 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
   // alive until the handler returns, even when the form closes meanwhile.
   template <typename F>
   void Run(F&& handler);
+  // Closes, by their close box, the forms whose close waited for a command to end.
+  static void CloseDeferred();
   int Pixels(int twips) const;
   RECT Place(const ui::Control& control) const;
   bool Shown(const ui::Control& control) const;

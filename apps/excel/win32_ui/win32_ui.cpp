@@ -123,6 +123,16 @@ HWND Win32Ui::WindowOf(const ui::Form& form) const {
 void Win32Ui::RunModal(const FormWindow& window) {
   const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
   if (ownerWasEnabled) EnableWindow(owner_, FALSE);
+  // The add-in's other forms wait too: a press on the modeless Send SMS form behind a preview
+  // would start a second send.
+  std::vector<HWND> others;
+  for (const auto& [form, shown] : windows_) {
+    HWND hwnd = shown->Handle();
+    if (hwnd && hwnd != window.Handle() && IsWindowEnabled(hwnd)) {
+      EnableWindow(hwnd, FALSE);
+      others.push_back(hwnd);
+    }
+  }
   MSG message;
   while (!window.Closed()) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -135,6 +145,9 @@ void Win32Ui::RunModal(const FormWindow& window) {
     if (DialogMessage(message)) continue;
     TranslateMessage(&message);
     DispatchMessageW(&message);
+  }
+  for (HWND hwnd : others) {
+    if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
   }
   if (ownerWasEnabled) {
     EnableWindow(owner_, TRUE);
@@ -167,7 +180,7 @@ void Win32Ui::SetMousePointer(ui::MousePointer pointer) {
                                                                         : MAKEINTRESOURCEW(32512)));
 }
 
-void Win32Ui::DoEvents() {
+void Win32Ui::RunPendingEvents() {
   // The work that calls it changed forms outside any handler of theirs (the wait form's text):
   // the windows show it before they paint.
   for (const auto& [form, window] : windows_) window->Push();

@@ -26,10 +26,12 @@ class Win32Ui : public ui::Ui {
   void ShowForm(ui::Form& form, ui::Modality modality) override;
   void FormClosed(ui::Form& form) override;
   void SetMousePointer(ui::MousePointer pointer) override;
-  void DoEvents() override;
 
   // The window of a form while it is shown, nullptr otherwise.
   HWND WindowOf(const ui::Form& form) const;
+
+ protected:
+  void RunPendingEvents() override;
 
  private:
   // Runs the messages of the thread until `window` closes, Excel's window disabled meanwhile.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "send/frm_send_sms.h"
 #include "support/addin_fixture.h"
 
 namespace qv::testing {
@@ -74,6 +75,42 @@ TEST_F(ConnectTest, TagsEveryControlAfterItsCommandAndPlace) {
           "Quorvalent.GetBal.menu", "Quorvalent.GetModes.menu", "Quorvalent.Scheduler.menu",
           "Quorvalent.UpdateMobile.menu", "Quorvalent.ProxySettings.menu", "Quorvalent.Demo.menu",
           "Quorvalent.Logout.menu"}));
+}
+
+TEST_F(ConnectTest, ACommandClickedWhileASendLetsPendingEventsInIsNotRun) {
+  ConnectAddin();
+  OpenSession();
+  connect.RefreshSessionMenu();
+  host::MemorySheet& sheet = *app.ActiveSheet();
+  for (int r = 2; r <= 4; ++r) {
+    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
+    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
+  }
+  transport.Answer("");  // no templates
+  ClickMenu("Send SMS");
+  send::frmSendSMS& d = connect.SendSMS();
+  d.txtMsg.Text = "Dear #B#";
+  d.txtStartRow.Text = "2";
+  d.txtEndRow.Text = "4";
+  int during = 0;
+  // The user clicks on while the rows are read: the send again, the balance, the logout.
+  ui.duringPendingEvents = [&] {
+    ++during;
+    Click(ToolbarButton("Send SMS"));
+    Click(ToolbarButton("Get Credits Balance"));
+    ClickMenu("Logout");
+  };
+  transport.Answer("000");
+  d.cmdSend.Press();
+  EXPECT_GT(during, 0);
+  ASSERT_EQ(transport.Requests().size(), 2u);
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"3 SMS Messages Sent"});
+  EXPECT_TRUE(connect.Globals().IsLoggedIn);
+  // Once the send is done, a click runs again.
+  ui.duringPendingEvents = nullptr;
+  ClickMenu("Logout");
+  EXPECT_FALSE(connect.Globals().IsLoggedIn);
+  EXPECT_EQ(ui.Prompts().back(), "Logged out successfully");
 }
 
 TEST_F(ConnectTest, PutsTheMenuJustBeforeTheLastMenuOfTheBar) {
