@@ -218,6 +218,27 @@ TEST_F(ConnectComTest, EveryButtonGetsItsFaceAndTheUsersClipboardStaysAsItWas) {
   }
 }
 
+TEST_F(ConnectComTest, AnExcelStartedByAnotherProgramGetsNothingOfTheAddins) {
+  excel.visible = false;
+  excel.userControl = false;
+  PutTextOnClipboard(L"copied in another program");
+  EXPECT_EQ(object->OnConnection(excel.Application(), ConnectMode::Startup, nullptr, nullptr),
+            S_OK);
+  EXPECT_EQ(object->Addin(), nullptr);
+  EXPECT_EQ(excelModel.GetCommandBars().Find("Quorvalent"), nullptr);
+  EXPECT_EQ(Describe(excelModel.GetCommandBars()), "");
+  EXPECT_TRUE(com.ui.Boxes().empty());
+  EXPECT_EQ(ClipboardText(), L"copied in another program");
+  EXPECT_EQ(excel.Calls(),
+            (std::vector<std::string>{"Application.Visible", "Application.UserControl"}));
+  EXPECT_EQ(object->OnDisconnection(DisconnectMode::HostShutdown, nullptr), S_OK);
+  EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+  // Seen by a person, the same Excel gets the add-in.
+  excel.userControl = true;
+  object->OnConnection(excel.Application(), ConnectMode::AfterStartup, nullptr, nullptr);
+  EXPECT_NE(excelModel.GetCommandBars().Find("Quorvalent"), nullptr);
+}
+
 TEST_F(ConnectComTest, ASendOfAThousandRowsSendsTheInMemoryHostsBody) {
   ConnectBoth();
   OpenSessions();

@@ -60,6 +60,54 @@ TEST_F(HiddenInstanceTest, AWorkbookExcelCannotOpenIsItsFailureAndTheInstanceSti
   EXPECT_EQ(registered.Instances()[0]->Held(), std::vector<std::string>{});
 }
 
+TEST_F(HiddenInstanceTest, TheSecondExcelAsksNothingAndRunsNoMacroOfTheFile) {
+  FakeExcelClass registered(files);
+  const std::string path = "C:\\data\\Clients.xlsx";
+  registered.traits.links.insert(path);
+  registered.traits.readOnlyRecommended.insert(path);
+  registered.traits.macros.insert(path);
+  auto hidden = app.CreateHiddenInstance();
+  EXPECT_EQ(hidden->OpenReadOnly(path).SheetCount(), 2);
+  EXPECT_EQ(registered.traits.unanswered, std::vector<std::string>{});
+  EXPECT_EQ(registered.traits.macrosRun, std::vector<std::string>{});
+  FakeExcel& second = *registered.Instances()[0];
+  EXPECT_FALSE(second.displayAlerts);
+  EXPECT_EQ(second.automationSecurity, 3);
+  // Set before the file opens.
+  const auto calls = second.Calls();
+  const auto at = [&calls](const std::string& call) {
+    return std::find(calls.begin(), calls.end(), call) - calls.begin();
+  };
+  EXPECT_LT(at("Application.AutomationSecurity"), at("Workbooks.Open"));
+  EXPECT_LT(at("Application.DisplayAlerts"), at("Workbooks.Open"));
+}
+
+TEST_F(HiddenInstanceTest, AWorkbookThatNeedsAPasswordFailsWithExcelsMessageAndNoQuestion) {
+  FakeExcelClass registered(files);
+  registered.traits.password.insert("C:\\data\\Clients.xlsx");
+  auto hidden = app.CreateHiddenInstance();
+  try {
+    hidden->OpenReadOnly("C:\\data\\Clients.xlsx");
+    FAIL() << "opened without its password";
+  } catch (const host::HostError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("The password you supplied is not correct.", 0), 0u)
+        << e.what();
+  }
+  EXPECT_EQ(registered.traits.unanswered, std::vector<std::string>{});
+  hidden.reset();
+  EXPECT_TRUE(registered.Instances()[0]->quit);
+  EXPECT_EQ(registered.Instances()[0]->Held(), std::vector<std::string>{});
+}
+
+TEST_F(HiddenInstanceTest, CallsRefusedWhileTheSecondExcelStartsAreMadeAgain) {
+  FakeExcelClass registered(files);
+  registered.rejectCallsAtStart = 6;
+  auto hidden = app.CreateHiddenInstance();
+  EXPECT_EQ(hidden->OpenReadOnly("C:\\data\\Clients.xlsx").FindSheet("numbers")->Text("B3"),
+            "C-001");
+  EXPECT_EQ(registered.Instances()[0]->rejectCalls, 0);
+}
+
 TEST_F(HiddenInstanceTest, WithoutExcelInstalledTheOpenSaysSo) {
   auto hidden = app.CreateHiddenInstance();
   try {

@@ -75,6 +75,10 @@ class FakeObject : public IDispatch {
     }
     call.namedPut = params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
     calls.push_back(call);
+    if (rejected && *rejected > 0) {
+      --*rejected;
+      return RPC_E_CALL_REJECTED;
+    }
     if (!failure.empty()) return Fail(failure, info);
     try {
       const excel::ComVariant answer = members_[static_cast<std::size_t>(id - 1)](call);
@@ -90,6 +94,8 @@ class FakeObject : public IDispatch {
   std::string label;     // what the object is, for the test's messages
   std::vector<Received> calls;
   std::string failure;  // when set, every call fails with this description
+  // When set and above 0, the next calls are refused as a busy Excel refuses them, one less each.
+  int* rejected = nullptr;
 
  private:
   static HRESULT Fail(const std::string& description, EXCEPINFO* info) {

@@ -162,10 +162,22 @@ bool FakeControlObject::FireClick(IDispatch* ctrl) {
   return cancel != VARIANT_FALSE;
 }
 
-FakeExcel::FakeExcel(host::MemoryApplication& app) : app_(app) {
+FakeExcel::FakeExcel(host::MemoryApplication& app, FileTraits* traits)
+    : app_(app), traits_(traits) {
   objects_.push_back(std::make_unique<FakeObject>());
   application_ = objects_.back().get();
   application_->label = "Application";
+  application_->rejected = &rejectCalls;
+  const auto flag = [](bool& field) {
+    return Property([&field] { return ComVariant::FromBool(field); },
+                    [&field](const ComVariant& v) { field = v.ToBool(); });
+  };
+  application_->Define("UserControl", flag(userControl));
+  application_->Define("DisplayAlerts", flag(displayAlerts));
+  application_->Define(
+      "AutomationSecurity",
+      Property([this] { return ComVariant::FromInt(automationSecurity); },
+               [this](const ComVariant& v) { automationSecurity = static_cast<int>(v.ToLong()); }));
   application_->Define("ActiveWorkbook", ReadOnly([this] {
                          host::Workbook* wb = app_.ActiveWorkbook();
                          return wb ? Obj(&ObjectOf(*wb)) : Nothing();
@@ -187,11 +199,33 @@ FakeExcel::FakeExcel(host::MemoryApplication& app) : app_(app) {
   });
   bool made = false;
   FakeObject& workbooks = Find(&app_, "workbooks", "Workbooks", made);
+  // Open(Filename, UpdateLinks, ReadOnly, Format, Password, WriteResPassword,
+  // IgnoreReadOnlyRecommended, ...)
   workbooks.Define("Open", [this](const Received& c) {
-    if (!IsMissing(Arg(c, 2)) && !Arg(c, 2).ToBool())
-      throw std::runtime_error("The fake opens workbooks read-only only.");
+    const auto given = [&c](std::size_t i) { return i < c.args.size() && !IsMissing(c.args[i]); };
+    const bool readOnly = given(2) && Arg(c, 2).ToBool();
+    if (!readOnly) throw std::runtime_error("The fake opens workbooks read-only only.");
+    const std::string path = Arg(c, 0).ToText();
+    if (traits_) {
+      if (traits_->password.count(path)) {
+        if (!given(4)) {
+          traits_->unanswered.push_back("password of " + path);
+          throw std::runtime_error("(Excel waits for a password nobody types)");
+        }
+        throw std::runtime_error(
+            "The password you supplied is not correct. Verify that the CAPS LOCK key is off and "
+            "be sure to use the correct capitalization.");
+      }
+      if (traits_->links.count(path) && !given(1) && displayAlerts)
+        traits_->unanswered.push_back("links of " + path);
+      if (traits_->readOnlyRecommended.count(path) && !(given(6) && Arg(c, 6).ToBool()) &&
+          displayAlerts)
+        traits_->unanswered.push_back("read-only recommendation of " + path);
+      if (traits_->macros.count(path) && automationSecurity != 3)
+        traits_->macrosRun.push_back(path);
+    }
     if (!hidden_) hidden_ = app_.CreateHiddenInstance();
-    return Obj(&ObjectOf(hidden_->OpenReadOnly(Arg(c, 0).ToText())));
+    return Obj(&ObjectOf(hidden_->OpenReadOnly(path)));
   });
   application_->Define("Workbooks", ReadOnly([&workbooks] { return Obj(&workbooks); }));
 }
@@ -210,6 +244,7 @@ Object& FakeExcel::Find(const void* entity, const std::string& kind, const std::
   Object& out = *object;
   out.label = label;
   out.failure = failAll_;
+  out.rejected = &rejectCalls;
   objects_.push_back(std::move(object));
   byEntity_[key] = &out;
   made = true;
@@ -522,7 +557,7 @@ constexpr const wchar_t* kProgIdKey = L"Software\\Classes\\Excel.Application";
 
 class FakeExcelClass::Factory : public IClassFactory {
  public:
-  explicit Factory(host::MemoryApplication& app) : app_(app) {}
+  Factory(host::MemoryApplication& app, FakeExcelClass& owner) : app_(app), owner_(owner) {}
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override { return --references_; }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
@@ -535,8 +570,11 @@ class FakeExcelClass::Factory : public IClassFactory {
     return E_NOINTERFACE;
   }
   HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown*, REFIID iid, void** out) override {
-    made_.push_back(std::make_unique<FakeExcel>(app_));
-    made_.back()->visible = false;  // an instance started by automation is not shown
+    made_.push_back(std::make_unique<FakeExcel>(app_, &owner_.traits));
+    // An instance started by automation is not shown and not the user's.
+    made_.back()->visible = false;
+    made_.back()->userControl = false;
+    made_.back()->rejectCalls = owner_.rejectCallsAtStart;
     return made_.back()->Application()->QueryInterface(iid, out);
   }
   HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
@@ -548,12 +586,13 @@ class FakeExcelClass::Factory : public IClassFactory {
 
  private:
   host::MemoryApplication& app_;
+  FakeExcelClass& owner_;
   ULONG references_ = 1;
   std::vector<std::unique_ptr<FakeExcel>> made_;
 };
 
 FakeExcelClass::FakeExcelClass(host::MemoryApplication& app)
-    : factory_(std::make_unique<Factory>(app)) {
+    : factory_(std::make_unique<Factory>(app, *this)) {
   // Wine looks classes up in the machine's part of the registry; a test prefix is ours to write.
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
     const std::wstring key = std::wstring(kProgIdKey) + L"\\CLSID";

@@ -8,6 +8,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,25 @@ class FakeControlObject : public FakeObject,
   DWORD nextCookie_ = 1;
 };
 
+// What the files an Excel opens hold that makes Excel ask or act: Workbooks.Open of such a file
+// behaves as Excel's documentation says, and what it did is recorded.
+struct FileTraits {
+  std::set<std::string> password;             // opens only with its password
+  std::set<std::string> links;                // links to other workbooks, to update or not
+  std::set<std::string> readOnlyRecommended;  // saved with "read-only recommended"
+  std::set<std::string> macros;               // a Workbook_Open macro
+  // A question that nobody can answer in an invisible Excel, which would wait for ever.
+  std::vector<std::string> unanswered;
+  std::vector<std::string> macrosRun;
+};
+
 // Excel's object model as the add-in reaches it, over IDispatch, in front of a MemoryApplication
 // that keeps the workbooks and the command bars. Every object it hands out is its own and lives
 // as long as it does, so a test can see each reference the add-in still holds; every call is
 // recorded on the object that received it.
 class FakeExcel {
  public:
-  explicit FakeExcel(host::MemoryApplication& app);
+  explicit FakeExcel(host::MemoryApplication& app, FileTraits* traits = nullptr);
   ~FakeExcel();
   FakeExcel(const FakeExcel&) = delete;
   FakeExcel& operator=(const FakeExcel&) = delete;
@@ -81,6 +94,12 @@ class FakeExcel {
   bool visible = true;
   // An Office before XP: a button has no Picture or Mask, only PasteFace.
   bool refusePictures = false;
+  // Started by a person (UserControl True), else by a program through automation.
+  bool userControl = true;
+  bool displayAlerts = true;
+  int automationSecurity = 1;  // msoAutomationSecurityLow, as Excel starts
+  // How many of the next calls are refused as an Excel that is starting refuses them.
+  int rejectCalls = 0;
 
  private:
   template <typename Object = FakeObject>
@@ -106,6 +125,7 @@ class FakeExcel {
   std::map<const FakeObject*, host::Sheet*> sheets_;
   FakeObject* application_ = nullptr;
   std::string failAll_;
+  FileTraits* traits_;
   std::map<const host::CommandBarControl*, std::pair<ui::Picture, ui::Picture>> pictures_;
 };
 
@@ -117,6 +137,9 @@ class FakeExcelClass {
   ~FakeExcelClass();
   // The instances created so far.
   std::vector<FakeExcel*> Instances();
+  // What the files hold, for every instance; and how many calls each new instance refuses first.
+  FileTraits traits;
+  int rejectCallsAtStart = 0;
 
  private:
   class Factory;

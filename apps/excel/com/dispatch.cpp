@@ -34,6 +34,22 @@ std::string Describe(HRESULT hr, EXCEPINFO& info) {
   return message.empty() ? std::string("error ") + code : message + " (" + code + ")";
 }
 
+// An Excel that is starting or busy refuses calls for a while (RPC_E_CALL_REJECTED, or
+// RPC_E_SERVERCALL_RETRYLATER): a refused call is made again, every 100 ms, for five seconds.
+constexpr int kRetries = 50;
+constexpr DWORD kRetryPause = 100;
+bool Refused(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
+
+template <typename Call>
+HRESULT Retried(Call&& call) {
+  HRESULT hr = call();
+  for (int i = 0; i < kRetries && Refused(hr); ++i) {
+    Sleep(kRetryPause);
+    hr = call();
+  }
+  return hr;
+}
+
 }  // namespace
 
 Dispatch Dispatch::From(const ComVariant& value) {
@@ -83,7 +99,11 @@ ComVariant Dispatch::Invoke(std::string_view name, WORD flags,
   std::wstring wide = ToUtf16(name);
   LPOLESTR names[] = {wide.data()};
   DISPID id = DISPID_UNKNOWN;
-  if (FAILED(object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+  const HRESULT found =
+      Retried([&] { return object_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); });
+  if (FAILED(found)) {
+    EXCEPINFO none{};
+    if (Refused(found)) throw host::HostError(Describe(found, none));
     throw host::HostError("The spreadsheet has no member \"" + std::string(name) + "\".");
   }
   // The arguments go right to left; a new value goes first, named as the property's.
@@ -97,8 +117,10 @@ ComVariant Dispatch::Invoke(std::string_view name, WORD flags,
   ComVariant result;
   EXCEPINFO info{};
   UINT argError = 0;
-  const HRESULT hr = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
-                                     put ? nullptr : result.Receive(), &info, &argError);
+  const HRESULT hr = Retried([&] {
+    return object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params,
+                           put ? nullptr : result.Receive(), &info, &argError);
+  });
   if (FAILED(hr)) throw host::HostError(Describe(hr, info));
   return result;
 }

@@ -114,6 +114,12 @@ HRESULT ConnectObject::OnConnection(IDispatch* Application, ConnectMode, IDispat
   if (!Application) return S_OK;
   try {
     excel_ = std::make_unique<ExcelApplication>(Dispatch(ComPtr<IDispatch>::Share(Application)));
+    // An Excel a program started to do its own work (our fill's second Excel among them) shows
+    // no toolbar and no menu, and nothing of the add-in runs in it.
+    if (excel_->StartedByAnotherProgram()) {
+      excel_.reset();
+      return S_OK;
+    }
     environment_ = makeEnvironment_(*excel_);
     addin_ = std::make_unique<addin::Connect>(environment_->Platform());
     addin_->AddinInstance_OnConnection(*excel_);

@@ -24,6 +24,15 @@ std::unique_ptr<host::HiddenInstance> ExcelApplication::CreateHiddenInstance() {
   return std::make_unique<ExcelHiddenInstance>();
 }
 
+bool ExcelApplication::StartedByAnotherProgram() const {
+  try {
+    return !application_.GetProperty("Visible").ToBool() &&
+           !application_.GetProperty("UserControl").ToBool();
+  } catch (const host::HostError&) {
+    return false;
+  }
+}
+
 HWND ExcelApplication::MainWindow() const {
   return reinterpret_cast<HWND>(static_cast<INT_PTR>(application_.GetProperty("Hwnd").ToLong()));
 }
@@ -47,12 +56,30 @@ host::Workbook& ExcelHiddenInstance::OpenReadOnly(const std::string& path) {
       throw host::HostError("A second Excel could not be started to read the workbook.");
     }
     application_ = Dispatch(std::move(started));
-    application_.PutProperty("Visible", ComVariant::FromBool(false));
+    // Nobody sees this Excel: it must ask nothing (a question would wait for ever) and run none
+    // of the file's macros (msoAutomationSecurityForceDisable).
+    try {
+      application_.PutProperty("Visible", ComVariant::FromBool(false));
+      application_.PutProperty("DisplayAlerts", ComVariant::FromBool(false));
+      application_.PutProperty("AutomationSecurity", ComVariant::FromInt(3));
+    } catch (const host::HostError&) {
+      CloseAll();
+      throw;
+    }
   }
-  // Workbooks.Open(Filename, UpdateLinks, ReadOnly)
-  Dispatch opened = application_.Object("Workbooks")
-                        .Object("Open", {ComVariant::FromText(path), ComVariant::Missing(),
-                                         ComVariant::FromBool(true)});
+  // Workbooks.Open(Filename, UpdateLinks, ReadOnly, Format, Password, WriteResPassword,
+  // IgnoreReadOnlyRecommended, Origin, Delimiter, Editable, Notify, Converter, AddToMru): links
+  // not updated, no read-only recommendation, no notification when the file is in use, and an
+  // empty password, so that a file that needs one fails with Excel's own message instead of
+  // asking.
+  const ComVariant none = ComVariant::Missing();
+  Dispatch opened =
+      application_.Object("Workbooks")
+          .Object("Open",
+                  {ComVariant::FromText(path), ComVariant::FromInt(0), ComVariant::FromBool(true),
+                   none, ComVariant::FromText(""), ComVariant::FromText(""),
+                   ComVariant::FromBool(true), none, none, ComVariant::FromBool(false),
+                   ComVariant::FromBool(false), none, ComVariant::FromBool(false)});
   return WrapOnce(open_, std::move(opened));
 }
 

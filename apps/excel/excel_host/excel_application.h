@@ -23,6 +23,10 @@ class ExcelApplication : public host::Application {
   std::unique_ptr<host::HiddenInstance> CreateHiddenInstance() override;
   // Excel's main window, which owns the add-in's windows; nullptr when Excel gives none.
   HWND MainWindow() const;
+  // Whether another program started this Excel through automation and nobody uses it (Visible
+  // and UserControl both False): such an Excel gets nothing of the add-in's. An Excel that
+  // cannot tell counts as the user's.
+  bool StartedByAnotherProgram() const;
 
  private:
   Dispatch application_;
