@@ -268,8 +268,87 @@ TEST_F(ConnectComTest, ASendOfAThousandRowsSendsTheInMemoryHostsBody) {
   EXPECT_EQ(com.transport.Last().path, "SMS_Excel/SaveExcelData_V2.asp");
   EXPECT_EQ(com.transport.Last().body, mem.transport.Last().body);
   EXPECT_EQ(com.ui.Prompts().back(), "1000 SMS Messages Sent");
-  // Each row reads its mobile number and its two placeholders' texts, a Range each.
-  EXPECT_LE(excel.CallCount() - callsBefore, 1000 * 6 + 100);
+  // Each row reads its mobile number (a Range and its Value) and its two placeholders' texts (a
+  // Range, its Value2, then its Text or, for a General number, its NumberFormat).
+  EXPECT_LE(excel.CallCount() - callsBefore, 1000 * 8 + 100);
+}
+
+TEST_F(ConnectComTest, NarrowColumnsSendTheTextsAWideColumnShowsAndEveryTypeOfValueIsRead) {
+  ConnectBoth();
+  OpenSessions();
+  struct Placeholder {
+    const char* column;
+    Variant value;
+    const char* format;
+    const char* wide;  // what a column wide enough shows
+  };
+  const Placeholder placeholders[] = {
+      {"B", 1234.5, "$#,##0.00", "$1,234.50"},
+      {"C", DateTime::FromParts(2026, 3, 5), "dd-mmm-yyyy", "05-Mar-2026"},
+      {"D", 0.125, "0.0%", "12.5%"},
+      {"E", 919876543210.0, nullptr, "919876543210"},
+      {"F", 3.14159265358979, nullptr, "3.14159265358979"},
+      {"G", "Ann", nullptr, "Ann"},
+  };
+  // The mobile column holds a value of every type Excel gives: a number, a currency (VT_CY), a
+  // date (VT_DATE), a truth value, an error (#N/A), nothing, a text.
+  const Variant mobiles[] = {919800000002.0, 919800000003.0,   DateTime::FromParts(2026, 1, 2),
+                             true,           ErrorValue{2042}, Variant(),
+                             "919800000008"};
+  host::MemorySheet& shown = *excelModel.ActiveSheet();
+  host::MemorySheet& wide = *memory.ActiveSheet();
+  for (int r = 2; r <= 8; ++r) {
+    const std::string row = std::to_string(r);
+    const Variant& mobile = mobiles[r - 2];
+    if (!mobile.IsEmpty()) {
+      shown.SetValue("A" + row, mobile);
+      wide.SetValue("A" + row, mobile);
+    }
+    for (const Placeholder& p : placeholders) {
+      const std::string address = p.column + row;
+      shown.SetValue(address, p.value);
+      if (p.format) excel.SetFormat(shown, address, p.format);
+      wide.SetValueAndText(host::Sheet::Cell(address), p.value, p.wide);
+    }
+  }
+  excel.SetFormat(shown, "A3", "$#,##0");
+  for (int column = 2; column <= 7; ++column) excel.SetColumnWidth(shown, column, 4);
+  excel.SetColumnWidth(shown, 5, 5);
+  // What the narrow columns show.
+  const excel::Dispatch sheet =
+      excel::Dispatch(excel::ComPtr<IDispatch>::Share(excel.Application())).Object("ActiveSheet");
+  const auto text = [&sheet](const char* address) {
+    return sheet.Object("Range", {excel::ComVariant::FromText(address)})
+        .GetProperty("Text")
+        .ToText();
+  };
+  EXPECT_EQ(text("B2"), "####");
+  EXPECT_EQ(text("C2"), "####");
+  EXPECT_EQ(text("D2"), "####");
+  EXPECT_EQ(text("E2"), "9E+11");
+  EXPECT_EQ(text("F2"), "3.14");
+  EXPECT_EQ(
+      sheet.Object("Range", {excel::ComVariant::FromText("A3")}).GetProperty("Value").Get().vt,
+      VT_CY);
+
+  ClickBoth(0);
+  for (auto [connect, fakes] : {std::pair{object->Addin(), &com}, std::pair{&reference, &mem}}) {
+    send::frmSendSMS& d = connect->SendSMS();
+    d.txtMsg.Text = "#B# #C# #D# #E# #F# #G#";
+    d.txtStartRow.Text = "2";
+    d.txtEndRow.Text = "8";
+    fakes->transport.Answer("000");
+    d.cmdSend.Press();
+  }
+  ExpectSameTranscript();
+  ASSERT_EQ(com.transport.Requests().size(), 2u);
+  const std::string& body = com.transport.Last().body;
+  EXPECT_EQ(body, mem.transport.Last().body);
+  // As URLEncode writes them.
+  for (const char* expected :
+       {"%241%2C234%2E50", "05%2DMar%2D2026", "12%2E5%25", "919876543210", "3%2E14159265358979"})
+    EXPECT_NE(body.find(expected), std::string::npos) << expected << " in " << body;
+  EXPECT_EQ(body.find("%23%23"), std::string::npos) << body;  // no "##"
 }
 
 TEST_F(ConnectComTest, DisconnectingReleasesEverythingOfExcelsAndLetsTheDllUnload) {

@@ -38,6 +38,12 @@ class FakeSheet : public FakeObject {
       });
       return ComVariant::FromObject(&object);
     });
+    Define("Application", [this](const Received&) {
+      auto& application = Made();
+      application.Define("International",
+                         [](const Received&) { return ComVariant::FromText(","); });
+      return ComVariant::FromObject(&application);
+    });
     Define("Activate", [this, activate](const Received&) {
       activate(this);
       return ComVariant();
@@ -53,6 +59,8 @@ class FakeSheet : public FakeObject {
       }
       return cells[address];
     });
+    range.Define("Value2", [this, address](const Received&) { return cells[address]; });
+    range.Define("NumberFormat", [](const Received&) { return ComVariant::FromText("General"); });
     range.Define("Text", [this, address](const Received&) {
       return ComVariant::FromText(ValueAsText(cells[address].ToValue()));
     });
@@ -152,6 +160,9 @@ TEST(ExcelSheet, CellsCrossByAddressAndEveryObjectIsGivenBack) {
     EXPECT_EQ(fake.cells["B12"].Get().vt, VT_R8);
     EXPECT_EQ(sheet.Value("B12"), Variant(919812340001.0));
     EXPECT_EQ(sheet.Text("B12"), "919812340001");
+    // A General number in full, with the user's decimal separator.
+    sheet.SetValue("B13", 2.5);
+    EXPECT_EQ(sheet.Text("B13"), "2,5");
     sheet.SetValue("C1", DateTime::FromParts(2026, 12, 7));
     EXPECT_EQ(fake.cells["C1"].Get().vt, VT_DATE);
     sheet.EnterText(host::CellRef{4, 2}, "10:30 AM");

@@ -1,8 +1,11 @@
 #include "fake_excel.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 #include "com/click_sink.h"
+#include "host/number_format.h"
+#include "values/convert.h"
 
 namespace qv::testing {
 namespace {
@@ -190,6 +193,24 @@ FakeExcel::FakeExcel(host::MemoryApplication& app, FileTraits* traits)
   application_->Define("CommandBars",
                        ReadOnly([this] { return Obj(&ObjectOf(app_.GetCommandBars())); }));
   application_->Define("Hwnd", ReadOnly([this] { return ComVariant::FromInt(hwnd); }));
+  // International(xlDecimalSeparator = 3, xlThousandsSeparator = 4), as in US English.
+  application_->Define("International", [](const Received& c) {
+    const long which = Arg(c, 0).ToLong();
+    if (which == 3) return ComVariant::FromText(".");
+    if (which == 4) return ComVariant::FromText(",");
+    throw std::runtime_error("The fake knows the separators only.");
+  });
+  bool functionsMade = false;
+  FakeObject& functions = Find(&app_, "functions", "WorksheetFunction", functionsMade);
+  // TEXT(value, format): the format in the user's language, whatever a column's width.
+  functions.Define("Text", [](const Received& c) {
+    const excel::ComVariant& value = Arg(c, 0);
+    const std::string code = Arg(c, 1).ToText();
+    if (value.Get().vt == VT_BSTR)
+      return ComVariant::FromText(host::FormatText(value.ToText(), code));
+    return ComVariant::FromText(host::FormatNumber(value.ToValue().AsNumber(), code));
+  });
+  application_->Define("WorksheetFunction", ReadOnly([&functions] { return Obj(&functions); }));
   application_->Define("Visible", Property([this] { return ComVariant::FromBool(visible); },
                                            [this](const ComVariant& v) { visible = v.ToBool(); }));
   application_->Define("Quit", [this](const Received&) {
@@ -303,6 +324,7 @@ FakeObject& FakeExcel::ObjectOf(host::Sheet& sheet) {
     }
     return Obj(&col);
   });
+  o.Define("Application", ReadOnly([this] { return Obj(application_); }));
   o.Define("Activate", [this, &sheet](const Received&) {
     host::Workbook* wb = app_.ActiveWorkbook();
     if (!wb) throw std::runtime_error("No workbook is open.");
@@ -317,7 +339,7 @@ FakeObject& FakeExcel::RangeOf(host::Sheet& sheet, const std::string& address) {
   FakeObject& o = Find(&sheet, "range " + address, "Range " + address, made);
   if (!made) return o;
   const host::CellRef cell = host::Sheet::Cell(address);
-  o.Define("Value", Property([&sheet, cell] { return ComVariant::From(sheet.Value(cell)); },
+  o.Define("Value", Property([this, &sheet, address] { return ValueOf(sheet, address, true); },
                              [&sheet, cell](const ComVariant& v) {
                                // Text given to Value is read as typed, as Excel reads it.
                                if (v.Get().vt == VT_BSTR) {
@@ -326,13 +348,95 @@ FakeObject& FakeExcel::RangeOf(host::Sheet& sheet, const std::string& address) {
                                  sheet.SetValue(cell, v.ToValue());
                                }
                              }));
-  o.Define("Text", ReadOnly([&sheet, cell] { return ComVariant::FromText(sheet.Text(cell)); }));
+  o.Define("Value2", ReadOnly([this, &sheet, address] { return ValueOf(sheet, address, false); }));
+  o.Define("Text", ReadOnly([this, &sheet, address] {
+             return ComVariant::FromText(TextOf(sheet, address));
+           }));
+  o.Define("NumberFormat", ReadOnly([this, &sheet, address] {
+             return ComVariant::FromText(FormatOf(sheet, address));
+           }));
+  // The fake's user works in US English: the local code is the English one.
+  o.Define("NumberFormatLocal", ReadOnly([this, &sheet, address] {
+             return ComVariant::FromText(FormatOf(sheet, address));
+           }));
   FakeObject& font = Find(&sheet, "font " + address, "Font of " + address, made);
   font.Define("Bold",
               Property([] { return ComVariant::FromBool(false); },
                        [&sheet, cell](const ComVariant& v) { sheet.SetBold(cell, v.ToBool()); }));
   o.Define("Font", ReadOnly([&font] { return Obj(&font); }));
   return o;
+}
+
+void FakeExcel::SetFormat(host::Sheet& sheet, const std::string& address, std::string code) {
+  formats_[{&sheet, address}] = std::move(code);
+}
+
+void FakeExcel::SetColumnWidth(host::Sheet& sheet, int column, int characters) {
+  widths_[{&sheet, column}] = characters;
+}
+
+std::string FakeExcel::FormatOf(host::Sheet& sheet, const std::string& address) const {
+  if (const auto found = formats_.find({&sheet, address}); found != formats_.end())
+    return found->second;
+  // A date entered without a format of its own gets Excel's short date.
+  return sheet.Value(address).kind() == Variant::Kind::Date ? "m/d/yyyy" : "General";
+}
+
+ComVariant FakeExcel::ValueOf(host::Sheet& sheet, const std::string& address, bool typed) const {
+  const Variant value = sheet.Value(address);
+  const bool number = value.kind() == Variant::Kind::Number;
+  const bool date = value.kind() == Variant::Kind::Date;
+  if (!number && !date) return ComVariant::From(value);
+  const double serial = number ? value.AsNumber() : value.AsDate().Serial();
+  const std::string code = FormatOf(sheet, address);
+  ComVariant out;
+  VARIANT& v = *out.Receive();
+  if (typed && host::IsDateFormat(code)) {
+    v.vt = VT_DATE;
+    v.date = serial;
+  } else if (typed && (code.find('$') != std::string::npos ||
+                       code.find("\xE2\x82\xAC") != std::string::npos)) {
+    v.vt = VT_CY;
+    v.cyVal.int64 = static_cast<LONGLONG>(serial * 10000.0 + (serial < 0 ? -0.5 : 0.5));
+  } else {
+    v.vt = VT_R8;
+    v.dblVal = serial;
+  }
+  return out;
+}
+
+std::string FakeExcel::TextOf(host::Sheet& sheet, const std::string& address) const {
+  const Variant value = sheet.Value(address);
+  const bool number = value.kind() == Variant::Kind::Number;
+  if (!number && value.kind() != Variant::Kind::Date) return sheet.Text(address);
+  const double serial = number ? value.AsNumber() : value.AsDate().Serial();
+  const int column = host::Sheet::Cell(address).column;
+  const auto found = widths_.find({&sheet, column});
+  const std::size_t width = found == widths_.end() ? 11u : static_cast<std::size_t>(found->second);
+  const std::string code = FormatOf(sheet, address);
+  if (code != "General") {
+    // A formatted number or a date that does not fit shows as a row of "#".
+    std::string shown = host::FormatNumber(serial, code);
+    return shown.size() <= width ? shown : std::string(width, '#');
+  }
+  std::string shown = NumberAsText(serial);
+  if (shown.size() <= width) return shown;
+  // General shortens to fit: fewer decimals, else the scientific form with fewer digits.
+  if (const auto point = shown.find('.'); point != std::string::npos && point + 2 <= width) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", static_cast<int>(width - point - 1), serial);
+    return text;
+  }
+  for (int digits = static_cast<int>(width); digits >= 0; --digits) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*E", digits, serial);
+    std::string scientific = text;
+    // Excel writes the exponent with two digits at least: 9.19877E+11, 1E+05.
+    const auto e = scientific.find('E');
+    while (scientific.size() - e > 4 && scientific[e + 2] == '0') scientific.erase(e + 2, 1);
+    if (scientific.size() <= width) return scientific;
+  }
+  return std::string(width, '#');
 }
 
 host::Sheet& FakeExcel::SheetOf(const ComVariant& object) {

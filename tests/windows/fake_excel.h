@@ -85,6 +85,10 @@ class FakeExcel {
   // Every call any object received, as "label.Member".
   std::vector<std::string> Calls() const;
   long CallCount() const;
+  // A cell's number format (Excel's English code; "General" when none is set) and a column's width
+  // in characters (11 when none is set: what a standard column shows of a General number).
+  void SetFormat(host::Sheet& sheet, const std::string& address, std::string code);
+  void SetColumnWidth(host::Sheet& sheet, int column, int characters);
   // From now on, every call fails as Excel's do, with this description.
   void FailEverything(const std::string& description);
   // Excel's main window handle, as Application.Hwnd gives it.
@@ -124,8 +128,15 @@ class FakeExcel {
   std::map<std::pair<const void*, std::string>, FakeObject*> byEntity_;
   std::map<const FakeObject*, host::Sheet*> sheets_;
   FakeObject* application_ = nullptr;
+  // What Excel answers for a cell: Value (VT_CY under a currency format, VT_DATE under a date
+  // format), Value2 (numbers and dates alike as VT_R8), Text (as the column shows it).
+  excel::ComVariant ValueOf(host::Sheet& sheet, const std::string& address, bool typed) const;
+  std::string TextOf(host::Sheet& sheet, const std::string& address) const;
+  std::string FormatOf(host::Sheet& sheet, const std::string& address) const;
   std::string failAll_;
   FileTraits* traits_;
+  std::map<std::pair<const host::Sheet*, std::string>, std::string> formats_;
+  std::map<std::pair<const host::Sheet*, int>, int> widths_;
   std::map<const host::CommandBarControl*, std::pair<ui::Picture, ui::Picture>> pictures_;
 };
 

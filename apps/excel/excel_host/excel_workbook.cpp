@@ -1,6 +1,7 @@
 #include "excel_host/excel_workbook.h"
 
 #include "host/cell_ref.h"
+#include "values/convert.h"
 #include "values/text.h"
 
 namespace qv::excel {
@@ -19,8 +20,46 @@ Variant ExcelSheet::Value(host::CellRef cell) const {
   return Range(cell).GetProperty("Value").ToValue();
 }
 
+namespace {
+// Excel's xlDecimalSeparator, for Application.International.
+constexpr long kDecimalSeparator = 3;
+
+bool AllHashes(const std::string& text) {
+  return !text.empty() && text.find_first_not_of('#') == std::string::npos;
+}
+}  // namespace
+
+const std::string& ExcelSheet::DecimalSeparator() const {
+  if (!decimalSeparator_) {
+    decimalSeparator_ = sheet_.Object("Application")
+                            .GetProperty("International", {ComVariant::FromInt(kDecimalSeparator)})
+                            .ToText();
+  }
+  return *decimalSeparator_;
+}
+
 std::string ExcelSheet::Text(host::CellRef cell) const {
-  return Range(cell).GetProperty("Text").ToText();
+  // Range.Text is what the column shows right now: "########" for a number or date too wide for
+  // it, and a General number shortened to fit ("9.19877E+11"). A message carries what the cell
+  // shows in a column wide enough: a General number in full (as the value-as-text rule writes
+  // it, with the user's decimal separator), a formatted one by Excel's own TEXT in the user's
+  // format when the column cannot show it; texts, truth values and errors as Excel shows them.
+  const Dispatch range = Range(cell);
+  const ComVariant value = range.GetProperty("Value2");
+  if (value.Get().vt != VT_R8) return range.GetProperty("Text").ToText();
+  const double number = value.Get().dblVal;
+  if (EqualsIgnoreCaseAscii(range.GetProperty("NumberFormat").ToText(), "General")) {
+    std::string text = NumberAsText(number);
+    if (const auto point = text.find('.'); point != std::string::npos)
+      text.replace(point, 1, DecimalSeparator());
+    return text;
+  }
+  std::string shown = range.GetProperty("Text").ToText();
+  if (!AllHashes(shown)) return shown;
+  return sheet_.Object("Application")
+      .Object("WorksheetFunction")
+      .Call("Text", {value, range.GetProperty("NumberFormatLocal")})
+      .ToText();
 }
 
 void ExcelSheet::SetValue(host::CellRef cell, const Variant& value) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,8 @@
 namespace qv::excel {
 
 // A worksheet of Excel's, reached by name through IDispatch. Cells go through Range(address);
-// typed text is assigned to Value, which is how Excel reads what a person types.
+// typed text is assigned to Value, which is how Excel reads what a person types. A cell's text is
+// the one it shows in a column wide enough for it (see Text).
 class ExcelSheet : public host::Sheet {
  public:
   explicit ExcelSheet(Dispatch sheet) : sheet_(std::move(sheet)) {}
@@ -32,7 +34,10 @@ class ExcelSheet : public host::Sheet {
 
  private:
   Dispatch Range(host::CellRef cell) const;
+  // Application.International(xlDecimalSeparator), asked once.
+  const std::string& DecimalSeparator() const;
   Dispatch sheet_;
+  mutable std::optional<std::string> decimalSeparator_;
 };
 
 // A workbook of Excel's. It owns the wrappers of the sheets it hands out, one per sheet for the
