@@ -1,6 +1,7 @@
 #include "connect_com/windows_environment.h"
 
 #include "addin/shell_win32.h"
+#include "service/pumping_transport_win32.h"
 #include "service/random.h"
 #include "service/wininet_transport_win32.h"
 #include "settings/registry_settings_win32.h"
@@ -12,7 +13,7 @@ namespace {
 
 class WindowsEnvironment : public Environment {
  public:
-  explicit WindowsEnvironment(HWND owner) : ui_(owner) {}
+  explicit WindowsEnvironment(HWND owner) : ui_(owner), transport_(wininet_, ui_) {}
   // The service address is the settings' (Service/Address), as the installer wrote it.
   addin::Platform Platform() override {
     return {ui_, transport_, settings_, clock_, random_, shell_, ""};
@@ -20,7 +21,8 @@ class WindowsEnvironment : public Environment {
 
  private:
   Win32Ui ui_;
-  service::WinInetTransport transport_;
+  service::WinInetTransport wininet_;
+  service::PumpingTransport transport_;
   settings::RegistrySettings settings_;
   SystemClock clock_;
   service::SystemRandom random_;
