@@ -15,7 +15,10 @@
 #include <thread>
 
 #include "addin/connect.h"
+#include "excel_host/excel_application.h"
+#include "fake_excel.h"
 #include "fill/frm_client_mno_map.h"
+#include "forms/frm_display.h"
 #include "host/memory_application.h"
 #include "png_file.h"
 #include "send/frm_preview_sms.h"
@@ -81,7 +84,7 @@ class Win32UiTest : public ::testing::Test {
     return r.bottom - r.top;
   }
 
-  excel::Win32Ui ui{nullptr};
+  excel::Win32Ui ui{HWND{}};
   AddinFakes fakes;
   SlowTransport transport{fakes.transport};
   host::MemoryApplication app;
@@ -104,7 +107,7 @@ TEST_F(Win32UiTest, ALoginTypedIntoTheWindowReachesTheService) {
 TEST(Win32UiAgainstGateway, ALoginTypedIntoTheWindowOpensASession) {
   const char* gateway = std::getenv("QV_GATEWAY");
   if (!gateway) GTEST_SKIP() << "run through against_gateway.sh";
-  excel::Win32Ui ui{nullptr};
+  excel::Win32Ui ui{HWND{}};
   AddinFakes fakes;
   service::WinInetTransport transport;
   addin::Connect connect{
@@ -339,7 +342,7 @@ TEST_F(Win32UiTest, ASecondPressOfSubmitWhileTheRowsAreReadSendsNothingMore) {
 // A Ui whose open-file dialog picks a file at once.
 class PickingUi : public excel::Win32Ui {
  public:
-  explicit PickingUi(std::string path) : Win32Ui(nullptr), path_(std::move(path)) {}
+  explicit PickingUi(std::string path) : Win32Ui(HWND{}), path_(std::move(path)) {}
   std::optional<std::string> OpenFileDialog(const std::string&, const std::string&) override {
     return path_;
   }
@@ -390,6 +393,62 @@ TEST_F(Win32UiTest, TheFillDialogsCloseBoxDuringItsReadingClosesItAfterTheFill) 
     EXPECT_EQ(dest.Text("C" + std::to_string(r)), std::to_string(919800000000LL + 41 - r)) << r;
   EXPECT_EQ(picking.WindowOf(d), nullptr);
   EXPECT_EQ(app.HiddenWorkbooksOpen(), 0);
+}
+
+// A top-level window of Excel's: one a workbook, as Excel 2013 and later make them.
+HWND WorkbookWindow(const wchar_t* caption) {
+  return CreateWindowExW(0, L"STATIC", caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 600,
+                         400, nullptr, nullptr, nullptr, nullptr);
+}
+
+TEST(Win32UiWindows, FormsBelongToTheActiveWorkbooksWindowAndAModalOneHoldsThemAll) {
+  HWND book1 = WorkbookWindow(L"Book1 - Excel");
+  HWND book2 = WorkbookWindow(L"Book2 - Excel");
+  host::MemoryApplication model;
+  FakeExcel fake(model);
+  fake.hwnd = static_cast<long>(reinterpret_cast<INT_PTR>(book1));
+  excel::ExcelApplication excel(
+      excel::Dispatch(excel::ComPtr<IDispatch>::Share(fake.Application())));
+  excel::Win32Ui windows([&excel] { return excel.MainWindow(); });
+  forms::frmDisplay wait(windows);
+  const auto owner = [&] { return GetWindow(windows.WindowOf(wait), GW_OWNER); };
+
+  wait.Show(ui::Modality::Modeless);
+  EXPECT_EQ(owner(), book1);
+  wait.Unload();
+  // The user switched to the other workbook: Application.Hwnd is its window now.
+  fake.hwnd = static_cast<long>(reinterpret_cast<INT_PTR>(book2));
+  wait.Show(ui::Modality::Modeless);
+  EXPECT_EQ(owner(), book2);
+  // Closing that workbook takes its window and the form's with it; the form opens again.
+  DestroyWindow(book2);
+  EXPECT_FALSE(wait.IsVisible());
+  EXPECT_EQ(windows.WindowOf(wait), nullptr);
+  fake.hwnd = static_cast<long>(reinterpret_cast<INT_PTR>(book1));
+  wait.Show(ui::Modality::Modeless);
+  ASSERT_NE(windows.WindowOf(wait), nullptr);
+  EXPECT_EQ(owner(), book1);
+  EXPECT_TRUE(IsWindowVisible(windows.WindowOf(wait)));
+
+  // A modal form holds every workbook's window and the add-in's other forms.
+  HWND book3 = WorkbookWindow(L"Book3 - Excel");
+  HWND waitWindow = windows.WindowOf(wait);
+  std::atomic<int> enabledWhileModal{-1};
+  std::thread person([&] {
+    HWND input = WaitForWindow(L"QuorvalentForm", "Question");
+    enabledWhileModal = (IsWindowEnabled(book1) ? 1 : 0) + (IsWindowEnabled(book3) ? 1 : 0) +
+                        (IsWindowEnabled(waitWindow) ? 1 : 0);
+    if (input) PostMessageW(input, WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(windows.InputBox("Name?", "Question", ""), std::nullopt);
+  person.join();
+  EXPECT_EQ(enabledWhileModal, 0);
+  EXPECT_TRUE(IsWindowEnabled(book1));
+  EXPECT_TRUE(IsWindowEnabled(book3));
+  EXPECT_TRUE(IsWindowEnabled(waitWindow));
+  wait.Unload();
+  DestroyWindow(book1);
+  DestroyWindow(book3);
 }
 
 TEST_F(Win32UiTest, TheInputBoxGivesWhatWasTypedOrNothingWhenCancelled) {

@@ -193,10 +193,11 @@ void CALLBACK ConnectObject::DisconnectTick(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 void ConnectObject::Disconnect() {
-  // The add-in's dialogs refer to Excel's objects and to the environment: they go first.
+  // The add-in's dialogs refer to Excel's objects and to the environment: they go first; the
+  // environment asks Excel for the window its forms belong to, so it goes before Excel's objects.
   addin_.reset();
-  excel_.reset();
   environment_.reset();
+  excel_.reset();
 }
 
 }  // namespace qv::excel

@@ -46,7 +46,7 @@ class ConnectObject final : public DispatchObject<IDTExtensibility2> {
  private:
   explicit ConnectObject(MakeEnvironment makeEnvironment);
   ~ConnectObject() override;
-  // Drops the add-in, then every object of Excel's it held, then its environment.
+  // Drops the add-in, then its environment, then every object of Excel's it held.
   void Disconnect();
   // A disconnect that arrives while a handler of the add-in runs (Excel lets the user untick the
   // add-in while a send lets pending events in) waits until no handler is left: a timer of the

@@ -13,7 +13,8 @@ namespace {
 
 class WindowsEnvironment : public Environment {
  public:
-  explicit WindowsEnvironment(HWND owner) : ui_(owner), transport_(wininet_, ui_) {}
+  explicit WindowsEnvironment(Win32Ui::Owner owner)
+      : ui_(std::move(owner)), transport_(wininet_, ui_) {}
   // The service address is the settings' (Service/Address), as the installer wrote it.
   addin::Platform Platform() override {
     return {ui_, transport_, settings_, clock_, random_, shell_, ""};
@@ -32,14 +33,10 @@ class WindowsEnvironment : public Environment {
 }  // namespace
 
 HRESULT CreateConnect(REFIID iid, void** out) {
+  // The window of the workbook active when a form shows; an Excel that gives none still gets
+  // its boxes, owned by the desktop.
   const ComPtr<ConnectObject> made = ConnectObject::Make([](ExcelApplication& excel) {
-    HWND owner = nullptr;
-    try {
-      owner = excel.MainWindow();
-    } catch (const host::HostError&) {
-      // An Excel without a main window handle still gets its boxes, owned by the desktop.
-    }
-    return std::make_unique<WindowsEnvironment>(owner);
+    return std::make_unique<WindowsEnvironment>([&excel] { return excel.MainWindow(); });
   });
   return made->QueryInterface(iid, out);
 }

@@ -537,6 +537,23 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
       }
       Run([this] { form_.Unload(); });
       return 0;
+    case WM_DESTROY: {
+      // Gone with its owner (the user closed that workbook's window), not by Close: the form is
+      // closed as its close box closes it, and opens again next time, owned by a window that is
+      // still there. While a command is at work it only loses its window.
+      const std::shared_ptr<FormWindow> keep = shared_from_this();
+      window_ = nullptr;
+      tips_ = nullptr;
+      items_.clear();
+      form_.ui().Handle([this] {
+        try {
+          form_.Unload();
+        } catch (const std::exception&) {
+          // The form reports its own failures; nothing unwinds into Windows.
+        }
+      });
+      return 0;
+    }
     case WM_DPICHANGED: {
       // Moved to a monitor of another DPI: the suggested size, and every control placed anew.
       dpi_ = HIWORD(w);

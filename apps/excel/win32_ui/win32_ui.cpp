@@ -21,7 +21,9 @@ HFONT DialogFont() {
 
 }  // namespace
 
-Win32Ui::Win32Ui(HWND owner) : owner_(owner), font_(DialogFont()) {
+Win32Ui::Win32Ui(HWND owner) : Win32Ui(Owner([owner] { return owner; })) {}
+
+Win32Ui::Win32Ui(Owner owner) : owner_(std::move(owner)), font_(DialogFont()) {
   if (!hooked) {
     hooked = this;
     hook_ = SetWindowsHookExW(WH_GETMESSAGE, &Win32Ui::KeyHook, nullptr, GetCurrentThreadId());
@@ -58,7 +60,7 @@ int Win32Ui::MsgBox(const std::string& prompt, int buttons, const std::string& t
   // The add-in's button and icon numbers are MessageBox's own, and so are its answers. The box
   // belongs to the form in front, else to Excel.
   HWND owner = GetActiveWindow();
-  if (!owner) owner = owner_;
+  if (!owner) owner = CurrentOwner();
   return MessageBoxW(owner, ToUtf16(prompt).c_str(), ToUtf16(title).c_str(),
                      static_cast<UINT>(buttons) | MB_TASKMODAL);
 }
@@ -82,7 +84,7 @@ std::optional<std::string> Win32Ui::OpenFileDialog(const std::string& title,
   std::wstring path(32768, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = GetActiveWindow() ? GetActiveWindow() : owner_;
+  dialog.hwndOwner = GetActiveWindow() ? GetActiveWindow() : CurrentOwner();
   dialog.lpstrFilter = pairs.c_str();
   dialog.lpstrFile = path.data();
   dialog.nMaxFile = static_cast<DWORD>(path.size());
@@ -96,7 +98,7 @@ std::optional<std::string> Win32Ui::OpenFileDialog(const std::string& title,
 void Win32Ui::ShowForm(ui::Form& form, ui::Modality modality) {
   auto& window = windows_[&form];
   if (!window || window->Closed()) {
-    window = std::make_shared<FormWindow>(form, owner_, font_);
+    window = std::make_shared<FormWindow>(form, CurrentOwner(), font_);
   } else {
     window->Push();
     SetForegroundWindow(window->Handle());
@@ -120,19 +122,38 @@ HWND Win32Ui::WindowOf(const ui::Form& form) const {
   return found == windows_.end() ? nullptr : found->second->Handle();
 }
 
-void Win32Ui::RunModal(const FormWindow& window) {
-  const bool ownerWasEnabled = owner_ && IsWindowEnabled(owner_);
-  if (ownerWasEnabled) EnableWindow(owner_, FALSE);
-  // The add-in's other forms wait too: a press on the modeless Send SMS form behind a preview
-  // would start a second send.
-  std::vector<HWND> others;
-  for (const auto& [form, shown] : windows_) {
-    HWND hwnd = shown->Handle();
-    if (hwnd && hwnd != window.Handle() && IsWindowEnabled(hwnd)) {
-      EnableWindow(hwnd, FALSE);
-      others.push_back(hwnd);
-    }
+HWND Win32Ui::CurrentOwner() const {
+  HWND owner = nullptr;
+  try {
+    owner = owner_();
+  } catch (const std::exception&) {
+    // An Excel that cannot say gets forms owned by the desktop.
   }
+  return owner && IsWindow(owner) ? owner : nullptr;
+}
+
+namespace {
+struct Disabling {
+  HWND keep;
+  std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK DisableOne(HWND hwnd, LPARAM l) {
+  auto& state = *reinterpret_cast<Disabling*>(l);
+  if (hwnd != state.keep && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) {
+    EnableWindow(hwnd, FALSE);
+    state.disabled.push_back(hwnd);
+  }
+  return TRUE;
+}
+}  // namespace
+
+void Win32Ui::RunModal(const FormWindow& window) {
+  // Every window of Excel's (one a workbook) and every other form of the add-in's waits: a press
+  // on the modeless Send SMS form behind a preview would start a second send.
+  HWND owner = CurrentOwner();
+  Disabling others{window.Handle(), {}};
+  EnumThreadWindows(GetCurrentThreadId(), &DisableOne, reinterpret_cast<LPARAM>(&others));
   MSG message;
   while (!window.Closed()) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -146,13 +167,10 @@ void Win32Ui::RunModal(const FormWindow& window) {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-  for (HWND hwnd : others) {
+  for (HWND hwnd : others.disabled) {
     if (IsWindow(hwnd)) EnableWindow(hwnd, TRUE);
   }
-  if (ownerWasEnabled) {
-    EnableWindow(owner_, TRUE);
-    SetActiveWindow(owner_);
-  }
+  if (owner && IsWindow(owner)) SetActiveWindow(owner);
 }
 
 bool Win32Ui::DialogMessage(MSG& message) {

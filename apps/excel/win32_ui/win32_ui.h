@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -10,11 +11,16 @@
 
 namespace qv::excel {
 
-// The add-in's user interface in Excel: every form as a real window owned by Excel's main
-// window, message boxes, an input box of ours, the open-file dialog, the wait pointer and the
-// processing of pending messages.
+// The add-in's user interface in Excel: every form as a real window owned by Excel's window,
+// message boxes, an input box of ours, the open-file dialog, the wait pointer and the processing
+// of pending messages.
 class Win32Ui : public ui::Ui {
  public:
+  // Excel's window that owns what is shown now: Excel 2013 and later have one a workbook, and
+  // the active one changes, so it is asked each time a form or a box is shown.
+  using Owner = std::function<HWND()>;
+  explicit Win32Ui(Owner owner);
+  // Always the same window (or none).
   explicit Win32Ui(HWND owner);
   ~Win32Ui() override;
 
@@ -34,7 +40,10 @@ class Win32Ui : public ui::Ui {
   void RunPendingEvents() override;
 
  private:
-  // Runs the messages of the thread until `window` closes, Excel's window disabled meanwhile.
+  // The window that owns what is shown now; nullptr when there is none (or it is gone).
+  HWND CurrentOwner() const;
+  // Runs the messages of the thread until `window` closes, every other window of the thread
+  // (each of Excel's, each of the add-in's forms) disabled meanwhile.
   void RunModal(const FormWindow& window);
   // Lets the dialog manager handle Tab, Enter and Escape for a message meant for one of our forms.
   bool DialogMessage(MSG& message);
@@ -42,7 +51,7 @@ class Win32Ui : public ui::Ui {
   // gives their keys to the dialog manager.
   static LRESULT CALLBACK KeyHook(int code, WPARAM w, LPARAM l);
 
-  HWND owner_;
+  Owner owner_;
   HHOOK hook_ = nullptr;
   HFONT font_ = nullptr;
   std::map<const ui::Form*, std::shared_ptr<FormWindow>> windows_;
