@@ -395,6 +395,37 @@ TEST_F(Win32UiTest, TheFillDialogsCloseBoxDuringItsReadingClosesItAfterTheFill) 
   EXPECT_EQ(app.HiddenWorkbooksOpen(), 0);
 }
 
+// The height of the font a control draws with.
+int FontHeight(HWND control) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font.lfHeight < 0 ? -font.lfHeight : font.lfHeight;
+}
+
+TEST_F(Win32UiTest, TheControlsAreCommonControlsSixAndTheFontFollowsTheDpi) {
+  send::frmSendSMS& d = connect.SendSMS();
+  d.Show(ui::Modality::Modeless);
+  HWND button = Window(d, d.cmdSend);
+  // Only the buttons of Common Controls 6 tell their ideal size.
+  SIZE ideal{};
+  EXPECT_TRUE(SendMessageW(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));
+  EXPECT_GT(ideal.cx, 0);
+  // Moved to a monitor of twice the DPI: the font is made again, twice the size.
+  const int before = FontHeight(button);
+  ASSERT_GT(before, 0);
+  RECT at{};
+  GetWindowRect(ui.WindowOf(d), &at);
+  RECT twice{at.left, at.top, at.left + 2 * (at.right - at.left),
+             at.top + 2 * (at.bottom - at.top)};
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  SendMessageW(ui.WindowOf(d), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+               reinterpret_cast<LPARAM>(&twice));
+  EXPECT_NEAR(FontHeight(button), 2 * before, 1);
+  d.Unload();
+}
+
 // A top-level window of Excel's: one a workbook, as Excel 2013 and later make them.
 HWND WorkbookWindow(const wchar_t* caption) {
   return CreateWindowExW(0, L"STATIC", caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 600,

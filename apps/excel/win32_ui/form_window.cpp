@@ -5,6 +5,7 @@
 #include "ui/ui.h"
 #include "values/text.h"
 #include "values/utf16_win32.h"
+#include "win32_ui/visual_styles.h"
 
 namespace qv::excel {
 namespace {
@@ -19,28 +20,18 @@ std::vector<std::weak_ptr<FormWindow>>& CloseLater() {
 constexpr const wchar_t* kWindowClass = L"QuorvalentForm";
 constexpr int kFirstId = 100;
 
-// The module this code is in (the add-in's DLL, or a test program): its windows and its class
-// belong to it, not to Excel.
-HINSTANCE ThisModule() {
-  HMODULE module = nullptr;
-  GetModuleHandleExW(
-      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
-  return module;
-}
-
 // Registers the forms' window class unless it is there. A DLL's classes outlive it unless it
 // removes them (FormWindow::UnregisterClass), so it is looked for each time, never remembered.
 void RegisterWindowClass(WNDPROC proc) {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof cls;
-  if (GetClassInfoExW(ThisModule(), kWindowClass, &cls)) return;
+  if (GetClassInfoExW(AddinModule(), kWindowClass, &cls)) return;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   cls = WNDCLASSEXW{};
   cls.cbSize = sizeof cls;
   cls.lpfnWndProc = proc;
-  cls.hInstance = ThisModule();
+  cls.hInstance = AddinModule();
   cls.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   cls.lpszClassName = kWindowClass;
@@ -101,14 +92,15 @@ class PerMonitorDpi {
 }  // namespace
 
 FormWindow::FormWindow(ui::Form& form, HWND owner, HFONT font)
-    : form_(form), owner_(owner), font_(font) {
+    : form_(form), owner_(owner), systemFont_(font) {
+  const VisualStyles styles;
   RegisterWindowClass(&FormWindow::Proc);
   const PerMonitorDpi aware;
   dpi_ = Dpi(owner);
   window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kWindowClass,
                             Wide(form.Caption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU,
                             CW_USEDEFAULT, CW_USEDEFAULT, Pixels(form.Width), Pixels(form.Height),
-                            owner, nullptr, ThisModule(), this);
+                            owner, nullptr, AddinModule(), this);
   if (!window_) return;
   dpi_ = Dpi(window_);
   caption_ = form.Caption;
@@ -129,6 +121,7 @@ FormWindow::FormWindow(ui::Form& form, HWND owner, HFONT font)
 FormWindow::~FormWindow() {
   Close();
   for (HGDIOBJ object : owned_) DeleteObject(object);
+  for (HFONT font : fonts_) DeleteObject(font);
 }
 
 void FormWindow::Close() {
@@ -152,7 +145,10 @@ HBRUSH FormWindow::Brush(COLORREF colour) {
   return brush;
 }
 
-void FormWindow::UnregisterClass() { UnregisterClassW(kWindowClass, ThisModule()); }
+void FormWindow::UnregisterClass() {
+  UnregisterClassW(kWindowClass, AddinModule());
+  VisualStyles::Release();
+}
 
 int FormWindow::ControlId(const ui::Form& form, const ui::Control& control) {
   const auto& controls = form.Controls();
@@ -184,7 +180,7 @@ bool FormWindow::Shown(const ui::Control& control) const {
 void FormWindow::CreateControls() {
   tips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                          ThisModule(), nullptr);
+                          AddinModule(), nullptr);
   int id = kFirstId;
   int lastGroup = -1;
   const ui::Frame* lastContainer = nullptr;
@@ -242,17 +238,8 @@ void FormWindow::CreateControls() {
     const int height = dynamic_cast<ui::ComboBox*>(c) ? Pixels(2400) : at.bottom - at.top;
     HWND hwnd = CreateWindowExW(
         extended, cls, Wide(text).c_str(), style, at.left, at.top, at.right - at.left, height,
-        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), ThisModule(), nullptr);
+        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), AddinModule(), nullptr);
     if (!hwnd) continue;
-    HFONT font = font_;
-    if (auto* label = dynamic_cast<ui::Label*>(c); label && label->FontSize > 0) {
-      LOGFONTW base{};
-      GetObjectW(font_, sizeof base, &base);
-      base.lfHeight = -MulDiv(label->FontSize, dpi_, 72);
-      font = CreateFontIndirectW(&base);
-      owned_.push_back(font);
-    }
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     if (auto* view = dynamic_cast<ui::ListView*>(c)) {
       SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
       for (std::size_t i = 0; i < view->Columns.size(); ++i) {
@@ -274,6 +261,30 @@ void FormWindow::CreateControls() {
     items_.push_back({c, hwnd, {}, {}, {}, at});
     Tip(items_.back());
   }
+  ApplyFonts();
+}
+
+void FormWindow::ApplyFonts() {
+  LOGFONTW base{};
+  GetObjectW(systemFont_, sizeof base, &base);
+  // The system's dialog font is made for the system's DPI; the window may be on another monitor.
+  HDC screen = GetDC(nullptr);
+  const int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  base.lfHeight = MulDiv(base.lfHeight, dpi_, systemDpi > 0 ? systemDpi : 96);
+  std::vector<HFONT> made{CreateFontIndirectW(&base)};
+  for (const Item& item : items_) {
+    HFONT font = made.front();
+    if (auto* label = dynamic_cast<ui::Label*>(item.control); label && label->FontSize > 0) {
+      LOGFONTW sized = base;
+      sized.lfHeight = -MulDiv(label->FontSize, dpi_, 72);
+      font = made.emplace_back(CreateFontIndirectW(&sized));
+    }
+    SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  // The old fonts go once no control uses them.
+  for (HFONT old : fonts_) DeleteObject(old);
+  fonts_ = std::move(made);
 }
 
 void FormWindow::Tip(Item& item) {
@@ -562,6 +573,7 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
                    suggested.right - suggested.left, suggested.bottom - suggested.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
       for (Item& item : items_) item.at = RECT{};
+      ApplyFonts();
       Push();
       return 0;
     }

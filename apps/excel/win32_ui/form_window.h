@@ -49,6 +49,9 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT Message(UINT message, WPARAM w, LPARAM l);
   void CreateControls();
+  // Gives every control the dialog font at the window's DPI (a label with a size of its own, that
+  // size), made anew: at first and when the window moves to a monitor of another DPI.
+  void ApplyFonts();
   void Command(Item& item, int code);
   void Notify(const NMHDR& header);
   // Runs a handler of the core between a Pull and a Push; nothing it throws reaches the window
@@ -70,12 +73,13 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
 
   ui::Form& form_;
   HWND owner_;
-  HFONT font_;
+  HFONT systemFont_;  // the system's dialog font, the interface's
   HWND window_ = nullptr;
   HWND tips_ = nullptr;
   int dpi_ = 96;
   std::vector<Item> items_;
-  std::vector<HGDIOBJ> owned_;  // fonts, brushes and bitmaps made for the controls
+  std::vector<HGDIOBJ> owned_;  // brushes and bitmaps made for the controls
+  std::vector<HFONT> fonts_;    // the fonts the controls use now
   std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
   ui::Control* focused_ = nullptr;
   int height_ = 0;

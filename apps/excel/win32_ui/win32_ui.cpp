@@ -4,6 +4,7 @@
 
 #include "ui/input_form.h"
 #include "values/utf16_win32.h"
+#include "win32_ui/visual_styles.h"
 
 namespace qv::excel {
 namespace {
@@ -61,6 +62,7 @@ int Win32Ui::MsgBox(const std::string& prompt, int buttons, const std::string& t
   // belongs to the form in front, else to Excel.
   HWND owner = GetActiveWindow();
   if (!owner) owner = CurrentOwner();
+  const VisualStyles styles;
   return MessageBoxW(owner, ToUtf16(prompt).c_str(), ToUtf16(title).c_str(),
                      static_cast<UINT>(buttons) | MB_TASKMODAL);
 }
@@ -90,6 +92,7 @@ std::optional<std::string> Win32Ui::OpenFileDialog(const std::string& title,
   dialog.nMaxFile = static_cast<DWORD>(path.size());
   dialog.lpstrTitle = caption.c_str();
   dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER;
+  const VisualStyles styles;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   path.resize(wcslen(path.c_str()));
   return FromUtf16(path);
