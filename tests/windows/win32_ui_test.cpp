@@ -78,6 +78,26 @@ class Win32UiTest : public ::testing::Test {
     ReleaseDC(window, dc);
     return MulDiv(twips, dpi, 1440);
   }
+  // The Send SMS dialog in a session, shown, with "Dear #B#" typed for rows 2 to 4 of numbers
+  // and client names (row 3's name given).
+  send::frmSendSMS& ShowSendOfThreeRows(const std::string& row3) {
+    host::MemorySheet& sheet = *app.ActiveSheet();
+    for (int r = 2; r <= 4; ++r) {
+      sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
+      sheet.SetValue("B" + std::to_string(r), r == 3 ? row3 : "Client " + std::to_string(r));
+    }
+    connect.Globals().SessionUserName = "alice";
+    connect.Globals().SessionPassword = "abc";
+    connect.Globals().IsLoggedIn = true;
+    fakes.transport.Answer("");  // no templates
+    send::frmSendSMS& d = connect.SendSMS();
+    d.Show(ui::Modality::Modeless);
+    d.ExcelObj(app);
+    SendMessageW(Window(d, d.txtMsg), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dear #B#"));
+    SendMessageW(Window(d, d.txtStartRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
+    SendMessageW(Window(d, d.txtEndRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"4"));
+    return d;
+  }
   static int HeightOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
@@ -226,23 +246,8 @@ TEST_F(Win32UiTest, TheSendDialogGrowsForTheSchedulerAndInsertsAPlaceholderAtThe
 }
 
 TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsTheResult) {
-  host::MemorySheet& sheet = *app.ActiveSheet();
-  for (int r = 2; r <= 4; ++r) {
-    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
-    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
-  }
   // Row 3's message runs past one SMS: the send asks first.
-  sheet.SetValue("B3", std::string(160, 'x'));
-  connect.Globals().SessionUserName = "alice";
-  connect.Globals().SessionPassword = "abc";
-  connect.Globals().IsLoggedIn = true;
-  fakes.transport.Answer("");  // no templates
-  send::frmSendSMS& d = connect.SendSMS();
-  d.Show(ui::Modality::Modeless);
-  d.ExcelObj(app);
-  SendMessageW(Window(d, d.txtMsg), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dear #B#"));
-  SendMessageW(Window(d, d.txtStartRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
-  SendMessageW(Window(d, d.txtEndRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"4"));
+  send::frmSendSMS& d = ShowSendOfThreeRows(std::string(160, 'x'));
   SendMessageW(Window(d, d.ChkPreview), BM_CLICK, 0, 0);
   ASSERT_TRUE(d.ChkPreview.Value());
   fakes.transport.Answer("000");
@@ -308,21 +313,7 @@ void PumpFor(std::chrono::milliseconds time) {
 }
 
 TEST_F(Win32UiTest, ASecondPressOfSubmitWhileTheRowsAreReadSendsNothingMore) {
-  host::MemorySheet& sheet = *app.ActiveSheet();
-  for (int r = 2; r <= 4; ++r) {
-    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
-    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
-  }
-  connect.Globals().SessionUserName = "alice";
-  connect.Globals().SessionPassword = "abc";
-  connect.Globals().IsLoggedIn = true;
-  fakes.transport.Answer("");  // no templates
-  send::frmSendSMS& d = connect.SendSMS();
-  d.Show(ui::Modality::Modeless);
-  d.ExcelObj(app);
-  SendMessageW(Window(d, d.txtMsg), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Dear #B#"));
-  SendMessageW(Window(d, d.txtStartRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"2"));
-  SendMessageW(Window(d, d.txtEndRow), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"4"));
+  send::frmSendSMS& d = ShowSendOfThreeRows("Client 3");
   fakes.transport.Answer("000");
   fakes.transport.Answer("000");
   std::vector<std::string> boxes;
@@ -467,6 +458,9 @@ TEST(Win32UiWindows, FormsBelongToTheActiveWorkbooksWindowAndAModalOneHoldsThemA
   std::atomic<int> enabledWhileModal{-1};
   std::thread person([&] {
     HWND input = WaitForWindow(L"QuorvalentForm", "Question");
+    // The box's window shows a moment before its loop starts and the others are held.
+    for (int i = 0; i < 250 && IsWindowEnabled(book1); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     enabledWhileModal = (IsWindowEnabled(book1) ? 1 : 0) + (IsWindowEnabled(book3) ? 1 : 0) +
                         (IsWindowEnabled(waitWindow) ? 1 : 0);
     if (input) PostMessageW(input, WM_CLOSE, 0, 0);
