@@ -91,6 +91,18 @@ class ConnectComTest : public ::testing::Test {
     excel.Click(*AddinControls(excelModel.GetCommandBars()).at(index));
     host::MemoryCommandBars::Click(*AddinControls(memory.GetCommandBars()).at(index));
   }
+  // Sends the rows with the template from the open Send SMS dialog on both sides, the service
+  // answering "000".
+  void SendBoth(const std::string& message, int startRow, int endRow) {
+    for (auto [connect, fakes] : {std::pair{object->Addin(), &com}, std::pair{&reference, &mem}}) {
+      send::frmSendSMS& d = connect->SendSMS();
+      d.txtMsg.Text = message;
+      d.txtStartRow.Text = std::to_string(startRow);
+      d.txtEndRow.Text = std::to_string(endRow);
+      fakes->transport.Answer("000");
+      d.cmdSend.Press();
+    }
+  }
   void ExpectSameTranscript() {
     EXPECT_EQ(com.ui.Boxes(), mem.ui.Boxes());
     EXPECT_EQ(com.ui.FormsShown(), mem.ui.FormsShown());
@@ -253,14 +265,7 @@ TEST_F(ConnectComTest, ASendOfAThousandRowsSendsTheInMemoryHostsBody) {
   }
   ClickBoth(0);  // Send SMS, the first button
   const long callsBefore = excel.CallCount();
-  for (auto [connect, fakes] : {std::pair{object->Addin(), &com}, std::pair{&reference, &mem}}) {
-    send::frmSendSMS& d = connect->SendSMS();
-    d.txtMsg.Text = "Dear #B#, you owe #C#";
-    d.txtStartRow.Text = "2";
-    d.txtEndRow.Text = "1001";
-    fakes->transport.Answer("000");
-    d.cmdSend.Press();
-  }
+  SendBoth("Dear #B#, you owe #C#", 2, 1001);
   ExpectSameTranscript();
   // The templates' list when the dialog opened, then the send.
   ASSERT_EQ(com.transport.Requests().size(), 2u);
@@ -332,14 +337,7 @@ TEST_F(ConnectComTest, NarrowColumnsSendTheTextsAWideColumnShowsAndEveryTypeOfVa
       VT_CY);
 
   ClickBoth(0);
-  for (auto [connect, fakes] : {std::pair{object->Addin(), &com}, std::pair{&reference, &mem}}) {
-    send::frmSendSMS& d = connect->SendSMS();
-    d.txtMsg.Text = "#B# #C# #D# #E# #F# #G#";
-    d.txtStartRow.Text = "2";
-    d.txtEndRow.Text = "8";
-    fakes->transport.Answer("000");
-    d.cmdSend.Press();
-  }
+  SendBoth("#B# #C# #D# #E# #F# #G#", 2, 8);
   ExpectSameTranscript();
   ASSERT_EQ(com.transport.Requests().size(), 2u);
   const std::string& body = com.transport.Last().body;

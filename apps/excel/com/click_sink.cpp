@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "com/com_variant.h"
 #include "host/host.h"
 
 namespace qv::excel {
@@ -29,12 +30,7 @@ HRESULT ClickSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VAR
   if (params && params->cArgs == 2 && params->rgvarg[0].vt == (VT_BOOL | VT_BYREF))
     cancelOut = params->rgvarg[0].pboolVal;
   bool cancel = cancelOut && *cancelOut != VARIANT_FALSE;
-  IDispatch* ctrl = nullptr;
-  if (params && params->cArgs == 2) {
-    const VARIANT& arg = params->rgvarg[1];
-    if (arg.vt == VT_DISPATCH) ctrl = arg.pdispVal;
-    if (arg.vt == (VT_DISPATCH | VT_BYREF) && arg.ppdispVal) ctrl = *arg.ppdispVal;
-  }
+  IDispatch* ctrl = params && params->cArgs == 2 ? ObjectArgument(*params, 0) : nullptr;
   // The handler may drop this sink (the add-in disconnecting from inside a click): keep it alive.
   const ComPtr<ClickSink> self = ComPtr<ClickSink>::Share(this);
   const Handler handler = handler_;

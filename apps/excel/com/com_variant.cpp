@@ -125,6 +125,18 @@ Variant ComVariant::ToValue() const {
   }
 }
 
+const VARIANT& Argument(const DISPPARAMS& params, UINT i) {
+  const VARIANT& v = params.rgvarg[params.cArgs - 1 - i];
+  return (v.vt & VT_BYREF) && (v.vt & ~VT_BYREF) == VT_VARIANT ? *v.pvarVal : v;
+}
+
+IDispatch* ObjectArgument(const DISPPARAMS& params, UINT i) {
+  const VARIANT& v = Argument(params, i);
+  if (v.vt == VT_DISPATCH) return v.pdispVal;
+  if (v.vt == (VT_DISPATCH | VT_BYREF) && v.ppdispVal) return *v.ppdispVal;
+  return nullptr;
+}
+
 std::string ComVariant::ToText() const { return ToUtf8(Changed(v_, VT_BSTR).Get().bstrVal); }
 long ComVariant::ToLong() const { return Changed(v_, VT_I4).Get().lVal; }
 bool ComVariant::ToBool() const { return Changed(v_, VT_BOOL).Get().boolVal != VARIANT_FALSE; }

@@ -42,4 +42,10 @@ class ComVariant {
   VARIANT v_;
 };
 
+// Argument `i` of a call, counted from the left as a caller writes them (DISPPARAMS holds them
+// right to left), by value or by reference; `i` must be below params.cArgs.
+const VARIANT& Argument(const DISPPARAMS& params, UINT i);
+// The object argument `i` carries, by value or by reference; nullptr when it carries none.
+IDispatch* ObjectArgument(const DISPPARAMS& params, UINT i);
+
 }  // namespace qv::excel

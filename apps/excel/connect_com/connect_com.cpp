@@ -21,24 +21,10 @@ constexpr std::array<std::pair<std::string_view, DISPID>, 5> kMembers{{
     {"OnBeginShutdown", 5},
 }};
 
-// Argument `i`, counted from the left as a caller writes them (DISPPARAMS holds them right
-// to left), by value or by reference.
-const VARIANT& Arg(const DISPPARAMS& params, UINT i) {
-  const VARIANT& v = params.rgvarg[params.cArgs - 1 - i];
-  return (v.vt & VT_BYREF) && (v.vt & ~VT_BYREF) == VT_VARIANT ? *v.pvarVal : v;
-}
-
-IDispatch* ObjectArg(const DISPPARAMS& params, UINT i) {
-  const VARIANT& v = Arg(params, i);
-  if (v.vt == VT_DISPATCH) return v.pdispVal;
-  if (v.vt == (VT_DISPATCH | VT_BYREF)) return *v.ppdispVal;
-  return nullptr;
-}
-
 int IntArg(const DISPPARAMS& params, UINT i) {
   VARIANT converted;
   VariantInit(&converted);
-  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&Arg(params, i)), 0, VT_I4)))
+  if (FAILED(VariantChangeType(&converted, const_cast<VARIANT*>(&Argument(params, i)), 0, VT_I4)))
     return 0;
   return converted.lVal;
 }
@@ -94,8 +80,8 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
   // The custom arrays carry nothing the add-in reads.
   switch (id) {
     case 1:
-      return OnConnection(ObjectArg(*params, 0), static_cast<ConnectMode>(IntArg(*params, 1)),
-                          ObjectArg(*params, 2), nullptr);
+      return OnConnection(ObjectArgument(*params, 0), static_cast<ConnectMode>(IntArg(*params, 1)),
+                          ObjectArgument(*params, 2), nullptr);
     case 2:
       return OnDisconnection(static_cast<DisconnectMode>(IntArg(*params, 0)), nullptr);
     case 3:
