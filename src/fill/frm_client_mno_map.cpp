@@ -1,6 +1,7 @@
 #include "fill/frm_client_mno_map.h"
 
 #include "host/cell_ref.h"
+#include "host/sheet_blocks.h"
 #include "ui/ui.h"
 #include "values/convert.h"
 #include "values/text.h"
@@ -220,10 +221,11 @@ void frmClient_MNO_Map::Fill() {
   // The client IDs and numbers, kept apart so that an ID holding a "," still matches whole.
   std::vector<std::pair<std::string, std::string>> records;
   int skipped = 0;
+  host::SheetBlocks source(*sourceSheet);
   for (int row = 1; row <= host::kRowCount; ++row) {
-    display_.Progress("Please wait - Fetching Record : " + std::to_string(row));
-    std::string id = ValueAsText(sourceSheet->Value(host::CellRef{idColumn, row}));
-    std::string mobile = ValueAsText(sourceSheet->Value(host::CellRef{mobileColumn, row}));
+    display_.Step("Please wait - Fetching Record : " + std::to_string(row));
+    std::string id = ValueAsText(source.Value(host::CellRef{idColumn, row}));
+    std::string mobile = ValueAsText(source.Value(host::CellRef{mobileColumn, row}));
     if (id.empty() || mobile.empty()) {
       if (++skipped > kEmptyRowsPassedOver) break;
       continue;
@@ -237,21 +239,22 @@ void frmClient_MNO_Map::Fill() {
   std::string lastId, lastMobile;
   bool remembered = false;
   skipped = 0;
+  host::SheetBlocks cells(*target);
   for (int row = 1; row <= host::kRowCount; ++row) {
-    display_.Progress("Please wait - Filling Record : " + std::to_string(row));
-    const std::string id = ValueAsText(target->Value(host::CellRef{targetIdColumn, row}));
+    display_.Step("Please wait - Filling Record : " + std::to_string(row));
+    const std::string id = ValueAsText(cells.Value(host::CellRef{targetIdColumn, row}));
     if (id.empty()) {
       if (++skipped > kEmptyRowsPassedOver) break;
       continue;
     }
     skipped = 0;
     if (remembered && id == lastId) {
-      target->SetValue(host::CellRef{fillColumn, row}, lastMobile);
+      cells.Put(host::CellRef{fillColumn, row}, lastMobile);
       continue;
     }
     for (const auto& [sourceId, mobile] : records) {
       if (sourceId == id) {
-        target->SetValue(host::CellRef{fillColumn, row}, mobile);
+        cells.Put(host::CellRef{fillColumn, row}, mobile);
         lastId = id;
         lastMobile = mobile;
         remembered = true;
@@ -259,6 +262,7 @@ void frmClient_MNO_Map::Fill() {
       }
     }
   }
+  cells.Flush();
 }
 
 }  // namespace qv::fill

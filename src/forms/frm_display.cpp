@@ -14,7 +14,16 @@ void frmDisplay::InitializeComponent() {
 void frmDisplay::Progress(const std::string& text) {
   if (!IsVisible()) Show(ui::Modality::Modeless);
   Label1.Caption = text;
+  shown_ = now();
   ui().DoEvents();
+}
+
+void frmDisplay::Step(const std::string& text) {
+  if (IsVisible() && shown_ && now() - *shown_ < kStepInterval) {
+    Label1.Caption = text;
+    return;
+  }
+  Progress(text);
 }
 
 }  // namespace qv::forms

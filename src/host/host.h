@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "host/cell_ref.h"
 #include "ui/picture.h"
@@ -26,6 +27,23 @@ class Disconnected : public HostError {
   using HostError::HostError;
 };
 
+// A rectangle of cells: its top-left cell and how many columns and rows it spans. Its cells are
+// counted row by row, left to right.
+struct CellBlock {
+  CellRef first;
+  int columns = 1;
+  int rows = 1;
+  std::size_t Size() const {
+    return static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows);
+  }
+  CellRef At(std::size_t index) const {
+    const auto across = static_cast<std::size_t>(columns);
+    return {first.column + static_cast<int>(index % across),
+            first.row + static_cast<int>(index / across)};
+  }
+  CellRef Last() const { return {first.column + columns - 1, first.row + rows - 1}; }
+};
+
 class Sheet {
  public:
   virtual ~Sheet() = default;
@@ -43,6 +61,14 @@ class Sheet {
   virtual void SetBold(CellRef cell, bool bold) = 0;
   // Selects the whole column (1-based).
   virtual void SelectColumn(int column) = 0;
+  // The same for a block of cells at once, cell by cell in the block's order: each answer is what
+  // Value or Text gives for that cell, and each write what SetValue or EnterText does. A
+  // spreadsheet reached through calls answers a block in a few; a cell's failure fails the block.
+  virtual std::vector<Variant> Values(const CellBlock& block) const;
+  virtual std::vector<std::string> Texts(const CellBlock& block) const;
+  // `values` and `texts` hold one entry for each cell of the block.
+  virtual void SetValues(const CellBlock& block, const std::vector<Variant>& values);
+  virtual void EnterTexts(const CellBlock& block, const std::vector<std::string>& texts);
   // Waits until every cell of the sheet is in hand. A sheet read from a file may hand out rows
   // while later ones are still being read; one that turns out unreadable fails here (HostError),
   // as its cells then do. Whatever acts on cells read (a send, a fill) calls it first.

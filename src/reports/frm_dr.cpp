@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kFirstYear = 2003;
 constexpr std::size_t kMaxFields = 26;
+// The records written to the sheet in one block at most.
+constexpr std::size_t kBlockRows = 4096;
 
 // A data field as it travels: "," as the byte 0x80, "-" as "~".
 std::string DecodeField(const std::string& field) {
@@ -249,10 +251,22 @@ void frmDR::WriteReport(host::Workbook& workbook, const std::string& sheetName,
     sheet.EnterText(cell, rows[0][k]);
     sheet.SetBold(cell, true);
   }
-  for (std::size_t r = 1; r < rows.size(); ++r) {
-    for (std::size_t k = 0; k < rows[r].size(); ++k) {
-      sheet.EnterText(host::CellRef{static_cast<int>(k + 1), static_cast<int>(r + 1)}, rows[r][k]);
+  // The records go in blocks: each a run of records with as many fields, of kBlockRows at most.
+  for (std::size_t r = 1; r < rows.size();) {
+    const std::size_t fields = rows[r].size();
+    std::size_t end = r + 1;
+    while (end < rows.size() && end - r < kBlockRows && rows[end].size() == fields) ++end;
+    if (fields > 0) {
+      std::vector<std::string> texts;
+      texts.reserve((end - r) * fields);
+      for (std::size_t i = r; i < end; ++i)
+        texts.insert(texts.end(), rows[i].begin(), rows[i].end());
+      sheet.EnterTexts(
+          host::CellBlock{
+              {1, static_cast<int>(r + 1)}, static_cast<int>(fields), static_cast<int>(end - r)},
+          texts);
     }
+    r = end;
   }
 }
 

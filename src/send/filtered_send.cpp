@@ -1,5 +1,6 @@
 // The filtered send: the rows of the walk loaded into a recordset, the filter formula applied, and
 // one bulk-send request built from the matching records.
+#include "host/sheet_blocks.h"
 #include "send/filter_criteria.h"
 #include "send/frm_preview_sms.h"
 #include "send/frm_send_sms.h"
@@ -129,18 +130,19 @@ std::optional<std::size_t> frmSendSMS::LoadRecords(const FilteredSend& send, Row
   const std::string& templateText = send.templateText;
   const std::string& mobileColumn = send.mobileColumn;
   const SheetColumn mobileCells(mobileColumn, "the mobile number");
+  host::SheetBlocks cells(sheet, walk.LastRow());
   const auto usable = [&](std::int32_t row) {
     if (row < 1 || row > host::kRowCount) return false;
-    const Variant v = sheet.Value(mobileCells.At(row));
+    const Variant v = cells.Value(mobileCells.At(row));
     return !v.IsEmpty() && IsNumeric(v);
   };
   while (!walk.Done() && !usable(walk.Row())) {
     walk.Next();
     if (!walk.Done())
-      wait.Progress("Please wait - Processing Record No. " + std::to_string(walk.Row()));
+      wait.Step("Please wait - Processing Record No. " + std::to_string(walk.Row()));
   }
   DefineFilterFields(records, filterColumns, mobileColumn, [&](const std::string& name) {
-    return walk.Done() ? Variant() : sheet.Value(SheetColumn(name, "").At(walk.Row()));
+    return walk.Done() ? Variant() : cells.Value(SheetColumn(name, "").At(walk.Row()));
   });
 
   // A value the field cannot hold leaves it empty for that record (it then matches no
@@ -152,7 +154,7 @@ std::optional<std::size_t> frmSendSMS::LoadRecords(const FilteredSend& send, Row
   std::size_t loaded = 0;
   for (; !walk.Done(); walk.Next()) {
     const std::int32_t row = walk.Row();
-    wait.Progress("Please wait - Processing Record No. " + std::to_string(row));
+    wait.Step("Please wait - Processing Record No. " + std::to_string(row));
     if (!usable(row)) continue;
     records.AddNew();
     ++loaded;
@@ -161,15 +163,15 @@ std::optional<std::size_t> frmSendSMS::LoadRecords(const FilteredSend& send, Row
       const SheetColumn column(name, "");
       if (!column.IsColumn()) continue;
       const host::CellRef cell = column.At(row);
-      const Variant value = sheet.Value(cell);
+      const Variant value = cells.Value(cell);
       const std::string text = ValueAsText(value);
       CheckCellSendable(text, cell);
       merged = ReplaceAll(merged, "#" + name + "#", text);
       store(name, value);
     }
     for (const auto& name : filterColumns)
-      store("FC_" + name, sheet.Value(SheetColumn(name, "").At(row)));
-    store(mobileColumn, sheet.Value(mobileCells.At(row)));
+      store("FC_" + name, cells.Value(SheetColumn(name, "").At(row)));
+    store(mobileColumn, cells.Value(mobileCells.At(row)));
     if (!AcceptMerged(merged, row, concat)) return std::nullopt;
   }
   return loaded;

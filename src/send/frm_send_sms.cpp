@@ -1,6 +1,7 @@
 #include "send/frm_send_sms.h"
 
 #include "host/cell_ref.h"
+#include "host/sheet_blocks.h"
 #include "send/frm_preview_sms.h"
 #include "send/sheet_columns.h"
 #include "ui/ui.h"
@@ -575,14 +576,15 @@ bool frmSendSMS::CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder&
   const SheetColumn mobileCells(Trim(cmbMobileNumbersCell.Text), "the mobile number");
   std::vector<std::string> values(names.size());
   Merger merge(names);
+  host::SheetBlocks cells(sheet, walk.LastRow());
   for (; !walk.Done(); walk.Next()) {
     const std::int32_t row = walk.Row();
-    services_.display.Progress("Please wait - Processing Record No. " + std::to_string(row));
-    const Variant mobile = sheet.Value(mobileCells.At(row));
+    services_.display.Step("Please wait - Processing Record No. " + std::to_string(row));
+    const Variant mobile = cells.Value(mobileCells.At(row));
     if (mobile.IsEmpty() || !IsNumeric(mobile)) continue;
     for (std::size_t i = 0; i < names.size(); ++i) {
       const host::CellRef cell = columns[i].At(row);
-      values[i] = sheet.Text(cell);
+      values[i] = cells.Text(cell);
       CheckCellSendable(values[i], cell);
     }
     const std::string& merged = merge(builder.Message(), values);

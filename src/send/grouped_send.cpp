@@ -1,5 +1,8 @@
 // The grouped send: one message per run of neighbouring rows that share the group column's value,
 // with a header and a footer, all in one bulk-send request whose template is "#A#".
+#include <algorithm>
+
+#include "host/sheet_blocks.h"
 #include "send/frm_preview_sms.h"
 #include "send/frm_send_sms.h"
 #include "send/sheet_columns.h"
@@ -125,13 +128,14 @@ bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
       FindPlaceholders(txtMsg.Text + txt_header.Text + txt_footer.Text);
   const SheetColumn groupColumn(cmbColumnWise.Text, "the group value");
   const SheetColumn mobileColumn(cmbMobileNumbersCell.Text, "the mobile number");
+  host::SheetBlocks cells(sheet, std::max(start, end));
   const auto usable = [&](std::int32_t row) {
-    const std::string mobile = ValueAsText(sheet.Value(mobileColumn.At(row)));
-    return !Trim(sheet.Text(groupColumn.At(row))).empty() && !mobile.empty() &&
+    const std::string mobile = ValueAsText(cells.Value(mobileColumn.At(row)));
+    return !Trim(cells.Text(groupColumn.At(row))).empty() && !mobile.empty() &&
            IsNumericText(mobile);
   };
   const auto progress = [&](std::int32_t row) {
-    services_.display.Progress("Please wait - Processing Record No. " + std::to_string(row));
+    services_.display.Step("Please wait - Processing Record No. " + std::to_string(row));
   };
 
   bool open = false;
@@ -152,8 +156,8 @@ bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
     if (!usable(r)) return !open || endGroup();
     if (!open) {
       open = true;
-      groupValue = ValueAsText(sheet.Value(groupColumn.At(r)));
-      number = ValueAsText(sheet.Value(mobileColumn.At(r))) + "\n";
+      groupValue = ValueAsText(cells.Value(groupColumn.At(r)));
+      number = ValueAsText(cells.Value(mobileColumn.At(r))) + "\n";
     }
     header = txt_header.Text;
     footer = txt_footer.Text;
@@ -161,8 +165,8 @@ bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
     for (const auto& name : names) {
       const std::string p = "#" + name + "#";
       const host::CellRef at = SheetColumn(name, "the placeholder " + p).At(r);
-      if (!IsBlank(sheet.Value(at))) {
-        const std::string text = sheet.Text(at);
+      if (!IsBlank(cells.Value(at))) {
+        const std::string text = cells.Text(at);
         CheckCellSendable(text, at);
         header = ReplaceAll(header, p, text);
         footer = ReplaceAll(footer, p, text);
@@ -173,11 +177,11 @@ bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
         message = RemovePlaceholder(message, p);
       }
     }
-    while (r < end && (IsBlank(sheet.Value(mobileColumn.At(r + 1))) ||
-                       IsBlank(sheet.Value(groupColumn.At(r + 1))))) {
+    while (r < end && (IsBlank(cells.Value(mobileColumn.At(r + 1))) ||
+                       IsBlank(cells.Value(groupColumn.At(r + 1))))) {
       progress(++r);
     }
-    if (r >= end || ValueAsText(sheet.Value(groupColumn.At(r + 1))) != groupValue) {
+    if (r >= end || ValueAsText(cells.Value(groupColumn.At(r + 1))) != groupValue) {
       if (!endGroup()) return false;
     }
   }

@@ -1,5 +1,6 @@
 #include "send/row_ranges.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -55,6 +56,7 @@ RowWalk RowWalk::Range(std::int32_t start, std::int32_t end) {
   w.end_ = end;
   // The first row is visited whatever the end (the dialog refuses an end before the start).
   w.count_ = end >= start ? static_cast<std::size_t>(end - start) + 1 : 1;
+  w.last_ = std::max(start, end);
   return w;
 }
 
@@ -65,6 +67,7 @@ RowWalk RowWalk::List(std::vector<std::int32_t> rows) {
   w.count_ = w.rows_.size();
   w.row_ = w.rows_.at(0);
   w.next_ = 1;
+  w.last_ = *std::max_element(w.rows_.begin(), w.rows_.end());
   return w;
 }
 

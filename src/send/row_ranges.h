@@ -24,6 +24,8 @@ class RowWalk {
   // How many rows the walk has in all.
   std::size_t Count() const { return count_; }
   std::int32_t Row() const { return row_; }
+  // The last row of the sheet the walk visits.
+  std::int32_t LastRow() const { return last_; }
   void Next();
 
  private:
@@ -31,6 +33,7 @@ class RowWalk {
   bool done_ = false;
   std::int32_t row_ = 0;
   std::int32_t end_ = 0;
+  std::int32_t last_ = 0;
   std::vector<std::int32_t> rows_;
   std::size_t next_ = 0;
   std::size_t count_ = 0;

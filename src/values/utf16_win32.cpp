@@ -4,22 +4,23 @@
 
 namespace qv {
 
+// Each converts in one pass into room for the longest result: a UTF-8 byte gives at most one
+// UTF-16 unit, a UTF-16 unit at most three UTF-8 bytes.
 std::wstring ToUtf16(std::string_view utf8) {
   if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  std::wstring out(utf8.size(), L'\0');
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                    out.data(), static_cast<int>(out.size()));
+  out.resize(static_cast<std::size_t>(n));
   return out;
 }
 
 std::string FromUtf16(std::wstring_view utf16) {
   if (utf16.empty()) return {};
+  std::string out(utf16.size() * 3, '\0');
   const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()),
-                                    nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n,
-                      nullptr, nullptr);
+                                    out.data(), static_cast<int>(out.size()), nullptr, nullptr);
+  out.resize(static_cast<std::size_t>(n));
   return out;
 }
 
