@@ -55,6 +55,7 @@ class FakeObject : public IDispatch {
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
                                           DISPID* ids) override {
+    ++namesAsked;
     const std::string name = FromUtf16(names[0]);  // a plain string, not a BSTR
     for (std::size_t i = 0; i < names_.size(); ++i) {
       if (names_[i] == name) {
@@ -81,8 +82,8 @@ class FakeObject : public IDispatch {
     }
     if (!failure.empty()) return Fail(failure, info);
     try {
-      const excel::ComVariant answer = members_[static_cast<std::size_t>(id - 1)](call);
-      if (result) VariantCopy(result, const_cast<VARIANT*>(&answer.Get()));
+      excel::ComVariant answer = members_[static_cast<std::size_t>(id - 1)](call);
+      if (result) *result = answer.Detach();
     } catch (const std::exception& e) {
       // What the object model refuses comes back as a spreadsheet's exception does.
       return Fail(e.what(), info);
@@ -93,6 +94,7 @@ class FakeObject : public IDispatch {
   ULONG references = 1;  // the test's own
   std::string label;     // what the object is, for the test's messages
   std::vector<Received> calls;
+  long namesAsked = 0;  // calls of GetIDsOfNames
   std::string failure;  // when set, every call fails with this description
   // When set and above 0, the next calls are refused as a busy Excel refuses them, one less each.
   int* rejected = nullptr;

@@ -6,6 +6,7 @@
 #include "com/click_sink.h"
 #include "host/number_format.h"
 #include "values/convert.h"
+#include "values/text.h"
 
 namespace qv::testing {
 namespace {
@@ -325,6 +326,8 @@ FakeObject& FakeExcel::ObjectOf(host::Sheet& sheet) {
     return Obj(&col);
   });
   o.Define("Application", ReadOnly([this] { return Obj(application_); }));
+  o.Define("Evaluate",
+           [this, &sheet](const Received& c) { return Evaluate(sheet, Arg(c, 0).ToText()); });
   o.Define("Activate", [this, &sheet](const Received&) {
     host::Workbook* wb = app_.ActiveWorkbook();
     if (!wb) throw std::runtime_error("No workbook is open.");
@@ -334,68 +337,160 @@ FakeObject& FakeExcel::ObjectOf(host::Sheet& sheet) {
   return o;
 }
 
+namespace {
+// "B2" or "B2:D9", as Range takes an address.
+host::CellBlock BlockOf(const std::string& address) {
+  const auto colon = address.find(':');
+  const host::CellRef first = host::Sheet::Cell(address.substr(0, colon));
+  if (colon == std::string::npos) return {first, 1, 1};
+  const host::CellRef last = host::Sheet::Cell(address.substr(colon + 1));
+  if (last.column < first.column || last.row < first.row)
+    throw std::runtime_error("The fake takes ranges from top left to bottom right only.");
+  return {first, last.column - first.column + 1, last.row - first.row + 1};
+}
+
+ComVariant Null() {
+  ComVariant out;
+  out.Receive()->vt = VT_NULL;
+  return out;
+}
+
+// What a range answers for a property of each of its cells: a one-cell range the cell's own, a
+// larger one a two-dimensional array of them.
+template <typename Cell>
+ComVariant EachCell(const host::CellBlock& block, Cell cell) {
+  if (block.Size() == 1) return cell(block.first);
+  std::vector<ComVariant> cells;
+  cells.reserve(block.Size());
+  for (std::size_t i = 0; i < block.Size(); ++i) cells.push_back(cell(block.At(i)));
+  return ComVariant::FromGrid(block.rows, block.columns, cells);
+}
+
+// What a range answers for a property that is one for all its cells (Text, NumberFormat): the
+// one its cells share, else Null.
+template <typename Cell>
+ComVariant Shared(const host::CellBlock& block, Cell cell) {
+  const std::string first = cell(block.first);
+  for (std::size_t i = 1; i < block.Size(); ++i) {
+    if (cell(block.At(i)) != first) return Null();
+  }
+  return ComVariant::FromText(first);
+}
+}  // namespace
+
 FakeObject& FakeExcel::RangeOf(host::Sheet& sheet, const std::string& address) {
   bool made = false;
   FakeObject& o = Find(&sheet, "range " + address, "Range " + address, made);
   if (!made) return o;
-  const host::CellRef cell = host::Sheet::Cell(address);
-  o.Define("Value", Property([this, &sheet, address] { return ValueOf(sheet, address, true); },
-                             [&sheet, cell](const ComVariant& v) {
-                               // Text given to Value is read as typed, as Excel reads it.
-                               if (v.Get().vt == VT_BSTR) {
-                                 sheet.EnterText(cell, v.ToText());
-                               } else {
-                                 sheet.SetValue(cell, v.ToValue());
-                               }
-                             }));
-  o.Define("Value2", ReadOnly([this, &sheet, address] { return ValueOf(sheet, address, false); }));
-  o.Define("Text", ReadOnly([this, &sheet, address] {
-             return ComVariant::FromText(TextOf(sheet, address));
+  const host::CellBlock block = BlockOf(address);
+  const auto put = [&sheet](host::CellRef cell, const ComVariant& v) {
+    // Text given to Value is read as typed, as Excel reads it.
+    if (v.Get().vt == VT_BSTR) {
+      sheet.EnterText(cell, v.ToText());
+    } else {
+      sheet.SetValue(cell, v.ToValue());
+    }
+  };
+  o.Define("Value", Property(
+                        [this, &sheet, block] {
+                          return EachCell(block,
+                                          [&](host::CellRef c) { return ValueOf(sheet, c, true); });
+                        },
+                        [block, put](const ComVariant& v) {
+                          // An array fills the range cell by cell; one value goes into each.
+                          if (v.Get().vt & VT_ARRAY) {
+                            const auto cells = v.ToGrid(block.rows, block.columns);
+                            for (std::size_t i = 0; i < cells.size(); ++i)
+                              put(block.At(i), cells[i]);
+                          } else {
+                            for (std::size_t i = 0; i < block.Size(); ++i) put(block.At(i), v);
+                          }
+                        }));
+  o.Define("Value2", ReadOnly([this, &sheet, block] {
+             return EachCell(block, [&](host::CellRef c) { return ValueOf(sheet, c, false); });
            }));
-  o.Define("NumberFormat", ReadOnly([this, &sheet, address] {
-             return ComVariant::FromText(FormatOf(sheet, address));
+  o.Define("Text", ReadOnly([this, &sheet, block] {
+             return Shared(block, [&](host::CellRef c) { return TextOf(sheet, c); });
            }));
+  const auto format = [this, &sheet, block] {
+    return Shared(block, [&](host::CellRef c) { return FormatOf(sheet, c); });
+  };
+  o.Define("NumberFormat", ReadOnly(format));
   // The fake's user works in US English: the local code is the English one.
-  o.Define("NumberFormatLocal", ReadOnly([this, &sheet, address] {
-             return ComVariant::FromText(FormatOf(sheet, address));
-           }));
+  o.Define("NumberFormatLocal", ReadOnly(format));
   FakeObject& font = Find(&sheet, "font " + address, "Font of " + address, made);
-  font.Define("Bold",
-              Property([] { return ComVariant::FromBool(false); },
-                       [&sheet, cell](const ComVariant& v) { sheet.SetBold(cell, v.ToBool()); }));
+  font.Define("Bold", Property([] { return ComVariant::FromBool(false); },
+                               [&sheet, block](const ComVariant& v) {
+                                 for (std::size_t i = 0; i < block.Size(); ++i)
+                                   sheet.SetBold(block.At(i), v.ToBool());
+                               }));
   o.Define("Font", ReadOnly([&font] { return Obj(&font); }));
   return o;
 }
 
+ComVariant FakeExcel::Evaluate(host::Sheet& sheet, const std::string& formula) const {
+  // TEXT(range, "format"), with the quotes of the format doubled, is all the fake evaluates: as
+  // Excel does, TEXT over a range gives an array, each cell's value in the format.
+  const std::string head = "TEXT(";
+  const auto comma = formula.find(",\"");
+  if (formula.size() > 255) throw std::runtime_error("The formula is too long.");
+  if (formula.rfind(head, 0) != 0 || comma == std::string::npos || formula.size() < comma + 4 ||
+      formula.substr(formula.size() - 2) != "\")")
+    throw std::runtime_error("The fake evaluates TEXT(range, format) only.");
+  const host::CellBlock block = BlockOf(formula.substr(head.size(), comma - head.size()));
+  const std::string code =
+      ReplaceAll(formula.substr(comma + 2, formula.size() - comma - 4), "\"\"", "\"");
+  return EachCell(block, [&](host::CellRef c) {
+    const Variant value = sheet.Value(c);
+    if (value.kind() == Variant::Kind::Text)
+      return ComVariant::FromText(host::FormatText(value.AsText(), code));
+    const double number = value.kind() == Variant::Kind::Date     ? value.AsDate().Serial()
+                          : value.kind() == Variant::Kind::Number ? value.AsNumber()
+                                                                  : 0.0;
+    return ComVariant::FromText(host::FormatNumber(number, code));
+  });
+}
+
 void FakeExcel::SetFormat(host::Sheet& sheet, const std::string& address, std::string code) {
-  formats_[{&sheet, address}] = std::move(code);
+  const host::CellRef cell = host::Sheet::Cell(address);
+  formats_[{&sheet, cell.column, cell.row}] = std::move(code);
 }
 
 void FakeExcel::SetColumnWidth(host::Sheet& sheet, int column, int characters) {
   widths_[{&sheet, column}] = characters;
 }
 
-std::string FakeExcel::FormatOf(host::Sheet& sheet, const std::string& address) const {
-  if (const auto found = formats_.find({&sheet, address}); found != formats_.end())
-    return found->second;
-  // A date entered without a format of its own gets Excel's short date.
-  return sheet.Value(address).kind() == Variant::Kind::Date ? "m/d/yyyy" : "General";
+std::string FakeExcel::FormatOf(host::Sheet& sheet, host::CellRef cell) const {
+  return FormatOf(sheet, cell, sheet.Value(cell));
 }
 
-ComVariant FakeExcel::ValueOf(host::Sheet& sheet, const std::string& address, bool typed) const {
-  const Variant value = sheet.Value(address);
+std::string FakeExcel::FormatOf(host::Sheet& sheet, host::CellRef cell,
+                                const Variant& value) const {
+  if (!formats_.empty()) {
+    if (const auto found = formats_.find({&sheet, cell.column, cell.row}); found != formats_.end())
+      return found->second;
+  }
+  // A date entered without a format of its own gets Excel's short date.
+  return value.kind() == Variant::Kind::Date ? "m/d/yyyy" : "General";
+}
+
+ComVariant FakeExcel::ValueOf(host::Sheet& sheet, host::CellRef cell, bool typed) const {
+  const Variant value = sheet.Value(cell);
   const bool number = value.kind() == Variant::Kind::Number;
   const bool date = value.kind() == Variant::Kind::Date;
   if (!number && !date) return ComVariant::From(value);
   const double serial = number ? value.AsNumber() : value.AsDate().Serial();
-  const std::string code = FormatOf(sheet, address);
+  const std::string code = FormatOf(sheet, cell, value);
   ComVariant out;
   VARIANT& v = *out.Receive();
-  if (typed && host::IsDateFormat(code)) {
+  if (!typed || code == "General") {
+    v.vt = VT_R8;
+    v.dblVal = serial;
+  } else if (host::IsDateFormat(code)) {
     v.vt = VT_DATE;
     v.date = serial;
-  } else if (typed && (code.find('$') != std::string::npos ||
-                       code.find("\xE2\x82\xAC") != std::string::npos)) {
+  } else if (code.find('$') != std::string::npos ||
+             code.find("\xE2\x82\xAC") != std::string::npos) {
     v.vt = VT_CY;
     v.cyVal.int64 = static_cast<LONGLONG>(serial * 10000.0 + (serial < 0 ? -0.5 : 0.5));
   } else {
@@ -405,15 +500,14 @@ ComVariant FakeExcel::ValueOf(host::Sheet& sheet, const std::string& address, bo
   return out;
 }
 
-std::string FakeExcel::TextOf(host::Sheet& sheet, const std::string& address) const {
-  const Variant value = sheet.Value(address);
+std::string FakeExcel::TextOf(host::Sheet& sheet, host::CellRef cell) const {
+  const Variant value = sheet.Value(cell);
   const bool number = value.kind() == Variant::Kind::Number;
-  if (!number && value.kind() != Variant::Kind::Date) return sheet.Text(address);
+  if (!number && value.kind() != Variant::Kind::Date) return sheet.Text(cell);
   const double serial = number ? value.AsNumber() : value.AsDate().Serial();
-  const int column = host::Sheet::Cell(address).column;
-  const auto found = widths_.find({&sheet, column});
+  const auto found = widths_.find({&sheet, cell.column});
   const std::size_t width = found == widths_.end() ? 11u : static_cast<std::size_t>(found->second);
-  const std::string code = FormatOf(sheet, address);
+  const std::string code = FormatOf(sheet, cell, value);
   if (code != "General") {
     // A formatted number or a date that does not fit shows as a row of "#".
     std::string shown = host::FormatNumber(serial, code);
@@ -644,7 +738,7 @@ std::vector<std::string> FakeExcel::Calls() const {
 
 long FakeExcel::CallCount() const {
   long count = 0;
-  for (const auto& o : objects_) count += static_cast<long>(o->calls.size());
+  for (const auto& o : objects_) count += static_cast<long>(o->calls.size()) + o->namesAsked;
   return count;
 }
 

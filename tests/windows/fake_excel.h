@@ -10,6 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "fake_dispatch.h"
@@ -84,6 +85,7 @@ class FakeExcel {
   std::size_t AdvisedSinks() const;
   // Every call any object received, as "label.Member".
   std::vector<std::string> Calls() const;
+  // Every call into the fake: those, and the members' ids asked for (GetIDsOfNames).
   long CallCount() const;
   // A cell's number format (Excel's English code; "General" when none is set) and a column's width
   // in characters (11 when none is set: what a standard column shows of a General number).
@@ -130,12 +132,14 @@ class FakeExcel {
   FakeObject* application_ = nullptr;
   // What Excel answers for a cell: Value (VT_CY under a currency format, VT_DATE under a date
   // format), Value2 (numbers and dates alike as VT_R8), Text (as the column shows it).
-  excel::ComVariant ValueOf(host::Sheet& sheet, const std::string& address, bool typed) const;
-  std::string TextOf(host::Sheet& sheet, const std::string& address) const;
-  std::string FormatOf(host::Sheet& sheet, const std::string& address) const;
+  excel::ComVariant ValueOf(host::Sheet& sheet, host::CellRef cell, bool typed) const;
+  std::string TextOf(host::Sheet& sheet, host::CellRef cell) const;
+  excel::ComVariant Evaluate(host::Sheet& sheet, const std::string& formula) const;
+  std::string FormatOf(host::Sheet& sheet, host::CellRef cell) const;
+  std::string FormatOf(host::Sheet& sheet, host::CellRef cell, const Variant& value) const;
   std::string failAll_;
   FileTraits* traits_;
-  std::map<std::pair<const host::Sheet*, std::string>, std::string> formats_;
+  std::map<std::tuple<const host::Sheet*, int, int>, std::string> formats_;
   std::map<std::pair<const host::Sheet*, int>, int> widths_;
   std::map<const host::CommandBarControl*, std::pair<ui::Picture, ui::Picture>> pictures_;
 };

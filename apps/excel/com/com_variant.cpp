@@ -13,6 +13,27 @@ constexpr SCODE kCellErrorBase = static_cast<SCODE>(0x800A0000);
 // them.
 VARIANT* Source(const VARIANT& v) { return const_cast<VARIANT*>(&v); }
 
+// Holds an array locked, as reaching its elements needs.
+class Locked {
+ public:
+  explicit Locked(SAFEARRAY* array) : array_(array) { SafeArrayLock(array_); }
+  ~Locked() { SafeArrayUnlock(array_); }
+  Locked(const Locked&) = delete;
+  Locked& operator=(const Locked&) = delete;
+  // The element at (row, column) as the array counts them.
+  VARIANT& At(LONG row, LONG column) {
+    // The first index is the row, as a macro writes cells(row, column).
+    LONG at[2] = {row, column};
+    VARIANT* slot = nullptr;
+    if (FAILED(SafeArrayPtrOfIndex(array_, at, reinterpret_cast<void**>(&slot))) || !slot)
+      throw host::HostError("The spreadsheet answered with cells of another shape than asked for.");
+    return *slot;
+  }
+
+ private:
+  SAFEARRAY* array_;
+};
+
 // A copy converted to `type`; a failed conversion is a HostError.
 ComVariant Changed(const VARIANT& v, VARTYPE type) {
   ComVariant out;
@@ -33,9 +54,24 @@ ComVariant& ComVariant::operator=(const ComVariant& other) {
   return *this;
 }
 
+ComVariant& ComVariant::operator=(ComVariant&& other) noexcept {
+  if (this != &other) {
+    VariantClear(&v_);
+    v_ = other.v_;
+    VariantInit(&other.v_);
+  }
+  return *this;
+}
+
 VARIANT* ComVariant::Receive() {
   VariantClear(&v_);
   return &v_;
+}
+
+VARIANT ComVariant::Detach() {
+  const VARIANT held = v_;
+  VariantInit(&v_);
+  return held;
 }
 
 ComVariant ComVariant::From(const Variant& value) {
@@ -99,6 +135,53 @@ ComVariant ComVariant::Missing() {
   return out;
 }
 
+ComVariant ComVariant::FromGrid(int rows, int columns, std::vector<ComVariant>& cells) {
+  SAFEARRAYBOUND bounds[2] = {{static_cast<ULONG>(rows), 1}, {static_cast<ULONG>(columns), 1}};
+  SAFEARRAY* array = SafeArrayCreate(VT_VARIANT, 2, bounds);
+  if (!array) throw host::HostError("There is not enough memory for the cells to write.");
+  ComVariant out;
+  out.v_.vt = VT_ARRAY | VT_VARIANT;
+  out.v_.parray = array;
+  Locked locked(array);
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      locked.At(r + 1, c + 1) = cells.at(static_cast<std::size_t>(r) * columns + c).Detach();
+    }
+  }
+  cells.clear();
+  return out;
+}
+
+std::vector<ComVariant> ComVariant::ToGrid(int rows, int columns) const {
+  return ComVariant(*this).TakeGrid(rows, columns);
+}
+
+std::vector<ComVariant> ComVariant::TakeGrid(int rows, int columns) {
+  if (!(v_.vt & VT_ARRAY)) {
+    if (rows == 1 && columns == 1) return {*this};
+  } else if (v_.vt == (VT_ARRAY | VT_VARIANT) && v_.parray && SafeArrayGetDim(v_.parray) == 2) {
+    LONG low[2] = {}, high[2] = {};
+    for (UINT d = 0; d < 2; ++d) {
+      SafeArrayGetLBound(v_.parray, d + 1, &low[d]);
+      SafeArrayGetUBound(v_.parray, d + 1, &high[d]);
+    }
+    if (high[0] - low[0] + 1 == rows && high[1] - low[1] + 1 == columns) {
+      std::vector<ComVariant> cells(static_cast<std::size_t>(rows) * columns);
+      Locked locked(v_.parray);
+      for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+          VARIANT& from = locked.At(low[0] + r, low[1] + c);
+          VARIANT& to = cells[static_cast<std::size_t>(r) * columns + c].v_;
+          to = from;
+          VariantInit(&from);
+        }
+      }
+      return cells;
+    }
+  }
+  throw host::HostError("The spreadsheet answered with cells of another shape than asked for.");
+}
+
 Variant ComVariant::ToValue() const {
   switch (v_.vt) {
     case VT_EMPTY:
@@ -137,7 +220,10 @@ IDispatch* ObjectArgument(const DISPPARAMS& params, UINT i) {
   return nullptr;
 }
 
-std::string ComVariant::ToText() const { return ToUtf8(Changed(v_, VT_BSTR).Get().bstrVal); }
+std::string ComVariant::ToText() const {
+  if (v_.vt == VT_BSTR) return ToUtf8(v_.bstrVal);
+  return ToUtf8(Changed(v_, VT_BSTR).Get().bstrVal);
+}
 long ComVariant::ToLong() const { return Changed(v_, VT_I4).Get().lVal; }
 bool ComVariant::ToBool() const { return Changed(v_, VT_BOOL).Get().boolVal != VARIANT_FALSE; }
 

@@ -4,6 +4,8 @@
 
 #include <oaidl.h>
 
+#include <vector>
+
 #include "values/variant.h"
 
 namespace qv::excel {
@@ -15,6 +17,9 @@ class ComVariant {
   ComVariant() { VariantInit(&v_); }
   ComVariant(const ComVariant& other);
   ComVariant& operator=(const ComVariant& other);
+  // A move takes the VARIANT over and leaves the other empty.
+  ComVariant(ComVariant&& other) noexcept : v_(other.v_) { VariantInit(&other.v_); }
+  ComVariant& operator=(ComVariant&& other) noexcept;
   ~ComVariant() { VariantClear(&v_); }
 
   // A cell's value as Excel takes it: empty, VT_R8, VT_BSTR, VT_DATE, VT_BOOL, VT_ERROR.
@@ -26,10 +31,20 @@ class ComVariant {
   static ComVariant FromObject(IDispatch* object);
   // An optional argument left out: VT_ERROR with DISP_E_PARAMNOTFOUND.
   static ComVariant Missing();
+  // A range's cells as Excel gives and takes them: a two-dimensional array of VARIANTs, rows by
+  // columns, both bounds from 1. `cells` holds them row by row and is emptied.
+  static ComVariant FromGrid(int rows, int columns, std::vector<ComVariant>& cells);
+  // The cells of such an array, row by row; for a single cell, what a one-cell range gives (the
+  // value itself) too. Anything else, or an array of another size, is a HostError.
+  std::vector<ComVariant> ToGrid(int rows, int columns) const;
+  // The same, the cells moved out of the array rather than copied.
+  std::vector<ComVariant> TakeGrid(int rows, int columns);
 
   const VARIANT& Get() const { return v_; }
   // For an out-parameter: clears what is held and lends the slot.
   VARIANT* Receive();
+  // Hands what is held to the caller, who then owns it; this is left empty.
+  VARIANT Detach();
 
   // As a cell's value; numbers and texts of other types are converted, anything else is empty.
   Variant ToValue() const;

@@ -93,9 +93,9 @@ ComVariant Dispatch::Call(std::string_view name, std::initializer_list<ComVarian
   return Invoke(name, DISPATCH_METHOD, args, nullptr);
 }
 
-ComVariant Dispatch::Invoke(std::string_view name, WORD flags,
-                            std::initializer_list<ComVariant> args, const ComVariant* put) const {
-  if (!object_) throw host::HostError("The spreadsheet object is gone.");
+DISPID Dispatch::IdOf(std::string_view name) const {
+  const std::string key(name);
+  if (const auto known = ids_->find(key); known != ids_->end()) return known->second;
   std::wstring wide = ToUtf16(name);
   LPOLESTR names[] = {wide.data()};
   DISPID id = DISPID_UNKNOWN;
@@ -104,8 +104,16 @@ ComVariant Dispatch::Invoke(std::string_view name, WORD flags,
   if (FAILED(found)) {
     EXCEPINFO none{};
     if (Refused(found)) throw host::HostError(Describe(found, none));
-    throw host::HostError("The spreadsheet has no member \"" + std::string(name) + "\".");
+    throw host::HostError("The spreadsheet has no member \"" + key + "\".");
   }
+  ids_->emplace(key, id);
+  return id;
+}
+
+ComVariant Dispatch::Invoke(std::string_view name, WORD flags,
+                            std::initializer_list<ComVariant> args, const ComVariant* put) const {
+  if (!object_) throw host::HostError("The spreadsheet object is gone.");
+  const DISPID id = IdOf(name);
   // The arguments go right to left; a new value goes first, named as the property's.
   std::vector<VARIANT> rgvarg;
   rgvarg.reserve(args.size() + 1);

@@ -5,7 +5,9 @@
 #include <oaidl.h>
 
 #include <initializer_list>
+#include <map>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,11 +19,14 @@ namespace qv::excel {
 // An object of the spreadsheet's, reached late-bound by the names of its members through
 // IDispatch. It holds one reference to the object. Arguments are given in the order a macro
 // writes them; every failure is a host::HostError carrying the object's own description
-// (EXCEPINFO) where it gave one, and frees what the object handed back.
+// (EXCEPINFO) where it gave one, and frees what the object handed back. The id of each member is
+// asked once and kept with the object, shared by the copies of this wrapper: IDispatch promises
+// an object's ids for its lifetime, not that two objects of one kind share them.
 class Dispatch {
  public:
   Dispatch() = default;
-  explicit Dispatch(ComPtr<IDispatch> object) : object_(std::move(object)) {}
+  explicit Dispatch(ComPtr<IDispatch> object)
+      : object_(std::move(object)), ids_(std::make_shared<std::map<std::string, DISPID>>()) {}
   // The object a VARIANT holds; a HostError when it holds none.
   static Dispatch From(const ComVariant& value);
   // The object a VARIANT holds, or none (an empty Dispatch) when it holds Nothing or is empty.
@@ -44,7 +49,9 @@ class Dispatch {
  private:
   ComVariant Invoke(std::string_view name, WORD flags, std::initializer_list<ComVariant> args,
                     const ComVariant* put) const;
+  DISPID IdOf(std::string_view name) const;
   ComPtr<IDispatch> object_;
+  std::shared_ptr<std::map<std::string, DISPID>> ids_;
 };
 
 // Whether two interface pointers are the same COM object (their IUnknowns are equal).

@@ -10,9 +10,10 @@
 
 namespace qv::excel {
 
-// A worksheet of Excel's, reached by name through IDispatch. Cells go through Range(address);
-// typed text is assigned to Value, which is how Excel reads what a person types. A cell's text is
-// the one it shows in a column wide enough for it (see Text).
+// A worksheet of Excel's, reached by name through IDispatch. Cells go through Range(address), a
+// block of them as one range whose Value is a two-dimensional array; typed text is assigned to
+// Value, which is how Excel reads what a person types. A cell's text is the one it shows in a
+// column wide enough for it (see Texts).
 class ExcelSheet : public host::Sheet {
  public:
   explicit ExcelSheet(Dispatch sheet) : sheet_(std::move(sheet)) {}
@@ -26,6 +27,10 @@ class ExcelSheet : public host::Sheet {
   void EnterText(host::CellRef cell, const std::string& text) override;
   void SetBold(host::CellRef cell, bool bold) override;
   void SelectColumn(int column) override;
+  std::vector<Variant> Values(const host::CellBlock& block) const override;
+  std::vector<std::string> Texts(const host::CellBlock& block) const override;
+  void SetValues(const host::CellBlock& block, const std::vector<Variant>& values) override;
+  void EnterTexts(const host::CellBlock& block, const std::vector<std::string>& texts) override;
   using Sheet::SelectColumn;
   using Sheet::SetBold;
   using Sheet::SetValue;
@@ -33,10 +38,21 @@ class ExcelSheet : public host::Sheet {
   using Sheet::Value;
 
  private:
-  Dispatch Range(host::CellRef cell) const;
+  Dispatch Range(const host::CellBlock& block) const;
+  void Write(const host::CellBlock& block, std::vector<ComVariant> cells);
+  // The texts of the numbers (VT_R8 in `values`) among the cells of `part`, a run of rows of one
+  // column inside `block`, by the number format they share; a run whose cells differ in format
+  // is halved until each part has one.
+  void ShowNumbers(const host::CellBlock& block, const host::CellBlock& part,
+                   const std::vector<ComVariant>& values, std::vector<std::string>& texts) const;
+  // The texts Excel's TEXT gives the numbers of `part` in the user's own format code `local`.
+  void FormatNumbers(const host::CellBlock& block, const host::CellBlock& part,
+                     const std::string& local, const std::vector<ComVariant>& values,
+                     std::vector<std::string>& texts) const;
   // Application.International(xlDecimalSeparator), asked once.
   const std::string& DecimalSeparator() const;
   Dispatch sheet_;
+  mutable Dispatch application_;
   mutable std::optional<std::string> decimalSeparator_;
 };
 
