@@ -1,5 +1,7 @@
 #include "fill/frm_client_mno_map.h"
 
+#include <unordered_map>
+
 #include "host/cell_ref.h"
 #include "host/sheet_blocks.h"
 #include "ui/ui.h"
@@ -218,8 +220,9 @@ void frmClient_MNO_Map::Fill() {
   const int targetIdColumn = column(cmbActive_ClientID_Col);
   const int fillColumn = column(cmbFill_MNO);
 
-  // The client IDs and numbers, kept apart so that an ID holding a "," still matches whole.
-  std::vector<std::pair<std::string, std::string>> records;
+  // Each client ID with the number of its first row, so that an ID holding a "," still matches
+  // whole.
+  std::unordered_map<std::string, std::string> records;
   int skipped = 0;
   host::SheetBlocks source(*sourceSheet);
   for (int row = 1; row <= host::kRowCount; ++row) {
@@ -231,13 +234,11 @@ void frmClient_MNO_Map::Fill() {
       continue;
     }
     skipped = 0;
-    records.emplace_back(std::move(id), std::move(mobile));
+    records.emplace(std::move(id), std::move(mobile));
   }
   // No number is filled from a workbook that cannot be read to its end.
   sourceSheet->FinishReading();
 
-  std::string lastId, lastMobile;
-  bool remembered = false;
   skipped = 0;
   host::SheetBlocks cells(*target);
   for (int row = 1; row <= host::kRowCount; ++row) {
@@ -248,19 +249,8 @@ void frmClient_MNO_Map::Fill() {
       continue;
     }
     skipped = 0;
-    if (remembered && id == lastId) {
-      cells.Put(host::CellRef{fillColumn, row}, lastMobile);
-      continue;
-    }
-    for (const auto& [sourceId, mobile] : records) {
-      if (sourceId == id) {
-        cells.Put(host::CellRef{fillColumn, row}, mobile);
-        lastId = id;
-        lastMobile = mobile;
-        remembered = true;
-        break;
-      }
-    }
+    if (const auto found = records.find(id); found != records.end())
+      cells.Put(host::CellRef{fillColumn, row}, found->second);
   }
   cells.Flush();
 }
