@@ -11,8 +11,11 @@
 #include "com/module.h"
 #include "connect_com/connect_com.h"
 #include "fake_excel.h"
+#include "fill/frm_client_mno_map.h"
+#include "reports/frm_dr.h"
 #include "send/frm_send_sms.h"
 #include "support/addin_fakes.h"
+#include "values/convert.h"
 
 namespace qv::testing {
 namespace {
@@ -277,6 +280,128 @@ TEST_F(ConnectComTest, ASendOfAThousandRowsSendsTheInMemoryHostsBody) {
   // their NumberFormat), each block larger than the one before: a few dozen calls in all, ids of
   // members included, where a call or more a cell would be thousands.
   EXPECT_LE(excel.CallCount() - callsBefore, 150);
+}
+
+// Each command that walks the rows of a sheet does so in blocks through Excel, and ends as it
+// does over the in-memory host: the same request, the same boxes, the same cells written.
+TEST_F(ConnectComTest, TheFilteredAndGroupedSendsTheFillAndTheReportGoInBlocks) {
+  constexpr int kRows = 1000;
+  ConnectBoth();
+  OpenSessions();
+  host::MemoryApplication files;
+  FakeExcelClass registered(files);
+  auto source =
+      std::make_shared<host::MemoryWorkbook>("Clients.xlsx", std::vector<std::string>{"Clients"});
+  for (int r = 1; r <= kRows; ++r) {
+    source->SheetAt(1).SetValue(host::CellRef{1, r}, "C-" + std::to_string(r));
+    source->SheetAt(1).SetValue(host::CellRef{2, r}, 919800000000.0 + r);
+  }
+  files.AddFile("C:\\data\\Clients.xlsx", source);
+  memory.AddFile("C:\\data\\Clients.xlsx", source);
+  std::string report = "Mobile-Message-Status";
+  for (int r = 1; r <= kRows; ++r)
+    report += "," + std::to_string(919800000000LL + r) + "-Hello " + std::to_string(r) + "-Sent";
+  struct Case {
+    const char* what;
+    const char* button;  // the toolbar's
+    std::function<void(addin::Connect&, AddinFakes&)> run;
+    long calls;  // at most, into both Excels
+  };
+  const std::vector<Case> cases = {
+      {"filtered send", "Send SMS",
+       [&](addin::Connect& addin, AddinFakes& fakes) {
+         send::frmSendSMS& d = addin.SendSMS();
+         fakes.ui.AnswerInput("#B# like 'Client 1%'");
+         d.cmdFilter.Press();
+         d.txtMsg.Text = "Dear #B#, you owe #C#";
+         d.txtStartRow.Text = "1";
+         d.txtEndRow.Text = std::to_string(kRows);
+         fakes.transport.Answer("000");
+         fakes.ui.Answer(ui::mb::Ok);
+         d.cmdSend.Press();
+         d.Unload();
+       },
+       150},
+      {"grouped send", "Send SMS",
+       [&](addin::Connect& addin, AddinFakes& fakes) {
+         send::frmSendSMS& d = addin.SendSMS();
+         d.chkAdvance.SetValue(true);
+         d.cmbColumnWise.SetListIndex(1);
+         d.txt_header.Text = "Dear #B#,";
+         d.txtMsg.Text = "you owe #C#";
+         d.txtStartRow.Text = "1";
+         d.txtEndRow.Text = std::to_string(kRows);
+         fakes.transport.Answer("000");
+         d.cmdSend.Press();
+         d.Unload();
+       },
+       200},
+      {"fill", "Fill Mobile Numbers",
+       [&](addin::Connect& addin, AddinFakes& fakes) {
+         fill::frmClient_MNO_Map& d = addin.ClientMnoMap();
+         fakes.ui.AnswerFile("C:\\data\\Clients.xlsx");
+         d.cmdBrowse.Press();
+         d.cmbMNO.SetListIndex(1);
+         d.cmbActive_ClientID_Col.SetListIndex(3);
+         d.cmbFill_MNO.SetListIndex(4);
+         d.cmdOk.Press();
+       },
+       250},
+      {"report", "Delivery Report",
+       [&](addin::Connect& addin, AddinFakes& fakes) {
+         reports::frmDR& d = addin.DR();
+         d.txtSheetName.Text = "Report";
+         fakes.transport.Answer("<QUORVALENT>" + report + "</QUORVALENT>");
+         d.cmdGet.Press();
+       },
+       100},
+  };
+  for (host::MemoryApplication* app : {&excelModel, &memory}) {
+    host::MemorySheet& sheet = *app->ActiveSheet();
+    for (int r = 1; r <= kRows; ++r) {
+      sheet.SetValue(host::CellRef{1, r}, 919800000000.0 + r);
+      sheet.SetValue(host::CellRef{2, r}, "Client " + std::to_string(r));
+      sheet.SetValue(host::CellRef{3, r}, r * 1.25);
+      sheet.SetValue(host::CellRef{4, r}, "C-" + std::to_string(kRows + 1 - r));
+    }
+  }
+  const auto written = [](host::MemoryApplication& app) {
+    std::map<std::string, std::string> cells;
+    host::MemoryWorkbook& book = *app.ActiveWorkbook();
+    for (int i = 1; i <= book.SheetCount(); ++i) {
+      for (const auto& [address, value] : book.SheetAt(i).UsedCells())
+        cells[book.SheetAt(i).Name() + "!" + address] = ValueAsText(value);
+    }
+    return cells;
+  };
+  for (const Case& c : cases) {
+    const auto controls = AddinControls(excelModel.GetCommandBars());
+    const auto button = std::find_if(controls.begin(), controls.end(), [&c](auto* control) {
+      return control->Caption() == c.button;
+    });
+    ASSERT_NE(button, controls.end()) << c.button;
+    ClickBoth(static_cast<std::size_t>(button - controls.begin()));
+    auto calls = [&] {
+      long all = excel.CallCount();
+      for (FakeExcel* second : registered.Instances()) all += second->CallCount();
+      return all;
+    };
+    const long before = calls();
+    c.run(*object->Addin(), com);
+    c.run(reference, mem);
+    EXPECT_LE(calls() - before, c.calls) << c.what;
+    ExpectSameTranscript();
+    EXPECT_EQ(com.transport.Last().body, mem.transport.Last().body) << c.what;
+    // Excel reads the numbers in the texts it is given, where the in-memory host keeps texts.
+    EXPECT_EQ(written(excelModel), written(memory)) << c.what;
+  }
+  const auto cells = written(excelModel);
+  EXPECT_EQ(cells.at("Sheet1!E1"), "919800001000") << "filled from the source's last row";
+  EXPECT_EQ(cells.at("Sheet1!E1000"), "919800000001");
+  EXPECT_EQ(cells.at("Report!C1001"), "Sent");
+  EXPECT_EQ(com.ui.Prompts(),
+            (std::vector<std::string>{"112 records has been filtered. Do you want to SMS?",
+                                      "112 SMS Messages Sent", "1000 SMS Messages Sent"}));
 }
 
 TEST_F(ConnectComTest, NarrowColumnsSendTheTextsAWideColumnShowsAndEveryTypeOfValueIsRead) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <string>
@@ -82,8 +83,10 @@ class FakeObject : public IDispatch {
     }
     if (!failure.empty()) return Fail(failure, info);
     try {
+      const auto start = std::chrono::steady_clock::now();
       excel::ComVariant answer = members_[static_cast<std::size_t>(id - 1)](call);
       if (result) *result = answer.Detach();
+      answering += std::chrono::steady_clock::now() - start;
     } catch (const std::exception& e) {
       // What the object model refuses comes back as a spreadsheet's exception does.
       return Fail(e.what(), info);
@@ -95,6 +98,8 @@ class FakeObject : public IDispatch {
   std::string label;     // what the object is, for the test's messages
   std::vector<Received> calls;
   long namesAsked = 0;  // calls of GetIDsOfNames
+  // The time its members took to answer: what the spreadsheet itself spent.
+  std::chrono::steady_clock::duration answering{};
   std::string failure;  // when set, every call fails with this description
   // When set and above 0, the next calls are refused as a busy Excel refuses them, one less each.
   int* rejected = nullptr;

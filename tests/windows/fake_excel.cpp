@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "com/click_sink.h"
+#include "host/error_names.h"
 #include "host/number_format.h"
 #include "values/convert.h"
 #include "values/text.h"
@@ -349,6 +350,10 @@ host::CellBlock BlockOf(const std::string& address) {
   return {first, last.column - first.column + 1, last.row - first.row + 1};
 }
 
+std::uint64_t CellKey(host::CellRef cell) {
+  return static_cast<std::uint64_t>(cell.column) << 32 | static_cast<std::uint32_t>(cell.row);
+}
+
 ComVariant Null() {
   ComVariant out;
   out.Receive()->vt = VT_NULL;
@@ -431,6 +436,7 @@ FakeObject& FakeExcel::RangeOf(host::Sheet& sheet, const std::string& address) {
 ComVariant FakeExcel::Evaluate(host::Sheet& sheet, const std::string& formula) const {
   // TEXT(range, "format"), with the quotes of the format doubled, is all the fake evaluates: as
   // Excel does, TEXT over a range gives an array, each cell's value in the format.
+  if (!evaluates) throw std::runtime_error("Object doesn't support this property or method");
   const std::string head = "TEXT(";
   const auto comma = formula.find(",\"");
   if (formula.size() > 255) throw std::runtime_error("The formula is too long.");
@@ -453,7 +459,7 @@ ComVariant FakeExcel::Evaluate(host::Sheet& sheet, const std::string& formula) c
 
 void FakeExcel::SetFormat(host::Sheet& sheet, const std::string& address, std::string code) {
   const host::CellRef cell = host::Sheet::Cell(address);
-  formats_[{&sheet, cell.column, cell.row}] = std::move(code);
+  formats_[&sheet][CellKey(cell)] = std::move(code);
 }
 
 void FakeExcel::SetColumnWidth(host::Sheet& sheet, int column, int characters) {
@@ -466,9 +472,9 @@ std::string FakeExcel::FormatOf(host::Sheet& sheet, host::CellRef cell) const {
 
 std::string FakeExcel::FormatOf(host::Sheet& sheet, host::CellRef cell,
                                 const Variant& value) const {
-  if (!formats_.empty()) {
-    if (const auto found = formats_.find({&sheet, cell.column, cell.row}); found != formats_.end())
-      return found->second;
+  if (const auto sheetFormats = formats_.find(&sheet); sheetFormats != formats_.end()) {
+    const auto found = sheetFormats->second.find(CellKey(cell));
+    if (found != sheetFormats->second.end()) return found->second;
   }
   // A date entered without a format of its own gets Excel's short date.
   return value.kind() == Variant::Kind::Date ? "m/d/yyyy" : "General";
@@ -503,6 +509,9 @@ ComVariant FakeExcel::ValueOf(host::Sheet& sheet, host::CellRef cell, bool typed
 std::string FakeExcel::TextOf(host::Sheet& sheet, host::CellRef cell) const {
   const Variant value = sheet.Value(cell);
   const bool number = value.kind() == Variant::Kind::Number;
+  // Excel shows a truth value and an error by its own names.
+  if (value.kind() == Variant::Kind::Boolean) return value.AsBoolean() ? "TRUE" : "FALSE";
+  if (value.kind() == Variant::Kind::Error) return host::ErrorName(value.AsError().code);
   if (!number && value.kind() != Variant::Kind::Date) return sheet.Text(cell);
   const double serial = number ? value.AsNumber() : value.AsDate().Serial();
   const auto found = widths_.find({&sheet, cell.column});
@@ -740,6 +749,12 @@ long FakeExcel::CallCount() const {
   long count = 0;
   for (const auto& o : objects_) count += static_cast<long>(o->calls.size()) + o->namesAsked;
   return count;
+}
+
+std::chrono::steady_clock::duration FakeExcel::AnsweringTime() const {
+  std::chrono::steady_clock::duration time{};
+  for (const auto& o : objects_) time += o->answering;
+  return time;
 }
 
 void FakeExcel::FailEverything(const std::string& description) {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <tuple>
+#include <unordered_map>
 #include <vector>
 
 #include "fake_dispatch.h"
@@ -87,6 +87,8 @@ class FakeExcel {
   std::vector<std::string> Calls() const;
   // Every call into the fake: those, and the members' ids asked for (GetIDsOfNames).
   long CallCount() const;
+  // The time all its objects took to answer the calls they received.
+  std::chrono::steady_clock::duration AnsweringTime() const;
   // A cell's number format (Excel's English code; "General" when none is set) and a column's width
   // in characters (11 when none is set: what a standard column shows of a General number).
   void SetFormat(host::Sheet& sheet, const std::string& address, std::string code);
@@ -106,6 +108,8 @@ class FakeExcel {
   int automationSecurity = 1;  // msoAutomationSecurityLow, as Excel starts
   // How many of the next calls are refused as an Excel that is starting refuses them.
   int rejectCalls = 0;
+  // Whether Worksheet.Evaluate answers; one that does not fails as a member Excel lacks would.
+  bool evaluates = true;
 
  private:
   template <typename Object = FakeObject>
@@ -139,7 +143,8 @@ class FakeExcel {
   std::string FormatOf(host::Sheet& sheet, host::CellRef cell, const Variant& value) const;
   std::string failAll_;
   FileTraits* traits_;
-  std::map<std::tuple<const host::Sheet*, int, int>, std::string> formats_;
+  // By sheet, then by column and row.
+  std::map<const host::Sheet*, std::unordered_map<std::uint64_t, std::string>> formats_;
   std::map<std::pair<const host::Sheet*, int>, int> widths_;
   std::map<const host::CommandBarControl*, std::pair<ui::Picture, ui::Picture>> pictures_;
 };
