@@ -402,6 +402,11 @@ TEST_F(ConnectComTest, TheFilteredAndGroupedSendsTheFillAndTheReportGoInBlocks) 
   EXPECT_EQ(com.ui.Prompts(),
             (std::vector<std::string>{"112 records has been filtered. Do you want to SMS?",
                                       "112 SMS Messages Sent", "1000 SMS Messages Sent"}));
+  // Nothing of either Excel is held after the disconnect.
+  EXPECT_EQ(object->OnDisconnection(DisconnectMode::UserClosed, nullptr), S_OK);
+  EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+  for (FakeExcel* second : registered.Instances())
+    EXPECT_EQ(second->Held(), std::vector<std::string>{});
 }
 
 TEST_F(ConnectComTest, NarrowColumnsSendTheTextsAWideColumnShowsAndEveryTypeOfValueIsRead) {

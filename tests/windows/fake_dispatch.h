@@ -77,6 +77,11 @@ class FakeObject : public IDispatch {
     }
     call.namedPut = params->cNamedArgs == 1 && params->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
     calls.push_back(call);
+    // The record holds no object given as an argument: only the add-in's own references count.
+    for (auto& arg : calls.back().args) {
+      if (arg.Get().vt == VT_DISPATCH || arg.Get().vt == VT_UNKNOWN)
+        arg = excel::ComVariant::FromObject(nullptr);
+    }
     if (rejected && *rejected > 0) {
       --*rejected;
       return RPC_E_CALL_REJECTED;

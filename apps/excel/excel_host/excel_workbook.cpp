@@ -58,10 +58,9 @@ std::vector<Variant> ExcelSheet::Values(const host::CellBlock& block) const {
 
 const std::string& ExcelSheet::DecimalSeparator() const {
   if (!decimalSeparator_) {
-    if (!application_) application_ = sheet_.Object("Application");
-    decimalSeparator_ =
-        application_.GetProperty("International", {ComVariant::FromInt(kDecimalSeparator)})
-            .ToText();
+    decimalSeparator_ = sheet_.Object("Application")
+                            .GetProperty("International", {ComVariant::FromInt(kDecimalSeparator)})
+                            .ToText();
   }
   return *decimalSeparator_;
 }
@@ -149,10 +148,7 @@ void ExcelSheet::FormatNumbers(const host::CellBlock& block, const host::CellBlo
       texts[i] = shown[static_cast<std::size_t>(r)].ToText();
       continue;
     }
-    if (!functions) {
-      if (!application_) application_ = sheet_.Object("Application");
-      functions = application_.Object("WorksheetFunction");
-    }
+    if (!functions) functions = sheet_.Object("Application").Object("WorksheetFunction");
     texts[i] = functions.Call("Text", {values[i], ComVariant::FromText(local)}).ToText();
   }
 }

@@ -52,7 +52,6 @@ class ExcelSheet : public host::Sheet {
   // Application.International(xlDecimalSeparator), asked once.
   const std::string& DecimalSeparator() const;
   Dispatch sheet_;
-  mutable Dispatch application_;
   mutable std::optional<std::string> decimalSeparator_;
 };
 
