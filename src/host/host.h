@@ -69,6 +69,10 @@ class Sheet {
   // `values` and `texts` hold one entry for each cell of the block.
   virtual void SetValues(const CellBlock& block, const std::vector<Variant>& values);
   virtual void EnterTexts(const CellBlock& block, const std::vector<std::string>& texts);
+  // The most rows a read of one column should ask for at once. A spreadsheet reached through
+  // calls, each of which costs, answers large blocks in a few; a sheet in memory gains nothing
+  // from them, and one still being read from its file would wait for rows it could hand out now.
+  virtual int LargestBlockRows() const { return 1; }
   // Waits until every cell of the sheet is in hand. A sheet read from a file may hand out rows
   // while later ones are still being read; one that turns out unreadable fails here (HostError),
   // as its cells then do. Whatever acts on cells read (a send, a fill) calls it first.

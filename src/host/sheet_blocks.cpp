@@ -5,11 +5,14 @@
 namespace qv::host {
 
 SheetBlocks::SheetBlocks(Sheet& sheet, int lastRow)
-    : sheet_(sheet), lastRow_(std::clamp(lastRow, 1, kRowCount)) {}
+    : sheet_(sheet),
+      lastRow_(std::clamp(lastRow, 1, kRowCount)),
+      largest_(std::clamp(sheet.LargestBlockRows(), 1, kLargestBlockRows)) {}
 
 int SheetBlocks::BlockRows(int row, int& nextRows) const {
+  if (nextRows == 0) nextRows = std::min(kFirstBlockRows, largest_);
   const int rows = row <= lastRow_ ? std::min(nextRows, lastRow_ - row + 1) : 1;
-  nextRows = std::min(nextRows * 2, kLargestBlockRows);
+  nextRows = std::min(nextRows * 2, largest_);
   return rows;
 }
 
@@ -30,10 +33,19 @@ Cell SheetBlocks::Answer(std::map<int, ColumnBlock<Cell>>& blocks, CellRef cell,
 }
 
 Variant SheetBlocks::Value(CellRef cell) {
+  // A sheet read cell by cell is asked directly, without a block of one.
+  if (largest_ == 1) {
+    Flush();
+    return sheet_.Value(cell);
+  }
   return Answer(values_, cell, [this](const CellBlock& b) { return sheet_.Values(b); });
 }
 
 std::string SheetBlocks::Text(CellRef cell) {
+  if (largest_ == 1) {
+    Flush();
+    return sheet_.Text(cell);
+  }
   return Answer(texts_, cell, [this](const CellBlock& b) { return sheet_.Texts(b); });
 }
 

@@ -12,7 +12,8 @@ namespace qv::host {
 // A sheet's cells read and written in blocks, for one operation that walks down its rows (a send,
 // a fill). The first cell asked of a column brings in a block of that column from that row down:
 // kFirstBlockRows rows, each later block of the column twice the one before up to
-// kLargestBlockRows, never past the last row the operation said it reads. Writes are kept while
+// kLargestBlockRows (or the fewer rows the sheet asks for), never past the last row the operation
+// said it reads. Writes are kept while
 // they run down one column row after row, and go to the sheet as one block when the run ends, at
 // Flush, or before anything more is read. A block that holds a written cell is dropped, so a
 // cell always answers what the sheet holds now.
@@ -37,7 +38,7 @@ class SheetBlocks {
   struct ColumnBlock {
     int first = 0;
     std::vector<Cell> cells;
-    int nextRows = kFirstBlockRows;
+    int nextRows = 0;
     bool Holds(int row) const {
       return row >= first && row < first + static_cast<int>(cells.size());
     }
@@ -49,6 +50,7 @@ class SheetBlocks {
 
   Sheet& sheet_;
   int lastRow_;
+  int largest_;  // rows of a block at most
   std::map<int, ColumnBlock<Variant>> values_;
   std::map<int, ColumnBlock<std::string>> texts_;
   struct Run {

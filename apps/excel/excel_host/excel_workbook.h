@@ -31,6 +31,8 @@ class ExcelSheet : public host::Sheet {
   std::vector<std::string> Texts(const host::CellBlock& block) const override;
   void SetValues(const host::CellBlock& block, const std::vector<Variant>& values) override;
   void EnterTexts(const host::CellBlock& block, const std::vector<std::string>& texts) override;
+  // Each call into Excel costs: a block as large as the port reads.
+  int LargestBlockRows() const override { return host::kRowCount; }
   using Sheet::SelectColumn;
   using Sheet::SetBold;
   using Sheet::SetValue;

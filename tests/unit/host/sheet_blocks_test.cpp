@@ -16,11 +16,12 @@ std::string Range(const CellBlock& b) {
   return b.Size() == 1 ? first : first + ":" + host::Address(b.Last());
 }
 
-// A sheet that keeps its cells in memory and notes every block asked of it; a block that reaches
-// off the sheet fails, as a spreadsheet's does.
+// A sheet that keeps its cells in memory, takes blocks of up to `largest` rows and notes every
+// block asked of it; a block that reaches off the sheet fails, as a spreadsheet's does.
 class NotingSheet : public host::MemorySheet {
  public:
-  NotingSheet() : MemorySheet("Sheet1") {}
+  explicit NotingSheet(int largest = host::kRowCount) : MemorySheet("Sheet1"), largest_(largest) {}
+  int LargestBlockRows() const override { return largest_; }
   std::vector<Variant> Values(const CellBlock& b) const override {
     if (b.first.row < 1 || b.first.column < 1 || b.Last().row > host::kRowCount)
       throw host::HostError("no such cell");
@@ -38,6 +39,9 @@ class NotingSheet : public host::MemorySheet {
     MemorySheet::SetValues(b, values);
   }
   mutable std::vector<std::string> noted;
+
+ private:
+  int largest_;
 };
 
 TEST(SheetBlocks, EachBlockOfAColumnIsTwiceTheOneBeforeUpToTheLargestAndNeverPastTheLastRow) {
@@ -63,6 +67,28 @@ TEST(SheetBlocks, EachBlockOfAColumnIsTwiceTheOneBeforeUpToTheLargestAndNeverPas
     for (int row = 1; row <= c.lastRow; ++row) cells.Value(CellRef{1, row});
     EXPECT_EQ(sheet.noted, c.blocks) << c.lastRow;
   }
+}
+
+TEST(SheetBlocks, ASheetThatAsksForSmallerBlocksGetsThem) {
+  struct Case {
+    int largest;
+    std::vector<std::string> blocks;
+  };
+  const std::vector<Case> cases = {
+      {1, {}},  // cell by cell, as Value gives them, no block asked
+      {2, {"Values A1:A2", "Values A3:A4", "Values A5"}},
+      {0, {}},
+  };
+  for (const auto& c : cases) {
+    NotingSheet sheet(c.largest);
+    SheetBlocks cells(sheet, 5);
+    for (int row = 1; row <= 5; ++row) sheet.SetValue(CellRef{1, row}, row * 1.0);
+    for (int row = 1; row <= 5; ++row)
+      EXPECT_EQ(cells.Value(CellRef{1, row}), Variant(row * 1.0)) << c.largest;
+    EXPECT_EQ(sheet.noted, c.blocks) << c.largest;
+  }
+  host::MemorySheet memory("Sheet1");
+  EXPECT_EQ(memory.LargestBlockRows(), 1) << "a sheet in memory is read cell by cell";
 }
 
 TEST(SheetBlocks, AnswersWhatTheSheetAnswersCellByCellValuesAndTextsApart) {
