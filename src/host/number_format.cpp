@@ -1,7 +1,6 @@
 #include "host/number_format.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -207,9 +206,6 @@ std::string Pad(long long v, int width) {
   return s;
 }
 
-constexpr std::array<const char*, 7> kDayNames = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                                  "Thursday", "Friday", "Saturday"};
-
 // Turns the "0" digits after a point into one sub-second token; how many digits it shows.
 int TakeSubSeconds(std::vector<Token>& tokens) {
   for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
@@ -292,7 +288,7 @@ void AppendMonth(std::string& out, int month, int n) {
 
 void AppendDay(std::string& out, const DateParts& p, int n) {
   if (n <= 2) return AppendPadded(out, p.day, n);
-  const std::string_view name = kDayNames[static_cast<std::size_t>(p.weekday - 1)];
+  const std::string name = DayName(p.weekday);
   out += n == 3 ? name.substr(0, 3) : name;
 }
 

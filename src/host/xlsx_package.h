@@ -2,8 +2,6 @@
 
 // The parts of an .xlsx workbook as the reading, writing and saving of it share them.
 
-#include <sys/types.h>
-
 #include <pugixml.hpp>
 
 #include <atomic>
@@ -120,7 +118,6 @@ class XlsxSheet : public Sheet {
   void EnterText(CellRef cell, const std::string& text) override;
   void SetBold(CellRef cell, bool bold) override;
   void SelectColumn(int) override {}
-  using Sheet::SelectColumn;
   void FinishReading() const override;
 
   // Starts reading the cells on a thread of their own, unless that has begun: a cell may be

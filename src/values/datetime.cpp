@@ -305,9 +305,9 @@ std::string FormatDateTime(DateTime value, std::string_view pattern) {
       else if (n == 2)
         out += Pad2(p.day);
       else if (n == 3)
-        out += std::string(kDays[p.weekday - 1]).substr(0, 3);
+        out += DayName(p.weekday).substr(0, 3);
       else
-        out += kDays[p.weekday - 1];
+        out += DayName(p.weekday);
       i += n;
     } else if (lower == 'm') {
       const std::size_t n = run('m');
@@ -368,6 +368,7 @@ std::string DateTimeAsText(DateTime value) {
 
 std::string MonthName(int month) { return kMonths.at(static_cast<std::size_t>(month - 1)); }
 std::string MonthAbbreviation(int month) { return MonthName(month).substr(0, 3); }
+std::string DayName(int weekday) { return kDays.at(static_cast<std::size_t>(weekday - 1)); }
 
 std::int64_t MinutesBetween(DateTime from, DateTime to) {
   return FloorDiv(to.Seconds(), 60) - FloorDiv(from.Seconds(), 60);

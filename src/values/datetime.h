@@ -76,6 +76,7 @@ std::string DateTimeAsText(DateTime value);
 
 std::string MonthName(int month);          // "January"
 std::string MonthAbbreviation(int month);  // "Jan"
+std::string DayName(int weekday);          // "Sunday" for 1 to "Saturday" for 7
 
 // Whole minute boundaries crossed from `from` to `to` (seconds of each cut first); negative when
 // `to` lies before `from`.
