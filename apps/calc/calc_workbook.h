@@ -28,11 +28,6 @@ class CalcSheet : public host::Sheet {
   void EnterText(host::CellRef cell, const std::string& text) override;
   void SetBold(host::CellRef cell, bool bold) override;
   void SelectColumn(int column) override;
-  using Sheet::SelectColumn;
-  using Sheet::SetBold;
-  using Sheet::SetValue;
-  using Sheet::Text;
-  using Sheet::Value;
 
   const css::uno::Reference<css::sheet::XSpreadsheet>& Uno() const { return sheet_; }
 

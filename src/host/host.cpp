@@ -8,7 +8,7 @@ CellRef Sheet::Cell(std::string_view address) {
   return *ref;
 }
 
-void Sheet::SelectColumn(std::string_view letters) {
+void Sheet::SelectColumnNamed(std::string_view letters) {
   const auto column = ColumnNumber(letters);
   if (!column) throw HostError("\"" + std::string(letters) + "\" is not a column.");
   SelectColumn(*column);

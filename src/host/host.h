@@ -79,11 +79,13 @@ class Sheet {
   virtual void FinishReading() const {}
 
   // The same by address ("B12"); an address that names no cell is a HostError.
-  Variant Value(std::string_view address) const { return Value(Cell(address)); }
-  std::string Text(std::string_view address) const { return Text(Cell(address)); }
-  void SetValue(std::string_view address, const Variant& value) { SetValue(Cell(address), value); }
-  void SetBold(std::string_view address, bool bold) { SetBold(Cell(address), bold); }
-  void SelectColumn(std::string_view letters);
+  Variant ValueAt(std::string_view address) const { return Value(Cell(address)); }
+  std::string TextAt(std::string_view address) const { return Text(Cell(address)); }
+  void SetValueAt(std::string_view address, const Variant& value) {
+    SetValue(Cell(address), value);
+  }
+  void SetBoldAt(std::string_view address, bool bold) { SetBold(Cell(address), bold); }
+  void SelectColumnNamed(std::string_view letters);
 
   static CellRef Cell(std::string_view address);
 };

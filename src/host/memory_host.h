@@ -24,11 +24,6 @@ class MemorySheet : public Sheet {
   void SetBold(CellRef cell, bool bold) override;
   void SelectColumn(int column) override { selectedColumn_ = column; }
   void FinishReading() const override;
-  using Sheet::SelectColumn;
-  using Sheet::SetBold;
-  using Sheet::SetValue;
-  using Sheet::Text;
-  using Sheet::Value;
 
   // A value that displays as `text` (a formatted number or date).
   void SetValueAndText(CellRef cell, const Variant& value, const std::string& text);

@@ -279,7 +279,7 @@ void frmSendSMS::cmdAddCellToSMS_Click() {
   if (!host::ActiveWorkbookOrSay(objExcel_, ui())) return;
   try {
     const std::string name = lstExcelCells.Text;
-    if (host::Sheet* sheet = objExcel_->ActiveSheet()) sheet->SelectColumn(name);
+    if (host::Sheet* sheet = objExcel_->ActiveSheet()) sheet->SelectColumnNamed(name);
     txtMsg.Type("#" + name + "#");
     txtMsg.SetFocus();
   } catch (const std::exception&) {
@@ -291,7 +291,7 @@ void frmSendSMS::cmbMobileNumbersCell_Click() {
   if (!objExcel_) return;
   try {
     if (host::Sheet* sheet = objExcel_->ActiveSheet())
-      sheet->SelectColumn(cmbMobileNumbersCell.Text);
+      sheet->SelectColumnNamed(cmbMobileNumbersCell.Text);
   } catch (const std::exception&) {
     // Ignored: the choice stands whether or not the column could be shown.
   }

@@ -66,7 +66,7 @@ void frmSendSMS::chkAdvance_Click() {
 void frmSendSMS::cmbColumnWise_Click() {
   if (!objExcel_) return;
   try {
-    if (host::Sheet* sheet = objExcel_->ActiveSheet()) sheet->SelectColumn(cmbColumnWise.Text);
+    if (host::Sheet* sheet = objExcel_->ActiveSheet()) sheet->SelectColumnNamed(cmbColumnWise.Text);
   } catch (const std::exception&) {
     // Showing the column is a courtesy.
   }

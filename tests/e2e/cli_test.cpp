@@ -38,14 +38,14 @@ class CliTest : public ::testing::Test {
     } else {
       auto wb = host::XlsxWorkbook::Create(path, "Contacts");
       auto& s = wb->SheetAt(1);
-      s.SetValue("A1", "Mobile");
-      s.SetValue("A2", 919876543210.0);
-      s.SetValue("B2", "Ann");
-      s.SetValue("C2", 10.0);
-      s.SetValue("A3", 919876543211.0);
-      s.SetValue("B3", "Bob, Jr");
-      s.SetValue("C3", 20.0);
-      s.SetValue("A4", "none");
+      s.SetValueAt("A1", "Mobile");
+      s.SetValueAt("A2", 919876543210.0);
+      s.SetValueAt("B2", "Ann");
+      s.SetValueAt("C2", 10.0);
+      s.SetValueAt("A3", 919876543211.0);
+      s.SetValueAt("B3", "Bob, Jr");
+      s.SetValueAt("C3", 20.0);
+      s.SetValueAt("A4", "none");
       wb->Save();
     }
     return path.string();
@@ -339,8 +339,8 @@ TEST_F(CliTest, TheReportIsWrittenIntoTheWorkbookAndACsvRefusesIt) {
   auto wb = host::XlsxWorkbook::Open(workbook);
   host::Sheet* sheet = wb->FindSheet("Report");
   ASSERT_NE(sheet, nullptr);
-  EXPECT_EQ(sheet->Value("A1"), Variant("Mobile Number"));
-  EXPECT_EQ(sheet->Value("B3"), Variant("Hi Bob, Jr"));
+  EXPECT_EQ(sheet->ValueAt("A1"), Variant("Mobile Number"));
+  EXPECT_EQ(sheet->ValueAt("B3"), Variant("Hi Bob, Jr"));
   r = Run({"report", workbook, "--from", today, "--to", today, "--sheet-name", "report"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.out.find("Sheet name(report) already exits."), std::string::npos);
@@ -359,10 +359,10 @@ TEST_F(CliTest, FillFromAnotherWorkbook) {
   {
     auto wb = host::XlsxWorkbook::Create(dir / "numbers.xlsx", "Numbers");
     auto& s = wb->SheetAt(1);
-    s.SetValue("A1", "C1");
-    s.SetValue("B1", 911111111111.0);
-    s.SetValue("A2", "C2");
-    s.SetValue("B2", 922222222222.0);
+    s.SetValueAt("A1", "C1");
+    s.SetValueAt("B1", 911111111111.0);
+    s.SetValueAt("A2", "C2");
+    s.SetValueAt("B2", 922222222222.0);
     wb->Save();
   }
   const auto r =

@@ -137,8 +137,8 @@ TEST_F(AgainstGatewayTest, TemplatesAreSavedListedAndDeleted) {
 
 TEST_F(AgainstGatewayTest, AScheduledSendIsListedAndDeleted) {
   Login();
-  app.ActiveSheet()->SetValue("A2", 919876543210.0);
-  app.ActiveSheet()->SetValue("A3", 919876543211.0);
+  app.ActiveSheet()->SetValueAt("A2", 919876543210.0);
+  app.ActiveSheet()->SetValueAt("A3", 919876543211.0);
   send::frmSendSMS& d = connect.SendSMS();
   d.Show(ui::Modality::Modeless);
   d.ExcelObj(app);
@@ -167,8 +167,8 @@ TEST_F(AgainstGatewayTest, AScheduledSendIsListedAndDeleted) {
 
 TEST_F(AgainstGatewayTest, TheDeliveryReportLandsInANewSheet) {
   Login();
-  app.ActiveSheet()->SetValue("A2", 919876543210.0);
-  app.ActiveSheet()->SetValue("B2", "Ann, Jr - VIP");
+  app.ActiveSheet()->SetValueAt("A2", 919876543210.0);
+  app.ActiveSheet()->SetValueAt("B2", "Ann, Jr - VIP");
   send::frmSendSMS& d = connect.SendSMS();
   d.Show(ui::Modality::Modeless);
   d.ExcelObj(app);
@@ -186,11 +186,11 @@ TEST_F(AgainstGatewayTest, TheDeliveryReportLandsInANewSheet) {
   r.cmdGet.Press();
   host::MemorySheet* sheet = app.ActiveWorkbook()->FindSheet("Report");
   ASSERT_NE(sheet, nullptr) << (ui.Prompts().empty() ? "" : ui.Prompts().back());
-  EXPECT_EQ(sheet->Value("A1"), Variant("Mobile Number"));
+  EXPECT_EQ(sheet->ValueAt("A1"), Variant("Mobile Number"));
   EXPECT_TRUE(sheet->IsBold({1, 1}));
-  EXPECT_EQ(sheet->Value("A2"), Variant(919876543210.0));
-  EXPECT_EQ(sheet->Value("B2"), Variant("Hi Ann, Jr - VIP"));
-  EXPECT_EQ(sheet->Value("F2"), Variant("Quorvalent"));
+  EXPECT_EQ(sheet->ValueAt("A2"), Variant(919876543210.0));
+  EXPECT_EQ(sheet->ValueAt("B2"), Variant("Hi Ann, Jr - VIP"));
+  EXPECT_EQ(sheet->ValueAt("F2"), Variant("Quorvalent"));
 }
 
 }  // namespace

@@ -78,8 +78,8 @@ TEST_F(AgainstGatewayTest, LoginBalanceALargeSendAndTheModes) {
 
   host::MemorySheet& sheet = *app.ActiveSheet();
   for (int r = 2; r <= 2001; ++r) {
-    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
-    sheet.SetValue("B" + std::to_string(r), "Client \xC3\xA9" + std::to_string(r));
+    sheet.SetValueAt("A" + std::to_string(r), 919800000000.0 + r);
+    sheet.SetValueAt("B" + std::to_string(r), "Client \xC3\xA9" + std::to_string(r));
   }
   send::frmSendSMS& d = connect.SendSMS();
   d.Show(ui::Modality::Modeless);

@@ -259,11 +259,11 @@ TEST_F(ConnectComTest, ASendOfAThousandRowsSendsTheInMemoryHostsBody) {
   OpenSessions();
   for (host::MemoryApplication* app : {&excelModel, &memory}) {
     host::MemorySheet& sheet = *app->ActiveSheet();
-    sheet.SetValue("A1", "Mobile");
+    sheet.SetValueAt("A1", "Mobile");
     for (int r = 2; r <= 1001; ++r) {
-      sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
-      sheet.SetValue("B" + std::to_string(r), "Client \xC3\xA9" + std::to_string(r));
-      sheet.SetValue("C" + std::to_string(r), r * 1.25);
+      sheet.SetValueAt("A" + std::to_string(r), 919800000000.0 + r);
+      sheet.SetValueAt("B" + std::to_string(r), "Client \xC3\xA9" + std::to_string(r));
+      sheet.SetValueAt("C" + std::to_string(r), r * 1.25);
     }
   }
   ClickBoth(0);  // Send SMS, the first button
@@ -437,12 +437,12 @@ TEST_F(ConnectComTest, NarrowColumnsSendTheTextsAWideColumnShowsAndEveryTypeOfVa
     const std::string row = std::to_string(r);
     const Variant& mobile = mobiles[r - 2];
     if (!mobile.IsEmpty()) {
-      shown.SetValue("A" + row, mobile);
-      wide.SetValue("A" + row, mobile);
+      shown.SetValueAt("A" + row, mobile);
+      wide.SetValueAt("A" + row, mobile);
     }
     for (const Placeholder& p : placeholders) {
       const std::string address = p.column + row;
-      shown.SetValue(address, p.value);
+      shown.SetValueAt(address, p.value);
       if (p.format) excel.SetFormat(shown, address, p.format);
       wide.SetValueAndText(host::Sheet::Cell(address), p.value, p.wide);
     }
@@ -499,8 +499,8 @@ TEST_F(ConnectComTest, ADisconnectWhileASendLetsPendingEventsInWaitsUntilTheSend
   OpenSessions();
   host::MemorySheet& sheet = *excelModel.ActiveSheet();
   for (int r = 2; r <= 4; ++r) {
-    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
-    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
+    sheet.SetValueAt("A" + std::to_string(r), 919800000000.0 + r);
+    sheet.SetValueAt("B" + std::to_string(r), "Client " + std::to_string(r));
   }
   excel.Click(*AddinControls(excelModel.GetCommandBars()).at(0));  // Send SMS
   send::frmSendSMS& d = object->Addin()->SendSMS();

@@ -16,7 +16,7 @@ class HiddenInstanceTest : public ::testing::Test {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     auto book = std::make_shared<host::MemoryWorkbook>("Clients.xlsx",
                                                        std::vector<std::string>{"Ids", "Numbers"});
-    book->SheetAt(2).SetValue("B3", "C-001");
+    book->SheetAt(2).SetValueAt("B3", "C-001");
     files.AddFile("C:\\data\\Clients.xlsx", book);
   }
   void TearDown() override { CoUninitialize(); }
@@ -34,7 +34,7 @@ TEST_F(HiddenInstanceTest, OpensReadOnlyInASecondInvisibleExcelThatQuitsWhenClos
   EXPECT_TRUE(registered.Instances().empty());  // started by the first workbook it opens
   host::Workbook& book = hidden->OpenReadOnly("C:\\data\\Clients.xlsx");
   EXPECT_EQ(book.SheetCount(), 2);
-  EXPECT_EQ(book.FindSheet("numbers")->Text("B3"), "C-001");
+  EXPECT_EQ(book.FindSheet("numbers")->TextAt("B3"), "C-001");
   ASSERT_EQ(registered.Instances().size(), 1u);
   FakeExcel& second = *registered.Instances()[0];
   EXPECT_FALSE(second.visible);
@@ -103,7 +103,7 @@ TEST_F(HiddenInstanceTest, CallsRefusedWhileTheSecondExcelStartsAreMadeAgain) {
   FakeExcelClass registered(files);
   registered.rejectCallsAtStart = 6;
   auto hidden = app.CreateHiddenInstance();
-  EXPECT_EQ(hidden->OpenReadOnly("C:\\data\\Clients.xlsx").FindSheet("numbers")->Text("B3"),
+  EXPECT_EQ(hidden->OpenReadOnly("C:\\data\\Clients.xlsx").FindSheet("numbers")->TextAt("B3"),
             "C-001");
   EXPECT_EQ(registered.Instances()[0]->rejectCalls, 0);
 }

@@ -96,7 +96,7 @@ TEST_F(ExcelBlocksTest, ABlockTakesAFewCallsWhateverItsLength) {
 }
 
 TEST_F(ExcelBlocksTest, TheFormulaOfEvaluateIsTwoHundredFiftyFiveCharactersAtMost) {
-  cells().SetValue("A1", 1.5);
+  cells().SetValueAt("A1", 1.5);
   // TEXT(A1,"...") around the format, whose quotes are doubled.
   const std::size_t around = std::string("TEXT(A1,\"\")").size();
   for (const std::size_t length : {std::size_t{255}, std::size_t{256}}) {
@@ -104,7 +104,7 @@ TEST_F(ExcelBlocksTest, TheFormulaOfEvaluateIsTwoHundredFiftyFiveCharactersAtMos
     const std::string code = "0.00\"" + std::string(literal, 'x') + "\"";
     excel.SetFormat(cells(), "A1", code);
     const long evaluated = Count("Sheet Sheet1.Evaluate");
-    EXPECT_EQ(sheet().Text("A1"), "1.50" + std::string(literal, 'x')) << length;
+    EXPECT_EQ(sheet().TextAt("A1"), "1.50" + std::string(literal, 'x')) << length;
     EXPECT_EQ(Count("Sheet Sheet1.Evaluate") - evaluated, length <= 255 ? 1 : 0) << length;
   }
 }
@@ -115,34 +115,34 @@ TEST_F(ExcelBlocksTest, ABlockIsWrittenInOneCallAndTextIsReadAsTyped) {
   adapter.EnterTexts({{1, 2}, 3, 2}, {"12", "10:30 AM", "x", "1/2/2026", "-3.5", "0012"});
   EXPECT_EQ(Count("Range A2:C3.Value"), 1);
   EXPECT_LE(excel.CallCount() - before, 4);
-  EXPECT_EQ(cells().Value("A2"), Variant(12.0));
-  EXPECT_EQ(cells().Value("B2").kind(), Variant::Kind::Date);
-  EXPECT_EQ(cells().Value("C2"), Variant("x"));
-  EXPECT_EQ(cells().Value("A3").kind(), Variant::Kind::Date);
-  EXPECT_EQ(cells().Value("B3"), Variant(-3.5));
-  EXPECT_EQ(cells().Value("C3"), Variant(12.0));
+  EXPECT_EQ(cells().ValueAt("A2"), Variant(12.0));
+  EXPECT_EQ(cells().ValueAt("B2").kind(), Variant::Kind::Date);
+  EXPECT_EQ(cells().ValueAt("C2"), Variant("x"));
+  EXPECT_EQ(cells().ValueAt("A3").kind(), Variant::Kind::Date);
+  EXPECT_EQ(cells().ValueAt("B3"), Variant(-3.5));
+  EXPECT_EQ(cells().ValueAt("C3"), Variant(12.0));
   sheet().SetValues({{5, 1}, 1, 3}, {1.0, "two", Variant()});
-  EXPECT_EQ(cells().Value("E1"), Variant(1.0));
-  EXPECT_EQ(cells().Value("E2"), Variant("two"));
-  EXPECT_EQ(cells().Value("E3"), Variant());
+  EXPECT_EQ(cells().ValueAt("E1"), Variant(1.0));
+  EXPECT_EQ(cells().ValueAt("E2"), Variant("two"));
+  EXPECT_EQ(cells().ValueAt("E3"), Variant());
   EXPECT_EQ(sheet().Values({{5, 1}, 1, 3}), (std::vector<Variant>{1.0, "two", Variant()}));
   for (const auto& held : excel.Held())
     EXPECT_EQ(held.rfind("Range", 0), std::string::npos) << held;
 }
 
 TEST_F(ExcelBlocksTest, ValuesOfABlockKeepEachCellsType) {
-  cells().SetValue("A1", 12.5);
+  cells().SetValueAt("A1", 12.5);
   excel.SetFormat(cells(), "A1", "$#,##0.00");  // Value gives VT_CY
-  cells().SetValue("A2", DateTime::FromParts(2026, 12, 8));
-  cells().SetValue("A3", "text");
-  cells().SetValue("A4", false);
+  cells().SetValueAt("A2", DateTime::FromParts(2026, 12, 8));
+  cells().SetValueAt("A3", "text");
+  cells().SetValueAt("A4", false);
   EXPECT_EQ(
       sheet().Values({{1, 1}, 1, 5}),
       (std::vector<Variant>{12.5, DateTime::FromParts(2026, 12, 8), "text", false, Variant()}));
 }
 
 TEST_F(ExcelBlocksTest, AFailureInABlockIsExcelsOwn) {
-  cells().SetValue("A1", 1.0);
+  cells().SetValueAt("A1", 1.0);
   sheet();
   excel.FailEverything("The object invoked has disconnected from its clients.");
   for (const auto& read :

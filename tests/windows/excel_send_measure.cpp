@@ -91,11 +91,11 @@ void FillSendSheet(Side& side, testing::FakeExcel* excel) {
   host::MemorySheet& sheet = *side.model.AddWorkbook("Book1").ActiveSheet();
   for (int r = 1; r <= kRows; ++r) {
     const std::string row = std::to_string(r);
-    sheet.SetValue("A" + row, 919800000000.0 + r);
-    sheet.SetValue("B" + row, "Client " + row);
+    sheet.SetValueAt("A" + row, 919800000000.0 + r);
+    sheet.SetValueAt("B" + row, "Client " + row);
     const double owed = r * 1.25;
     if (excel) {
-      sheet.SetValue("C" + row, owed);
+      sheet.SetValueAt("C" + row, owed);
       excel->SetFormat(sheet, "C" + row, kCurrency);
     } else {
       sheet.SetValueAndText(host::CellRef{3, r}, owed, host::FormatNumber(owed, kCurrency));

@@ -156,22 +156,22 @@ TEST(ExcelSheet, CellsCrossByAddressAndEveryObjectIsGivenBack) {
   {
     excel::ExcelWorkbook wb(Dispatch(ComPtr<IDispatch>::Share(&book)));
     host::Sheet& sheet = wb.SheetAt(1);
-    sheet.SetValue("B12", 919812340001.0);
+    sheet.SetValueAt("B12", 919812340001.0);
     EXPECT_EQ(fake.cells["B12"].Get().vt, VT_R8);
-    EXPECT_EQ(sheet.Value("B12"), Variant(919812340001.0));
-    EXPECT_EQ(sheet.Text("B12"), "919812340001");
+    EXPECT_EQ(sheet.ValueAt("B12"), Variant(919812340001.0));
+    EXPECT_EQ(sheet.TextAt("B12"), "919812340001");
     // A General number in full, with the user's decimal separator.
-    sheet.SetValue("B13", 2.5);
-    EXPECT_EQ(sheet.Text("B13"), "2,5");
-    sheet.SetValue("C1", DateTime::FromParts(2026, 12, 7));
+    sheet.SetValueAt("B13", 2.5);
+    EXPECT_EQ(sheet.TextAt("B13"), "2,5");
+    sheet.SetValueAt("C1", DateTime::FromParts(2026, 12, 7));
     EXPECT_EQ(fake.cells["C1"].Get().vt, VT_DATE);
     sheet.EnterText(host::CellRef{4, 2}, "10:30 AM");
     EXPECT_EQ(fake.cells["D2"].Get().vt, VT_BSTR) << "typed text goes to Value as text";
-    sheet.SetBold("A1", true);
+    sheet.SetBoldAt("A1", true);
     EXPECT_TRUE(fake.bold["A1"]);
-    sheet.SelectColumn("C");
+    sheet.SelectColumnNamed("C");
     EXPECT_EQ(fake.selectedColumn, 3);
-    EXPECT_EQ(sheet.Value("Z9"), Variant());
+    EXPECT_EQ(sheet.ValueAt("Z9"), Variant());
   }
   for (const auto& object : fake.made) EXPECT_EQ(object.references, 1u);
   EXPECT_EQ(fake.references, 1u);

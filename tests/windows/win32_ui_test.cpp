@@ -83,8 +83,8 @@ class Win32UiTest : public ::testing::Test {
   send::frmSendSMS& ShowSendOfThreeRows(const std::string& row3) {
     host::MemorySheet& sheet = *app.ActiveSheet();
     for (int r = 2; r <= 4; ++r) {
-      sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
-      sheet.SetValue("B" + std::to_string(r), r == 3 ? row3 : "Client " + std::to_string(r));
+      sheet.SetValueAt("A" + std::to_string(r), 919800000000.0 + r);
+      sheet.SetValueAt("B" + std::to_string(r), r == 3 ? row3 : "Client " + std::to_string(r));
     }
     connect.Globals().SessionUserName = "alice";
     connect.Globals().SessionPassword = "abc";
@@ -348,9 +348,9 @@ TEST_F(Win32UiTest, TheFillDialogsCloseBoxDuringItsReadingClosesItAfterTheFill) 
   host::MemorySheet& numbers = source->SheetAt(1);
   host::MemorySheet& dest = *app.ActiveSheet();
   for (int r = 1; r <= 40; ++r) {
-    numbers.SetValue("A" + std::to_string(r), "C" + std::to_string(r));
-    numbers.SetValue("B" + std::to_string(r), 919800000000.0 + r);
-    dest.SetValue("A" + std::to_string(r), "C" + std::to_string(41 - r));
+    numbers.SetValueAt("A" + std::to_string(r), "C" + std::to_string(r));
+    numbers.SetValueAt("B" + std::to_string(r), 919800000000.0 + r);
+    dest.SetValueAt("A" + std::to_string(r), "C" + std::to_string(41 - r));
   }
   app.AddFile("C:\\data\\Numbers.xlsx", source);
   PickingUi picking("C:\\data\\Numbers.xlsx");
@@ -381,7 +381,7 @@ TEST_F(Win32UiTest, TheFillDialogsCloseBoxDuringItsReadingClosesItAfterTheFill) 
   }
   EXPECT_TRUE(boxes.empty()) << boxes.front();
   for (int r = 1; r <= 40; ++r)
-    EXPECT_EQ(dest.Text("C" + std::to_string(r)), std::to_string(919800000000LL + 41 - r)) << r;
+    EXPECT_EQ(dest.TextAt("C" + std::to_string(r)), std::to_string(919800000000LL + 41 - r)) << r;
   EXPECT_EQ(picking.WindowOf(d), nullptr);
   EXPECT_EQ(app.HiddenWorkbooksOpen(), 0);
 }

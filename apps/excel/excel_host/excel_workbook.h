@@ -33,11 +33,6 @@ class ExcelSheet : public host::Sheet {
   void EnterTexts(const host::CellBlock& block, const std::vector<std::string>& texts) override;
   // Each call into Excel costs: a block as large as the port reads.
   int LargestBlockRows() const override { return host::kRowCount; }
-  using Sheet::SelectColumn;
-  using Sheet::SetBold;
-  using Sheet::SetValue;
-  using Sheet::Text;
-  using Sheet::Value;
 
  private:
   Dispatch Range(const host::CellBlock& block) const;

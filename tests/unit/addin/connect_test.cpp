@@ -83,8 +83,8 @@ TEST_F(ConnectTest, ACommandClickedWhileASendLetsPendingEventsInIsNotRun) {
   connect.RefreshSessionMenu();
   host::MemorySheet& sheet = *app.ActiveSheet();
   for (int r = 2; r <= 4; ++r) {
-    sheet.SetValue("A" + std::to_string(r), 919800000000.0 + r);
-    sheet.SetValue("B" + std::to_string(r), "Client " + std::to_string(r));
+    sheet.SetValueAt("A" + std::to_string(r), 919800000000.0 + r);
+    sheet.SetValueAt("B" + std::to_string(r), "Client " + std::to_string(r));
   }
   transport.Answer("");  // no templates
   ClickMenu("Send SMS");

@@ -53,74 +53,74 @@ TEST_F(FillTest, TheSourceSheetListStopsAtTwoHundredFiftyFive) {
 }
 
 TEST_F(FillTest, FillsByExactClientIdWithTheFirstMatch) {
-  src().SetValue("A1", "Client");
-  src().SetValue("B1", "Mobile");
-  src().SetValue("A2", "abc");
-  src().SetValue("B2", 111.0);
-  src().SetValue("A3", "ABC");
-  src().SetValue("B3", 222.0);
-  src().SetValue("A4", "abc");
-  src().SetValue("B4", 333.0);
-  src().SetValue("A5", 12.0);
-  src().SetValue("B5", 444.0);
-  src().SetValue("A6", "nomobile");
-  src().SetValue("A7", "x,y");
-  src().SetValue("B7", 555.0);
-  dst().SetValue("A1", "Client");
-  dst().SetValue("A2", "abc");
-  dst().SetValue("A3", "ABC");
-  dst().SetValue("A4", " abc");
-  dst().SetValue("A5", "12");
-  dst().SetValue("A6", "nomobile");
-  dst().SetValue("C6", "kept");
-  dst().SetValue("A7", "abc");
-  dst().SetValue("A8", "x");
+  src().SetValueAt("A1", "Client");
+  src().SetValueAt("B1", "Mobile");
+  src().SetValueAt("A2", "abc");
+  src().SetValueAt("B2", 111.0);
+  src().SetValueAt("A3", "ABC");
+  src().SetValueAt("B3", 222.0);
+  src().SetValueAt("A4", "abc");
+  src().SetValueAt("B4", 333.0);
+  src().SetValueAt("A5", 12.0);
+  src().SetValueAt("B5", 444.0);
+  src().SetValueAt("A6", "nomobile");
+  src().SetValueAt("A7", "x,y");
+  src().SetValueAt("B7", 555.0);
+  dst().SetValueAt("A1", "Client");
+  dst().SetValueAt("A2", "abc");
+  dst().SetValueAt("A3", "ABC");
+  dst().SetValueAt("A4", " abc");
+  dst().SetValueAt("A5", "12");
+  dst().SetValueAt("A6", "nomobile");
+  dst().SetValueAt("C6", "kept");
+  dst().SetValueAt("A7", "abc");
+  dst().SetValueAt("A8", "x");
   OpenAndBrowse();
   EXPECT_EQ(d().cmbSheetName.Items, (std::vector<std::string>{"Clients", "Other"}));
   d().cmdOk.Press();
-  EXPECT_EQ(dst().Value("C1"), Variant("Mobile")) << "the header row takes part";
-  EXPECT_EQ(dst().Value("C2"), Variant("111"));
-  EXPECT_EQ(dst().Value("C3"), Variant("222"));
-  EXPECT_EQ(dst().Value("C4"), Variant()) << "no trimming";
-  EXPECT_EQ(dst().Value("C5"), Variant("444")) << "numeric 12 matches text 12";
-  EXPECT_EQ(dst().Value("C6"), Variant("kept"));
-  EXPECT_EQ(dst().Value("C7"), Variant("111"));
-  EXPECT_EQ(dst().Value("C8"), Variant()) << "an ID is matched whole, commas and all";
+  EXPECT_EQ(dst().ValueAt("C1"), Variant("Mobile")) << "the header row takes part";
+  EXPECT_EQ(dst().ValueAt("C2"), Variant("111"));
+  EXPECT_EQ(dst().ValueAt("C3"), Variant("222"));
+  EXPECT_EQ(dst().ValueAt("C4"), Variant()) << "no trimming";
+  EXPECT_EQ(dst().ValueAt("C5"), Variant("444")) << "numeric 12 matches text 12";
+  EXPECT_EQ(dst().ValueAt("C6"), Variant("kept"));
+  EXPECT_EQ(dst().ValueAt("C7"), Variant("111"));
+  EXPECT_EQ(dst().ValueAt("C8"), Variant()) << "an ID is matched whole, commas and all";
   EXPECT_FALSE(d().IsLoaded());
   EXPECT_TRUE(ui.Prompts().empty());
   EXPECT_EQ(app.HiddenWorkbooksOpen(), 0);
-  EXPECT_EQ(src().Value("C2"), Variant()) << "the source is never written";
+  EXPECT_EQ(src().ValueAt("C2"), Variant()) << "the source is never written";
 }
 
 // A source that fails when it is finished (a file damaged below the rows read) fills nothing.
 TEST_F(FillTest, ASourceThatFailsWhenFinishedFillsNothing) {
-  src().SetValue("A1", "abc");
-  src().SetValue("B1", 111.0);
+  src().SetValueAt("A1", "abc");
+  src().SetValueAt("B1", 111.0);
   src().FailWhenFinished("The workbook file Numbers.xlsx is damaged.");
-  dst().SetValue("A1", "abc");
+  dst().SetValueAt("A1", "abc");
   OpenAndBrowse();
   d().cmdOk.Press();
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"The workbook file Numbers.xlsx is damaged."});
-  EXPECT_EQ(dst().Value("C1"), Variant());
+  EXPECT_EQ(dst().ValueAt("C1"), Variant());
 }
 
 TEST_F(FillTest, FiveHundredEmptyRowsArePassedOverAndTheFiveHundredSecondEndsAPass) {
-  src().SetValue("A1", "k1");
-  src().SetValue("B1", 1.0);
-  src().SetValue("A502", "k2");  // after 500 empty rows
-  src().SetValue("B502", 2.0);
-  src().SetValue("A1005", "k3");  // after 502 empty rows
-  src().SetValue("B1005", 3.0);
-  dst().SetValue("A1", "k2");
-  dst().SetValue("A503", "k1");   // after 501 empty rows
-  dst().SetValue("A1006", "k1");  // after 502 empty rows
-  dst().SetValue("A10", "k3");
+  src().SetValueAt("A1", "k1");
+  src().SetValueAt("B1", 1.0);
+  src().SetValueAt("A502", "k2");  // after 500 empty rows
+  src().SetValueAt("B502", 2.0);
+  src().SetValueAt("A1005", "k3");  // after 502 empty rows
+  src().SetValueAt("B1005", 3.0);
+  dst().SetValueAt("A1", "k2");
+  dst().SetValueAt("A503", "k1");   // after 501 empty rows
+  dst().SetValueAt("A1006", "k1");  // after 502 empty rows
+  dst().SetValueAt("A10", "k3");
   OpenAndBrowse();
   d().cmdOk.Press();
-  EXPECT_EQ(dst().Value("C1"), Variant("2"));
-  EXPECT_EQ(dst().Value("C503"), Variant("1"));
-  EXPECT_EQ(dst().Value("C1006"), Variant());
-  EXPECT_EQ(dst().Value("C10"), Variant()) << "k3 was never fetched";
+  EXPECT_EQ(dst().ValueAt("C1"), Variant("2"));
+  EXPECT_EQ(dst().ValueAt("C503"), Variant("1"));
+  EXPECT_EQ(dst().ValueAt("C1006"), Variant());
+  EXPECT_EQ(dst().ValueAt("C10"), Variant()) << "k3 was never fetched";
 }
 
 TEST_F(FillTest, FillWithoutBrowseAndAfterClosing) {
@@ -134,9 +134,9 @@ TEST_F(FillTest, FillWithoutBrowseAndAfterClosing) {
   EXPECT_TRUE(d().IsLoaded());
   d().Unload();
 
-  src().SetValue("A1", "k");
-  src().SetValue("B1", 1.0);
-  dst().SetValue("A1", "k");
+  src().SetValueAt("A1", "k");
+  src().SetValueAt("B1", 1.0);
+  dst().SetValueAt("A1", "k");
   OpenAndBrowse();
   d().cmdExit.Press();
   EXPECT_EQ(app.HiddenWorkbooksOpen(), 0);
@@ -151,7 +151,7 @@ TEST_F(FillTest, FillWithoutBrowseAndAfterClosing) {
            "reselect "
            "the Sheet!!! ",
            16, "Quorvalent"}}));
-  EXPECT_EQ(dst().Value("C1"), Variant());
+  EXPECT_EQ(dst().ValueAt("C1"), Variant());
 }
 
 TEST_F(FillTest, BrowseRefusesOtherFiles) {

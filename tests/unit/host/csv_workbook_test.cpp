@@ -21,16 +21,16 @@ TEST(CsvWorkbook, FieldsAreTypedWithoutLosingADigit) {
   Sheet& s = *wb->ActiveSheet();
   EXPECT_EQ(s.Name(), "contacts");
   EXPECT_EQ(wb->FindSheet("CONTACTS"), &s);
-  EXPECT_EQ(s.Value("A1"), Variant("Mobile"));
-  EXPECT_EQ(s.Value("A2"), Variant(919876543210.0));
-  EXPECT_EQ(s.Value("B2"), Variant("Smith, Ann"));
-  EXPECT_EQ(s.Value("C2"), Variant(10.5));
-  EXPECT_EQ(s.Value("A3"), Variant("007"));
-  EXPECT_EQ(s.Value("B3"), Variant("say \"hi\""));
-  EXPECT_EQ(s.Value("C3"), Variant("+4912"));
-  EXPECT_EQ(s.Text("A4"), "12.50");
-  EXPECT_EQ(s.Value("B4"), Variant("two\nlines"));
-  EXPECT_EQ(s.Value("C4"), Variant());
+  EXPECT_EQ(s.ValueAt("A1"), Variant("Mobile"));
+  EXPECT_EQ(s.ValueAt("A2"), Variant(919876543210.0));
+  EXPECT_EQ(s.ValueAt("B2"), Variant("Smith, Ann"));
+  EXPECT_EQ(s.ValueAt("C2"), Variant(10.5));
+  EXPECT_EQ(s.ValueAt("A3"), Variant("007"));
+  EXPECT_EQ(s.ValueAt("B3"), Variant("say \"hi\""));
+  EXPECT_EQ(s.ValueAt("C3"), Variant("+4912"));
+  EXPECT_EQ(s.TextAt("A4"), "12.50");
+  EXPECT_EQ(s.ValueAt("B4"), Variant("two\nlines"));
+  EXPECT_EQ(s.ValueAt("C4"), Variant());
 }
 
 TEST(CsvWorkbook, AFilledColumnIsSavedSafelyAndReadsBack) {
@@ -39,9 +39,9 @@ TEST(CsvWorkbook, AFilledColumnIsSavedSafelyAndReadsBack) {
   {
     auto wb = CsvWorkbook::Open(dir / "list.csv");
     Sheet& s = *wb->ActiveSheet();
-    s.SetValue("B2", "911111111111");
-    s.SetValue("B3", "0044 20");
-    s.SetValue("C4", " padded ");
+    s.SetValueAt("B2", "911111111111");
+    s.SetValueAt("B3", "0044 20");
+    s.SetValueAt("C4", " padded ");
     EXPECT_TRUE(wb->IsModified());
     wb->Save();
     EXPECT_FALSE(wb->IsModified());
@@ -49,14 +49,14 @@ TEST(CsvWorkbook, AFilledColumnIsSavedSafelyAndReadsBack) {
   EXPECT_EQ(TempDir::ReadFile(dir / "list.csv"),
             "Client,Mobile\nC1,911111111111\nC2,0044 20\n\"x,y\",,\" padded \"\n");
   auto again = CsvWorkbook::Open(dir / "list.csv");
-  EXPECT_EQ(again->ActiveSheet()->Value("B3"), Variant("0044 20"));
+  EXPECT_EQ(again->ActiveSheet()->ValueAt("B3"), Variant("0044 20"));
 }
 
 TEST(CsvWorkbook, AFailedSaveLeavesTheFile) {
   TempDir dir;
   TempDir::WriteFile(dir / "list.csv", "a,b\n");
   auto wb = CsvWorkbook::Open(dir / "list.csv");
-  wb->ActiveSheet()->SetValue("A2", "new");
+  wb->ActiveSheet()->SetValueAt("A2", "new");
   wb->SetBeforeRename([] { throw std::runtime_error("disk gone"); });
   EXPECT_THROW(wb->Save(), std::runtime_error);
   EXPECT_EQ(TempDir::ReadFile(dir / "list.csv"), "a,b\n");
@@ -78,7 +78,7 @@ TEST(CsvWorkbook, RefusesWhatACsvCannotDo) {
   }
   EXPECT_THROW(wb->ActiveSheet()->SetName("Other"), HostError);
   auto readOnly = CsvWorkbook::Open(dir / "list.csv", true);
-  readOnly->ActiveSheet()->SetValue("A1", "x");
+  readOnly->ActiveSheet()->SetValueAt("A1", "x");
   EXPECT_THROW(readOnly->Save(), HostError);
 }
 

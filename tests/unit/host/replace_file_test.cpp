@@ -99,11 +99,11 @@ TEST(ReplaceFile, WorkbooksAndSettingsSaveThroughLinks) {
   std::filesystem::create_symlink("real/target.xlsx", dir / "link.xlsx");
   {
     auto wb = XlsxWorkbook::Open(dir / "link.xlsx");
-    wb->SheetAt(1).SetValue("A1", "saved");
+    wb->SheetAt(1).SetValueAt("A1", "saved");
     wb->Save();
   }
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.xlsx"));
-  EXPECT_EQ(XlsxWorkbook::Open(dir / "real" / "target.xlsx")->SheetAt(1).Text("A1"), "saved");
+  EXPECT_EQ(XlsxWorkbook::Open(dir / "real" / "target.xlsx")->SheetAt(1).TextAt("A1"), "saved");
 
   std::filesystem::create_directories(dir / "config" / "QuorvalentExcel");
   TempDir::WriteFile(dir / "real" / "settings.ini", "[A]\nk=1\n");

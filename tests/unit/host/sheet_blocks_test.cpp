@@ -93,10 +93,10 @@ TEST(SheetBlocks, ASheetThatAsksForSmallerBlocksGetsThem) {
 
 TEST(SheetBlocks, AnswersWhatTheSheetAnswersCellByCellValuesAndTextsApart) {
   NotingSheet sheet;
-  sheet.SetValue("A1", 919800000001.0);
-  sheet.SetValue("A3", "text");
+  sheet.SetValueAt("A1", 919800000001.0);
+  sheet.SetValueAt("A3", "text");
   sheet.SetValueAndText(CellRef{2, 2}, 1.5, "$1.50");
-  sheet.SetValue("B3", true);
+  sheet.SetValueAt("B3", true);
   SheetBlocks cells(sheet, 3);
   for (int column = 1; column <= 2; ++column) {
     for (int row = 1; row <= 3; ++row) {
@@ -167,15 +167,15 @@ TEST(SheetBlocks, ARunWritesTheLargestBlockAtMost) {
 
 TEST(SheetBlocks, WhatWasWrittenIsOnTheSheetBeforeAnythingMoreIsReadAndIsWhatItAnswers) {
   NotingSheet sheet;
-  sheet.SetValue("A2", "old");
+  sheet.SetValueAt("A2", "old");
   SheetBlocks cells(sheet, 5);
   EXPECT_EQ(cells.Value(CellRef{1, 2}), Variant("old"));
   EXPECT_EQ(cells.Text(CellRef{1, 2}), "old");
   cells.Put(CellRef{1, 2}, "new");
   cells.Put(CellRef{1, 3}, "newer");
-  EXPECT_EQ(sheet.Value("A2"), Variant("old")) << "the run is still open";
+  EXPECT_EQ(sheet.ValueAt("A2"), Variant("old")) << "the run is still open";
   EXPECT_EQ(cells.Value(CellRef{2, 1}), Variant());
-  EXPECT_EQ(sheet.Value("A3"), Variant("newer")) << "a read writes the run first";
+  EXPECT_EQ(sheet.ValueAt("A3"), Variant("newer")) << "a read writes the run first";
   EXPECT_EQ(cells.Value(CellRef{1, 2}), Variant("new"));
   EXPECT_EQ(cells.Text(CellRef{1, 3}), "newer");
   EXPECT_EQ(cells.Value(CellRef{1, 1}), Variant()) << "a cell of the dropped block, read again";

@@ -45,15 +45,15 @@ TEST(XlsxWorkbook, ValuesAndDisplayedTextsFollowTheNumberFormats) {
     const std::string expected = ValueAsText(sheet.Value(CellRef{3, row}));
     EXPECT_EQ(sheet.Text(value), expected) << "row " << row << " format " << code;
   }
-  EXPECT_EQ(sheet.Value("A2"), Variant(919876543210.0));
-  EXPECT_EQ(sheet.Value("A16"), Variant(DateTime::FromParts(2026, 12, 6)));
-  EXPECT_EQ(sheet.Value("A18"), Variant(DateTime::FromParts(2026, 12, 6, 20, 5, 9)));
-  EXPECT_EQ(sheet.Value("A21"), Variant("00123"));
-  EXPECT_EQ(sheet.Value("A30"), Variant(true));
-  EXPECT_EQ(sheet.Text("A30"), "TRUE");
-  EXPECT_EQ(sheet.Value("A31"), Variant(ErrorValue{2042}));
-  EXPECT_EQ(sheet.Text("A31"), "#N/A");
-  EXPECT_EQ(sheet.Value("Z99"), Variant());
+  EXPECT_EQ(sheet.ValueAt("A2"), Variant(919876543210.0));
+  EXPECT_EQ(sheet.ValueAt("A16"), Variant(DateTime::FromParts(2026, 12, 6)));
+  EXPECT_EQ(sheet.ValueAt("A18"), Variant(DateTime::FromParts(2026, 12, 6, 20, 5, 9)));
+  EXPECT_EQ(sheet.ValueAt("A21"), Variant("00123"));
+  EXPECT_EQ(sheet.ValueAt("A30"), Variant(true));
+  EXPECT_EQ(sheet.TextAt("A30"), "TRUE");
+  EXPECT_EQ(sheet.ValueAt("A31"), Variant(ErrorValue{2042}));
+  EXPECT_EQ(sheet.TextAt("A31"), "#N/A");
+  EXPECT_EQ(sheet.ValueAt("Z99"), Variant());
 }
 
 // The lines of a CSV file, each as its fields (quoted fields may hold commas and doubled quotes).
@@ -140,16 +140,16 @@ TEST(XlsxWorkbook, SharedStringsStylesAndTheActiveTab) {
   EXPECT_EQ(wb->ActiveSheet()->Name(), "Second Sheet");
   EXPECT_EQ(wb->FindSheet("second sheet"), &wb->SheetAt(2));
   Sheet& s = wb->SheetAt(1);
-  EXPECT_EQ(s.Value("A1"), Variant("plain"));
-  EXPECT_EQ(s.Value("B1"), Variant("rich text "));
-  EXPECT_EQ(s.Value("C1"), Variant("line\rbreak & <tag>"));
-  EXPECT_EQ(s.Text("A2"), "12/6/2026");
-  EXPECT_EQ(s.Text("B2"), "12.3 kg");
-  EXPECT_EQ(s.Value("B2"), Variant(12.34));
-  EXPECT_EQ(s.Value("A3"), Variant(2.0));
-  EXPECT_EQ(s.Value("B3"), Variant("ab"));
-  EXPECT_EQ(s.Text("C3"), "#DIV/0!");
-  EXPECT_EQ(wb->SheetAt(2).Value("A1"), Variant(""));
+  EXPECT_EQ(s.ValueAt("A1"), Variant("plain"));
+  EXPECT_EQ(s.ValueAt("B1"), Variant("rich text "));
+  EXPECT_EQ(s.ValueAt("C1"), Variant("line\rbreak & <tag>"));
+  EXPECT_EQ(s.TextAt("A2"), "12/6/2026");
+  EXPECT_EQ(s.TextAt("B2"), "12.3 kg");
+  EXPECT_EQ(s.ValueAt("B2"), Variant(12.34));
+  EXPECT_EQ(s.ValueAt("A3"), Variant(2.0));
+  EXPECT_EQ(s.ValueAt("B3"), Variant("ab"));
+  EXPECT_EQ(s.TextAt("C3"), "#DIV/0!");
+  EXPECT_EQ(wb->SheetAt(2).ValueAt("A1"), Variant(""));
 }
 
 TEST(XlsxWorkbook, AReportSheetAndAFilledColumnReadBackInAnotherProgram) {
@@ -159,21 +159,21 @@ TEST(XlsxWorkbook, AReportSheetAndAFilledColumnReadBackInAnotherProgram) {
   {
     auto wb = XlsxWorkbook::Open(file);
     Sheet& contacts = wb->SheetAt(1);
-    EXPECT_EQ(contacts.Value("A2"), Variant(919876543210.0));
-    EXPECT_EQ(contacts.Value("B3"), Variant("Bob & Co <ltd>"));
-    EXPECT_EQ(contacts.Text("D2"), "12/1/2026");
-    contacts.SetValue("F2", "911111111111");
-    contacts.SetValue("F4", 12.5);
-    contacts.SetValue("B6", "Zo\xC3\xAB & \"friends\"");
+    EXPECT_EQ(contacts.ValueAt("A2"), Variant(919876543210.0));
+    EXPECT_EQ(contacts.ValueAt("B3"), Variant("Bob & Co <ltd>"));
+    EXPECT_EQ(contacts.TextAt("D2"), "12/1/2026");
+    contacts.SetValueAt("F2", "911111111111");
+    contacts.SetValueAt("F4", 12.5);
+    contacts.SetValueAt("B6", "Zo\xC3\xAB & \"friends\"");
     Sheet& report = wb->AddSheetAfter(wb->SheetAt(wb->SheetCount()));
     report.SetName("March report");
-    report.SetValue("A1", "Mobile Number");
-    report.SetBold("A1", true);
-    report.SetValue("B1", "Submitted");
-    report.SetBold("B1", true);
-    report.SetValue("A2", 919876543210.0);
-    report.SetValue("B2", DateTime::FromParts(2026, 12, 6, 20, 5, 9));
-    EXPECT_EQ(report.Text("B2"), "12/6/2026 20:05");
+    report.SetValueAt("A1", "Mobile Number");
+    report.SetBoldAt("A1", true);
+    report.SetValueAt("B1", "Submitted");
+    report.SetBoldAt("B1", true);
+    report.SetValueAt("A2", 919876543210.0);
+    report.SetValueAt("B2", DateTime::FromParts(2026, 12, 6, 20, 5, 9));
+    EXPECT_EQ(report.TextAt("B2"), "12/6/2026 20:05");
     EXPECT_TRUE(wb->IsModified());
     wb->Save();
     EXPECT_FALSE(wb->IsModified());
@@ -196,8 +196,8 @@ TEST(XlsxWorkbook, AReportSheetAndAFilledColumnReadBackInAnotherProgram) {
   auto again = XlsxWorkbook::Open(file);
   ASSERT_EQ(again->SheetCount(), 4);
   EXPECT_EQ(again->SheetAt(4).Name(), "March report");
-  EXPECT_EQ(again->SheetAt(4).Value("B2"), Variant(DateTime::FromParts(2026, 12, 6, 20, 5, 9)));
-  EXPECT_EQ(again->SheetAt(1).Value("F2"), Variant("911111111111"));
+  EXPECT_EQ(again->SheetAt(4).ValueAt("B2"), Variant(DateTime::FromParts(2026, 12, 6, 20, 5, 9)));
+  EXPECT_EQ(again->SheetAt(1).ValueAt("F2"), Variant("911111111111"));
 }
 
 TEST(XlsxWorkbook, UntouchedPartsStayByteForByte) {
@@ -214,7 +214,7 @@ TEST(XlsxWorkbook, UntouchedPartsStayByteForByte) {
   }
   {
     auto wb = XlsxWorkbook::Open(file);
-    wb->SheetAt(1).SetValue("F2", "x");
+    wb->SheetAt(1).SetValueAt("F2", "x");
     wb->AddSheetAfter(wb->SheetAt(3)).SetName("New");
     wb->Save();
   }
@@ -245,7 +245,7 @@ TEST(XlsxWorkbook, AFailureDuringASaveLeavesTheOriginal) {
   const auto file = dir.Copy("contacts.xlsx");
   const std::string before = TempDir::ReadFile(file);
   auto wb = XlsxWorkbook::Open(file);
-  wb->SheetAt(1).SetValue("F2", "x");
+  wb->SheetAt(1).SetValueAt("F2", "x");
   wb->SetBeforeRename([] { throw std::runtime_error("power cut"); });
   EXPECT_THROW(wb->Save(), std::runtime_error);
   EXPECT_EQ(TempDir::ReadFile(file), before);
@@ -255,14 +255,14 @@ TEST(XlsxWorkbook, AFailureDuringASaveLeavesTheOriginal) {
       << "no temporary file is left behind";
   wb->SetBeforeRename(nullptr);
   wb->Save();
-  EXPECT_EQ(XlsxWorkbook::Open(file)->SheetAt(1).Value("F2"), Variant("x"));
+  EXPECT_EQ(XlsxWorkbook::Open(file)->SheetAt(1).ValueAt("F2"), Variant("x"));
 }
 
 TEST(XlsxWorkbook, ReadOnlyWorkbooksAreNeverWritten) {
   TempDir dir;
   const auto file = dir.Copy("contacts.xlsx");
   auto wb = XlsxWorkbook::Open(file, true);
-  wb->SheetAt(1).SetValue("A1", "changed");
+  wb->SheetAt(1).SetValueAt("A1", "changed");
   EXPECT_THROW(wb->Save(), HostError);
   EXPECT_EQ(TempDir::ReadFile(file),
             TempDir::ReadFile(std::filesystem::path(QV_TEST_DATA) / "contacts.xlsx"));
@@ -321,14 +321,14 @@ TEST(XlsxWorkbook, AWorkbookWithoutStylesIsReadAndWritten) {
               "r=\"A1\"><v>1.5</v></c></row></sheetData></worksheet>"}}));
     {
       auto wb = XlsxWorkbook::Open(file);
-      EXPECT_EQ(wb->SheetAt(1).Text("A1"), "1.5");
+      EXPECT_EQ(wb->SheetAt(1).TextAt("A1"), "1.5");
       wb->SheetAt(1).EnterText(CellRef{1, 2}, "10:30 AM");
       wb->SheetAt(1).SetBold(CellRef{1, 3}, true);
       wb->SheetAt(1).SetValue(CellRef{1, 3}, "bold");
       wb->Save();
     }
     auto wb = XlsxWorkbook::Open(file);
-    EXPECT_EQ(wb->SheetAt(1).Text("A2"), "10:30 AM") << dangling;
+    EXPECT_EQ(wb->SheetAt(1).TextAt("A2"), "10:30 AM") << dangling;
     const std::string seen = ReadWithOpenpyxl(file);
     EXPECT_NE(seen.find("A2 datetime.time(10, 30)"), std::string::npos) << seen;
     EXPECT_NE(seen.find("A3 'bold' bold"), std::string::npos) << seen;
@@ -363,16 +363,16 @@ TEST(XlsxWorkbook, TheFirstCellFormatLeavesUnformattedCellsAsTheyWere) {
     {
       auto wb = XlsxWorkbook::Open(file);
       Sheet& sheet = wb->SheetAt(1);
-      sheet.SetValue("B1", Variant(DateTime::FromParts(2026, 12, 7)));
-      sheet.SetValue("C1", Variant("bold"));
-      sheet.SetBold("C1", true);
-      EXPECT_EQ(sheet.Text("A1"), "1.5") << styles;
-      EXPECT_EQ(sheet.Text("B1"), "12/7/2026") << styles;
+      sheet.SetValueAt("B1", Variant(DateTime::FromParts(2026, 12, 7)));
+      sheet.SetValueAt("C1", Variant("bold"));
+      sheet.SetBoldAt("C1", true);
+      EXPECT_EQ(sheet.TextAt("A1"), "1.5") << styles;
+      EXPECT_EQ(sheet.TextAt("B1"), "12/7/2026") << styles;
       wb->Save();
     }
     auto wb = XlsxWorkbook::Open(file);
-    EXPECT_EQ(wb->SheetAt(1).Text("A1"), "1.5") << styles;
-    EXPECT_EQ(wb->SheetAt(1).Text("B1"), "12/7/2026") << styles;
+    EXPECT_EQ(wb->SheetAt(1).TextAt("A1"), "1.5") << styles;
+    EXPECT_EQ(wb->SheetAt(1).TextAt("B1"), "12/7/2026") << styles;
     const std::string seen = ReadWithOpenpyxl(file);
     EXPECT_NE(seen.find("A1 1.5 \n"), std::string::npos) << seen;
     EXPECT_NE(seen.find("B1 datetime.datetime(2026, 12, 7, 0, 0) \n"), std::string::npos) << seen;
@@ -451,8 +451,8 @@ TEST(XlsxWorkbook, ANewWorkbookIsWrittenAndReadByAnotherProgram) {
   TempDir dir;
   {
     auto wb = XlsxWorkbook::Create(dir / "new.xlsx", "Contacts & Co");
-    wb->SheetAt(1).SetValue("A1", "Name");
-    wb->SheetAt(1).SetValue("A2", 919876543210.0);
+    wb->SheetAt(1).SetValueAt("A1", "Name");
+    wb->SheetAt(1).SetValueAt("A2", 919876543210.0);
     wb->Save();
   }
   EXPECT_EQ(ReadWithOpenpyxl(dir / "new.xlsx"), "[Contacts & Co]\nA1 'Name' \nA2 919876543210 \n");

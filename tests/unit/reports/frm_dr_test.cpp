@@ -79,8 +79,8 @@ TEST_F(ReportsTest, FieldsShowWhatTheSpreadsheetReadsInThem) {
   const std::map<std::string, std::string> shown = {
       {"A2", "10:30 AM"},        {"B2", "12/6/2026"}, {"C2", "123"},        {"A3", "23:15"},
       {"B3", "12/6/2026 20:05"}, {"C3", "x"},         {"A4", "6:30:05 PM"}, {"B4", "23:15:09"}};
-  for (const auto& [address, text] : shown) EXPECT_EQ(sheet.Text(address), text) << address;
-  EXPECT_EQ(sheet.Value("A2"), Variant(DateTime::FromParts(1899, 12, 30, 10, 30, 0)));
+  for (const auto& [address, text] : shown) EXPECT_EQ(sheet.TextAt(address), text) << address;
+  EXPECT_EQ(sheet.ValueAt("A2"), Variant(DateTime::FromParts(1899, 12, 30, 10, 30, 0)));
 }
 
 TEST_F(ReportsTest, AnswersThatAreNoReportCreateNoSheet) {

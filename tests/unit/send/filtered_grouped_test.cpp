@@ -18,7 +18,7 @@ class FilteredGroupedTest : public AddinTest {
   }
   send::frmSendSMS& d() { return connect.SendSMS(); }
   host::MemorySheet& sheet() { return *app.ActiveSheet(); }
-  void Set(const std::string& address, const Variant& v) { sheet().SetValue(address, v); }
+  void Set(const std::string& address, const Variant& v) { sheet().SetValueAt(address, v); }
   std::string Field(const std::string& name) {
     return testing::DecodeFormBody(transport.Last().body)[name];
   }

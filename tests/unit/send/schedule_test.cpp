@@ -12,7 +12,7 @@ class ScheduleTest : public AddinTest {
     clock.Set(now);
     ConnectAddin();
     OpenSession();
-    app.ActiveSheet()->SetValue("A2", 919876543210.0);
+    app.ActiveSheet()->SetValueAt("A2", 919876543210.0);
     ClickMenu("Send SMS");
     transport.ClearRequests();  // the template download at start-up
     d().txtStartRow.Text = "2";

@@ -25,9 +25,9 @@ class SendTest : public AddinTest {
   void Rows(std::vector<std::tuple<Variant, std::string, std::string>> rows) {
     int r = 2;
     for (auto& [number, name, amount] : rows) {
-      sheet().SetValue("A" + std::to_string(r), number);
-      sheet().SetValue("B" + std::to_string(r), name);
-      sheet().SetValue("C" + std::to_string(r), amount);
+      sheet().SetValueAt("A" + std::to_string(r), number);
+      sheet().SetValueAt("B" + std::to_string(r), name);
+      sheet().SetValueAt("C" + std::to_string(r), amount);
       ++r;
     }
   }
@@ -211,7 +211,7 @@ TEST_F(SendTest, EndpointByCountAndScheduling) {
       {1001, true, "SMS_Excel/SaveSchedulerData_Excel.asp"},
       {1002, true, "SMS_Excel_1/SaveSchedulerData_Excel.aspx"},
   };
-  for (int r = 2; r < 2 + 1002; ++r) sheet().SetValue("A" + std::to_string(r), 9000000000.0 + r);
+  for (int r = 2; r < 2 + 1002; ++r) sheet().SetValueAt("A" + std::to_string(r), 9000000000.0 + r);
   for (const auto& c : cases) {
     ui.ClearBoxes();
     transport.Answer("000");
