@@ -46,6 +46,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
     return false;
   };
   try {
+    const SendEnd end(*this);
     auto walk = SetUpWalk();
     if (!walk) return false;
     host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
@@ -86,11 +87,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
         std::to_string(records.RecordCount()) +
         (chkSetScheduler.Value() ? " records has been filtered. Do you want to Set Scheduler?"
                                  : " records has been filtered. Do you want to SMS?");
-    if (ui().MsgBox(question, ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) {
-      wait.Unload();
-      ui().SetMousePointer(ui::MousePointer::Default);
-      return true;
-    }
+    if (ui().MsgBox(question, ui::mb::OkCancel, ui::kTitle) == ui::mb::Cancel) return true;
     return SendRecords(send, records, concat);
   } catch (const std::exception& e) {
     SendFailed(e);
@@ -211,11 +208,7 @@ bool frmSendSMS::SendRecords(const FilteredSend& send, Recordset& records, bool 
     const std::string mobile = records.Text(send.mobileColumn);
     builder.Add(mobile, mobile, merge(templateText, values), values);
   }
-  if (ChkPreview.Value() && !ConfirmPreview()) {
-    ClearPreview();
-    wait.Unload();
-    return false;
-  }
+  if (ChkPreview.Value() && !ConfirmPreview()) return false;
   ClearPreview();
   BulkSend request = builder.Take();
   if (request.numbers.empty()) {
@@ -225,8 +218,6 @@ bool frmSendSMS::SendRecords(const FilteredSend& send, Recordset& records, bool 
     request.concat = concat;
     PostAndShow(std::move(request), builder.Count(), false);
   }
-  wait.Unload();
-  ui().SetMousePointer(ui::MousePointer::Default);
   return true;
 }
 

@@ -492,10 +492,13 @@ void frmSendSMS::ClearPreview() {
 }
 
 void frmSendSMS::SendFailed(const std::exception& e) {
-  services_.display.Unload();
-  ui().SetMousePointer(ui::MousePointer::Default);
-  ClearPreview();
   ui().MsgBox(e.what(), ui::mb::Information, ui::kTitle);
+}
+
+frmSendSMS::SendEnd::~SendEnd() {
+  form_.services_.display.Unload();
+  form_.ui().SetMousePointer(ui::MousePointer::Default);
+  form_.ClearPreview();
 }
 
 namespace {
@@ -517,6 +520,7 @@ bool frmSendSMS::SendSMS() {
   if (chkAdvance.Value()) return SendGroupedSMS();
   forms::frmDisplay& wait = services_.display;
   try {
+    const SendEnd end(*this);
     auto walk = SetUpWalk();
     if (!walk) return false;
     host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
@@ -538,15 +542,9 @@ bool frmSendSMS::SendSMS() {
         ui().SetMousePointer(ui::MousePointer::Default);
         ui().MsgBox("There Is No Mobile Number In Specified Range.", ui::mb::Information,
                     ui::kTitle);
-        wait.Unload();
-        ClearPreview();
         return false;
       }
-      if (!ConfirmPreview()) {
-        ClearPreview();
-        wait.Unload();
-        return false;
-      }
+      if (!ConfirmPreview()) return false;
     }
     ClearPreview();
     wait.Progress("Please wait - Sending SMS...");
@@ -559,8 +557,6 @@ bool frmSendSMS::SendSMS() {
       send.concat = concat;
       PostAndShow(std::move(send), builder.Count(), true);
     }
-    wait.Unload();
-    ui().SetMousePointer(ui::MousePointer::Default);
     return true;
   } catch (const std::exception& e) {
     SendFailed(e);

@@ -199,10 +199,21 @@ class frmSendSMS : public host::SheetForm {
   bool ConfirmPreview();
   // Completes the request from the dialog's options, posts it and shows the answer's text.
   void PostAndShow(BulkSend send, long long count, bool notify);
-  // The end of a send that failed: the wait form closed, the preview lists cleared, the failure
-  // shown.
+  // Shows why a send failed; its SendEnd has already closed what it opened.
   void SendFailed(const std::exception& e);
   void ClearPreview();
+  // However a send ends (sent, refused, cancelled or failed), the wait form goes, the pointer is
+  // the default again and the preview's lists are emptied.
+  class SendEnd {
+   public:
+    explicit SendEnd(frmSendSMS& form) : form_(form) {}
+    ~SendEnd();
+    SendEnd(const SendEnd&) = delete;
+    SendEnd& operator=(const SendEnd&) = delete;
+
+   private:
+    frmSendSMS& form_;
+  };
 
   session::DialogServices services_;
   std::vector<std::string> templateTexts_;

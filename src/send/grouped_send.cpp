@@ -75,6 +75,7 @@ void frmSendSMS::cmbColumnWise_Click() {
 bool frmSendSMS::SendGroupedSMS() {
   forms::frmDisplay& wait = services_.display;
   try {
+    const SendEnd end(*this);
     host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
     if (!sheet) return false;
     const bool preview = ChkPreview.Value();
@@ -91,15 +92,9 @@ bool frmSendSMS::SendGroupedSMS() {
       if (builder.Count() == 0) {
         ui().MsgBox("There Is No Mobile Number In Specified Range.", ui::mb::Information,
                     ui::kTitle);
-        wait.Unload();
-        ClearPreview();
         return true;
       }
-      if (!ConfirmPreview()) {
-        wait.Unload();
-        ClearPreview();
-        return true;
-      }
+      if (!ConfirmPreview()) return true;
     }
     ClearPreview();
     wait.Progress("Please wait - Processing Mobile Numbers.");
@@ -109,8 +104,6 @@ bool frmSendSMS::SendGroupedSMS() {
       ui().MsgBox(
           " 0 Messeges Sent!!!\n\nThere are no mobile numbers in specified range of records.",
           ui::mb::Information, ui::kTitle);
-      wait.Unload();
-      ui().SetMousePointer(ui::MousePointer::Default);
       return true;
     }
     PostAndShow(std::move(send), builder.Count(), false);

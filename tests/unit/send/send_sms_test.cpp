@@ -451,3 +451,56 @@ TEST_F(SendTest, NotLoggedInOffersTheLogin) {
 
 }  // namespace
 }  // namespace qv::testing
+
+namespace qv::testing {
+namespace {
+
+// However a send ends, the wait form is gone, the pointer is the default again and the preview's
+// lists are empty.
+TEST_F(SendTest, EveryWayOutOfASendClosesWhatItOpened) {
+  struct Case {
+    const char* way;
+    std::function<void()> arrange;
+    std::string lastBox;
+  };
+  const std::string longText(170, 'x');
+  const std::vector<Case> cases = {
+      {"sent", [&] { transport.Answer("000"); }, "1 SMS Messages Sent"},
+      {"a long message refused",
+       [&] {
+         dialog().txtMsg.Text = longText;
+         ui.Answer(ui::mb::Cancel);
+       },
+       "SMS message contains more than 160 characters for the row(2).\r\nWould you like to send "
+       "more than 160 characters."},
+      {"a blank message", [&] { dialog().txtMsg.Text = "#D#"; },
+       "SMS message is empty for the row(2)"},
+      {"the preview closed", [&] { dialog().ChkPreview.SetValue(true); }, ""},
+      {"no number, with the preview",
+       [&] {
+         dialog().ChkPreview.SetValue(true);
+         dialog().txtStartRow.Text = "5";
+         dialog().txtEndRow.Text = "6";
+       },
+       "There Is No Mobile Number In Specified Range."},
+      {"a failure", [&] { dialog().cmbMobileNumbersCell.Text = "A1"; },
+       "Row 2: \"A1\" is not a column (A to IV), so the mobile number cannot be read."},
+  };
+  Rows({{9198000001.0, "Ann", "1"}});
+  for (const Case& c : cases) {
+    ui.ClearBoxes();
+    Choose("2", "2", "Hi #B#");
+    dialog().ChkPreview.SetValue(false);
+    dialog().cmbMobileNumbersCell.Text = "A";
+    c.arrange();
+    dialog().cmdSend.Press();
+    EXPECT_EQ(ui.Prompts().empty() ? "" : ui.Prompts().back(), c.lastBox) << c.way;
+    EXPECT_FALSE(connect.Display().IsLoaded()) << c.way;
+    EXPECT_EQ(ui.Pointer(), ui::MousePointer::Default) << c.way;
+    EXPECT_TRUE(connect.Globals().PreviewMessages.empty()) << c.way;
+    EXPECT_TRUE(connect.Globals().PreviewNumbers.empty()) << c.way;
+  }
+}
+
+}  // namespace
+}  // namespace qv::testing
