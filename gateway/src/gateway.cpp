@@ -1,5 +1,6 @@
 #include "gateway.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "credentials.h"
@@ -105,26 +106,36 @@ Gateway::Gateway(const std::string& databasePath, Clock& clock) : db_(databasePa
 }
 
 std::optional<std::string> Gateway::Post(std::string_view path, std::string_view body) {
-  static const char* const kPaths[] = {"SMS_Excel/LoginCheck.asp",
-                                       "SMS_Excel/Get_Balance.asp",
-                                       "SMS_Excel/SaveExcelData_V2.asp",
-                                       "SMS_Excel_1/SaveBulkSMS.aspx",
-                                       "SMS_Excel/SaveSchedulerData_Excel.asp",
-                                       "SMS_Excel_1/SaveSchedulerData_Excel.aspx",
-                                       "SMS_Excel/SaveUserMessageExcel07.asp",
-                                       "SMS_Excel/Get_DR.asp",
-                                       "SMS_Excel/getScheduledData_Excel.asp",
-                                       "SMS_Excel/EditDeleteScheduler.asp"};
-  bool known = false;
-  for (const char* p : kPaths) known = known || path == p;
-  if (!known) return std::nullopt;
+  // Each path of the service with what answers it.
+  using Answer = std::string (*)(Gateway&, const Form&);
+  static const std::pair<std::string_view, Answer> kRoutes[] = {
+      {"SMS_Excel/LoginCheck.asp", [](Gateway& g, const Form& f) { return g.Login(f); }},
+      {"SMS_Excel/Get_Balance.asp", [](Gateway& g, const Form& f) { return g.Balance(f); }},
+      {"SMS_Excel/SaveExcelData_V2.asp",
+       [](Gateway& g, const Form& f) { return g.Send(f, false); }},
+      {"SMS_Excel_1/SaveBulkSMS.aspx", [](Gateway& g, const Form& f) { return g.Send(f, false); }},
+      {"SMS_Excel/SaveSchedulerData_Excel.asp",
+       [](Gateway& g, const Form& f) { return g.Send(f, true); }},
+      {"SMS_Excel_1/SaveSchedulerData_Excel.aspx",
+       [](Gateway& g, const Form& f) { return g.Send(f, true); }},
+      {"SMS_Excel/SaveUserMessageExcel07.asp",
+       [](Gateway& g, const Form& f) { return g.Templates(f); }},
+      {"SMS_Excel/Get_DR.asp", [](Gateway& g, const Form& f) { return g.Reports(f); }},
+      {"SMS_Excel/getScheduledData_Excel.asp",
+       [](Gateway& g, const Form& f) { return g.ListJobs(f); }},
+      {"SMS_Excel/EditDeleteScheduler.asp",
+       [](Gateway& g, const Form& f) { return g.EditJobs(f); }},
+  };
+  const auto route = std::find_if(std::begin(kRoutes), std::end(kRoutes),
+                                  [path](const auto& r) { return r.first == path; });
+  if (route == std::end(kRoutes)) return std::nullopt;
   if (body.size() > kMaxBody) return kError;
   const auto form = Form::Parse(body);
   if (!form) return kError;
   std::lock_guard lock(mutex_);
   try {
     DeliverDueJobsLocked();
-    return Dispatch(path, *form);
+    return route->second(*this, *form);
   } catch (const std::exception&) {
     // Storage that fails (a full disk, a locked database) is what the protocol's error is for; the
     // transaction has been rolled back.
@@ -136,21 +147,6 @@ std::optional<std::string> Gateway::Get(std::string_view path) {
   if (path == "/SMS_Excel/Get_Modes.asp") return std::string(kOpen) + kModes + kClose;
   if (path == "/Excel_Demos/excel-demo.swf") return std::string(kDemoPage);
   return std::nullopt;
-}
-
-std::string Gateway::Dispatch(std::string_view path, const Form& form) {
-  if (path == "SMS_Excel/LoginCheck.asp") return Login(form);
-  if (path == "SMS_Excel/Get_Balance.asp") return Balance(form);
-  if (path == "SMS_Excel/SaveExcelData_V2.asp" || path == "SMS_Excel_1/SaveBulkSMS.aspx")
-    return Send(form, false);
-  if (path == "SMS_Excel/SaveSchedulerData_Excel.asp" ||
-      path == "SMS_Excel_1/SaveSchedulerData_Excel.aspx") {
-    return Send(form, true);
-  }
-  if (path == "SMS_Excel/SaveUserMessageExcel07.asp") return Templates(form);
-  if (path == "SMS_Excel/Get_DR.asp") return Reports(form);
-  if (path == "SMS_Excel/getScheduledData_Excel.asp") return ListJobs(form);
-  return EditJobs(form);
 }
 
 std::optional<std::string> Gateway::Authenticate(const Form& form, Account& account) {
@@ -338,7 +334,7 @@ StoredMessage Gateway::ReadMessage(Statement& s) const {
   m.flash = s.Int(4) != 0;
   m.concat = s.Int(5) != 0;
   m.mode = s.Text(6);
-  m.submitted = DateTime::FromParts(1899, 12, 30).AddSeconds(s.Int(7));
+  m.submitted = DateTime::FromSeconds(s.Int(7));
   m.sms = static_cast<long>(s.Int(8));
   const DateTime deliveredAt = m.submitted.AddSeconds(kDeliverySeconds);
   if (clock_.Now() < deliveredAt) {
@@ -397,7 +393,7 @@ std::string Gateway::ListJobs(const Form& form) {
   std::string answer;
   const DateTime now = clock_.Now();
   while (s.Step()) {
-    const DateTime due = DateTime::FromParts(1899, 12, 30).AddSeconds(s.Int(3));
+    const DateTime due = DateTime::FromSeconds(s.Int(3));
     const std::string description = ReplaceAll(ReplaceAll(s.Text(1), ",", " "), "-", " ");
     answer += std::to_string(s.Int(0)) + "-" + description + "-" + s.Text(2) + "-" +
               std::to_string(std::max<std::int64_t>(0, MinutesBetween(now, due))) + ",";
@@ -553,8 +549,7 @@ std::vector<StoredJob> Gateway::Jobs(const std::string& account) {
   std::vector<StoredJob> out;
   while (s.Step()) {
     out.push_back({s.Int(0), s.Text(1), s.Text(2), s.Text(3), s.Text(4), s.Int(5) != 0,
-                   DateTime::FromParts(1899, 12, 30).AddSeconds(s.Int(6)),
-                   static_cast<long>(s.Int(7))});
+                   DateTime::FromSeconds(s.Int(6)), static_cast<long>(s.Int(7))});
   }
   return out;
 }

@@ -77,7 +77,6 @@ class Gateway {
  private:
   // Inserts the account's sender IDs in their order, inside the caller's transaction.
   void SaveSenderIds(const Account& account);
-  std::string Dispatch(std::string_view path, const Form& form);
   // The account the credentials name, or the status code that refuses them.
   std::optional<std::string> Authenticate(const Form& form, Account& account);
   std::string Login(const Form& form);

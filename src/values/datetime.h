@@ -26,6 +26,8 @@ class DateTime {
                             int second = 0);
   // A serial date (days, with the time as a fraction) rounded to the second.
   static DateTime FromSerial(double serial);
+  // The moment `seconds` after the epoch, as Seconds() counts it.
+  static constexpr DateTime FromSeconds(std::int64_t seconds) { return DateTime(seconds); }
 
   DateParts Parts() const;
   double Serial() const;
