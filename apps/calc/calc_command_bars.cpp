@@ -128,34 +128,38 @@ host::CommandBarControl* CalcCommandBars::Find(std::string_view command) {
 }
 
 void CalcCommandBars::Publish(const Reference<uno::XComponentContext>& context) {
-  // Numbers of controls that are gone are forgotten, so that no command names a new control
-  // that took an old one's place in memory.
+  ForgetGoneControls();
+  const Reference<css::ui::XUIConfigurationManager> config =
+      css::ui::theModuleUIConfigurationManagerSupplier::get(context)->getUIConfigurationManager(
+          rtl::OUString::createFromAscii(kModule));
+  PublishMenus(context, config);
+  PublishToolbars(context, config);
+  ShowToolbars(context);
+}
+
+void CalcCommandBars::ForgetGoneControls() {
   std::set<const host::CommandBarControl*> live;
   for (int b = 1; b <= bars_.Count(); ++b)
     Walk(bars_.Item(b).Controls(), [&](host::CommandBarControl& c) { live.insert(&c); });
   std::erase_if(numbers_, [&](const auto& entry) { return !live.count(entry.first); });
+}
 
-  const Reference<css::ui::XUIConfigurationManager> config =
-      css::ui::theModuleUIConfigurationManagerSupplier::get(context)->getUIConfigurationManager(
-          rtl::OUString::createFromAscii(kModule));
-
-  // The entries of a popup, with a separator before each that begins a group.
-  const auto fill = [&](host::CommandBarControls& controls,
-                        const Reference<container::XIndexContainer>& into, sal_Int16 style) {
-    for (int i = 1; i <= controls.Count(); ++i) {
-      host::CommandBarControl& c = controls.Item(i);
-      if (!c.Visible()) continue;
-      if (c.BeginGroup() && into->getCount() > 0) {
-        into->insertByIndex(into->getCount(),
-                            uno::Any(Item({}, {}, css::ui::ItemType::SEPARATOR_LINE)));
-      }
+void CalcCommandBars::Fill(host::CommandBarControls& controls,
+                           const Reference<container::XIndexContainer>& into, sal_Int16 style) {
+  for (int i = 1; i <= controls.Count(); ++i) {
+    host::CommandBarControl& c = controls.Item(i);
+    if (!c.Visible()) continue;
+    if (c.BeginGroup() && into->getCount() > 0) {
       into->insertByIndex(into->getCount(),
-                          uno::Any(Item(ToUno(CommandOf(c)), ToUno(Mnemonics(c.Caption())),
-                                        css::ui::ItemType::DEFAULT, {}, style)));
+                          uno::Any(Item({}, {}, css::ui::ItemType::SEPARATOR_LINE)));
     }
-  };
+    into->insertByIndex(into->getCount(),
+                        uno::Any(Item(ToUno(CommandOf(c)), ToUno(Mnemonics(c.Caption())),
+                                      css::ui::ItemType::DEFAULT, {}, style)));
+  }
+}
 
-  // The menu bar: Calc's own menus, with ours where the add-in put them.
+void CalcCommandBars::PublishMenus(const Context& context, const Config& config) {
   const Reference<container::XIndexContainer> menus(config->getSettings(kMenuBar, true),
                                                     UNO_QUERY_THROW);
   // The menu bar's settings make the containers of its menus' entries.
@@ -170,15 +174,16 @@ void CalcCommandBars::Publish(const Reference<uno::XComponentContext>& context) 
     if (c.Id() != 1 || !c.Visible() || c.Type() != host::ControlType::Popup) continue;
     const Reference<container::XIndexContainer> entries(factory->createInstanceWithContext(context),
                                                         UNO_QUERY_THROW);
-    fill(c.Controls(), entries, 0);
+    Fill(c.Controls(), entries, 0);
     const sal_Int32 fromEnd = top.Count() - i;
     menus->insertByIndex(std::max<sal_Int32>(0, menus->getCount() - fromEnd),
                          uno::Any(Item(ToUno(CommandOf(c)), ToUno(Mnemonics(c.Caption())),
                                        css::ui::ItemType::DEFAULT, uno::Any(entries))));
   }
   config->replaceSettings(kMenuBar, Reference<container::XIndexAccess>(menus.get()));
+}
 
-  // The toolbars, each with its buttons as icon and caption.
+void CalcCommandBars::PublishToolbars(const Context& context, const Config& config) {
   std::set<std::string> published;
   for (int b = 2; b <= bars_.Count(); ++b) {
     host::CommandBar& bar = bars_.Item(b);
@@ -186,7 +191,7 @@ void CalcCommandBars::Publish(const Reference<uno::XComponentContext>& context) 
     const Reference<container::XIndexContainer> buttons(config->createSettings(), UNO_QUERY_THROW);
     Reference<beans::XPropertySet>(buttons, UNO_QUERY_THROW)
         ->setPropertyValue("UIName", uno::Any(ToUno(bar.Name())));
-    fill(bar.Controls(), buttons, css::ui::ItemStyle::ICON | css::ui::ItemStyle::TEXT);
+    Fill(bar.Controls(), buttons, css::ui::ItemStyle::ICON | css::ui::ItemStyle::TEXT);
     ShowFaces(context, config, bar.Controls());
     if (config->hasSettings(ToUno(url)))
       config->replaceSettings(ToUno(url), Reference<container::XIndexAccess>(buttons.get()));
@@ -199,8 +204,9 @@ void CalcCommandBars::Publish(const Reference<uno::XComponentContext>& context) 
       config->removeSettings(ToUno(gone));
   }
   toolbars_ = published;
+}
 
-  // The toolbars shown in the window the user works in.
+void CalcCommandBars::ShowToolbars(const Context& context) {
   const Reference<frame::XFrame> frame = frame::Desktop::create(context)->getCurrentFrame();
   if (!frame.is()) return;
   Reference<frame::XLayoutManager> layout;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <com/sun/star/container/XIndexContainer.hpp>
 #include <com/sun/star/ui/XUIConfigurationManager.hpp>
 #include <com/sun/star/uno/XComponentContext.hpp>
 
@@ -31,6 +32,21 @@ class CalcCommandBars {
   static std::string ToolbarUrl(const std::string& barName);
 
  private:
+  using Context = css::uno::Reference<css::uno::XComponentContext>;
+  using Config = css::uno::Reference<css::ui::XUIConfigurationManager>;
+  // Forgets the numbers of controls that are gone, so that no command names a new control that
+  // took an old one's place in memory.
+  void ForgetGoneControls();
+  // The entries of a popup or the buttons of a bar, with a separator before each that begins a
+  // group.
+  void Fill(host::CommandBarControls& controls,
+            const css::uno::Reference<css::container::XIndexContainer>& into, sal_Int16 style);
+  // Calc's menu bar: its own menus, with the add-in's where the add-in put them.
+  void PublishMenus(const Context& context, const Config& config);
+  // Each bar but the menu bar as a toolbar, with its buttons as icon and caption.
+  void PublishToolbars(const Context& context, const Config& config);
+  // Shows the toolbars that are visible in the window the user works in.
+  void ShowToolbars(const Context& context);
   // Gives the buttons among `buttons` their faces, as the toolbars' images of their commands.
   void ShowFaces(const css::uno::Reference<css::uno::XComponentContext>& context,
                  const css::uno::Reference<css::ui::XUIConfigurationManager>& config,
