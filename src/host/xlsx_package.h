@@ -154,6 +154,19 @@ class XlsxSheet : public Sheet {
                  const CellContent& content) const;
   // Puts a cell read from the file in its place (on the reading thread).
   void Keep(CellRef at, const XCell& cell) const;
+  // Makes the columns ahead, as large as the <dimension> among the sheet's properties `head`
+  // says, unless it claims more cells than a part of `partSize` bytes could fill.
+  void MakeColumnsAhead(std::string_view head, std::size_t partSize) const;
+  // Where the reading of <sheetData> is: the row and column of the last element read, and the
+  // rows told of so far.
+  struct ScanPlace {
+    int row = 0;
+    int column = 0;
+    int lastRow = 0;   // the row of the last cell; the rows before it are read
+    int lastWake = 0;  // the last row a waiting reader was woken for
+  };
+  // Reads the <c> element `in` is at and keeps its cell; tells of the rows it finished.
+  void ScanCell(SheetReader& in, ScanPlace& place) const;
 
   // The reading thread owns what follows until it has ended and been joined, except the rows it
   // has told of through `rowsRead_`: the columns are made once, as large as the sheet's dimension

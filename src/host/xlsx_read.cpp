@@ -487,27 +487,10 @@ void XlsxSheet::Scan(ZipPart& part) const {
     data = window.Text().find("<sheetData");
   }
   if (data == std::string_view::npos) return window.Drain();
-  // The dimension says how far the cells reach: the columns are made once, at that size, unless
-  // it claims more cells than the part could fill; cells beyond wait until the end.
-  const std::string_view head = window.Text().substr(0, data);
-  if (const auto dim = head.find("<dimension"); dim != std::string_view::npos) {
-    const std::string ref =
-        XmlScanner::Attribute(head.substr(dim + 10, head.find('>', dim) - dim - 10), "ref");
-    const auto colon = ref.find(':');
-    if (const auto last =
-            colon == std::string::npos ? std::nullopt : ParseFileAddress(ref.substr(colon + 1))) {
-      const auto columns = static_cast<std::size_t>(std::min(last->column, kColumnCount));
-      const auto rows = static_cast<std::size_t>(last->row);
-      if (columns * rows * sizeof(XCell) <= std::min(part.Size(), kMostMadeAhead))
-        columns_.assign(columns, std::vector<XCell>(rows));
-    }
-  }
+  MakeColumnsAhead(window.Text().substr(0, data), part.Size());
   std::size_t at = data + 10;  // where in the window the next element starts
   bool opened = false;
-  int rowNumber = 0;
-  int columnNumber = 0;
-  int lastRow = 0;   // the row of the last cell; the rows before it are read
-  int lastWake = 0;  // the last row a waiting reader was woken for
+  ScanPlace place;
   for (;; window.Advance(at), at = 0) {
     if (stop_) return;
     try {
@@ -530,50 +513,71 @@ void XlsxSheet::Scan(ZipPart& part) const {
         if (in.StartsTag("<row")) {
           in.Advance(4);
           const auto a = in.ReadAttributes();
-          int number = rowNumber + 1;
+          int number = place.row + 1;
           if (!a.r.empty() && (!ReadWhole(a.r, number) || number < 1 || number > kRowCount))
             in.Fail("has a row \"" + std::string(a.r) + "\" outside the sheet");
-          rowNumber = number;
-          columnNumber = 0;
+          place.row = number;
+          place.column = 0;
           continue;
         }
         if (!in.StartsTag("<c")) {
           in.SkipElement();
           continue;
         }
-        in.Advance(2);
-        const auto a = in.ReadAttributes();
-        CellRef cellAt{columnNumber + 1, rowNumber};
-        if (!a.r.empty()) {
-          const auto parsed = ParseFileAddress(a.r);
-          if (!parsed) in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
-          cellAt = *parsed;
-        }
-        const CellContent content = a.empty ? CellContent{} : ReadCellContent(in);
-        // Rows come in order, as every spreadsheet program writes them: a row read is never
-        // touched again, and may be looked at while the rest is read.
-        if (cellAt.row < lastRow) {
-          in.Fail("has a cell " + Address(cellAt) + " after the cells of row " +
-                  std::to_string(lastRow));
-        }
-        if (cellAt.column <= kColumnCount) {  // beyond are columns the add-in never names
-          const XCell cell = MakeCell(in, a.s, a.t, cellAt, content);
-          if (cell.kind != XCell::Blank || cell.style != 0) Keep(cellAt, cell);
-        }
-        columnNumber = cellAt.column;
-        if (cellAt.row > lastRow) {
-          lastRow = cellAt.row;
-          rowsRead_.store(lastRow, std::memory_order_release);
-          // A reader that caught up sleeps until some rows more are read: waking it for each
-          // row would cost more than the row.
-          if (lastRow - lastWake >= kRowsPerWake) {
-            rowsRead_.notify_all();
-            lastWake = lastRow;
-          }
-        }
+        ScanCell(in, place);
       }
     } catch (const NeedMore&) {
       // The element at `at` is read again once the window holds more of the part.
+    }
+  }
+}
+
+void XlsxSheet::MakeColumnsAhead(std::string_view head, std::size_t partSize) const {
+  // The dimension says how far the cells reach: the columns are made once, at that size, unless
+  // it claims more cells than the part could fill; cells beyond wait until the end.
+  const auto dim = head.find("<dimension");
+  if (dim == std::string_view::npos) return;
+  const std::string ref =
+      XmlScanner::Attribute(head.substr(dim + 10, head.find('>', dim) - dim - 10), "ref");
+  const auto colon = ref.find(':');
+  const auto last =
+      colon == std::string::npos ? std::nullopt : ParseFileAddress(ref.substr(colon + 1));
+  if (!last) return;
+  const auto columns = static_cast<std::size_t>(std::min(last->column, kColumnCount));
+  const auto rows = static_cast<std::size_t>(last->row);
+  if (columns * rows * sizeof(XCell) <= std::min(partSize, kMostMadeAhead))
+    columns_.assign(columns, std::vector<XCell>(rows));
+}
+
+void XlsxSheet::ScanCell(SheetReader& in, ScanPlace& place) const {
+  in.Advance(2);
+  const auto a = in.ReadAttributes();
+  CellRef cellAt{place.column + 1, place.row};
+  if (!a.r.empty()) {
+    const auto parsed = ParseFileAddress(a.r);
+    if (!parsed) in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
+    cellAt = *parsed;
+  }
+  const CellContent content = a.empty ? CellContent{} : ReadCellContent(in);
+  // Rows come in order, as every spreadsheet program writes them: a row read is never touched
+  // again, and may be looked at while the rest is read.
+  if (cellAt.row < place.lastRow) {
+    in.Fail("has a cell " + Address(cellAt) + " after the cells of row " +
+            std::to_string(place.lastRow));
+  }
+  if (cellAt.column <= kColumnCount) {  // beyond are columns the add-in never names
+    const XCell cell = MakeCell(in, a.s, a.t, cellAt, content);
+    if (cell.kind != XCell::Blank || cell.style != 0) Keep(cellAt, cell);
+  }
+  place.column = cellAt.column;
+  if (cellAt.row > place.lastRow) {
+    place.lastRow = cellAt.row;
+    rowsRead_.store(place.lastRow, std::memory_order_release);
+    // A reader that caught up sleeps until some rows more are read: waking it for each row would
+    // cost more than the row.
+    if (place.lastRow - place.lastWake >= kRowsPerWake) {
+      rowsRead_.notify_all();
+      place.lastWake = place.lastRow;
     }
   }
 }
