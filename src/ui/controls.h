@@ -12,6 +12,21 @@ namespace qv::ui {
 class Form;
 class Frame;
 
+// What a control is, for a renderer to make and draw it: one switch over this, which the compiler
+// checks for completeness, stands for each kind.
+enum class ControlKind {
+  Label,
+  CommandButton,
+  TextBox,
+  CheckBox,
+  OptionButton,
+  ComboBox,
+  ListBox,
+  Frame,
+  PictureBox,
+  ListView,
+};
+
 // Controls are plain data: what a user sees of them is in public members that a renderer (or a
 // test) reads, and writes back when the user types or clicks. The operations that raise events
 // in the original toolkit raise them here too: choosing a list entry from code, ticking a check
@@ -22,6 +37,7 @@ class Control {
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
   virtual ~Control() = default;
+  virtual ControlKind Kind() const = 0;
 
   const std::string& Name() const { return name_; }
   Form& Owner() const { return owner_; }
@@ -52,6 +68,7 @@ class Control {
 class Label : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::Label; }
   void Reset() override;
   std::string Caption;
   std::uint32_t BackColor = 0;  // 0x00BBGGRR; 0 leaves the toolkit's default
@@ -61,6 +78,7 @@ class Label : public Control {
 class CommandButton : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::CommandButton; }
   void Reset() override;
   std::string Caption;
   bool Default = false;  // pressed by Enter
@@ -73,6 +91,7 @@ class CommandButton : public Control {
 class TextBox : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::TextBox; }
   void Reset() override;
   std::string Text;
   std::size_t MaxLength = 0;  // characters a user can type; 0 for no limit
@@ -90,6 +109,7 @@ class TextBox : public Control {
 class CheckBox : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::CheckBox; }
   void Reset() override;
   std::string Caption;
   std::function<void()> Click;
@@ -104,6 +124,7 @@ class CheckBox : public Control {
 class OptionButton : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::OptionButton; }
   void Reset() override;
   std::string Caption;
   std::function<void()> Click;
@@ -142,17 +163,20 @@ class ListControl : public Control {
 class ComboBox : public ListControl {
  public:
   using ListControl::ListControl;
+  ControlKind Kind() const override { return ControlKind::ComboBox; }
   bool Editable = true;  // a drop-down combo accepts typed text; a drop-down list does not
 };
 
 class ListBox : public ListControl {
  public:
   using ListControl::ListControl;
+  ControlKind Kind() const override { return ControlKind::ListBox; }
 };
 
 class Frame : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::Frame; }
   void Reset() override;
   std::string Caption;
 };
@@ -160,6 +184,7 @@ class Frame : public Control {
 class PictureBox : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::PictureBox; }
   Picture Image;
 };
 
@@ -167,6 +192,7 @@ class PictureBox : public Control {
 class ListView : public Control {
  public:
   using Control::Control;
+  ControlKind Kind() const override { return ControlKind::ListView; }
   void Reset() override;
   struct Column {
     std::string Header;

@@ -185,83 +185,113 @@ void FormWindow::CreateControls() {
   int lastGroup = -1;
   const ui::Frame* lastContainer = nullptr;
   for (ui::Control* c : form_.Controls()) {
-    const wchar_t* cls = L"STATIC";
-    DWORD style = WS_CHILD;
-    DWORD extended = 0;
-    std::string text;
-    if (auto* label = dynamic_cast<ui::Label*>(c)) {
-      style |= SS_LEFT;
-      text = label->Caption;
-    } else if (auto* button = dynamic_cast<ui::CommandButton*>(c)) {
-      cls = L"BUTTON";
-      style |= WS_TABSTOP | (button->Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-      text = button->Caption;
-    } else if (auto* box = dynamic_cast<ui::TextBox*>(c)) {
-      cls = L"EDIT";
-      extended = WS_EX_CLIENTEDGE;
-      style |= WS_TABSTOP | ES_AUTOHSCROLL;
-      if (box->MultiLine) style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL;
-      if (box->PasswordChar) style |= ES_PASSWORD;
-    } else if (auto* check = dynamic_cast<ui::CheckBox*>(c)) {
-      cls = L"BUTTON";
-      style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-      text = check->Caption;
-    } else if (auto* option = dynamic_cast<ui::OptionButton*>(c)) {
-      cls = L"BUTTON";
-      style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
-      // Radio buttons group by their frame and group number: the first of each starts a group.
-      if (option->Group != lastGroup || option->Container != lastContainer) style |= WS_GROUP;
-      lastGroup = option->Group;
-      lastContainer = option->Container;
-      text = option->Caption;
-    } else if (auto* combo = dynamic_cast<ui::ComboBox*>(c)) {
-      cls = L"COMBOBOX";
-      style |= WS_TABSTOP | WS_VSCROLL | (combo->Editable ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
-    } else if (dynamic_cast<ui::ListBox*>(c)) {
-      cls = L"LISTBOX";
-      extended = WS_EX_CLIENTEDGE;
-      style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY;
-    } else if (auto* frame = dynamic_cast<ui::Frame*>(c)) {
-      cls = L"BUTTON";
-      style |= BS_GROUPBOX;
-      text = frame->Caption;
-    } else if (dynamic_cast<ui::ListView*>(c)) {
-      cls = WC_LISTVIEWW;
-      extended = WS_EX_CLIENTEDGE;
-      style |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-    } else if (dynamic_cast<ui::PictureBox*>(c)) {
-      style |= SS_BITMAP;
-    }
-    if (!dynamic_cast<ui::OptionButton*>(c)) lastGroup = -1;
-    RECT at = Place(*c);
-    // A drop-down's height is that of its open list.
-    const int height = dynamic_cast<ui::ComboBox*>(c) ? Pixels(2400) : at.bottom - at.top;
-    HWND hwnd = CreateWindowExW(
-        extended, cls, Wide(text).c_str(), style, at.left, at.top, at.right - at.left, height,
-        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), AddinModule(), nullptr);
+    HWND hwnd = CreateControl(*c, id++, lastGroup, lastContainer);
     if (!hwnd) continue;
-    if (auto* view = dynamic_cast<ui::ListView*>(c)) {
-      SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-      for (std::size_t i = 0; i < view->Columns.size(); ++i) {
-        std::wstring header = Wide(view->Columns[i].Header);
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.cx = Pixels(view->Columns[i].Width);
-        column.pszText = header.data();
-        SendMessageW(hwnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-      }
-    }
-    if (auto* picture = dynamic_cast<ui::PictureBox*>(c);
-        picture && !picture->Image.Pixels.empty()) {
-      HBITMAP bitmap = CreateBitmap(picture->Image.Width, picture->Image.Height, 1, 32,
-                                    picture->Image.Pixels.data());
-      owned_.push_back(bitmap);
-      SendMessageW(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
-    }
-    items_.push_back({c, hwnd, {}, {}, {}, at});
+    CompleteControl(*c, hwnd);
+    items_.push_back({c, hwnd, {}, {}, {}, Place(*c)});
     Tip(items_.back());
   }
   ApplyFonts();
+}
+
+HWND FormWindow::CreateControl(ui::Control& c, int id, int& lastGroup,
+                               const ui::Frame*& lastContainer) {
+  const wchar_t* cls = L"STATIC";
+  DWORD style = WS_CHILD;
+  DWORD extended = 0;
+  std::string text;
+  RECT at = Place(c);
+  int height = at.bottom - at.top;
+  const ui::ControlKind kind = c.Kind();
+  switch (kind) {
+    case ui::ControlKind::Label:
+      style |= SS_LEFT;
+      text = static_cast<ui::Label&>(c).Caption;
+      break;
+    case ui::ControlKind::CommandButton: {
+      const auto& button = static_cast<ui::CommandButton&>(c);
+      cls = L"BUTTON";
+      style |= WS_TABSTOP | (button.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      text = button.Caption;
+      break;
+    }
+    case ui::ControlKind::TextBox: {
+      const auto& box = static_cast<ui::TextBox&>(c);
+      cls = L"EDIT";
+      extended = WS_EX_CLIENTEDGE;
+      style |= WS_TABSTOP | ES_AUTOHSCROLL;
+      if (box.MultiLine) style |= ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL;
+      if (box.PasswordChar) style |= ES_PASSWORD;
+      break;
+    }
+    case ui::ControlKind::CheckBox:
+      cls = L"BUTTON";
+      style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+      text = static_cast<ui::CheckBox&>(c).Caption;
+      break;
+    case ui::ControlKind::OptionButton: {
+      const auto& option = static_cast<ui::OptionButton&>(c);
+      cls = L"BUTTON";
+      style |= WS_TABSTOP | BS_AUTORADIOBUTTON;
+      // Radio buttons group by their frame and group number: the first of each starts a group.
+      if (option.Group != lastGroup || option.Container != lastContainer) style |= WS_GROUP;
+      lastGroup = option.Group;
+      lastContainer = option.Container;
+      text = option.Caption;
+      break;
+    }
+    case ui::ControlKind::ComboBox:
+      cls = L"COMBOBOX";
+      style |= WS_TABSTOP | WS_VSCROLL |
+               (static_cast<ui::ComboBox&>(c).Editable ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
+      // A drop-down's height is that of its open list.
+      height = Pixels(2400);
+      break;
+    case ui::ControlKind::ListBox:
+      cls = L"LISTBOX";
+      extended = WS_EX_CLIENTEDGE;
+      style |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY;
+      break;
+    case ui::ControlKind::Frame:
+      cls = L"BUTTON";
+      style |= BS_GROUPBOX;
+      text = static_cast<ui::Frame&>(c).Caption;
+      break;
+    case ui::ControlKind::ListView:
+      cls = WC_LISTVIEWW;
+      extended = WS_EX_CLIENTEDGE;
+      style |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+      break;
+    case ui::ControlKind::PictureBox:
+      style |= SS_BITMAP;
+      break;
+  }
+  if (kind != ui::ControlKind::OptionButton) lastGroup = -1;
+  return CreateWindowExW(extended, cls, Wide(text).c_str(), style, at.left, at.top,
+                         at.right - at.left, height, window_,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AddinModule(), nullptr);
+}
+
+void FormWindow::CompleteControl(ui::Control& c, HWND hwnd) {
+  if (c.Kind() == ui::ControlKind::ListView) {
+    const auto& view = static_cast<ui::ListView&>(c);
+    SendMessageW(hwnd, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+    for (std::size_t i = 0; i < view.Columns.size(); ++i) {
+      std::wstring header = Wide(view.Columns[i].Header);
+      LVCOLUMNW column{};
+      column.mask = LVCF_TEXT | LVCF_WIDTH;
+      column.cx = Pixels(view.Columns[i].Width);
+      column.pszText = header.data();
+      SendMessageW(hwnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+  } else if (c.Kind() == ui::ControlKind::PictureBox) {
+    const auto& picture = static_cast<ui::PictureBox&>(c);
+    if (picture.Image.Pixels.empty()) return;
+    HBITMAP bitmap =
+        CreateBitmap(picture.Image.Width, picture.Image.Height, 1, 32, picture.Image.Pixels.data());
+    owned_.push_back(bitmap);
+    SendMessageW(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  }
 }
 
 void FormWindow::ApplyFonts() {

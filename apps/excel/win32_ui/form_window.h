@@ -49,6 +49,11 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT Message(UINT message, WPARAM w, LPARAM l);
   void CreateControls();
+  // Makes the window of one control, the `id`th; null when the system refused it. `lastGroup`
+  // and `lastContainer` follow the option buttons, whose first of each group starts a group.
+  HWND CreateControl(ui::Control& c, int id, int& lastGroup, const ui::Frame*& lastContainer);
+  // What a window of its kind needs once made: a list view its columns, a picture its bitmap.
+  void CompleteControl(ui::Control& c, HWND hwnd);
   // Gives every control the dialog font at the window's DPI (a label with a size of its own, that
   // size), made anew: at first and when the window moves to a monitor of another DPI.
   void ApplyFonts();
