@@ -5,8 +5,6 @@
 #include <com/sun/star/container/XIndexContainer.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
 #include <com/sun/star/frame/XLayoutManager.hpp>
-#include <com/sun/star/graphic/GraphicProvider.hpp>
-#include <com/sun/star/io/SequenceInputStream.hpp>
 #include <com/sun/star/lang/XSingleComponentFactory.hpp>
 #include <com/sun/star/ui/ImageType.hpp>
 #include <com/sun/star/ui/ItemStyle.hpp>
@@ -19,7 +17,7 @@
 #include <charconv>
 #include <vector>
 
-#include "ui/png.h"
+#include "uno_graphic.h"
 #include "uno_text.h"
 
 namespace qv::calc {
@@ -76,20 +74,12 @@ void CalcCommandBars::ShowFaces(const Reference<uno::XComponentContext>& context
                                 const Reference<css::ui::XUIConfigurationManager>& config,
                                 host::CommandBarControls& buttons) {
   const Reference<css::ui::XImageManager> images(config->getImageManager(), UNO_QUERY_THROW);
-  const Reference<graphic::XGraphicProvider> provider = graphic::GraphicProvider::create(context);
   for (int i = 1; i <= buttons.Count(); ++i) {
     host::CommandBarControl& c = buttons.Item(i);
     if (c.Type() != host::ControlType::Button) continue;
     const ui::Picture& face = host::MemoryCommandBars::FaceOf(c);
     if (face.Pixels.empty()) continue;
-    const std::vector<std::uint8_t> png = ui::PngBytes(face);
-    const beans::PropertyValue stream =
-        Named("InputStream",
-              uno::Any(io::SequenceInputStream::createStreamFromSequence(
-                  context, uno::Sequence<sal_Int8>(reinterpret_cast<const sal_Int8*>(png.data()),
-                                                   static_cast<sal_Int32>(png.size())))));
-    const Reference<graphic::XGraphic> picture =
-        provider->queryGraphic(uno::Sequence<beans::PropertyValue>(&stream, 1));
+    const Reference<graphic::XGraphic> picture = GraphicOf(context, face);
     const rtl::OUString command = ToUno(CommandOf(c));
     const uno::Sequence<rtl::OUString> commands(&command, 1);
     const uno::Sequence<Reference<graphic::XGraphic>> pictures(&picture, 1);

@@ -1,5 +1,6 @@
 #include "uno_form.h"
 
+#include <com/sun/star/awt/FontDescriptor.hpp>
 #include <com/sun/star/awt/Key.hpp>
 #include <com/sun/star/awt/KeyEvent.hpp>
 #include <com/sun/star/awt/PosSize.hpp>
@@ -14,6 +15,8 @@
 #include <com/sun/star/awt/XKeyListener.hpp>
 #include <com/sun/star/awt/XListBox.hpp>
 #include <com/sun/star/awt/XRadioButton.hpp>
+#include <com/sun/star/awt/XStyleSettings.hpp>
+#include <com/sun/star/awt/XStyleSettingsSupplier.hpp>
 #include <com/sun/star/awt/XTextComponent.hpp>
 #include <com/sun/star/awt/XTopWindow.hpp>
 #include <com/sun/star/awt/XTopWindowListener.hpp>
@@ -27,7 +30,10 @@
 #include <com/sun/star/util/MeasureUnit.hpp>
 #include <cppuhelper/implbase5.hxx>
 
+#include <limits>
+
 #include "ui/ui.h"
+#include "uno_graphic.h"
 #include "uno_text.h"
 #include "values/text.h"
 
@@ -98,18 +104,67 @@ uno::Sequence<rtl::OUString> Strings(const std::vector<std::string>& items) {
 
 // The toolkit's model service of a control of the form.
 const char* ModelOf(const ui::Control& c) {
-  if (dynamic_cast<const ui::Label*>(&c)) return "com.sun.star.awt.UnoControlFixedTextModel";
-  if (dynamic_cast<const ui::CommandButton*>(&c)) return "com.sun.star.awt.UnoControlButtonModel";
-  if (dynamic_cast<const ui::TextBox*>(&c)) return "com.sun.star.awt.UnoControlEditModel";
-  if (dynamic_cast<const ui::CheckBox*>(&c)) return "com.sun.star.awt.UnoControlCheckBoxModel";
-  if (dynamic_cast<const ui::OptionButton*>(&c))
-    return "com.sun.star.awt.UnoControlRadioButtonModel";
-  if (auto* combo = dynamic_cast<const ui::ComboBox*>(&c); combo && combo->Editable)
-    return "com.sun.star.awt.UnoControlComboBoxModel";
-  if (dynamic_cast<const ui::ListControl*>(&c) || dynamic_cast<const ui::ListView*>(&c))
-    return "com.sun.star.awt.UnoControlListBoxModel";
-  if (dynamic_cast<const ui::Frame*>(&c)) return "com.sun.star.awt.UnoControlGroupBoxModel";
-  return "com.sun.star.awt.UnoControlImageControlModel";
+  switch (c.Kind()) {
+    case ui::ControlKind::Label:
+      return "com.sun.star.awt.UnoControlFixedTextModel";
+    case ui::ControlKind::CommandButton:
+      return "com.sun.star.awt.UnoControlButtonModel";
+    case ui::ControlKind::TextBox:
+      return "com.sun.star.awt.UnoControlEditModel";
+    case ui::ControlKind::CheckBox:
+      return "com.sun.star.awt.UnoControlCheckBoxModel";
+    case ui::ControlKind::OptionButton:
+      return "com.sun.star.awt.UnoControlRadioButtonModel";
+    case ui::ControlKind::ComboBox:
+      return static_cast<const ui::ComboBox&>(c).Editable
+                 ? "com.sun.star.awt.UnoControlComboBoxModel"
+                 : "com.sun.star.awt.UnoControlListBoxModel";
+    case ui::ControlKind::ListBox:
+    case ui::ControlKind::ListView:
+      return "com.sun.star.awt.UnoControlListBoxModel";
+    case ui::ControlKind::Frame:
+      return "com.sun.star.awt.UnoControlGroupBoxModel";
+    case ui::ControlKind::PictureBox:
+      return "com.sun.star.awt.UnoControlImageControlModel";
+  }
+  return "com.sun.star.awt.UnoControlFixedTextModel";
+}
+
+// Whether the toolkit's control of it is an editable drop-down, whose choice is its text.
+bool EditableCombo(const ui::Control& c) {
+  return c.Kind() == ui::ControlKind::ComboBox && static_cast<const ui::ComboBox&>(c).Editable;
+}
+
+// Sets what it is made with, which no later change touches.
+void Design(const Reference<uno::XInterface>& model, const ui::Control& c) {
+  switch (c.Kind()) {
+    case ui::ControlKind::Label:
+      Set(model, "MultiLine", Any(true));
+      break;
+    case ui::ControlKind::TextBox: {
+      const auto& box = static_cast<const ui::TextBox&>(c);
+      Set(model, "MultiLine", Any(box.MultiLine));
+      if (box.PasswordChar) Set(model, "EchoChar", Any(static_cast<sal_Int16>('*')));
+      break;
+    }
+    case ui::ControlKind::ComboBox:
+      Set(model, "Dropdown", Any(true));
+      break;
+    case ui::ControlKind::ListBox:
+    case ui::ControlKind::ListView:
+      Set(model, "Dropdown", Any(false));
+      break;
+    case ui::ControlKind::CommandButton:
+      Set(model, "DefaultButton", Any(static_cast<const ui::CommandButton&>(c).Default));
+      break;
+    case ui::ControlKind::PictureBox:
+      Set(model, "ScaleImage", Any(false));
+      break;
+    case ui::ControlKind::CheckBox:
+    case ui::ControlKind::OptionButton:
+    case ui::ControlKind::Frame:
+      break;
+  }
 }
 
 // A row of a list view as its list shows it.
@@ -127,17 +182,10 @@ std::size_t Characters(const rtl::OUString& text, sal_Int32 units) {
   return Utf8Length(FromUno(text.copy(0, std::min(units, text.getLength()))));
 }
 
-bool Shown(const ui::Control& c) {
-  for (const ui::Control* at = &c; at; at = at->Container) {
-    if (!at->Visible) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 UnoForm::UnoForm(ui::Form& form, const Reference<uno::XComponentContext>& context)
-    : form_(form), context_(context), events_(new FormEvents(this)) {
+    : form_(form), context_(context), events_(new FormEvents(this)), view_(form, *this) {
   const Reference<lang::XMultiComponentFactory> services = context->getServiceManager();
   model_ = services->createInstanceWithContext("com.sun.star.awt.UnoControlDialogModel", context);
   Set(model_, "Title", Any(ToUno(form.Caption)));
@@ -155,27 +203,10 @@ UnoForm::UnoForm(ui::Form& form, const Reference<uno::XComponentContext>& contex
   Reference<awt::XTopWindow>(dialog_, UNO_QUERY_THROW)->addTopWindowListener(events_.get());
   const Reference<awt::XControlContainer> container(dialog_, UNO_QUERY_THROW);
   for (std::size_t i = 0; i < items_.size(); ++i) {
-    Item& item = items_[i];
-    item.uno = container->getControl(ToUno("c" + std::to_string(i)));
-    const Reference<awt::XWindow> window(item.uno, UNO_QUERY_THROW);
-    window->addKeyListener(events_.get());
-    window->addFocusListener(events_.get());
-    if (const Reference<awt::XButton> b(item.uno, UNO_QUERY); b.is())
-      b->addActionListener(events_.get());
-    if (const Reference<awt::XCheckBox> b(item.uno, UNO_QUERY); b.is())
-      b->addItemListener(events_.get());
-    if (const Reference<awt::XRadioButton> b(item.uno, UNO_QUERY); b.is())
-      b->addItemListener(events_.get());
-    if (const Reference<awt::XListBox> b(item.uno, UNO_QUERY); b.is()) {
-      b->addItemListener(events_.get());
-      b->addActionListener(events_.get());
-    }
-    if (const Reference<awt::XComboBox> b(item.uno, UNO_QUERY); b.is())
-      b->addItemListener(events_.get());
+    items_[i].uno = container->getControl(ToUno("c" + std::to_string(i)));
+    Listen(items_[i]);
   }
-  caption_ = form.Caption;
-  height_ = -1;  // sized by the first Push
-  Push();
+  view_.Push();
 }
 
 UnoForm::~UnoForm() {
@@ -189,39 +220,36 @@ UnoForm::~UnoForm() {
 void UnoForm::CreateControls() {
   const Reference<lang::XMultiServiceFactory> factory(model_, UNO_QUERY_THROW);
   const Reference<container::XNameContainer> children(model_, UNO_QUERY_THROW);
+  const auto& controls = form_.Controls();
+  for (ui::Control* c : controls) items_.push_back(Item{c, {}});
   // Frames first, so that what they hold is drawn over them.
-  std::vector<ui::Control*> order;
-  for (ui::Control* c : form_.Controls()) {
-    if (dynamic_cast<ui::Frame*>(c)) order.push_back(c);
-  }
-  for (ui::Control* c : form_.Controls()) {
-    if (!dynamic_cast<ui::Frame*>(c)) order.push_back(c);
-  }
-  for (ui::Control* c : order) {
-    const Reference<uno::XInterface> model =
-        factory->createInstance(rtl::OUString::createFromAscii(ModelOf(*c)));
-    if (auto* label = dynamic_cast<ui::Label*>(c)) {
-      Set(model, "MultiLine", Any(true));
-      if (label->BackColor) {
-        const std::uint32_t bgr = label->BackColor;
-        const sal_Int32 rgb =
-            static_cast<sal_Int32>(((bgr & 0xFF) << 16) | (bgr & 0xFF00) | ((bgr >> 16) & 0xFF));
-        Set(model, "BackgroundColor", Any(rgb));
-      }
-      if (label->FontSize) Set(model, "FontHeight", Any(static_cast<float>(label->FontSize)));
-    } else if (auto* box = dynamic_cast<ui::TextBox*>(c)) {
-      Set(model, "MultiLine", Any(box->MultiLine));
-      if (box->PasswordChar) Set(model, "EchoChar", Any(static_cast<sal_Int16>('*')));
-      if (box->MaxLength) Set(model, "MaxTextLen", Any(static_cast<sal_Int16>(box->MaxLength)));
-    } else if (auto* list = dynamic_cast<ui::ListControl*>(c)) {
-      Set(model, "Dropdown", Any(dynamic_cast<ui::ComboBox*>(list) != nullptr));
-    } else if (auto* button = dynamic_cast<ui::CommandButton*>(c)) {
-      Set(model, "DefaultButton", Any(button->Default));
+  for (const bool frames : {true, false}) {
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      if ((controls[i]->Kind() == ui::ControlKind::Frame) != frames) continue;
+      const Reference<uno::XInterface> model =
+          factory->createInstance(rtl::OUString::createFromAscii(ModelOf(*controls[i])));
+      Design(model, *controls[i]);
+      children->insertByName(ToUno("c" + std::to_string(i)), Any(model));
     }
-    const std::string name = "c" + std::to_string(items_.size());
-    children->insertByName(ToUno(name), Any(model));
-    items_.push_back(Item{c, {}, {}, {}, {}, {-1, -1, -1, -1}});
   }
+}
+
+void UnoForm::Listen(const Item& item) {
+  const Reference<awt::XWindow> window(item.uno, UNO_QUERY_THROW);
+  window->addKeyListener(events_.get());
+  window->addFocusListener(events_.get());
+  if (const Reference<awt::XButton> b(item.uno, UNO_QUERY); b.is())
+    b->addActionListener(events_.get());
+  if (const Reference<awt::XCheckBox> b(item.uno, UNO_QUERY); b.is())
+    b->addItemListener(events_.get());
+  if (const Reference<awt::XRadioButton> b(item.uno, UNO_QUERY); b.is())
+    b->addItemListener(events_.get());
+  if (const Reference<awt::XListBox> b(item.uno, UNO_QUERY); b.is()) {
+    b->addItemListener(events_.get());
+    b->addActionListener(events_.get());
+  }
+  if (const Reference<awt::XComboBox> b(item.uno, UNO_QUERY); b.is())
+    b->addItemListener(events_.get());
 }
 
 int UnoForm::Pixels(int twips, bool horizontal) const {
@@ -231,143 +259,208 @@ int UnoForm::Pixels(int twips, bool horizontal) const {
   return horizontal ? size.Width : size.Height;
 }
 
-void UnoForm::PlaceItem(Item& item) {
-  const ui::Control& c = *item.control;
-  int left = c.Left, top = c.Top;
-  for (const ui::Frame* f = c.Container; f; f = f->Container) {
-    left += f->Left;
-    top += f->Top;
-  }
-  const int at[4] = {left, top, c.Width, c.Height};
-  if (std::equal(at, at + 4, item.at)) return;
-  std::copy(at, at + 4, item.at);
+void UnoForm::ApplyPlace(const Item& item, const ui::Area& area) {
   // A drop-down's height is its closed height; the list opens below it.
   Reference<awt::XWindow>(item.uno, UNO_QUERY_THROW)
-      ->setPosSize(Pixels(left, true), Pixels(top, false), Pixels(c.Width, true),
-                   Pixels(c.Height, false), awt::PosSize::POSSIZE);
+      ->setPosSize(Pixels(area.left, true), Pixels(area.top, false), Pixels(area.width, true),
+                   Pixels(area.height, false), awt::PosSize::POSSIZE);
 }
 
-void UnoForm::Pull() {
-  if (closed_) return;
-  for (Item& item : items_) {
-    if (auto* box = dynamic_cast<ui::TextBox*>(item.control)) {
-      const Reference<awt::XTextComponent> text(item.uno, UNO_QUERY_THROW);
-      const rtl::OUString typed = text->getText();
-      box->Text = FromUno(typed);
-      const awt::Selection selection = text->getSelection();
-      const sal_Int32 from = std::min(selection.Min, selection.Max);
-      const sal_Int32 to = std::max(selection.Min, selection.Max);
-      box->SelStart = Characters(typed, from);
-      box->SelLength = Characters(typed, to) - box->SelStart;
-    } else if (auto* combo = dynamic_cast<ui::ComboBox*>(item.control); combo && combo->Editable) {
-      combo->Text = FromUno(Reference<awt::XTextComponent>(item.uno, UNO_QUERY_THROW)->getText());
-    }
-  }
-  if (Item* focused = Find(events_->focused)) {
-    focused->control->SetFocus();
-    focused_ = focused->control;
-  }
+void UnoForm::ApplyChoice(const Item& item, int index) {
+  const Reference<awt::XListBox> entries(item.uno, UNO_QUERY);
+  if (!entries.is()) return;
+  if (index >= 0)
+    entries->selectItemPos(static_cast<sal_Int16>(index), true);
+  else if (const sal_Int16 chosen = entries->getSelectedItemPos(); chosen >= 0)
+    entries->selectItemPos(chosen, false);
 }
 
-void UnoForm::PushItem(Item& item) {
-  ui::Control& c = *item.control;
+void UnoForm::ApplyText(const Item& item, const ui::Look& look) {
+  const Reference<awt::XTextComponent> text(item.uno, UNO_QUERY);
+  if (!text.is()) return;
+  if (FromUno(text->getText()) != look.text) text->setText(ToUno(look.text));
+  if (item.control->Kind() == ui::ControlKind::TextBox) ApplyCaret(item, look);
+}
+
+void UnoForm::ApplyCaret(const Item& item, const ui::Look& look) {
+  const sal_Int32 start = Units(look.text, look.selStart);
+  const sal_Int32 end = Units(look.text, look.selStart + look.selLength);
+  Reference<awt::XTextComponent>(item.uno, UNO_QUERY_THROW)
+      ->setSelection(awt::Selection(start, end));
+}
+
+void UnoForm::ApplyBackColor(const Item& item, const ui::Colour& colour) {
   const Reference<uno::XInterface> model(item.uno->getModel(), UNO_QUERY_THROW);
-  PlaceItem(item);
-  const Reference<awt::XWindow> window(item.uno, UNO_QUERY_THROW);
-  window->setVisible(Shown(c));
-  window->setEnable(c.Enabled);
-  if (item.tip != c.ToolTipText) {
-    item.tip = c.ToolTipText;
-    Set(model, "HelpText", Any(ToUno(item.tip)));
-  }
-  const auto label = [&](const std::string& caption) {
-    const std::string wanted = Mnemonics(caption);
-    rtl::OUString now;
-    Get(model, "Label") >>= now;
-    if (FromUno(now) != wanted) Set(model, "Label", Any(ToUno(wanted)));
-  };
-  if (auto* l = dynamic_cast<ui::Label*>(&c)) {
-    label(l->Caption);
-  } else if (auto* b = dynamic_cast<ui::CommandButton*>(&c)) {
-    label(b->Caption);
-  } else if (auto* f = dynamic_cast<ui::Frame*>(&c)) {
-    label(f->Caption);
-  } else if (auto* box = dynamic_cast<ui::TextBox*>(&c)) {
-    const Reference<awt::XTextComponent> text(item.uno, UNO_QUERY_THROW);
-    if (FromUno(text->getText()) != box->Text) text->setText(ToUno(box->Text));
-    const sal_Int32 start = Units(box->Text, box->SelStart);
-    const sal_Int32 end = Units(box->Text, box->SelStart + box->SelLength);
-    text->setSelection(awt::Selection(start, end));
-  } else if (auto* check = dynamic_cast<ui::CheckBox*>(&c)) {
-    label(check->Caption);
-    Set(model, "State", Any(static_cast<sal_Int16>(check->Value() ? 1 : 0)));
-  } else if (auto* option = dynamic_cast<ui::OptionButton*>(&c)) {
-    label(option->Caption);
-    Set(model, "State", Any(static_cast<sal_Int16>(option->Value() ? 1 : 0)));
-  } else if (auto* list = dynamic_cast<ui::ListControl*>(&c)) {
-    if (item.items != list->Items) {
-      item.items = list->Items;
-      Set(model, "StringItemList", Any(Strings(list->Items)));
-    }
-    const auto* combo = dynamic_cast<ui::ComboBox*>(&c);
-    if (combo && combo->Editable) {
-      const Reference<awt::XTextComponent> text(item.uno, UNO_QUERY_THROW);
-      if (FromUno(text->getText()) != combo->Text) text->setText(ToUno(combo->Text));
-    } else {
-      const Reference<awt::XListBox> entries(item.uno, UNO_QUERY_THROW);
-      if (entries->getSelectedItemPos() != list->ListIndex()) {
-        if (list->ListIndex() >= 0)
-          entries->selectItemPos(static_cast<sal_Int16>(list->ListIndex()), true);
-        else if (entries->getSelectedItemPos() >= 0)
-          entries->selectItemPos(entries->getSelectedItemPos(), false);
+  switch (colour.From()) {
+    case ui::Colour::Source::Default:
+      Set(model, "BackgroundColor", Any());
+      break;
+    case ui::Colour::Source::Rgb:
+      Set(model, "BackgroundColor", Any(static_cast<sal_Int32>(colour.Value())));
+      break;
+    case ui::Colour::Source::System: {
+      const Reference<awt::XStyleSettings> style =
+          Reference<awt::XStyleSettingsSupplier>(dialog_->getPeer(), UNO_QUERY_THROW)
+              ->getStyleSettings();
+      switch (colour.Which()) {
+        case ui::SystemColour::TitleBarText:
+          Set(model, "BackgroundColor", Any(style->getActiveTextColor()));
+          break;
       }
+      break;
     }
-  } else if (auto* view = dynamic_cast<ui::ListView*>(&c)) {
-    if (item.rows != view->Rows) {
-      item.rows = view->Rows;
-      std::vector<std::string> texts;
-      for (const auto& row : view->Rows) texts.push_back(RowText(row));
-      Set(model, "StringItemList", Any(Strings(texts)));
-    }
-    const Reference<awt::XListBox> rows(item.uno, UNO_QUERY_THROW);
-    if (view->SelectedRow() >= 0 && rows->getSelectedItemPos() != view->SelectedRow())
-      rows->selectItemPos(static_cast<sal_Int16>(view->SelectedRow()), true);
   }
 }
 
-void UnoForm::Push() {
-  if (closed_) return;
+void UnoForm::Apply(std::size_t index, const ui::Look& look, ui::Property property) {
+  if (index >= items_.size() || !items_[index].uno.is()) return;
   // What is set here is the core's doing: the toolkit's events of it are not the user's.
   pushing_ = true;
   struct Done {
     bool& flag;
     ~Done() { flag = false; }
   } done{pushing_};
-  for (Item& item : items_) PushItem(item);
-  const Reference<awt::XDialog> dialog(dialog_, UNO_QUERY_THROW);
-  if (caption_ != form_.Caption) {
-    caption_ = form_.Caption;
-    dialog->setTitle(ToUno(caption_));
+  const Item& item = items_[index];
+  const Reference<uno::XInterface> model(item.uno->getModel(), UNO_QUERY_THROW);
+  switch (property) {
+    case ui::Property::Caption:
+      Set(model, "Label", Any(ToUno(Mnemonics(look.caption))));
+      break;
+    case ui::Property::Items:
+      Set(model, "StringItemList", Any(Strings(look.items)));
+      ApplyChoice(item, look.listIndex);
+      break;
+    case ui::Property::ListIndex:
+      ApplyChoice(item, look.listIndex);
+      break;
+    case ui::Property::Text:
+      ApplyText(item, look);
+      break;
+    case ui::Property::Caret:
+      ApplyCaret(item, look);
+      break;
+    case ui::Property::MaxLength:
+      Set(model, "MaxTextLen",
+          Any(static_cast<sal_Int16>(
+              std::min<std::size_t>(look.maxLength, std::numeric_limits<sal_Int16>::max()))));
+      break;
+    case ui::Property::Checked:
+      Set(model, "State", Any(static_cast<sal_Int16>(look.checked ? 1 : 0)));
+      break;
+    case ui::Property::Rows: {
+      std::vector<std::string> texts;
+      texts.reserve(look.rows.size());
+      for (const auto& row : look.rows) texts.push_back(RowText(row));
+      Set(model, "StringItemList", Any(Strings(texts)));
+      ApplyChoice(item, look.selectedRow);
+      break;
+    }
+    case ui::Property::SelectedRow:
+      ApplyChoice(item, look.selectedRow);
+      break;
+    case ui::Property::Picture:
+      Set(model, "Graphic",
+          Any(look.picture.Pixels.empty() ? Reference<graphic::XGraphic>()
+                                          : GraphicOf(context_, look.picture)));
+      break;
+    case ui::Property::BackColor:
+      ApplyBackColor(item, look.backColor);
+      break;
+    case ui::Property::FontSize: {
+      // A size of 0 is the toolkit's own.
+      awt::FontDescriptor font;
+      Get(model, "FontDescriptor") >>= font;
+      font.Height = static_cast<sal_Int16>(look.fontSize);
+      Set(model, "FontDescriptor", Any(font));
+      break;
+    }
+    case ui::Property::Place:
+      ApplyPlace(item, look.place);
+      break;
+    case ui::Property::ToolTip:
+      Set(model, "HelpText", Any(ToUno(look.toolTip)));
+      break;
+    case ui::Property::Enabled:
+      Reference<awt::XWindow>(item.uno, UNO_QUERY_THROW)->setEnable(look.enabled);
+      break;
+    case ui::Property::Visible:
+      Reference<awt::XWindow>(item.uno, UNO_QUERY_THROW)->setVisible(look.visible);
+      break;
   }
-  if (height_ != form_.Height) {
-    height_ = form_.Height;
-    // The dialog takes its size from its model, in the toolkit's font-relative units, whenever
-    // it shows: the size goes there.
-    const awt::Size pixels(Pixels(form_.Width - ui::Form::kBorderWidth, true),
-                           Pixels(form_.Height - ui::Form::kTitleHeight, false));
-    const awt::Size logic = Reference<awt::XUnitConversion>(dialog_, UNO_QUERY_THROW)
-                                ->convertSizeToLogic(pixels, util::MeasureUnit::APPFONT);
-    Set(model_, "Width", Any(logic.Width));
-    Set(model_, "Height", Any(logic.Height));
-    Reference<awt::XWindow>(dialog_, UNO_QUERY_THROW)
-        ->setPosSize(0, 0, pixels.Width, pixels.Height, awt::PosSize::SIZE);
+}
+
+void UnoForm::ApplyCaption(const std::string& caption) {
+  Reference<awt::XDialog>(dialog_, UNO_QUERY_THROW)->setTitle(ToUno(caption));
+}
+
+void UnoForm::ApplySize(int width, int height) {
+  // The dialog takes its size from its model, in the toolkit's font-relative units, whenever it
+  // shows: the size goes there.
+  const awt::Size pixels(Pixels(width - ui::Form::kBorderWidth, true),
+                         Pixels(height - ui::Form::kTitleHeight, false));
+  const awt::Size logic = Reference<awt::XUnitConversion>(dialog_, UNO_QUERY_THROW)
+                              ->convertSizeToLogic(pixels, util::MeasureUnit::APPFONT);
+  Set(model_, "Width", Any(logic.Width));
+  Set(model_, "Height", Any(logic.Height));
+  Reference<awt::XWindow>(dialog_, UNO_QUERY_THROW)
+      ->setPosSize(0, 0, pixels.Width, pixels.Height, awt::PosSize::SIZE);
+}
+
+void UnoForm::ApplyFocus(std::size_t index) {
+  if (index < items_.size() && items_[index].uno.is())
+    Reference<awt::XWindow>(items_[index].uno, UNO_QUERY_THROW)->setFocus();
+}
+
+void UnoForm::ReadBack(std::size_t index, ui::Look& look) {
+  if (index >= items_.size() || !items_[index].uno.is()) return;
+  const Item& item = items_[index];
+  switch (item.control->Kind()) {
+    case ui::ControlKind::TextBox: {
+      const Reference<awt::XTextComponent> text(item.uno, UNO_QUERY_THROW);
+      const rtl::OUString typed = text->getText();
+      look.text = FromUno(typed);
+      const awt::Selection selection = text->getSelection();
+      const sal_Int32 from = std::min(selection.Min, selection.Max);
+      const sal_Int32 to = std::max(selection.Min, selection.Max);
+      look.selStart = Characters(typed, from);
+      look.selLength = Characters(typed, to) - look.selStart;
+      break;
+    }
+    case ui::ControlKind::ComboBox:
+      if (EditableCombo(*item.control)) {
+        look.text = FromUno(Reference<awt::XTextComponent>(item.uno, UNO_QUERY_THROW)->getText());
+        break;
+      }
+      [[fallthrough]];
+    case ui::ControlKind::ListBox:
+      look.listIndex = Reference<awt::XListBox>(item.uno, UNO_QUERY_THROW)->getSelectedItemPos();
+      break;
+    case ui::ControlKind::ListView:
+      look.selectedRow = Reference<awt::XListBox>(item.uno, UNO_QUERY_THROW)->getSelectedItemPos();
+      break;
+    case ui::ControlKind::CheckBox:
+    case ui::ControlKind::OptionButton: {
+      sal_Int16 state = 0;
+      Get(item.uno->getModel(), "State") >>= state;
+      look.checked = state != 0;
+      break;
+    }
+    case ui::ControlKind::Label:
+    case ui::ControlKind::CommandButton:
+    case ui::ControlKind::Frame:
+    case ui::ControlKind::PictureBox:
+      break;
   }
-  // The focus moves only where the core moved it.
-  if (ui::Control* focus = form_.FocusedControl(); focus && focus != focused_) {
-    focused_ = focus;
-    if (const auto c = ControlOf(*focus); c.is())
-      Reference<awt::XWindow>(c, UNO_QUERY_THROW)->setFocus();
+}
+
+std::optional<std::size_t> UnoForm::Focused() const {
+  const Reference<uno::XInterface> focused = events_->focused;
+  if (!focused.is()) return std::nullopt;
+  const Reference<uno::XInterface> identity(focused, UNO_QUERY);
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    if (Reference<uno::XInterface>(items_[i].uno, UNO_QUERY) == identity) return i;
   }
+  return std::nullopt;
 }
 
 void UnoForm::Show(bool modal) {
@@ -395,71 +488,78 @@ Reference<awt::XControl> UnoForm::ControlOf(const ui::Control& control) const {
   return {};
 }
 
-UnoForm::Item* UnoForm::Find(const Reference<uno::XInterface>& source) {
+const UnoForm::Item* UnoForm::Find(const Reference<uno::XInterface>& source) const {
   if (!source.is()) return nullptr;
   const Reference<uno::XInterface> identity(source, UNO_QUERY);
-  for (Item& item : items_) {
+  for (const Item& item : items_) {
     if (Reference<uno::XInterface>(item.uno, UNO_QUERY) == identity) return &item;
   }
   return nullptr;
 }
 
-template <typename F>
-void UnoForm::Run(F&& handler) {
+void UnoForm::Run(const std::function<void()>& handler) {
   const std::shared_ptr<UnoForm> keep = shared_from_this();
-  // While a command lets pending events in, what the user does is not handled.
-  form_.ui().Handle([&] {
-    try {
-      Pull();
-      handler();
-      Push();
-    } catch (const std::exception&) {
-      // The core's handlers report their own failures; nothing unwinds into the toolkit.
-    } catch (const uno::Exception&) {
-    }
-  });
+  view_.Run(handler);
 }
 
 void UnoForm::Pressed(const Reference<uno::XInterface>& source) {
   if (pushing_) return;
-  Item* item = Find(source);
+  const Item* item = Find(source);
   if (!item) return;
-  if (auto* button = dynamic_cast<ui::CommandButton*>(item->control)) {
-    Run([button] { button->Press(); });
-  } else if (auto* list = dynamic_cast<ui::ListBox*>(item->control); list && list->DblClick) {
-    Run([list] { list->DblClick(); });
+  ui::Control* c = item->control;
+  if (c->Kind() == ui::ControlKind::CommandButton) {
+    Run([c] { static_cast<ui::CommandButton*>(c)->Press(); });
+  } else if (c->Kind() == ui::ControlKind::ListBox) {
+    if (auto* list = static_cast<ui::ListBox*>(c); list->DblClick)
+      Run([list] { list->DblClick(); });
   }
 }
 
 void UnoForm::Chose(const Reference<uno::XInterface>& source) {
   if (pushing_) return;
-  Item* item = Find(source);
+  const Item* item = Find(source);
   if (!item) return;
   ui::Control* c = item->control;
-  if (auto* check = dynamic_cast<ui::CheckBox*>(c)) {
-    sal_Int16 state = 0;
-    Get(item->uno->getModel(), "State") >>= state;
-    Run([check, state] { check->SetValue(state != 0); });
-  } else if (auto* option = dynamic_cast<ui::OptionButton*>(c)) {
-    if (!option->Value()) Run([option] { option->SetValue(true); });
-  } else if (auto* list = dynamic_cast<ui::ListControl*>(c)) {
-    const Reference<awt::XListBox> box(item->uno, UNO_QUERY);
-    sal_Int16 index = -1;
-    if (box.is()) {
-      index = box->getSelectedItemPos();
-    } else {
-      // An editable drop-down reports the entry chosen by its text.
-      const std::string text =
-          FromUno(Reference<awt::XTextComponent>(item->uno, UNO_QUERY_THROW)->getText());
-      for (std::size_t i = 0; i < list->Items.size(); ++i) {
-        if (list->Items[i] == text) index = static_cast<sal_Int16>(i);
-      }
+  switch (c->Kind()) {
+    case ui::ControlKind::CheckBox: {
+      sal_Int16 state = 0;
+      Get(item->uno->getModel(), "State") >>= state;
+      Run([c, state] { static_cast<ui::CheckBox*>(c)->SetValue(state != 0); });
+      break;
     }
-    Run([list, index] { list->SetListIndex(index); });
-  } else if (auto* view = dynamic_cast<ui::ListView*>(c)) {
-    const sal_Int16 row =
-        Reference<awt::XListBox>(item->uno, UNO_QUERY_THROW)->getSelectedItemPos();
-    if (row >= 0) Run([view, row] { view->SelectRow(row); });
+    case ui::ControlKind::OptionButton:
+      if (auto* option = static_cast<ui::OptionButton*>(c); !option->Value())
+        Run([option] { option->SetValue(true); });
+      break;
+    case ui::ControlKind::ComboBox:
+    case ui::ControlKind::ListBox: {
+      auto* list = static_cast<ui::ListControl*>(c);
+      sal_Int16 index = -1;
+      if (EditableCombo(*c)) {
+        // An editable drop-down reports the entry chosen by its text.
+        const std::string text =
+            FromUno(Reference<awt::XTextComponent>(item->uno, UNO_QUERY_THROW)->getText());
+        for (std::size_t i = 0; i < list->Items.size(); ++i) {
+          if (list->Items[i] == text) index = static_cast<sal_Int16>(i);
+        }
+      } else {
+        index = Reference<awt::XListBox>(item->uno, UNO_QUERY_THROW)->getSelectedItemPos();
+      }
+      Run([list, index] { list->SetListIndex(index); });
+      break;
+    }
+    case ui::ControlKind::ListView: {
+      const sal_Int16 row =
+          Reference<awt::XListBox>(item->uno, UNO_QUERY_THROW)->getSelectedItemPos();
+      if (row >= 0) Run([c, row] { static_cast<ui::ListView*>(c)->SelectRow(row); });
+      break;
+    }
+    case ui::ControlKind::Label:
+    case ui::ControlKind::CommandButton:
+    case ui::ControlKind::TextBox:
+    case ui::ControlKind::Frame:
+    case ui::ControlKind::PictureBox:
+      break;
   }
 }
 
@@ -473,9 +573,11 @@ void UnoForm::Escape() {
 
 void UnoForm::Enter(const Reference<uno::XInterface>& source) {
   // A multi-line box keeps its Enter, and a button takes it as its own press.
-  if (Item* item = Find(source)) {
-    if (auto* box = dynamic_cast<ui::TextBox*>(item->control); box && box->MultiLine) return;
-    if (dynamic_cast<ui::CommandButton*>(item->control)) return;
+  if (const Item* item = Find(source)) {
+    const ui::Control& c = *item->control;
+    if (c.Kind() == ui::ControlKind::CommandButton) return;
+    if (c.Kind() == ui::ControlKind::TextBox && static_cast<const ui::TextBox&>(c).MultiLine)
+      return;
   }
   Run([this] { form_.EnterPressed(); });
 }

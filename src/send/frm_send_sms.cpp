@@ -15,8 +15,8 @@ namespace {
 constexpr const char* kRowsHint =
     "Enter either start, end rows OR enter the range of Rows. For Ex: 2-19, 27-35";
 constexpr const char* kUnreadableRows = "Invalid format in row range of rows";
-constexpr std::uint32_t kYellow = 0x0000FFFF;
-constexpr std::uint32_t kTitleBarTextColour = 0x80000009;
+constexpr ui::Colour kYellow = ui::Colour::Rgb(255, 255, 0);
+constexpr ui::Colour kTitleBarTextColour = ui::Colour::System(ui::SystemColour::TitleBarText);
 
 }  // namespace
 

@@ -31,7 +31,7 @@ void Control::Place(int left, int top, int width, int height, Frame* container) 
 void Label::Reset() {
   Control::Reset();
   Caption.clear();
-  BackColor = 0;
+  BackColor = Colour();
   FontSize = 0;
 }
 

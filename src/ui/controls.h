@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/colour.h"
 #include "ui/picture.h"
 
 namespace qv::ui {
@@ -71,8 +72,8 @@ class Label : public Control {
   ControlKind Kind() const override { return ControlKind::Label; }
   void Reset() override;
   std::string Caption;
-  std::uint32_t BackColor = 0;  // 0x00BBGGRR; 0 leaves the toolkit's default
-  int FontSize = 0;             // 0 leaves the toolkit's default
+  Colour BackColor;  // the toolkit's default unless set
+  int FontSize = 0;  // in points; 0 leaves the toolkit's default
 };
 
 class CommandButton : public Control {

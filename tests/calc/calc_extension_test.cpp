@@ -2,7 +2,18 @@
 // throwaway profile, then the office started again with a spreadsheet, as a user would.
 #include <gtest/gtest.h>
 
+#include <com/sun/star/awt/FontDescriptor.hpp>
+#include <com/sun/star/awt/Rectangle.hpp>
+#include <com/sun/star/awt/Selection.hpp>
 #include <com/sun/star/awt/Size.hpp>
+#include <com/sun/star/awt/XDialog.hpp>
+#include <com/sun/star/awt/XListBox.hpp>
+#include <com/sun/star/awt/XStyleSettings.hpp>
+#include <com/sun/star/awt/XStyleSettingsSupplier.hpp>
+#include <com/sun/star/awt/XTextComponent.hpp>
+#include <com/sun/star/awt/XTopWindow.hpp>
+#include <com/sun/star/awt/XUnitConversion.hpp>
+#include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/beans/PropertyValue.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
@@ -14,6 +25,7 @@
 #include <com/sun/star/ui/XImageManager.hpp>
 #include <com/sun/star/ui/XUIConfigurationManager.hpp>
 #include <com/sun/star/ui/theModuleUIConfigurationManagerSupplier.hpp>
+#include <com/sun/star/util/MeasureUnit.hpp>
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/ref.hxx>
 
@@ -43,7 +55,10 @@
 #include "support/gateway_process.h"
 #include "support/loopback_server.h"
 #include "support/process.h"
+#include "support/property_changes.h"
 #include "support/temp_dir.h"
+#include "ui/scripted_ui.h"
+#include "uno_form.h"
 #include "uno_text.h"
 #include "values/convert.h"
 
@@ -767,6 +782,148 @@ TEST_F(CalcExtension, ASheetIsAddedNamedAndTypedIntoAsTheReportDoes) {
       ->getPropertyValue("CharWeight") >>= weight;
   EXPECT_EQ(weight, 150.0f);
   Reference<util::XCloseable>(document, uno::UNO_QUERY_THROW)->close(true);
+}
+
+// What a dialog of the extension shows of one property of the change, in the words of Wanted.
+std::string Shows(calc::UnoForm& shown, const ChangingForm& form, const PropertyChange& change) {
+  const Reference<awt::XDialog> dialog(shown.Dialog(), uno::UNO_QUERY_THROW);
+  if (const auto* aspect = std::get_if<FormAspect>(&change.shown)) {
+    switch (*aspect) {
+      case FormAspect::Caption:
+        return Utf8(dialog->getTitle());
+      case FormAspect::Height:
+        return std::to_string(
+            Reference<awt::XWindow>(dialog, uno::UNO_QUERY_THROW)->getPosSize().Height);
+      case FormAspect::Focus:
+        for (const ui::Control* c : form.Controls()) {
+          if (Reference<awt::XWindow2>(shown.ControlOf(*c), uno::UNO_QUERY_THROW)->hasFocus())
+            return c->Name();
+        }
+        return "";
+    }
+  }
+  const Reference<awt::XControl> control = shown.ControlOf(*form.FindControl(change.control));
+  const Reference<beans::XPropertySet> model(control->getModel(), uno::UNO_QUERY_THROW);
+  const auto get = [&model](const char* name) {
+    return model->getPropertyValue(rtl::OUString::createFromAscii(name));
+  };
+  // The entries, joined; a list view's rows with their cells apart as the list shows them.
+  const auto strings = [&get](bool rows) {
+    uno::Sequence<rtl::OUString> items;
+    get("StringItemList") >>= items;
+    std::string out;
+    for (sal_Int32 i = 0; i < items.getLength(); ++i) {
+      const std::string entry = Utf8(items[i]);
+      out +=
+          (i ? "|" : "") + (rows ? std::regex_replace(entry, std::regex("  \\|  "), ",") : entry);
+    }
+    return out;
+  };
+  const Reference<awt::XWindow2> window(control, uno::UNO_QUERY_THROW);
+  switch (std::get<ui::Property>(change.shown)) {
+    case ui::Property::Caption: {
+      rtl::OUString label;
+      get("Label") >>= label;
+      return Utf8(label);
+    }
+    case ui::Property::Items:
+      return strings(false);
+    case ui::Property::Rows:
+      return strings(true);
+    case ui::Property::ListIndex:
+    case ui::Property::SelectedRow:
+      return std::to_string(
+          Reference<awt::XListBox>(control, uno::UNO_QUERY_THROW)->getSelectedItemPos());
+    case ui::Property::Text:
+      return Utf8(Reference<awt::XTextComponent>(control, uno::UNO_QUERY_THROW)->getText());
+    case ui::Property::Caret: {
+      const awt::Selection at =
+          Reference<awt::XTextComponent>(control, uno::UNO_QUERY_THROW)->getSelection();
+      return std::to_string(at.Min) + "," + std::to_string(at.Max - at.Min);
+    }
+    case ui::Property::MaxLength:
+      return std::to_string(get("MaxTextLen").get<sal_Int16>());
+    case ui::Property::Checked:
+      return std::to_string(get("State").get<sal_Int16>());
+    case ui::Property::Picture: {
+      Reference<beans::XPropertySet> graphic;
+      get("Graphic") >>= graphic;
+      if (!graphic.is()) return "none";
+      const awt::Size size = graphic->getPropertyValue("SizePixel").get<awt::Size>();
+      return std::to_string(size.Width) + "x" + std::to_string(size.Height);
+    }
+    case ui::Property::BackColor: {
+      sal_Int32 rgb = 0;
+      if (!(get("BackgroundColor") >>= rgb)) return "default";
+      char text[8];
+      std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb) & 0xFFFFFF);
+      return text;
+    }
+    case ui::Property::FontSize: {
+      const sal_Int16 height = get("FontDescriptor").get<awt::FontDescriptor>().Height;
+      return height ? std::to_string(height) : "default";
+    }
+    case ui::Property::Place: {
+      const awt::Rectangle at = window->getPosSize();
+      return std::to_string(at.X) + "," + std::to_string(at.Y) + "," + std::to_string(at.Width) +
+             "," + std::to_string(at.Height);
+    }
+    case ui::Property::ToolTip: {
+      rtl::OUString tip;
+      get("HelpText") >>= tip;
+      return Utf8(tip);
+    }
+    case ui::Property::Enabled:
+      return window->isEnabled() ? "1" : "0";
+    case ui::Property::Visible:
+      return window->isVisible() ? "1" : "0";
+  }
+  return {};
+}
+
+TEST_F(CalcExtension, EveryPropertyAHandlerChangesReachesTheDialog) {
+  Screen screen(office_->Context());
+  for (const PropertyChange& change : PropertyChanges()) {
+    SCOPED_TRACE(change.name);
+    ui::ScriptedUi scripted;
+    ChangingForm form(scripted);
+    form.Load();
+    std::shared_ptr<calc::UnoForm> shown;
+    Platform platform;
+    std::string before, wanted;
+    OnMainThread(office_->Context(), [&] {
+      shown = std::make_shared<calc::UnoForm>(form, office_->Context());
+      shown->Show(false);
+      // Without a window manager a dialog is not active until told: the focus is a window's.
+      Reference<awt::XTopWindow>(shown->Dialog(), uno::UNO_QUERY_THROW)->toFront();
+      const Reference<awt::XUnitConversion> units(shown->Dialog(), uno::UNO_QUERY_THROW);
+      const auto pixels = [units](int twips) {
+        return units->convertSizeToPixel(awt::Size(twips, twips), util::MeasureUnit::TWIP);
+      };
+      const Reference<awt::XStyleSettings> style =
+          Reference<awt::XStyleSettingsSupplier>(shown->Dialog()->getPeer(), uno::UNO_QUERY_THROW)
+              ->getStyleSettings();
+      const auto title = static_cast<std::uint32_t>(style->getActiveTextColor());
+      platform = {[pixels](int t) { return pixels(t).Width; },
+                  [pixels](int t) { return pixels(t).Height; },
+                  [pixels](int t) { return pixels(t - ui::Form::kTitleHeight).Height; },
+                  [title](ui::SystemColour) { return title; }};
+      before = Shows(*shown, form, change);
+      EXPECT_EQ(before, Wanted(form, change, platform));
+    });
+    const Window window = screen.WaitFor(kDialogRole, "Changing", 10);
+    ASSERT_TRUE(window.Found());
+    form.change = change.make;
+    EXPECT_TRUE(window.Press("Change"));
+    screen.Settle();
+    if (change.name == "LabelSystemColour") screen.Save(window, "property-system-colour");
+    OnMainThread(office_->Context(), [&] {
+      EXPECT_EQ(Shows(*shown, form, change), Wanted(form, change, platform));
+      EXPECT_NE(Shows(*shown, form, change), before) << "the change changed nothing";
+      shown->Close();
+      shown.reset();
+    });
+  }
 }
 
 }  // namespace

@@ -56,6 +56,15 @@ std::size_t Characters(const std::wstring& text, std::size_t units) {
   return Utf8Length(FromUtf16(std::wstring_view(text).substr(0, std::min(units, text.size()))));
 }
 
+// The index GetSysColor knows a system colour by.
+int SystemColourIndex(ui::SystemColour colour) {
+  switch (colour) {
+    case ui::SystemColour::TitleBarText:
+      return COLOR_CAPTIONTEXT;
+  }
+  return COLOR_WINDOW;
+}
+
 int Dpi(HWND window) {
   using GetDpi = UINT(WINAPI*)(HWND);
   static const auto getDpi = reinterpret_cast<GetDpi>(
@@ -92,7 +101,7 @@ class PerMonitorDpi {
 }  // namespace
 
 FormWindow::FormWindow(ui::Form& form, HWND owner, HFONT font)
-    : form_(form), owner_(owner), systemFont_(font) {
+    : form_(form), owner_(owner), systemFont_(font), view_(form, *this) {
   const VisualStyles styles;
   RegisterWindowClass(&FormWindow::Proc);
   const PerMonitorDpi aware;
@@ -103,8 +112,6 @@ FormWindow::FormWindow(ui::Form& form, HWND owner, HFONT font)
                             owner, nullptr, AddinModule(), this);
   if (!window_) return;
   dpi_ = Dpi(window_);
-  caption_ = form.Caption;
-  height_ = form.Height;
   // Centred on the owner, or on the screen.
   RECT area{};
   if (!owner || !GetWindowRect(owner, &area)) SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -114,14 +121,14 @@ FormWindow::FormWindow(ui::Form& form, HWND owner, HFONT font)
                area.top + (area.bottom - area.top - height) / 2, width, height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   CreateControls();
-  Push();
+  view_.Push();
   ShowWindow(window_, SW_SHOW);
 }
 
 FormWindow::~FormWindow() {
   Close();
   for (HGDIOBJ object : owned_) DeleteObject(object);
-  for (HFONT font : fonts_) DeleteObject(font);
+  for (const auto& [points, font] : fonts_) DeleteObject(font);
 }
 
 void FormWindow::Close() {
@@ -160,23 +167,6 @@ int FormWindow::ControlId(const ui::Form& form, const ui::Control& control) {
 
 int FormWindow::Pixels(int twips) const { return MulDiv(twips, dpi_, 1440); }
 
-RECT FormWindow::Place(const ui::Control& control) const {
-  int left = control.Left;
-  int top = control.Top;
-  for (const ui::Frame* frame = control.Container; frame; frame = frame->Container) {
-    left += frame->Left;
-    top += frame->Top;
-  }
-  return {Pixels(left), Pixels(top), Pixels(left + control.Width), Pixels(top + control.Height)};
-}
-
-bool FormWindow::Shown(const ui::Control& control) const {
-  for (const ui::Control* c = &control; c; c = c->Container) {
-    if (!c->Visible) return false;
-  }
-  return true;
-}
-
 void FormWindow::CreateControls() {
   tips_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
@@ -186,12 +176,10 @@ void FormWindow::CreateControls() {
   const ui::Frame* lastContainer = nullptr;
   for (ui::Control* c : form_.Controls()) {
     HWND hwnd = CreateControl(*c, id++, lastGroup, lastContainer);
-    if (!hwnd) continue;
-    CompleteControl(*c, hwnd);
-    items_.push_back({c, hwnd, {}, {}, {}, Place(*c)});
-    Tip(items_.back());
+    if (hwnd) CompleteControl(*c, hwnd);
+    items_.push_back({c, hwnd, false, {}, 0});
+    if (hwnd) ApplyFont(items_.back());
   }
-  ApplyFonts();
 }
 
 HWND FormWindow::CreateControl(ui::Control& c, int id, int& lastGroup,
@@ -199,22 +187,16 @@ HWND FormWindow::CreateControl(ui::Control& c, int id, int& lastGroup,
   const wchar_t* cls = L"STATIC";
   DWORD style = WS_CHILD;
   DWORD extended = 0;
-  std::string text;
-  RECT at = Place(c);
-  int height = at.bottom - at.top;
   const ui::ControlKind kind = c.Kind();
   switch (kind) {
     case ui::ControlKind::Label:
       style |= SS_LEFT;
-      text = static_cast<ui::Label&>(c).Caption;
       break;
-    case ui::ControlKind::CommandButton: {
-      const auto& button = static_cast<ui::CommandButton&>(c);
+    case ui::ControlKind::CommandButton:
       cls = L"BUTTON";
-      style |= WS_TABSTOP | (button.Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
-      text = button.Caption;
+      style |= WS_TABSTOP |
+               (static_cast<ui::CommandButton&>(c).Default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
       break;
-    }
     case ui::ControlKind::TextBox: {
       const auto& box = static_cast<ui::TextBox&>(c);
       cls = L"EDIT";
@@ -227,7 +209,6 @@ HWND FormWindow::CreateControl(ui::Control& c, int id, int& lastGroup,
     case ui::ControlKind::CheckBox:
       cls = L"BUTTON";
       style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-      text = static_cast<ui::CheckBox&>(c).Caption;
       break;
     case ui::ControlKind::OptionButton: {
       const auto& option = static_cast<ui::OptionButton&>(c);
@@ -237,15 +218,12 @@ HWND FormWindow::CreateControl(ui::Control& c, int id, int& lastGroup,
       if (option.Group != lastGroup || option.Container != lastContainer) style |= WS_GROUP;
       lastGroup = option.Group;
       lastContainer = option.Container;
-      text = option.Caption;
       break;
     }
     case ui::ControlKind::ComboBox:
       cls = L"COMBOBOX";
       style |= WS_TABSTOP | WS_VSCROLL |
                (static_cast<ui::ComboBox&>(c).Editable ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
-      // A drop-down's height is that of its open list.
-      height = Pixels(2400);
       break;
     case ui::ControlKind::ListBox:
       cls = L"LISTBOX";
@@ -255,7 +233,6 @@ HWND FormWindow::CreateControl(ui::Control& c, int id, int& lastGroup,
     case ui::ControlKind::Frame:
       cls = L"BUTTON";
       style |= BS_GROUPBOX;
-      text = static_cast<ui::Frame&>(c).Caption;
       break;
     case ui::ControlKind::ListView:
       cls = WC_LISTVIEWW;
@@ -267,8 +244,8 @@ HWND FormWindow::CreateControl(ui::Control& c, int id, int& lastGroup,
       break;
   }
   if (kind != ui::ControlKind::OptionButton) lastGroup = -1;
-  return CreateWindowExW(extended, cls, Wide(text).c_str(), style, at.left, at.top,
-                         at.right - at.left, height, window_,
+  // Made hidden and without a size: the first Push places and shows it, as every change after.
+  return CreateWindowExW(extended, cls, L"", style, 0, 0, 0, 0, window_,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), AddinModule(), nullptr);
 }
 
@@ -284,196 +261,247 @@ void FormWindow::CompleteControl(ui::Control& c, HWND hwnd) {
       column.pszText = header.data();
       SendMessageW(hwnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }
-  } else if (c.Kind() == ui::ControlKind::PictureBox) {
-    const auto& picture = static_cast<ui::PictureBox&>(c);
-    if (picture.Image.Pixels.empty()) return;
-    HBITMAP bitmap =
-        CreateBitmap(picture.Image.Width, picture.Image.Height, 1, 32, picture.Image.Pixels.data());
-    owned_.push_back(bitmap);
-    SendMessageW(hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  } else if (c.Kind() == ui::ControlKind::TextBox && static_cast<ui::TextBox&>(c).PasswordChar) {
+    SendMessageW(hwnd, EM_SETPASSWORDCHAR, L'*', 0);
   }
 }
 
-void FormWindow::ApplyFonts() {
-  LOGFONTW base{};
-  GetObjectW(systemFont_, sizeof base, &base);
-  // The system's dialog font is made for the system's DPI; the window may be on another monitor.
-  HDC screen = GetDC(nullptr);
-  const int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-  if (screen) ReleaseDC(nullptr, screen);
-  base.lfHeight = MulDiv(base.lfHeight, dpi_, systemDpi > 0 ? systemDpi : 96);
-  std::vector<HFONT> made{CreateFontIndirectW(&base)};
-  for (const Item& item : items_) {
-    HFONT font = made.front();
-    if (auto* label = dynamic_cast<ui::Label*>(item.control); label && label->FontSize > 0) {
-      LOGFONTW sized = base;
-      sized.lfHeight = -MulDiv(label->FontSize, dpi_, 72);
-      font = made.emplace_back(CreateFontIndirectW(&sized));
-    }
-    SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+HFONT FormWindow::FontOf(int points) {
+  for (const auto& [size, font] : fonts_) {
+    if (size == points) return font;
   }
-  // The old fonts go once no control uses them.
-  for (HFONT old : fonts_) DeleteObject(old);
-  fonts_ = std::move(made);
+  LOGFONTW font{};
+  GetObjectW(systemFont_, sizeof font, &font);
+  if (points > 0) {
+    font.lfHeight = -MulDiv(points, dpi_, 72);
+  } else {
+    // The system's dialog font is made for the system's DPI; the window may be on another
+    // monitor.
+    HDC screen = GetDC(nullptr);
+    const int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    font.lfHeight = MulDiv(font.lfHeight, dpi_, systemDpi > 0 ? systemDpi : 96);
+  }
+  return fonts_.emplace_back(points, CreateFontIndirectW(&font)).second;
 }
 
-void FormWindow::Tip(Item& item) {
-  if (!tips_ || item.tip == item.control->ToolTipText) return;
-  const bool added = !item.tip.empty();
-  item.tip = item.control->ToolTipText;
-  std::wstring tip = Wide(item.tip);
+void FormWindow::ApplyFont(const Item& item) {
+  SendMessageW(item.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(item.fontSize)), TRUE);
+}
+
+void FormWindow::ApplyTip(Item& item, const std::string& text) {
+  if (!tips_) return;
+  std::wstring tip = Wide(text);
   TOOLINFOW info{};
   info.cbSize = sizeof info;
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   info.hwnd = window_;
   info.uId = reinterpret_cast<UINT_PTR>(item.hwnd);
   info.lpszText = tip.data();
-  SendMessageW(tips_, added ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
+  SendMessageW(tips_, item.tipAdded ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0,
                reinterpret_cast<LPARAM>(&info));
+  item.tipAdded = true;
   SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, Pixels(4800));
 }
 
-void FormWindow::Pull() {
-  if (!window_) return;
-  for (Item& item : items_) {
-    if (auto* box = dynamic_cast<ui::TextBox*>(item.control)) {
+void FormWindow::ApplyPlace(const Item& item, const ui::Area& area) {
+  // A drop-down's height is that of its open list.
+  const int height =
+      item.control->Kind() == ui::ControlKind::ComboBox ? Pixels(2400) : Pixels(area.height);
+  SetWindowPos(item.hwnd, nullptr, Pixels(area.left), Pixels(area.top), Pixels(area.width), height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::ApplyChoice(const Item& item, const ui::Look& look) {
+  const bool combo = item.control->Kind() == ui::ControlKind::ComboBox;
+  SendMessageW(item.hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(look.listIndex),
+               0);
+  // Choosing sets an editable drop-down's text too; it keeps its own.
+  if (combo && static_cast<const ui::ComboBox&>(*item.control).Editable)
+    SetWindowTextW(item.hwnd, Wide(look.text).c_str());
+}
+
+void FormWindow::ApplyCaret(const Item& item, const ui::Look& look) {
+  const std::size_t start = Units(look.text, look.selStart);
+  const std::size_t end = Units(look.text, look.selStart + look.selLength);
+  SendMessageW(item.hwnd, EM_SETSEL, start, static_cast<LPARAM>(end));
+}
+
+void FormWindow::ApplyRows(const Item& item, const ui::Look& look) {
+  const auto& columns = static_cast<const ui::ListView&>(*item.control).Columns;
+  SendMessageW(item.hwnd, LVM_DELETEALLITEMS, 0, 0);
+  for (std::size_t r = 0; r < look.rows.size(); ++r) {
+    for (std::size_t k = 0; k < look.rows[r].size() && k < columns.size(); ++k) {
+      std::wstring cell = Wide(look.rows[r][k]);
+      LVITEMW entry{};
+      entry.mask = LVIF_TEXT;
+      entry.iItem = static_cast<int>(r);
+      entry.iSubItem = static_cast<int>(k);
+      entry.pszText = cell.data();
+      SendMessageW(item.hwnd, k == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, r,
+                   reinterpret_cast<LPARAM>(&entry));
+    }
+  }
+}
+
+void FormWindow::ApplySelectedRow(const Item& item, const ui::Look& look) {
+  LVITEMW state{};
+  state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  state.state = 0;
+  SendMessageW(item.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
+               reinterpret_cast<LPARAM>(&state));
+  if (look.selectedRow >= 0) {
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(item.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(look.selectedRow),
+                 reinterpret_cast<LPARAM>(&state));
+  }
+}
+
+void FormWindow::ApplyPicture(const Item& item, const ui::Look& look) {
+  HBITMAP bitmap = nullptr;
+  if (!look.picture.Pixels.empty()) {
+    bitmap =
+        CreateBitmap(look.picture.Width, look.picture.Height, 1, 32, look.picture.Pixels.data());
+    owned_.push_back(bitmap);
+  }
+  SendMessageW(item.hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+}
+
+void FormWindow::Apply(std::size_t index, const ui::Look& look, ui::Property property) {
+  if (index >= items_.size() || !items_[index].hwnd) return;
+  Item& item = items_[index];
+  const ui::ControlKind kind = item.control->Kind();
+  switch (property) {
+    case ui::Property::Caption:
+      SetWindowTextW(item.hwnd, Wide(look.caption).c_str());
+      break;
+    case ui::Property::Items: {
+      const bool combo = kind == ui::ControlKind::ComboBox;
+      SendMessageW(item.hwnd, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+      for (const std::string& entry : look.items) {
+        SendMessageW(item.hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(Wide(entry).c_str()));
+      }
+      ApplyChoice(item, look);
+      break;
+    }
+    case ui::Property::ListIndex:
+      ApplyChoice(item, look);
+      break;
+    case ui::Property::Text:
+      if (WindowText(item.hwnd) != look.text) SetWindowTextW(item.hwnd, Wide(look.text).c_str());
+      if (kind == ui::ControlKind::TextBox) ApplyCaret(item, look);
+      break;
+    case ui::Property::Caret:
+      ApplyCaret(item, look);
+      break;
+    case ui::Property::MaxLength:
+      SendMessageW(item.hwnd, EM_LIMITTEXT, look.maxLength, 0);
+      break;
+    case ui::Property::Checked:
+      SendMessageW(item.hwnd, BM_SETCHECK, look.checked ? BST_CHECKED : BST_UNCHECKED, 0);
+      break;
+    case ui::Property::Rows:
+      ApplyRows(item, look);
+      ApplySelectedRow(item, look);
+      break;
+    case ui::Property::SelectedRow:
+      ApplySelectedRow(item, look);
+      break;
+    case ui::Property::Picture:
+      ApplyPicture(item, look);
+      break;
+    case ui::Property::BackColor:
+      item.back = look.backColor;
+      InvalidateRect(item.hwnd, nullptr, TRUE);
+      break;
+    case ui::Property::FontSize:
+      item.fontSize = look.fontSize;
+      ApplyFont(item);
+      break;
+    case ui::Property::Place:
+      ApplyPlace(item, look.place);
+      break;
+    case ui::Property::ToolTip:
+      ApplyTip(item, look.toolTip);
+      break;
+    case ui::Property::Enabled:
+      EnableWindow(item.hwnd, look.enabled);
+      break;
+    case ui::Property::Visible:
+      ShowWindow(item.hwnd, look.visible ? SW_SHOWNA : SW_HIDE);
+      break;
+  }
+}
+
+void FormWindow::ApplyCaption(const std::string& caption) {
+  SetWindowTextW(window_, Wide(caption).c_str());
+}
+
+void FormWindow::ApplySize(int width, int height) {
+  SetWindowPos(window_, nullptr, 0, 0, Pixels(width), Pixels(height),
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FormWindow::ApplyFocus(std::size_t index) {
+  if (index < items_.size() && items_[index].hwnd) SetFocus(items_[index].hwnd);
+}
+
+void FormWindow::ReadBack(std::size_t index, ui::Look& look) {
+  if (index >= items_.size() || !items_[index].hwnd) return;
+  const Item& item = items_[index];
+  switch (item.control->Kind()) {
+    case ui::ControlKind::TextBox: {
       const int length = GetWindowTextLengthW(item.hwnd);
       std::wstring wide(static_cast<std::size_t>(length) + 1, L'\0');
       GetWindowTextW(item.hwnd, wide.data(), length + 1);
       wide.resize(static_cast<std::size_t>(length));
-      box->Text = FromUtf16(wide);
+      look.text = FromUtf16(wide);
       DWORD start = 0;
       DWORD end = 0;
       SendMessageW(item.hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                    reinterpret_cast<LPARAM>(&end));
-      box->SelStart = Characters(wide, start);
-      box->SelLength = Characters(wide, end) - box->SelStart;
-    } else if (auto* combo = dynamic_cast<ui::ComboBox*>(item.control); combo && combo->Editable) {
-      combo->Text = WindowText(item.hwnd);
+      look.selStart = Characters(wide, start);
+      look.selLength = Characters(wide, end) - look.selStart;
+      break;
     }
+    case ui::ControlKind::ComboBox:
+      if (static_cast<const ui::ComboBox&>(*item.control).Editable)
+        look.text = WindowText(item.hwnd);
+      look.listIndex = static_cast<int>(SendMessageW(item.hwnd, CB_GETCURSEL, 0, 0));
+      break;
+    case ui::ControlKind::ListBox:
+      look.listIndex = static_cast<int>(SendMessageW(item.hwnd, LB_GETCURSEL, 0, 0));
+      break;
+    case ui::ControlKind::CheckBox:
+    case ui::ControlKind::OptionButton:
+      look.checked = SendMessageW(item.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      break;
+    case ui::ControlKind::ListView:
+      look.selectedRow = static_cast<int>(
+          SendMessageW(item.hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+      break;
+    case ui::ControlKind::Label:
+    case ui::ControlKind::CommandButton:
+    case ui::ControlKind::Frame:
+    case ui::ControlKind::PictureBox:
+      break;
   }
+}
+
+std::optional<std::size_t> FormWindow::Focused() const {
   HWND focus = GetFocus();
-  for (Item& item : items_) {
-    if (item.hwnd == focus || (focus && IsChild(item.hwnd, focus))) {
-      item.control->SetFocus();
-      focused_ = item.control;
-    }
+  if (!focus) return std::nullopt;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    HWND hwnd = items_[i].hwnd;
+    if (hwnd && (hwnd == focus || IsChild(hwnd, focus))) return i;
   }
+  return std::nullopt;
 }
 
-void FormWindow::PushItem(Item& item) {
-  ui::Control& c = *item.control;
-  const RECT at = Place(c);
-  if (!EqualRect(&at, &item.at)) {
-    item.at = at;
-    const int height = dynamic_cast<ui::ComboBox*>(&c) ? Pixels(2400) : at.bottom - at.top;
-    SetWindowPos(item.hwnd, nullptr, at.left, at.top, at.right - at.left, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  const auto text = [&item](const std::string& wanted) {
-    if (WindowText(item.hwnd) != wanted) SetWindowTextW(item.hwnd, Wide(wanted).c_str());
-  };
-  if (auto* label = dynamic_cast<ui::Label*>(&c)) {
-    text(label->Caption);
-  } else if (auto* button = dynamic_cast<ui::CommandButton*>(&c)) {
-    text(button->Caption);
-  } else if (auto* frame = dynamic_cast<ui::Frame*>(&c)) {
-    text(frame->Caption);
-  } else if (auto* box = dynamic_cast<ui::TextBox*>(&c)) {
-    text(box->Text);
-    SendMessageW(item.hwnd, EM_LIMITTEXT, box->MaxLength, 0);
-    if (box->PasswordChar) SendMessageW(item.hwnd, EM_SETPASSWORDCHAR, L'*', 0);
-    const std::size_t start = Units(box->Text, box->SelStart);
-    const std::size_t end = Units(box->Text, box->SelStart + box->SelLength);
-    SendMessageW(item.hwnd, EM_SETSEL, start, static_cast<LPARAM>(end));
-  } else if (auto* check = dynamic_cast<ui::CheckBox*>(&c)) {
-    text(check->Caption);
-    SendMessageW(item.hwnd, BM_SETCHECK, check->Value() ? BST_CHECKED : BST_UNCHECKED, 0);
-  } else if (auto* option = dynamic_cast<ui::OptionButton*>(&c)) {
-    text(option->Caption);
-    SendMessageW(item.hwnd, BM_SETCHECK, option->Value() ? BST_CHECKED : BST_UNCHECKED, 0);
-  } else if (auto* list = dynamic_cast<ui::ListControl*>(&c)) {
-    const bool combo = dynamic_cast<ui::ComboBox*>(&c) != nullptr;
-    if (item.items != list->Items) {
-      SendMessageW(item.hwnd, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
-      for (const std::string& entry : list->Items) {
-        SendMessageW(item.hwnd, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
-                     reinterpret_cast<LPARAM>(Wide(entry).c_str()));
-      }
-      item.items = list->Items;
-    }
-    SendMessageW(item.hwnd, combo ? CB_SETCURSEL : LB_SETCURSEL,
-                 static_cast<WPARAM>(list->ListIndex()), 0);
-    if (auto* editable = dynamic_cast<ui::ComboBox*>(&c); editable && editable->Editable)
-      text(editable->Text);
-  } else if (auto* view = dynamic_cast<ui::ListView*>(&c)) {
-    if (item.rows != view->Rows) {
-      SendMessageW(item.hwnd, LVM_DELETEALLITEMS, 0, 0);
-      for (std::size_t r = 0; r < view->Rows.size(); ++r) {
-        for (std::size_t k = 0; k < view->Rows[r].size() && k < view->Columns.size(); ++k) {
-          std::wstring cell = Wide(view->Rows[r][k]);
-          LVITEMW entry{};
-          entry.mask = LVIF_TEXT;
-          entry.iItem = static_cast<int>(r);
-          entry.iSubItem = static_cast<int>(k);
-          entry.pszText = cell.data();
-          SendMessageW(item.hwnd, k == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, r,
-                       reinterpret_cast<LPARAM>(&entry));
-        }
-      }
-      item.rows = view->Rows;
-    }
-    LVITEMW state{};
-    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    state.state = 0;
-    SendMessageW(item.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(-1),
-                 reinterpret_cast<LPARAM>(&state));
-    if (view->SelectedRow() >= 0) {
-      state.state = LVIS_SELECTED | LVIS_FOCUSED;
-      SendMessageW(item.hwnd, LVM_SETITEMSTATE, static_cast<WPARAM>(view->SelectedRow()),
-                   reinterpret_cast<LPARAM>(&state));
-    }
-  }
-  Tip(item);
-  EnableWindow(item.hwnd, c.Enabled);
-  ShowWindow(item.hwnd, Shown(c) ? SW_SHOWNA : SW_HIDE);
-}
-
-void FormWindow::Push() {
-  if (!window_) return;
-  for (Item& item : items_) PushItem(item);
-  if (caption_ != form_.Caption) {
-    caption_ = form_.Caption;
-    SetWindowTextW(window_, Wide(caption_).c_str());
-  }
-  if (height_ != form_.Height) {
-    height_ = form_.Height;
-    SetWindowPos(window_, nullptr, 0, 0, Pixels(form_.Width), Pixels(form_.Height),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
-  // The focus moves only where the core moved it.
-  if (ui::Control* focus = form_.FocusedControl(); focus && focus != focused_) {
-    focused_ = focus;
-    for (const Item& item : items_) {
-      if (item.control == focus) SetFocus(item.hwnd);
-    }
-  }
-}
-
-template <typename F>
-void FormWindow::Run(F&& handler) {
+void FormWindow::Run(const std::function<void()>& handler) {
   const std::shared_ptr<FormWindow> keep = shared_from_this();
-  // While a command lets pending events in, what the user does is not handled.
-  form_.ui().Handle([&] {
-    Pull();
-    try {
-      handler();
-    } catch (const std::exception&) {
-      // The core's handlers report their own failures; what escapes one must not unwind through
-      // the window procedure into Windows.
-    }
-    Push();
-  });
+  view_.Run(handler);
   if (form_.ui().Idle()) CloseDeferred();
 }
 
@@ -495,34 +523,53 @@ FormWindow::Item* FormWindow::Find(HWND hwnd) {
 
 void FormWindow::Command(Item& item, int code) {
   ui::Control* c = item.control;
-  if (auto* button = dynamic_cast<ui::CommandButton*>(c)) {
-    if (code == BN_CLICKED) Run([button] { button->Press(); });
-  } else if (auto* check = dynamic_cast<ui::CheckBox*>(c)) {
-    const bool ticked = SendMessageW(item.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    if (code == BN_CLICKED) Run([check, ticked] { check->SetValue(ticked); });
-  } else if (auto* option = dynamic_cast<ui::OptionButton*>(c)) {
-    if (code == BN_CLICKED && !option->Value()) Run([option] { option->SetValue(true); });
-  } else if (auto* combo = dynamic_cast<ui::ComboBox*>(c)) {
-    if (code == CBN_SELCHANGE) {
-      const int index = static_cast<int>(SendMessageW(item.hwnd, CB_GETCURSEL, 0, 0));
-      Run([combo, index] { combo->SetListIndex(index); });
+  switch (c->Kind()) {
+    case ui::ControlKind::CommandButton:
+      if (code == BN_CLICKED) Run([c] { static_cast<ui::CommandButton*>(c)->Press(); });
+      break;
+    case ui::ControlKind::CheckBox:
+      if (code == BN_CLICKED) {
+        const bool ticked = SendMessageW(item.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        Run([c, ticked] { static_cast<ui::CheckBox*>(c)->SetValue(ticked); });
+      }
+      break;
+    case ui::ControlKind::OptionButton:
+      if (code == BN_CLICKED && !static_cast<ui::OptionButton*>(c)->Value())
+        Run([c] { static_cast<ui::OptionButton*>(c)->SetValue(true); });
+      break;
+    case ui::ControlKind::ComboBox:
+      if (code == CBN_SELCHANGE) {
+        const int index = static_cast<int>(SendMessageW(item.hwnd, CB_GETCURSEL, 0, 0));
+        Run([c, index] { static_cast<ui::ComboBox*>(c)->SetListIndex(index); });
+      }
+      break;
+    case ui::ControlKind::ListBox: {
+      auto* list = static_cast<ui::ListBox*>(c);
+      if (code == LBN_SELCHANGE) {
+        const int index = static_cast<int>(SendMessageW(item.hwnd, LB_GETCURSEL, 0, 0));
+        Run([list, index] { list->SetListIndex(index); });
+      } else if (code == LBN_DBLCLK && list->DblClick) {
+        Run([list] { list->DblClick(); });
+      }
+      break;
     }
-  } else if (auto* list = dynamic_cast<ui::ListBox*>(c)) {
-    if (code == LBN_SELCHANGE) {
-      const int index = static_cast<int>(SendMessageW(item.hwnd, LB_GETCURSEL, 0, 0));
-      Run([list, index] { list->SetListIndex(index); });
-    } else if (code == LBN_DBLCLK && list->DblClick) {
-      Run([list] { list->DblClick(); });
-    }
-  } else if (auto* box = dynamic_cast<ui::TextBox*>(c)) {
-    if (code == EN_SETFOCUS && box->Click) Run([box] { box->Click(); });
+    case ui::ControlKind::TextBox:
+      if (auto* box = static_cast<ui::TextBox*>(c); code == EN_SETFOCUS && box->Click)
+        Run([box] { box->Click(); });
+      break;
+    case ui::ControlKind::Label:
+    case ui::ControlKind::Frame:
+    case ui::ControlKind::PictureBox:
+    case ui::ControlKind::ListView:
+      break;
   }
 }
 
 void FormWindow::Notify(const NMHDR& header) {
   Item* item = Find(header.hwndFrom);
-  auto* view = item ? dynamic_cast<ui::ListView*>(item->control) : nullptr;
-  if (!view || header.code != LVN_ITEMCHANGED) return;
+  if (!item || item->control->Kind() != ui::ControlKind::ListView || header.code != LVN_ITEMCHANGED)
+    return;
+  auto* view = static_cast<ui::ListView*>(item->control);
   const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
   const bool selected = (change.uNewState & LVIS_SELECTED) && !(change.uOldState & LVIS_SELECTED);
   if (selected && change.iItem != view->SelectedRow()) {
@@ -562,12 +609,24 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
       Notify(*reinterpret_cast<const NMHDR*>(l));
       return 0;
     case WM_CTLCOLORSTATIC: {
-      Item* item = Find(reinterpret_cast<HWND>(l));
-      auto* label = item ? dynamic_cast<ui::Label*>(item->control) : nullptr;
-      if (!label || label->BackColor == 0) break;
+      const Item* item = Find(reinterpret_cast<HWND>(l));
+      if (!item) break;
       HDC dc = reinterpret_cast<HDC>(w);
-      SetBkColor(dc, label->BackColor);
-      return reinterpret_cast<LRESULT>(Brush(label->BackColor));
+      switch (item->back.From()) {
+        case ui::Colour::Source::Default:
+          break;
+        case ui::Colour::Source::Rgb: {
+          const COLORREF colour = RGB(item->back.Red(), item->back.Green(), item->back.Blue());
+          SetBkColor(dc, colour);
+          return reinterpret_cast<LRESULT>(Brush(colour));
+        }
+        case ui::Colour::Source::System: {
+          const int index = SystemColourIndex(item->back.Which());
+          SetBkColor(dc, GetSysColor(index));
+          return reinterpret_cast<LRESULT>(GetSysColorBrush(index));
+        }
+      }
+      break;
     }
     case WM_CLOSE:
       // The close box of a form whose command is at work closes it once the command is done:
@@ -602,9 +661,15 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
       SetWindowPos(window_, nullptr, suggested.left, suggested.top,
                    suggested.right - suggested.left, suggested.bottom - suggested.top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
-      for (Item& item : items_) item.at = RECT{};
-      ApplyFonts();
-      Push();
+      // The fonts made for the old DPI go once every control has one for the new.
+      std::vector<std::pair<int, HFONT>> old = std::move(fonts_);
+      fonts_.clear();
+      for (const Item& item : items_) {
+        if (item.hwnd) ApplyFont(item);
+      }
+      for (const auto& [points, font] : old) DeleteObject(font);
+      view_.Invalidate(ui::Only(ui::Property::Place));
+      view_.Push();
       return 0;
     }
     default:

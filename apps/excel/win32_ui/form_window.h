@@ -2,23 +2,24 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "ui/form.h"
+#include "ui/form_view.h"
 
 namespace qv::excel {
 
 // One form shown as a window: each control of the form as its Win32 control, placed by the form's
-// layout. The form's data is the truth: before any handler runs, what the user typed, chose or
-// selected is written into the controls (Pull); after it returns, the window is brought in line
-// with the controls (Push).
-class FormWindow : public std::enable_shared_from_this<FormWindow> {
+// layout. The form's data is the truth; what the window shows follows it through a ui::FormView,
+// and this renders: makes the windows, applies each property, reads back what the user did.
+class FormWindow : public std::enable_shared_from_this<FormWindow>, private ui::Renderer {
  public:
   FormWindow(ui::Form& form, HWND owner, HFONT font);
-  ~FormWindow();
+  ~FormWindow() override;
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
 
@@ -31,20 +32,19 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
   // Whether the form has closed: the window is gone, the object waits to be dropped.
   bool Closed() const { return window_ == nullptr; }
   void Close();
-  void Pull();
-  void Push();
+  // The window follows the form.
+  void Push() { view_.Push(); }
   // Escape and Enter, as the dialog manager reports them (IDCANCEL, IDOK).
   void Key(int command);
 
  private:
+  // The window of each control of the form, in the form's order; null where the system refused.
   struct Item {
     ui::Control* control;
     HWND hwnd;
-    // What the window shows, to touch only what changed.
-    std::vector<std::string> items;
-    std::vector<std::vector<std::string>> rows;
-    std::string tip;
-    RECT at{};
+    bool tipAdded = false;
+    ui::Colour back;
+    int fontSize = 0;
   };
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM w, LPARAM l);
   LRESULT Message(UINT message, WPARAM w, LPARAM l);
@@ -52,26 +52,35 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
   // Makes the window of one control, the `id`th; null when the system refused it. `lastGroup`
   // and `lastContainer` follow the option buttons, whose first of each group starts a group.
   HWND CreateControl(ui::Control& c, int id, int& lastGroup, const ui::Frame*& lastContainer);
-  // What a window of its kind needs once made: a list view its columns, a picture its bitmap.
+  // What a window of its kind needs once made: a list view its columns, a password box its mask.
   void CompleteControl(ui::Control& c, HWND hwnd);
-  // Gives every control the dialog font at the window's DPI (a label with a size of its own, that
-  // size), made anew: at first and when the window moves to a monitor of another DPI.
-  void ApplyFonts();
+
+  bool Open() const override { return window_ != nullptr; }
+  void Apply(std::size_t control, const ui::Look& look, ui::Property property) override;
+  void ApplyCaption(const std::string& caption) override;
+  void ApplySize(int width, int height) override;
+  void ApplyFocus(std::size_t control) override;
+  void ReadBack(std::size_t control, ui::Look& look) override;
+  std::optional<std::size_t> Focused() const override;
+  void ApplyChoice(const Item& item, const ui::Look& look);
+  void ApplyCaret(const Item& item, const ui::Look& look);
+  void ApplyRows(const Item& item, const ui::Look& look);
+  void ApplySelectedRow(const Item& item, const ui::Look& look);
+  void ApplyPicture(const Item& item, const ui::Look& look);
+  void ApplyPlace(const Item& item, const ui::Area& area);
+  void ApplyTip(Item& item, const std::string& tip);
+  // The dialog font at the window's DPI, in the control's own size where it has one.
+  void ApplyFont(const Item& item);
+  HFONT FontOf(int points);
+
   void Command(Item& item, int code);
   void Notify(const NMHDR& header);
-  // Runs a handler of the core between a Pull and a Push; nothing it throws reaches the window
-  // procedure, and nothing is pushed into a window the handler closed. The window object stays
-  // alive until the handler returns, even when the form closes meanwhile.
-  template <typename F>
-  void Run(F&& handler);
+  // Runs a handler of the core as every renderer does (ui::FormView::Run). The window object
+  // stays alive until the handler returns, even when the form closes meanwhile.
+  void Run(const std::function<void()>& handler);
   // Closes, by their close box, the forms whose close waited for a command to end.
   static void CloseDeferred();
   int Pixels(int twips) const;
-  RECT Place(const ui::Control& control) const;
-  bool Shown(const ui::Control& control) const;
-  void PushItem(Item& item);
-  // Gives the control's window its tool tip, or changes it.
-  void Tip(Item& item);
   Item* Find(HWND hwnd);
   // The brush of a label's back colour, made once.
   HBRUSH Brush(COLORREF colour);
@@ -83,12 +92,10 @@ class FormWindow : public std::enable_shared_from_this<FormWindow> {
   HWND tips_ = nullptr;
   int dpi_ = 96;
   std::vector<Item> items_;
-  std::vector<HGDIOBJ> owned_;  // brushes and bitmaps made for the controls
-  std::vector<HFONT> fonts_;    // the fonts the controls use now
+  std::vector<HGDIOBJ> owned_;                // brushes and bitmaps made for the controls
+  std::vector<std::pair<int, HFONT>> fonts_;  // by size in points, at the window's DPI
   std::vector<std::pair<COLORREF, HBRUSH>> brushes_;
-  ui::Control* focused_ = nullptr;
-  int height_ = 0;
-  std::string caption_;
+  ui::FormView view_;
 };
 
 }  // namespace qv::excel
