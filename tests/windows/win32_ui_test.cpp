@@ -25,6 +25,7 @@
 #include "service/wininet_transport_win32.h"
 #include "support/addin_fakes.h"
 #include "support/layout_check.h"
+#include "support/property_changes.h"
 #include "win32_ui/win32_ui.h"
 #include "window_driver.h"
 
@@ -415,6 +416,179 @@ TEST_F(Win32UiTest, TheControlsAreCommonControlsSixAndTheFontFollowsTheDpi) {
                reinterpret_cast<LPARAM>(&twice));
   EXPECT_NEAR(FontHeight(button), 2 * before, 1);
   d.Unload();
+}
+
+// What a form's window shows of one property of the change, in the words of Wanted.
+std::string Shows(HWND window, const ChangingForm& form, const PropertyChange& change) {
+  if (const auto* aspect = std::get_if<FormAspect>(&change.shown)) {
+    switch (*aspect) {
+      case FormAspect::Caption:
+        return TextOf(window);
+      case FormAspect::Height: {
+        RECT r{};
+        GetWindowRect(window, &r);
+        return std::to_string(r.bottom - r.top);
+      }
+      case FormAspect::Focus:
+        for (const ui::Control* c : form.Controls()) {
+          if (GetDlgItem(window, FormWindow::ControlId(form, *c)) == GetFocus()) return c->Name();
+        }
+        return "";
+    }
+  }
+  const ui::Control& control = *form.FindControl(change.control);
+  HWND hwnd = GetDlgItem(window, FormWindow::ControlId(form, control));
+  const bool combo = control.Kind() == ui::ControlKind::ComboBox;
+  const auto entries = [&](UINT count, UINT length, UINT text) {
+    std::string out;
+    const int n = static_cast<int>(SendMessageW(hwnd, count, 0, 0));
+    for (int i = 0; i < n; ++i) {
+      std::wstring entry(SendMessageW(hwnd, length, i, 0) + 1, L'\0');
+      SendMessageW(hwnd, text, i, reinterpret_cast<LPARAM>(entry.data()));
+      out += (i ? "|" : "") + FromUtf16(entry.c_str());
+    }
+    return out;
+  };
+  switch (std::get<ui::Property>(change.shown)) {
+    case ui::Property::Caption:
+    case ui::Property::Text:
+      return ControlText(hwnd);
+    case ui::Property::Items:
+      return combo ? entries(CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT)
+                   : entries(LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+    case ui::Property::ListIndex:
+      return std::to_string(SendMessageW(hwnd, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0));
+    case ui::Property::Caret: {
+      DWORD start = 0, end = 0;
+      SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+      return std::to_string(start) + "," + std::to_string(end - start);
+    }
+    case ui::Property::MaxLength: {
+      // No limit is the largest an edit control has.
+      const auto limit = static_cast<unsigned long>(SendMessageW(hwnd, EM_GETLIMITTEXT, 0, 0));
+      return limit >= 0x7FFFFFFEul ? "0" : std::to_string(limit);
+    }
+    case ui::Property::Checked:
+      return SendMessageW(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? "1" : "0";
+    case ui::Property::Rows: {
+      std::string out;
+      const int n = static_cast<int>(SendMessageW(hwnd, LVM_GETITEMCOUNT, 0, 0));
+      for (int r = 0; r < n; ++r) {
+        for (int k = 0; k < 2; ++k) {
+          wchar_t cell[256] = {};
+          LVITEMW item{};
+          item.iSubItem = k;
+          item.pszText = cell;
+          item.cchTextMax = 256;
+          SendMessageW(hwnd, LVM_GETITEMTEXTW, r, reinterpret_cast<LPARAM>(&item));
+          out += (r && !k ? "|" : k ? "," : "") + FromUtf16(cell);
+        }
+      }
+      return out;
+    }
+    case ui::Property::SelectedRow:
+      return std::to_string(
+          SendMessageW(hwnd, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    case ui::Property::Picture: {
+      HGDIOBJ bitmap = reinterpret_cast<HGDIOBJ>(SendMessageW(hwnd, STM_GETIMAGE, IMAGE_BITMAP, 0));
+      BITMAP info{};
+      if (!bitmap || !GetObjectW(bitmap, sizeof info, &info)) return "none";
+      return std::to_string(info.bmWidth) + "x" + std::to_string(info.bmHeight);
+    }
+    case ui::Property::BackColor: {
+      HDC dc = CreateCompatibleDC(nullptr);
+      SendMessageW(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(hwnd));
+      const COLORREF back = GetBkColor(dc);
+      DeleteDC(dc);
+      if (back == GetSysColor(COLOR_BTNFACE)) return "default";
+      char text[8];
+      std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRValue(back), GetGValue(back),
+                    GetBValue(back));
+      return text;
+    }
+    case ui::Property::FontSize: {
+      // The change button keeps the dialog font.
+      HWND plain = GetDlgItem(window, FormWindow::ControlId(form, form.cmdChange));
+      const auto font = SendMessageW(hwnd, WM_GETFONT, 0, 0);
+      if (font == SendMessageW(plain, WM_GETFONT, 0, 0)) return "default";
+      LOGFONTW log{};
+      GetObjectW(reinterpret_cast<HFONT>(font), sizeof log, &log);
+      HDC screen = GetDC(nullptr);
+      const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+      ReleaseDC(nullptr, screen);
+      return std::to_string(MulDiv(-log.lfHeight, 72, dpi));
+    }
+    case ui::Property::Place: {
+      RECT r{};
+      GetWindowRect(hwnd, &r);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2);
+      return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+             std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top);
+    }
+    case ui::Property::ToolTip: {
+      // The tool tips of a form are a window it owns.
+      struct Search {
+        HWND owner;
+        HWND tips = nullptr;
+      } search{window};
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND w, LPARAM l) {
+            auto& s = *reinterpret_cast<Search*>(l);
+            wchar_t cls[64] = {};
+            GetClassNameW(w, cls, 64);
+            if (GetWindow(w, GW_OWNER) == s.owner && _wcsicmp(cls, TOOLTIPS_CLASSW) == 0)
+              s.tips = w;
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&search));
+      wchar_t text[256] = {};
+      TOOLINFOW info{};
+      info.cbSize = sizeof info;
+      info.hwnd = window;
+      info.uId = reinterpret_cast<UINT_PTR>(hwnd);
+      info.lpszText = text;
+      SendMessageW(search.tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+      return FromUtf16(text);
+    }
+    case ui::Property::Enabled:
+      return IsWindowEnabled(hwnd) ? "1" : "0";
+    case ui::Property::Visible:
+      return GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE ? "1" : "0";
+  }
+  return {};
+}
+
+TEST_F(Win32UiTest, EveryPropertyAHandlerChangesReachesTheWindow) {
+  const char* folder = std::getenv("QV_SCREENS");
+  const auto caption = [] {
+    const COLORREF c = GetSysColor(COLOR_CAPTIONTEXT);
+    return static_cast<std::uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+  }();
+  for (const PropertyChange& change : PropertyChanges()) {
+    SCOPED_TRACE(change.name);
+    ChangingForm form(ui);
+    form.Show(ui::Modality::Modeless);
+    HWND window = ui.WindowOf(form);
+    ASSERT_NE(window, nullptr);
+    SetForegroundWindow(window);
+    const auto pixels = [this, window](int twips) { return Pixels(window, twips); };
+    const Platform platform{pixels, pixels, pixels,
+                            [caption](ui::SystemColour) { return caption; }};
+    const std::string before = Shows(window, form, change);
+    EXPECT_EQ(before, Wanted(form, change, platform));
+    form.change = change.make;
+    SendMessageW(Window(form, form.cmdChange), BM_CLICK, 0, 0);
+    EXPECT_EQ(Shows(window, form, change), Wanted(form, change, platform));
+    EXPECT_NE(Shows(window, form, change), before) << "the change changed nothing";
+    if (folder && change.name == "LabelYellow") {
+      UpdateWindow(window);
+      EXPECT_TRUE(SaveWindowPicture(window, std::string(folder) + "/property-yellow.png"));
+    }
+    form.Unload();
+  }
 }
 
 // A top-level window of Excel's: one a workbook, as Excel 2013 and later make them.
