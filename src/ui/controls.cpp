@@ -97,8 +97,8 @@ void OptionButton::SetValue(bool value) {
   value_ = value;
   if (!value) return;
   for (Control* c : Owner().Controls()) {
-    auto* other = dynamic_cast<OptionButton*>(c);
-    if (other && other != this && other->Group == Group) other->value_ = false;
+    if (c == this || c->Kind() != ControlKind::OptionButton) continue;
+    if (auto* other = static_cast<OptionButton*>(c); other->Group == Group) other->value_ = false;
   }
   if (Click) Click();
 }

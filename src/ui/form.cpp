@@ -36,17 +36,26 @@ void Form::Unload() {
 
 void Form::Form_KeyPress(int) {}
 
-void Form::EscapePressed() {
-  Form_KeyPress(27);
-  for (Control* c : controls_) {
-    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Cancel && IsLoaded()) b->Press();
+namespace {
+
+// Presses the form's buttons that `which` picks, while the form stays loaded.
+template <typename Pick>
+void PressButtons(Form& form, const std::vector<Control*>& controls, Pick which) {
+  for (Control* c : controls) {
+    if (c->Kind() != ControlKind::CommandButton || !form.IsLoaded()) continue;
+    if (auto* button = static_cast<CommandButton*>(c); which(*button)) button->Press();
   }
 }
 
+}  // namespace
+
+void Form::EscapePressed() {
+  Form_KeyPress(27);
+  PressButtons(*this, controls_, [](const CommandButton& b) { return b.Cancel; });
+}
+
 void Form::EnterPressed() {
-  for (Control* c : controls_) {
-    if (auto* b = dynamic_cast<CommandButton*>(c); b && b->Default) b->Press();
-  }
+  PressButtons(*this, controls_, [](const CommandButton& b) { return b.Default; });
 }
 
 Control* Form::FindControl(const std::string& name) const {

@@ -257,6 +257,8 @@ inline std::string Wanted(const ChangingForm& form, const PropertyChange& change
   return {};
 }
 
+inline void PrintTo(const PropertyChange& change, std::ostream* out) { *out << change.name; }
+
 inline std::string NameOf(const ::testing::TestParamInfo<PropertyChange>& info) {
   return info.param.name;
 }
