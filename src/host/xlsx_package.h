@@ -95,6 +95,87 @@ struct XCell {
   XCell() : number(0) {}
 };
 
+// The columns of cells a reading fills while it runs, and how many rows of them it has read. The
+// columns are made once, before the first rows are told of, and never move after: a row told of
+// may be looked at from another thread while the reading goes on.
+class ColumnsAhead {
+ public:
+  static constexpr int kAllRead = std::numeric_limits<int>::max();
+  // Makes the columns; only before any rows are told of.
+  void Make(std::size_t columns, std::size_t rows);
+  // The cell's place, when it is within the columns made.
+  XCell* Place(CellRef c);
+  const XCell* Find(CellRef c) const;
+  // Tells of the rows read: those before `rows` (kAllRead for all); wakes who waits when `wake`.
+  void Tell(int rows, bool wake);
+  // Waits until the rows through `row` are read, or all are; false for all.
+  bool WaitFor(int row) const;
+  // The columns, for the one who takes over once the reading has ended.
+  std::vector<std::vector<XCell>> Take() { return std::move(columns_); }
+
+ private:
+  std::vector<std::vector<XCell>> columns_;
+  std::atomic<int> rowsRead_{0};
+  bool told_ = false;  // the reading thread's own: rows were told of, the columns stay as they are
+};
+
+// The reading of a sheet's cells from its part, on a thread of its own that it starts and ends.
+// The thread owns what it reads until it has ended, except the rows it has told of in the columns
+// ahead; cells outside those columns wait until the end, and so do the texts of inline strings.
+class SheetProducer {
+ public:
+  // Starts reading `part` of the package.
+  SheetProducer(const XlsxPackage& package, std::string part);
+  // Stops the reading, wherever it is.
+  ~SheetProducer();
+  SheetProducer(const SheetProducer&) = delete;
+  SheetProducer& operator=(const SheetProducer&) = delete;
+
+  // The cell at `c` once its row is read; null when it is not in the columns ahead, or when the
+  // reading has ended (then Finish has every cell).
+  const XCell* WaitFor(CellRef c) const;
+  // Waits for the thread to end, leaving any failure for Finish.
+  void Join();
+  // Everything read: the columns with every cell in place, and the texts of inline strings. What
+  // the reading failed with is thrown.
+  struct Cells {
+    std::vector<std::vector<XCell>> columns;
+    StringTable pool;
+  };
+  Cells Finish();
+
+ private:
+  void Scan(ZipPart& part);
+  // Where the reading of <sheetData> is: the row and column of the last element read, and the
+  // rows told of so far.
+  struct ScanPlace {
+    int row = 0;
+    int column = 0;
+    int lastRow = 0;   // the row of the last cell; the rows before it are read
+    int lastWake = 0;  // the last row a waiting reader was woken for
+  };
+  // Reads the <c> element `in` is at and keeps its cell; tells of the rows it finished. False
+  // when the window ends inside it.
+  bool ScanCell(SheetReader& in, ScanPlace& place);
+  // The cell a <c> element describes: its style `s`, its type `t` and what it holds.
+  bool MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
+                const CellContent& content, XCell& cell);
+  // Makes the columns ahead, as large as the <dimension> among the sheet's properties `head`
+  // says, unless it claims more cells than a part of `partSize` bytes could fill.
+  void MakeColumnsAhead(std::string_view head, std::size_t partSize);
+  void Keep(CellRef at, const XCell& cell);
+
+  static constexpr int kRowsPerWake = 256;
+  const XlsxPackage& package_;
+  std::string part_;
+  ColumnsAhead ahead_;
+  std::vector<std::pair<CellRef, XCell>> later_;
+  StringTable pool_;
+  std::atomic<bool> stop_{false};
+  std::exception_ptr failure_;
+  std::thread thread_;
+};
+
 class XlsxSheet : public Sheet {
  public:
   XlsxSheet(XlsxPackage& package, std::string name, std::string part, std::string relId, bool isNew)
@@ -105,8 +186,6 @@ class XlsxSheet : public Sheet {
         isNew_(isNew) {
     loaded_ = isNew;
   }
-  // Stops the reading of the cells, wherever it is.
-  ~XlsxSheet() override;
   XlsxSheet(const XlsxSheet&) = delete;
   XlsxSheet& operator=(const XlsxSheet&) = delete;
 
@@ -124,7 +203,9 @@ class XlsxSheet : public Sheet {
   // looked at as soon as its row is read, while later rows are still being read.
   void StartReading() const;
   // Waits for the reading thread to end, leaving any failure to the cells.
-  void Join() const;
+  void Join() const {
+    if (producer_) producer_->Join();
+  }
   std::string Serialize() const;
   // Writes the cell at `at` into its element, as it is now.
   void WriteCell(pugi::xml_node node, CellRef at) const;
@@ -143,46 +224,14 @@ class XlsxSheet : public Sheet {
   XCell& At(CellRef c);
   // The cell's place in the columns, made when there is none.
   XCell& Place(CellRef c) const;
-  // Waits until the cells of `row` are read.
-  void WaitForRow(int row) const;
   // A date takes the built-in `dateFormat` unless its cell already shows dates.
   void Store(CellRef c, const Variant& value, std::string_view dateFormat);
-  // Reads the cells of the sheet part as it inflates (on the reading thread).
-  void Scan(ZipPart& part) const;
-  // The cell a <c> element describes: its style `s`, its type `t` and what it holds.
-  XCell MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
-                 const CellContent& content) const;
-  // Puts a cell read from the file in its place (on the reading thread).
-  void Keep(CellRef at, const XCell& cell) const;
-  // Makes the columns ahead, as large as the <dimension> among the sheet's properties `head`
-  // says, unless it claims more cells than a part of `partSize` bytes could fill.
-  void MakeColumnsAhead(std::string_view head, std::size_t partSize) const;
-  // Where the reading of <sheetData> is: the row and column of the last element read, and the
-  // rows told of so far.
-  struct ScanPlace {
-    int row = 0;
-    int column = 0;
-    int lastRow = 0;   // the row of the last cell; the rows before it are read
-    int lastWake = 0;  // the last row a waiting reader was woken for
-  };
-  // Reads the <c> element `in` is at and keeps its cell; tells of the rows it finished.
-  void ScanCell(SheetReader& in, ScanPlace& place) const;
 
-  // The reading thread owns what follows until it has ended and been joined, except the rows it
-  // has told of through `rowsRead_`: the columns are made once, as large as the sheet's dimension
-  // says, and never move while it runs, so a row below `rowsRead_` may be looked at meanwhile.
-  // Cells outside the dimension wait in `later_` until the reading ends, and so do the texts of
-  // inline strings in `pool_`.
-  static constexpr int kAllRead = std::numeric_limits<int>::max();
-  static constexpr int kRowsPerWake = 256;
-  mutable bool loaded_ = false;   // every cell in place, the reading joined
-  mutable bool started_ = false;  // the reading has begun
-  mutable std::thread reader_;
-  mutable std::atomic<int> rowsRead_{0};  // the rows below it are read; kAllRead once it ends
-  mutable std::atomic<bool> stop_{false};
-  mutable std::exception_ptr failure_;
+  // Until every cell is in place (`loaded_`), they are read by the producer; then they are here.
+  // Looking at a cell is const: the reading it may finish changes nothing the sheet shows.
+  mutable bool loaded_ = false;
+  mutable std::unique_ptr<SheetProducer> producer_;
   mutable std::vector<std::vector<XCell>> columns_;
-  mutable std::vector<std::pair<CellRef, XCell>> later_;
   mutable StringTable pool_;  // the inline texts of the sheet
 
   // The texts numbers were last shown with, by style and value: the dates and amounts of a column

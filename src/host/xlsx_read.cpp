@@ -94,61 +94,104 @@ class PartWindow {
   bool ended_ = false;
 };
 
-// Thrown where a window of a part ends inside an element: the element is read again once the
-// window holds more of the part.
-struct NeedMore {};
-
 }  // namespace
 
-XlsxSheet::~XlsxSheet() {
+void ColumnsAhead::Make(std::size_t columns, std::size_t rows) {
+  if (told_) throw std::logic_error("the columns of a sheet are made before its rows are read");
+  columns_.assign(columns, std::vector<XCell>(rows));
+}
+
+XCell* ColumnsAhead::Place(CellRef c) {
+  const auto column = static_cast<std::size_t>(c.column - 1);
+  const auto row = static_cast<std::size_t>(c.row - 1);
+  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
+    return nullptr;
+  return &columns_[column][row];
+}
+
+const XCell* ColumnsAhead::Find(CellRef c) const {
+  const auto column = static_cast<std::size_t>(c.column - 1);
+  const auto row = static_cast<std::size_t>(c.row - 1);
+  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
+    return nullptr;
+  return &columns_[column][row];
+}
+
+void ColumnsAhead::Tell(int rows, bool wake) {
+  told_ = true;
+  rowsRead_.store(rows, std::memory_order_release);
+  if (wake) rowsRead_.notify_all();
+}
+
+bool ColumnsAhead::WaitFor(int row) const {
+  for (;;) {
+    const int read = rowsRead_.load(std::memory_order_acquire);
+    if (read == kAllRead) return false;
+    if (read > row) return true;
+    rowsRead_.wait(read, std::memory_order_acquire);
+  }
+}
+
+SheetProducer::SheetProducer(const XlsxPackage& package, std::string part)
+    : package_(package), part_(std::move(part)) {
+  std::unique_ptr<ZipPart> opened;
+  try {
+    opened = package_.OpenPart(part_);
+  } catch (...) {
+    failure_ = std::current_exception();
+    ahead_.Tell(ColumnsAhead::kAllRead, true);
+    return;
+  }
+  thread_ = std::thread([this, opened = std::move(opened)] {
+    try {
+      Scan(*opened);
+    } catch (...) {
+      failure_ = std::current_exception();
+    }
+    ahead_.Tell(ColumnsAhead::kAllRead, true);
+  });
+}
+
+SheetProducer::~SheetProducer() {
   stop_ = true;
   Join();
 }
 
-void XlsxSheet::StartReading() const {
-  if (loaded_ || started_) return;
-  started_ = true;
-  std::unique_ptr<ZipPart> part;
-  try {
-    part = package_.OpenPart(part_);
-  } catch (...) {
-    failure_ = std::current_exception();
-    rowsRead_ = kAllRead;
-    return;
-  }
-  reader_ = std::thread([this, part = std::move(part)] {
-    try {
-      Scan(*part);
-    } catch (...) {
-      failure_ = std::current_exception();
-    }
-    rowsRead_.store(kAllRead, std::memory_order_release);
-    rowsRead_.notify_all();
-  });
+void SheetProducer::Join() {
+  if (thread_.joinable()) thread_.join();
 }
 
-void XlsxSheet::Join() const {
-  if (reader_.joinable()) reader_.join();
+const XCell* SheetProducer::WaitFor(CellRef c) const {
+  return ahead_.WaitFor(c.row) ? ahead_.Find(c) : nullptr;
+}
+
+SheetProducer::Cells SheetProducer::Finish() {
+  Join();
+  if (failure_) std::rethrow_exception(failure_);
+  Cells cells{ahead_.Take(), std::move(pool_)};
+  for (const auto& [at, cell] : later_) {
+    const auto column = static_cast<std::size_t>(at.column - 1);
+    const auto row = static_cast<std::size_t>(at.row - 1);
+    if (column >= cells.columns.size()) cells.columns.resize(column + 1);
+    if (row >= cells.columns[column].size()) cells.columns[column].resize(row + 1);
+    cells.columns[column][row] = cell;
+  }
+  later_ = {};
+  return cells;
+}
+
+void XlsxSheet::StartReading() const {
+  if (!loaded_ && !producer_) producer_ = std::make_unique<SheetProducer>(package_, part_);
 }
 
 void XlsxSheet::FinishReading() const {
   if (loaded_) return;
   StartReading();
-  Join();
-  if (failure_) std::rethrow_exception(failure_);
-  for (const auto& [at, cell] : later_) Place(at) = cell;
-  later_ = {};
+  SheetProducer::Cells cells = producer_->Finish();
+  producer_.reset();
+  columns_ = std::move(cells.columns);
+  pool_ = std::move(cells.pool);
   loaded_ = true;
-}
-
-void XlsxSheet::WaitForRow(int row) const {
-  StartReading();
-  for (;;) {
-    const int read = rowsRead_.load(std::memory_order_acquire);
-    if (read == kAllRead) return FinishReading();
-    if (read > row) return;
-    rowsRead_.wait(read, std::memory_order_acquire);
-  }
 }
 
 // What the reading of a tag's attributes looks for, as flags: the blanks between attributes, and
@@ -181,9 +224,11 @@ class SheetReader {
   };
 
   // A failure in a window that does not reach the end of the part may be the window's end: the
-  // element is read again with more of the part, and fails for good only when the part is whole.
-  [[noreturn]] void Fail(const std::string& what) const {
-    if (partial_) throw NeedMore{};
+  // answer is then false (the element is cut, and read again with more of the part); it fails
+  // for good, thrown, only when the part is whole. Every reading below answers false for a cut
+  // element, and its caller gives up the element at once.
+  [[nodiscard]] bool Fail(const std::string& what) const {
+    if (partial_) return false;
     errors_.FailAt(what, base_ + Offset());
   }
   // True when the window ends within `n` bytes while more of the part follows.
@@ -218,32 +263,33 @@ class SheetReader {
   }
   void Advance(std::size_t n) { p_ += n; }
   // Reads the attributes of the tag whose name ends at p_, through its ">".
-  Attributes ReadAttributes() {
-    Attributes a;
+  [[nodiscard]] bool ReadAttributes(Attributes& a) {
+    a = {};
     for (;;) {
       while (p_ < end_ && (kCharClass[static_cast<unsigned char>(*p_)] & kBlank)) ++p_;
-      if (p_ >= end_) Fail("ends inside a tag");
+      if (p_ >= end_) return Fail("ends inside a tag");
       if (*p_ == '>') {
         ++p_;
-        return a;
+        return true;
       }
       if (*p_ == '/') {
-        if (p_ + 1 >= end_ || p_[1] != '>') Fail("has a broken tag");
+        if (p_ + 1 >= end_ || p_[1] != '>') return Fail("has a broken tag");
         p_ += 2;
         a.empty = true;
-        return a;
+        return true;
       }
       const char* name = p_;
       while (p_ < end_ && !(kCharClass[static_cast<unsigned char>(*p_)] & kNameEnd)) ++p_;
-      if (p_ >= end_ || *p_ != '=') Fail("has an attribute without a value");
+      if (p_ >= end_ || *p_ != '=') return Fail("has an attribute without a value");
       const auto length = p_ - name;
       ++p_;
-      if (p_ >= end_ || (*p_ != '"' && *p_ != '\'')) Fail("has an attribute value without quotes");
+      if (p_ >= end_ || (*p_ != '"' && *p_ != '\''))
+        return Fail("has an attribute value without quotes");
       const char quote = *p_++;
       const char* value = p_;
       // Values are short: a plain loop beats a library call.
       while (p_ < end_ && *p_ != quote) ++p_;
-      if (p_ >= end_) Fail("ends inside an attribute value");
+      if (p_ >= end_) return Fail("ends inside an attribute value");
       const std::string_view v(value, static_cast<std::size_t>(p_ - value));
       ++p_;
       // Only r, s and t matter; the rest are passed over.
@@ -257,60 +303,70 @@ class SheetReader {
     }
   }
   // The text up to the next "<".
-  std::string_view Text() {
+  [[nodiscard]] bool Text(std::string_view& text) {
     const char* start = p_;
-    if (!NextLt()) Fail("ends in the middle of an element");
-    return {start, static_cast<std::size_t>(p_ - start)};
+    if (!NextLt()) return Fail("ends in the middle of an element");
+    text = {start, static_cast<std::size_t>(p_ - start)};
+    return true;
   }
   // Expects the end tag `</name>` here.
   template <std::size_t N>
-  void Close(const char (&name)[N]) {
+  [[nodiscard]] bool Close(const char (&name)[N]) {
     if (!Starts("</") || static_cast<std::size_t>(end_ - p_) < N + 1 ||
         std::memcmp(p_ + 2, name, N - 1) != 0) {
-      Fail("does not close <" + std::string(name) + ">");
+      return Fail("does not close <" + std::string(name) + ">");
     }
     const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
-    if (!gt) Fail("ends inside a tag");
+    if (!gt) return Fail("ends inside a tag");
     p_ = static_cast<const char*>(gt) + 1;
+    return true;
   }
-  // Skips the comment or the declaration at p_; false when there is none.
-  bool SkipMarkup() {
+  // Skips the comment or the declaration at p_, when there is one (`skipped`).
+  [[nodiscard]] bool SkipMarkup(bool& skipped) {
+    skipped = true;
     if (Starts("<!--")) {
       const auto close = std::string_view(p_, static_cast<std::size_t>(end_ - p_)).find("-->");
-      if (close == std::string_view::npos) Fail("has a comment that is not closed");
+      if (close == std::string_view::npos) return Fail("has a comment that is not closed");
       p_ += close + 3;
       return true;
     }
-    if (!Starts("<?") && !Starts("<!")) return false;
+    skipped = Starts("<?") || Starts("<!");
+    if (!skipped) return true;
     const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
-    if (!gt) Fail("ends inside a tag");
+    if (!gt) return Fail("ends inside a tag");
     p_ = static_cast<const char*>(gt) + 1;
     return true;
   }
   // Skips the tag at p_ (a start or an end tag, a comment, a declaration), not what it holds.
-  void SkipTag() {
-    if (SkipMarkup()) return;
+  [[nodiscard]] bool SkipTag() {
+    bool skipped = false;
+    if (!SkipMarkup(skipped)) return false;
+    if (skipped) return true;
     ++p_;
     if (p_ < end_ && *p_ == '/') ++p_;
     while (p_ < end_ && *p_ != '/' &&
            !(kCharClass[static_cast<unsigned char>(*p_)] & (kBlank | kNameEnd))) {
       ++p_;
     }
-    ReadAttributes();
+    Attributes ignored;
+    return ReadAttributes(ignored);
   }
   // Skips the element that starts at p_, whatever it holds.
-  void SkipElement() {
+  [[nodiscard]] bool SkipElement() {
     int depth = 0;
     do {
-      if (!NextLt()) Fail("ends in the middle of an element");
-      if (SkipMarkup()) continue;
+      if (!NextLt()) return Fail("ends in the middle of an element");
+      bool skipped = false;
+      if (!SkipMarkup(skipped)) return false;
+      if (skipped) continue;
       const bool closing = p_ + 1 < end_ && p_[1] == '/';
       const void* gt = std::memchr(p_, '>', static_cast<std::size_t>(end_ - p_));
-      if (!gt) Fail("ends inside a tag");
+      if (!gt) return Fail("ends inside a tag");
       const bool empty = static_cast<const char*>(gt)[-1] == '/';
       p_ = static_cast<const char*>(gt) + 1;
       depth += closing ? -1 : (empty ? 0 : 1);
     } while (depth > 0);
+    return true;
   }
   std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
 
@@ -336,52 +392,52 @@ namespace {
 // The runs of a string (an inline string <is>, a shared string <si>) through its end tag `</name>`:
 // the <t> of every run, phonetic runs left out.
 template <std::size_t N>
-void ReadRuns(SheetReader& in, std::string& text, const char (&name)[N]) {
+[[nodiscard]] bool ReadRuns(SheetReader& in, std::string& text, const char (&name)[N]) {
+  SheetReader::Attributes a;
   for (;;) {
-    if (!in.NextLt()) in.Fail("ends inside a string");
-    if (in.StartsEndTag(name)) {
-      in.Close(name);
-      return;
-    }
+    if (!in.NextLt()) return in.Fail("ends inside a string");
+    if (in.StartsEndTag(name)) return in.Close(name);
     if (in.StartsTag("<t")) {
       in.Advance(2);
-      if (!in.ReadAttributes().empty) {
-        XmlScanner::AppendDecoded(text, in.Text(), true);
-        in.Close("t");
+      if (!in.ReadAttributes(a)) return false;
+      if (!a.empty) {
+        std::string_view run;
+        if (!in.Text(run)) return false;
+        XmlScanner::AppendDecoded(text, run, true);
+        if (!in.Close("t")) return false;
       }
     } else if (in.Starts("</r>")) {
       in.Advance(4);
     } else if (in.StartsTag("<r")) {
       in.Advance(2);
-      in.ReadAttributes();
-    } else {
-      in.SkipElement();
+      if (!in.ReadAttributes(a)) return false;
+    } else if (!in.SkipElement()) {
+      return false;
     }
   }
 }
 
 // The elements of a cell that is not empty, through its </c>.
-CellContent ReadCellContent(SheetReader& in) {
-  CellContent content;
+[[nodiscard]] bool ReadCellContent(SheetReader& in, CellContent& content) {
+  SheetReader::Attributes a;
   for (;;) {
-    if (!in.NextLt()) in.Fail("ends inside a cell");
+    if (!in.NextLt()) return in.Fail("ends inside a cell");
     if (in.Starts("</c>")) {
       in.Advance(4);
-      return content;
+      return true;
     }
     if (in.StartsTag("<v")) {
       in.Advance(2);
-      if (!in.ReadAttributes().empty) {
-        content.value = in.Text();
-        in.Close("v");
-      }
+      if (!in.ReadAttributes(a)) return false;
+      if (!a.empty && (!in.Text(content.value) || !in.Close("v"))) return false;
       content.hasValue = true;
     } else if (in.StartsTag("<is")) {
       in.Advance(3);
-      if (!in.ReadAttributes().empty) ReadRuns(in, content.text, "is");
+      if (!in.ReadAttributes(a)) return false;
+      if (!a.empty && !ReadRuns(in, content.text, "is")) return false;
       content.hasValue = content.inlineText = true;
-    } else {
-      in.SkipElement();
+    } else if (!in.SkipElement()) {
+      return false;
     }
   }
 }
@@ -450,34 +506,32 @@ void XlsxPackage::LoadSharedStrings(const std::string& part) {
   const XmlScanner errors(file, part);
   PartWindow window(*opened);
   std::string text;
+  SheetReader::Attributes a;
+  // The element at `at` is read again, from its start, once the window holds more of the part.
   for (std::size_t at = 0;; window.Advance(at), at = 0) {
-    try {
-      SheetReader in(window, at, errors);
-      for (;; at = in.Offset()) {
-        if (in.NearEnd(kElementSlack)) break;
-        // A part cut short after its last string is read as far as it goes.
-        if (!in.NextLt()) {
-          if (window.Whole()) return window.Drain();
-          break;
-        }
-        if (in.StartsTag("<si")) {
-          in.Advance(3);
-          text.clear();
-          if (!in.ReadAttributes().empty) ReadRuns(in, text, "si");
-          sharedStrings.Add(text);
-        } else if (in.StartsEndTag("sst")) {
-          return window.Drain();
-        } else {
-          in.SkipTag();
-        }
+    SheetReader in(window, at, errors);
+    for (;; at = in.Offset()) {
+      if (in.NearEnd(kElementSlack)) break;
+      // A part cut short after its last string is read as far as it goes.
+      if (!in.NextLt()) {
+        if (window.Whole()) return window.Drain();
+        break;
       }
-    } catch (const NeedMore&) {
-      // The element at `at` is read again once the window holds more of the part.
+      if (in.StartsTag("<si")) {
+        in.Advance(3);
+        text.clear();
+        if (!in.ReadAttributes(a) || (!a.empty && !ReadRuns(in, text, "si"))) break;
+        sharedStrings.Add(text);
+      } else if (in.StartsEndTag("sst")) {
+        return window.Drain();
+      } else if (!in.SkipTag()) {
+        break;
+      }
     }
   }
 }
 
-void XlsxSheet::Scan(ZipPart& part) const {
+void SheetProducer::Scan(ZipPart& part) {
   const XmlScanner errors(package_.file, part_);
   PartWindow window(part);
   // The sheet's properties come before its cells, whatever their length.
@@ -491,48 +545,45 @@ void XlsxSheet::Scan(ZipPart& part) const {
   std::size_t at = data + 10;  // where in the window the next element starts
   bool opened = false;
   ScanPlace place;
+  SheetReader::Attributes a;
+  // Element by element: each is whole before it changes anything, so one that the window cuts
+  // off is given up and read again from its start (`at`) once the window holds more of the part.
   for (;; window.Advance(at), at = 0) {
     if (stop_) return;
-    try {
-      SheetReader in(window, at, errors);
-      if (!opened) {
-        if (in.ReadAttributes().empty) return window.Drain();
-        opened = true;
-        at = in.Offset();
+    SheetReader in(window, at, errors);
+    if (!opened) {
+      if (!in.ReadAttributes(a)) continue;
+      if (a.empty) return window.Drain();
+      opened = true;
+      at = in.Offset();
+    }
+    for (;; at = in.Offset()) {
+      if (in.NearEnd(kElementSlack)) break;
+      if (!in.NextLt()) {
+        if (!in.Fail("ends inside <sheetData>")) break;
       }
-      // Element by element: each is whole before it changes anything, so one that the window
-      // cuts off is read again from its start.
-      for (;; at = in.Offset()) {
-        if (in.NearEnd(kElementSlack)) break;
-        if (!in.NextLt()) in.Fail("ends inside <sheetData>");
-        if (in.Starts("</sheetData")) return window.Drain();
-        if (in.Starts("</row")) {
-          in.Close("row");
-          continue;
-        }
-        if (in.StartsTag("<row")) {
-          in.Advance(4);
-          const auto a = in.ReadAttributes();
-          int number = place.row + 1;
-          if (!a.r.empty() && (!ReadWhole(a.r, number) || number < 1 || number > kRowCount))
-            in.Fail("has a row \"" + std::string(a.r) + "\" outside the sheet");
-          place.row = number;
-          place.column = 0;
-          continue;
-        }
-        if (!in.StartsTag("<c")) {
-          in.SkipElement();
-          continue;
-        }
-        ScanCell(in, place);
+      if (in.Starts("</sheetData")) return window.Drain();
+      if (in.Starts("</row")) {
+        if (!in.Close("row")) break;
+        continue;
       }
-    } catch (const NeedMore&) {
-      // The element at `at` is read again once the window holds more of the part.
+      if (in.StartsTag("<row")) {
+        in.Advance(4);
+        if (!in.ReadAttributes(a)) break;
+        int number = place.row + 1;
+        if (!a.r.empty() && (!ReadWhole(a.r, number) || number < 1 || number > kRowCount) &&
+            !in.Fail("has a row \"" + std::string(a.r) + "\" outside the sheet"))
+          break;
+        place.row = number;
+        place.column = 0;
+        continue;
+      }
+      if (!(in.StartsTag("<c") ? ScanCell(in, place) : in.SkipElement())) break;
     }
   }
 }
 
-void XlsxSheet::MakeColumnsAhead(std::string_view head, std::size_t partSize) const {
+void SheetProducer::MakeColumnsAhead(std::string_view head, std::size_t partSize) {
   // The dimension says how far the cells reach: the columns are made once, at that size, unless
   // it claims more cells than the part could fill; cells beyond wait until the end.
   const auto dim = head.find("<dimension");
@@ -546,61 +597,63 @@ void XlsxSheet::MakeColumnsAhead(std::string_view head, std::size_t partSize) co
   const auto columns = static_cast<std::size_t>(std::min(last->column, kColumnCount));
   const auto rows = static_cast<std::size_t>(last->row);
   if (columns * rows * sizeof(XCell) <= std::min(partSize, kMostMadeAhead))
-    columns_.assign(columns, std::vector<XCell>(rows));
+    ahead_.Make(columns, rows);
 }
 
-void XlsxSheet::ScanCell(SheetReader& in, ScanPlace& place) const {
+bool SheetProducer::ScanCell(SheetReader& in, ScanPlace& place) {
   in.Advance(2);
-  const auto a = in.ReadAttributes();
+  SheetReader::Attributes a;
+  if (!in.ReadAttributes(a)) return false;
   CellRef cellAt{place.column + 1, place.row};
   if (!a.r.empty()) {
     const auto parsed = ParseFileAddress(a.r);
-    if (!parsed) in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
+    if (!parsed) return in.Fail("has a cell \"" + std::string(a.r) + "\" outside the sheet");
     cellAt = *parsed;
   }
-  const CellContent content = a.empty ? CellContent{} : ReadCellContent(in);
+  CellContent content;
+  if (!a.empty && !ReadCellContent(in, content)) return false;
   // Rows come in order, as every spreadsheet program writes them: a row read is never touched
   // again, and may be looked at while the rest is read.
   if (cellAt.row < place.lastRow) {
-    in.Fail("has a cell " + Address(cellAt) + " after the cells of row " +
-            std::to_string(place.lastRow));
+    return in.Fail("has a cell " + Address(cellAt) + " after the cells of row " +
+                   std::to_string(place.lastRow));
   }
   if (cellAt.column <= kColumnCount) {  // beyond are columns the add-in never names
-    const XCell cell = MakeCell(in, a.s, a.t, cellAt, content);
+    XCell cell;
+    if (!MakeCell(in, a.s, a.t, cellAt, content, cell)) return false;
     if (cell.kind != XCell::Blank || cell.style != 0) Keep(cellAt, cell);
   }
   place.column = cellAt.column;
   if (cellAt.row > place.lastRow) {
     place.lastRow = cellAt.row;
-    rowsRead_.store(place.lastRow, std::memory_order_release);
     // A reader that caught up sleeps until some rows more are read: waking it for each row would
     // cost more than the row.
-    if (place.lastRow - place.lastWake >= kRowsPerWake) {
-      rowsRead_.notify_all();
-      place.lastWake = place.lastRow;
-    }
+    const bool wake = place.lastRow - place.lastWake >= kRowsPerWake;
+    ahead_.Tell(place.lastRow, wake);
+    if (wake) place.lastWake = place.lastRow;
   }
+  return true;
 }
 
-XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
-                          const CellContent& content) const {
-  XCell cell;
+bool SheetProducer::MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
+                             const CellContent& content, XCell& cell) {
   if (!s.empty()) {
     unsigned style = 0;
     if (!ReadWhole(s, style) || style >= package_.xfs.size()) {
-      in.Fail("has a cell " + Address(at) + " whose style " + std::string(s) + " does not exist");
+      return in.Fail("has a cell " + Address(at) + " whose style " + std::string(s) +
+                     " does not exist");
     }
     cell.style = style;
   }
-  if (!content.hasValue) return cell;
+  if (!content.hasValue) return true;
   const std::string_view value = content.value;
   // The one-letter types are told apart by their letter.
   const char type = t.empty() ? 'n' : t.size() == 1 ? t[0] : '\0';
   if (type == 'n') {
     if (!value.empty()) {
       if (!ReadNumber(value, cell.number)) {
-        in.Fail("has a cell " + Address(at) + " whose number \"" + std::string(value) +
-                "\" does not read");
+        return in.Fail("has a cell " + Address(at) + " whose number \"" + std::string(value) +
+                       "\" does not read");
       }
       cell.kind = XCell::Number;
     }
@@ -608,8 +661,8 @@ XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view 
     const auto& strings = package_.sharedStrings;
     unsigned index = 0;
     if (!ReadWhole(value, index) || index >= strings.size()) {
-      in.Fail("has a cell " + Address(at) + " whose shared string " + std::string(value) +
-              " is out of range (there are " + std::to_string(strings.size()) + ")");
+      return in.Fail("has a cell " + Address(at) + " whose shared string " + std::string(value) +
+                     " is out of range (there are " + std::to_string(strings.size()) + ")");
     }
     cell.kind = XCell::Shared;
     cell.index = index;
@@ -630,16 +683,14 @@ XCell XlsxSheet::MakeCell(SheetReader& in, std::string_view s, std::string_view 
     cell.kind = XCell::Number;
     cell.number = date ? package_.ToSerial(*date) : 0;
   } else {
-    in.Fail("has a cell " + Address(at) + " of an unknown type \"" + std::string(t) + "\"");
+    return in.Fail("has a cell " + Address(at) + " of an unknown type \"" + std::string(t) + "\"");
   }
-  return cell;
+  return true;
 }
 
-void XlsxSheet::Keep(CellRef at, const XCell& cell) const {
-  const auto column = static_cast<std::size_t>(at.column - 1);
-  const auto row = static_cast<std::size_t>(at.row - 1);
-  if (column < columns_.size() && row < columns_[column].size())
-    columns_[column][row] = cell;
+void SheetProducer::Keep(CellRef at, const XCell& cell) {
+  if (XCell* place = ahead_.Place(at))
+    *place = cell;
   else
     later_.emplace_back(at, cell);
 }

@@ -67,18 +67,19 @@ std::string NumberXml(double v) {
 // ---- sheets ----
 
 const XCell* XlsxSheet::Find(CellRef c) const {
+  if (!loaded_) {
+    StartReading();
+    // A cell outside the columns made ahead may be among those kept until the end, and the texts
+    // of inline strings are in hand only then.
+    const XCell* read = producer_->WaitFor(c);
+    if (read && read->kind != XCell::Inline) return read;
+    FinishReading();
+  }
   const auto column = static_cast<std::size_t>(c.column - 1);
   const auto row = static_cast<std::size_t>(c.row - 1);
-  const auto outside = [&] {
-    return c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size();
-  };
-  if (!loaded_) {
-    WaitForRow(c.row);
-    // A cell outside the columns as made may be among those kept until the end, and the texts of
-    // inline strings are in hand only then.
-    if (!loaded_ && (outside() || columns_[column][row].kind == XCell::Inline)) FinishReading();
-  }
-  return outside() ? nullptr : &columns_[column][row];
+  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
+    return nullptr;
+  return &columns_[column][row];
 }
 
 XCell& XlsxSheet::Place(CellRef c) const {

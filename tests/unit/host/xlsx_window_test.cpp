@@ -440,3 +440,29 @@ TEST_F(WindowTest, AWorkbookClosedOrChangedWhileItsSheetIsReadStaysWhole) {
 
 }  // namespace
 }  // namespace qv::host
+
+namespace qv::host {
+namespace {
+
+TEST(ColumnsAhead, AreMadeOnceBeforeAnyRowIsToldOfAndHoldOnlyTheirOwnCells) {
+  ColumnsAhead ahead;
+  ahead.Make(2, 3);
+  for (const auto& [cell, inside] : {std::pair{CellRef{1, 1}, true},
+                                     {CellRef{2, 3}, true},
+                                     {CellRef{3, 1}, false},
+                                     {CellRef{1, 4}, false},
+                                     {CellRef{0, 1}, false},
+                                     {CellRef{1, 0}, false}}) {
+    EXPECT_EQ(ahead.Place(cell) != nullptr, inside) << Address(cell);
+    EXPECT_EQ(ahead.Find(cell) != nullptr, inside) << Address(cell);
+  }
+  ahead.Make(3, 3);  // made again before any row is read: still allowed
+  ahead.Tell(2, false);
+  EXPECT_THROW(ahead.Make(4, 4), std::logic_error);
+  EXPECT_TRUE(ahead.WaitFor(1));
+  ahead.Tell(ColumnsAhead::kAllRead, true);
+  EXPECT_FALSE(ahead.WaitFor(5));
+}
+
+}  // namespace
+}  // namespace qv::host
