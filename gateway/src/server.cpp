@@ -16,6 +16,7 @@ struct Server::Impl {
   std::mutex mutex;
   std::condition_variable wake;
   bool stopping = false;
+  bool running = false;  // Run is listening, or about to
   std::thread worker;
 
   explicit Impl(Gateway& g) : gateway(g) {}
@@ -89,20 +90,31 @@ int Server::Bind(const std::string& host, int port) {
 }
 
 bool Server::Run() {
-  impl_->worker = std::thread([this] {
-    std::unique_lock lock(impl_->mutex);
-    while (!impl_->stopping) {
-      lock.unlock();
-      try {
-        impl_->gateway.DeliverDueJobs();
-      } catch (const std::exception&) {
-        // The next round tries again.
+  {
+    std::lock_guard starting(impl_->mutex);
+    if (impl_->stopping) return false;
+    impl_->running = true;
+    impl_->worker = std::thread([this] {
+      std::unique_lock lock(impl_->mutex);
+      while (!impl_->stopping) {
+        lock.unlock();
+        try {
+          impl_->gateway.DeliverDueJobs();
+        } catch (const std::exception&) {
+          // The next round tries again.
+        }
+        lock.lock();
+        impl_->wake.wait_for(lock, std::chrono::seconds(1), [this] { return impl_->stopping; });
       }
-      lock.lock();
-      impl_->wake.wait_for(lock, std::chrono::seconds(1), [this] { return impl_->stopping; });
-    }
-  });
-  return impl_->http.listen_after_bind();
+    });
+  }
+  const bool ok = impl_->http.listen_after_bind();
+  {
+    std::lock_guard lock(impl_->mutex);
+    impl_->running = false;
+  }
+  impl_->wake.notify_all();
+  return ok;
 }
 
 void Server::Stop() {
@@ -111,8 +123,23 @@ void Server::Stop() {
     impl_->stopping = true;
   }
   impl_->wake.notify_all();
-  impl_->http.stop();
-  if (impl_->worker.joinable()) impl_->worker.join();
+  // The library stops only a listening that has begun, and only once: until Run has begun it,
+  // or given up, this looks again.
+  std::unique_lock lock(impl_->mutex);
+  while (impl_->running) {
+    lock.unlock();
+    const bool listening = impl_->http.is_running();
+    if (listening) impl_->http.stop();
+    lock.lock();
+    if (listening) {
+      impl_->wake.wait(lock, [this] { return !impl_->running; });
+      break;
+    }
+    impl_->wake.wait_for(lock, std::chrono::milliseconds(1), [this] { return !impl_->running; });
+  }
+  std::thread worker = std::move(impl_->worker);
+  lock.unlock();
+  if (worker.joinable()) worker.join();
 }
 
 }  // namespace qv::gateway

@@ -116,6 +116,23 @@ class GatewayHttpTest : public ::testing::Test {
   int port = 0;
 };
 
+TEST_F(GatewayHttpTest, AStopEndsTheServerWhetherItsListeningHasBegunOrNot) {
+  for (int round = 0; round < 20; ++round) {
+    Server other(*gateway);
+    ASSERT_GT(other.Bind("127.0.0.1", 0), 0);
+    std::thread running([&other] { other.Run(); });
+    // At once, or a moment later: the stop races the listening's start.
+    if (round % 2) std::this_thread::sleep_for(std::chrono::milliseconds(round));
+    other.Stop();
+    running.join();
+  }
+  // Stopped before it runs, it does not.
+  Server stopped(*gateway);
+  ASSERT_GT(stopped.Bind("127.0.0.1", 0), 0);
+  stopped.Stop();
+  EXPECT_FALSE(stopped.Run());
+}
+
 TEST_F(GatewayHttpTest, LoginAnswersEachCase) {
   gateway->AddAccount({"broke", "pw", 0, false, {}});
   gateway->AddAccount({"barred", "pw", 50, true, {}});
