@@ -47,10 +47,8 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
   };
   try {
     const SendEnd end(*this);
-    auto walk = SetUpWalk();
-    if (!walk) return false;
-    host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
-    if (!sheet) return false;
+    auto rows = ChosenRows();
+    if (!rows) return false;
     FilteredSend send{Trim(txtMsg.Text), Trim(cmbMobileNumbersCell.Text), {}};
     send.names = FindPlaceholders(send.templateText);
     ui().SetMousePointer(ui::MousePointer::Hourglass);
@@ -67,9 +65,9 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
     const FilterCheck filter = CheckFilter(strFilter);
     if (filter.refusal) return refuse(*filter.refusal);
     bool concat = false;
-    const auto loaded = LoadRecords(send, *walk, *sheet, filter.columns, records, concat);
+    const auto loaded = LoadRecords(send, rows->walk, rows->sheet, filter.columns, records, concat);
     if (!loaded) return false;
-    sheet->FinishReading();
+    rows->sheet.FinishReading();
     if (*loaded > 0) {
       try {
         records.Filter(filter.rewritten);

@@ -395,21 +395,26 @@ void frmSendSMS::cmdSend_Click() {
   }
 }
 
-std::optional<RowWalk> frmSendSMS::SetUpWalk() {
-  if (optRowRange.Value()) {
-    return RowWalk::Range(ToInt32(Trim(txtStartRow.Text)),
-                          ToInt32(RoundHalfEven(NumericValue(txtEndRow.Text))));
-  }
-  std::vector<std::int32_t> rows = ParseRowRanges(Trim(txtRows.Text));
-  if (rows.empty())
-    throw AddinError(error::kOutOfRange,
-                     "The row list \"" + Trim(txtRows.Text) + "\" names no row to send.");
-  if (rows.front() == 0) {
-    txtRows.SetFocus();
-    ui().MsgBox(kUnreadableRows, ui::mb::Critical, ui::kTitle);
-    return std::nullopt;
-  }
-  return RowWalk::List(std::move(rows));
+std::optional<frmSendSMS::RowsToSend> frmSendSMS::ChosenRows() {
+  const auto walk = [this]() -> std::optional<RowWalk> {
+    if (optRowRange.Value()) {
+      return RowWalk::Range(ToInt32(Trim(txtStartRow.Text)),
+                            ToInt32(RoundHalfEven(NumericValue(txtEndRow.Text))));
+    }
+    std::vector<std::int32_t> rows = ParseRowRanges(Trim(txtRows.Text));
+    if (rows.empty())
+      throw AddinError(error::kOutOfRange,
+                       "The row list \"" + Trim(txtRows.Text) + "\" names no row to send.");
+    if (rows.front() == 0) {
+      txtRows.SetFocus();
+      ui().MsgBox(kUnreadableRows, ui::mb::Critical, ui::kTitle);
+      return std::nullopt;
+    }
+    return RowWalk::List(std::move(rows));
+  }();
+  host::Sheet* sheet = walk && objExcel_ ? objExcel_->ActiveSheet() : nullptr;
+  if (!sheet) return std::nullopt;
+  return RowsToSend{std::move(*walk), *sheet};
 }
 
 BulkSend::Schedule frmSendSMS::ScheduleFields(bool withNotify) const {
@@ -521,21 +526,21 @@ bool frmSendSMS::SendSMS() {
   forms::frmDisplay& wait = services_.display;
   try {
     const SendEnd end(*this);
-    auto walk = SetUpWalk();
-    if (!walk) return false;
-    host::Sheet* sheet = objExcel_ ? objExcel_->ActiveSheet() : nullptr;
-    if (!sheet) return false;
+    auto rows = ChosenRows();
+    if (!rows) return false;
+    RowWalk& walk = rows->walk;
+    host::Sheet& sheet = rows->sheet;
     const bool preview = ChkPreview.Value();
     ui().SetMousePointer(ui::MousePointer::Hourglass);
     wait.Progress("Please wait - Selecting Columns...");
     const std::string templateText = Trim(txtMsg.Text);
     BulkSendBuilder builder(templateText, FindPlaceholders(templateText), globals, preview);
-    builder.Expect(walk->Count());
+    builder.Expect(walk.Count());
     wait.Progress("Please wait - sending SMS messages");
     bool concat = false;
-    if (!CollectRows(*walk, *sheet, builder, concat)) return false;
+    if (!CollectRows(walk, sheet, builder, concat)) return false;
     // Nothing is shown or sent from a sheet that cannot be read to its end.
-    sheet->FinishReading();
+    sheet.FinishReading();
 
     if (preview) {
       if (builder.Count() < 1) {

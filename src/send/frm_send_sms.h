@@ -152,8 +152,13 @@ class frmSendSMS : public host::SheetForm {
   DatePicker Picker() { return {combo_year, combo_month, combo_dd, &combo_Times, services_.clock}; }
   bool CheckRows();
   bool CheckSchedule();
-  // The walk of the chosen rows; nullopt when the row list is unreadable (already reported).
-  std::optional<RowWalk> SetUpWalk();
+  // What a send of the chosen rows reads: their walk and the active sheet; nullopt when the row
+  // list is unreadable (already reported) or there is no sheet.
+  struct RowsToSend {
+    RowWalk walk;
+    host::Sheet& sheet;
+  };
+  std::optional<RowsToSend> ChosenRows();
   BulkSend::Schedule ScheduleFields(bool withNotify) const;
   // Refuses, in a box naming the field, typed text that cannot be sent; false when it did.
   bool TypedTextsSendable();
