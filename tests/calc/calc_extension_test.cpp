@@ -413,6 +413,15 @@ TEST_F(CalcExtension, EveryDialogOpensFromItsMenuEntry) {
     Window shown = screen.WaitFor(kDialogRole, "", 30, d.shows);
     ASSERT_TRUE(shown.Found()) << d.entry << ": " << screen.WaitFor(kAlertRole, "", 1).Texts();
     screen.Save(shown, d.picture);
+    // The scheduler's fields, and the clock warning in yellow.
+    if (std::string(d.picture) == "frmSendSMS") {
+      ASSERT_TRUE(shown.Toggle("Set Scheduler"));
+      screen.Settle();
+      EXPECT_TRUE(shown.Shows("Make Sure That Your System's Clock")) << shown.Texts();
+      screen.Save(shown, "frmSendSMS-scheduler");
+      ASSERT_TRUE(shown.Toggle("Set Scheduler"));
+      screen.Settle();
+    }
     if (d.close) {
       EXPECT_TRUE(shown.Press(d.close)) << d.entry;
     }

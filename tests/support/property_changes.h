@@ -156,18 +156,72 @@ struct Platform {
   std::function<std::uint32_t(ui::SystemColour)> system;  // as 0xRRGGBB
 };
 
-// What the window should show of the change's property, in the words a test's probe of the
-// window uses: texts as they are, numbers and truth values in digits ("1" for true), lists and
-// rows joined with "|" (a row's cells with ","), a place as "left,top,width,height" in pixels, a
-// colour as "#RRGGBB" or "default", a font size in points or "default", a picture as "WxH" or
-// "none", the focus as the focused control's name.
-inline std::string Wanted(const ChangingForm& form, const PropertyChange& change,
-                          const Platform& platform) {
+// A look, in the words a test's probe of a window uses: texts as they are, numbers and truth
+// values in digits ("1" for true), lists and rows joined with "|" (a row's cells with ","), a
+// place as "left,top,width,height", a colour as "#RRGGBB" (a system colour is the platform's
+// value) or "default", a font size in points or "default", a picture as "WxH" or "none".
+inline std::string Describe(const ui::Look& look, ui::Property property,
+                            const std::function<std::uint32_t(ui::SystemColour)>& system) {
   const auto joined = [](const std::vector<std::string>& parts, const char* between) {
     std::string out;
     for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? between : "") + parts[i];
     return out;
   };
+  switch (property) {
+    case ui::Property::Caption:
+      return look.caption;
+    case ui::Property::Items:
+      return joined(look.items, "|");
+    case ui::Property::ListIndex:
+      return std::to_string(look.listIndex);
+    case ui::Property::Text:
+      return look.text;
+    case ui::Property::Caret:
+      return std::to_string(look.selStart) + "," + std::to_string(look.selLength);
+    case ui::Property::MaxLength:
+      return std::to_string(look.maxLength);
+    case ui::Property::Checked:
+      return look.checked ? "1" : "0";
+    case ui::Property::Rows: {
+      std::vector<std::string> rows;
+      for (const auto& row : look.rows) rows.push_back(joined(row, ","));
+      return joined(rows, "|");
+    }
+    case ui::Property::SelectedRow:
+      return std::to_string(look.selectedRow);
+    case ui::Property::Picture:
+      return look.picture.Pixels.empty()
+                 ? "none"
+                 : std::to_string(look.picture.Width) + "x" + std::to_string(look.picture.Height);
+    case ui::Property::BackColor: {
+      if (look.backColor.From() == ui::Colour::Source::Default) return "default";
+      const std::uint32_t rgb = look.backColor.From() == ui::Colour::Source::System
+                                    ? system(look.backColor.Which())
+                                    : look.backColor.Value();
+      char text[8];
+      std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
+      return text;
+    }
+    case ui::Property::FontSize:
+      return look.fontSize ? std::to_string(look.fontSize) : "default";
+    case ui::Property::Place:
+      return std::to_string(look.place.left) + "," + std::to_string(look.place.top) + "," +
+             std::to_string(look.place.width) + "," + std::to_string(look.place.height);
+    case ui::Property::ToolTip:
+      return look.toolTip;
+    case ui::Property::Enabled:
+      return look.enabled ? "1" : "0";
+    case ui::Property::Visible:
+      return look.visible ? "1" : "0";
+  }
+  return {};
+}
+
+// What the window should show of the change's property, in the words of Describe (a place in
+// the platform's pixels), or of the form's aspect: its caption, its height in the platform's
+// pixels, the focused control's name.
+inline std::string Wanted(const ChangingForm& form, const PropertyChange& change,
+                          const Platform& platform) {
   if (const auto* aspect = std::get_if<FormAspect>(&change.shown)) {
     switch (*aspect) {
       case FormAspect::Caption:
@@ -178,83 +232,51 @@ inline std::string Wanted(const ChangingForm& form, const PropertyChange& change
         return form.FocusedControl() ? form.FocusedControl()->Name() : "";
     }
   }
+  // The control's values, taken here on their own rather than as the renderers' view takes them.
   const ui::Control& c = *form.FindControl(change.control);
-  const auto* label = dynamic_cast<const ui::Label*>(&c);
-  const auto* box = dynamic_cast<const ui::TextBox*>(&c);
-  const auto* list = dynamic_cast<const ui::ListControl*>(&c);
-  const auto* view = dynamic_cast<const ui::ListView*>(&c);
-  switch (std::get<ui::Property>(change.shown)) {
-    case ui::Property::Caption:
-      if (label) return label->Caption;
-      if (const auto* b = dynamic_cast<const ui::CommandButton*>(&c)) return b->Caption;
-      if (const auto* f = dynamic_cast<const ui::Frame*>(&c)) return f->Caption;
-      if (const auto* k = dynamic_cast<const ui::CheckBox*>(&c)) return k->Caption;
-      return dynamic_cast<const ui::OptionButton&>(c).Caption;
-    case ui::Property::Items:
-      return joined(list->Items, "|");
-    case ui::Property::ListIndex:
-      return std::to_string(list->ListIndex());
-    case ui::Property::Text:
-      return box ? box->Text : list->Text;
-    case ui::Property::Caret:
-      return std::to_string(box->SelStart) + "," + std::to_string(box->SelLength);
-    case ui::Property::MaxLength:
-      return std::to_string(box->MaxLength);
-    case ui::Property::Checked:
-      if (const auto* k = dynamic_cast<const ui::CheckBox*>(&c)) return k->Value() ? "1" : "0";
-      return dynamic_cast<const ui::OptionButton&>(c).Value() ? "1" : "0";
-    case ui::Property::Rows: {
-      std::vector<std::string> rows;
-      for (const auto& row : view->Rows) rows.push_back(joined(row, ","));
-      return joined(rows, "|");
-    }
-    case ui::Property::SelectedRow:
-      return std::to_string(view->SelectedRow());
-    case ui::Property::Picture: {
-      const ui::Picture& p = dynamic_cast<const ui::PictureBox&>(c).Image;
-      return p.Pixels.empty() ? "none" : std::to_string(p.Width) + "x" + std::to_string(p.Height);
-    }
-    case ui::Property::BackColor: {
-      const ui::Colour& colour = label->BackColor;
-      std::uint32_t rgb = colour.Value();
-      switch (colour.From()) {
-        case ui::Colour::Source::Default:
-          return "default";
-        case ui::Colour::Source::Rgb:
-          break;
-        case ui::Colour::Source::System:
-          rgb = platform.system(colour.Which());
-          break;
-      }
-      char text[8];
-      std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb & 0xFFFFFF));
-      return text;
-    }
-    case ui::Property::FontSize: {
-      const int size = label ? label->FontSize : view->FontSize;
-      return size ? std::to_string(size) : "default";
-    }
-    case ui::Property::Place: {
-      int left = c.Left, top = c.Top;
-      for (const ui::Frame* f = c.Container; f; f = f->Container) {
-        left += f->Left;
-        top += f->Top;
-      }
-      return std::to_string(platform.across(left)) + "," + std::to_string(platform.down(top)) +
-             "," + std::to_string(platform.across(c.Width)) + "," +
-             std::to_string(platform.down(c.Height));
-    }
-    case ui::Property::ToolTip:
-      return c.ToolTipText;
-    case ui::Property::Enabled:
-      return c.Enabled ? "1" : "0";
-    case ui::Property::Visible: {
-      bool seen = true;
-      for (const ui::Control* at = &c; at; at = at->Container) seen = seen && at->Visible;
-      return seen ? "1" : "0";
-    }
+  ui::Look look;
+  if (const auto* label = dynamic_cast<const ui::Label*>(&c)) {
+    look.caption = label->Caption;
+    look.backColor = label->BackColor;
+    look.fontSize = label->FontSize;
+  } else if (const auto* button = dynamic_cast<const ui::CommandButton*>(&c)) {
+    look.caption = button->Caption;
+  } else if (const auto* frame = dynamic_cast<const ui::Frame*>(&c)) {
+    look.caption = frame->Caption;
+  } else if (const auto* check = dynamic_cast<const ui::CheckBox*>(&c)) {
+    look.caption = check->Caption;
+    look.checked = check->Value();
+  } else if (const auto* option = dynamic_cast<const ui::OptionButton*>(&c)) {
+    look.caption = option->Caption;
+    look.checked = option->Value();
+  } else if (const auto* box = dynamic_cast<const ui::TextBox*>(&c)) {
+    look.text = box->Text;
+    look.selStart = box->SelStart;
+    look.selLength = box->SelLength;
+    look.maxLength = box->MaxLength;
+  } else if (const auto* list = dynamic_cast<const ui::ListControl*>(&c)) {
+    look.items = list->Items;
+    look.listIndex = list->ListIndex();
+    look.text = list->Text;
+  } else if (const auto* view = dynamic_cast<const ui::ListView*>(&c)) {
+    look.rows = view->Rows;
+    look.selectedRow = view->SelectedRow();
+    look.fontSize = view->FontSize;
+  } else {
+    look.picture = dynamic_cast<const ui::PictureBox&>(c).Image;
   }
-  return {};
+  int left = c.Left, top = c.Top;
+  for (const ui::Frame* f = c.Container; f; f = f->Container) {
+    left += f->Left;
+    top += f->Top;
+    look.visible = look.visible && f->Visible;
+  }
+  look.place = {platform.across(left), platform.down(top), platform.across(c.Width),
+                platform.down(c.Height)};
+  look.toolTip = c.ToolTipText;
+  look.enabled = c.Enabled;
+  look.visible = look.visible && c.Visible;
+  return Describe(look, std::get<ui::Property>(change.shown), platform.system);
 }
 
 inline void PrintTo(const PropertyChange& change, std::ostream* out) { *out << change.name; }

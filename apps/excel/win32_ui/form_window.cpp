@@ -593,6 +593,42 @@ LRESULT CALLBACK FormWindow::Proc(HWND window, UINT message, WPARAM w, LPARAM l)
   return DefWindowProcW(window, message, w, l);
 }
 
+LRESULT FormWindow::LabelColour(HDC dc, HWND control) {
+  const Item* item = Find(control);
+  if (!item) return 0;
+  switch (item->back.From()) {
+    case ui::Colour::Source::Default:
+      return 0;
+    case ui::Colour::Source::Rgb: {
+      const COLORREF colour = RGB(item->back.Red(), item->back.Green(), item->back.Blue());
+      SetBkColor(dc, colour);
+      return reinterpret_cast<LRESULT>(Brush(colour));
+    }
+    case ui::Colour::Source::System: {
+      const int index = SystemColourIndex(item->back.Which());
+      SetBkColor(dc, GetSysColor(index));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(index));
+    }
+  }
+  return 0;
+}
+
+void FormWindow::DpiChanged(int dpi, const RECT& suggested) {
+  // Moved to a monitor of another DPI: the suggested size, and every control placed anew.
+  dpi_ = dpi;
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  // The fonts made for the old DPI go once every control has one for the new.
+  std::vector<std::pair<int, HFONT>> old = std::move(fonts_);
+  fonts_.clear();
+  for (const Item& item : items_) {
+    if (item.hwnd) ApplyFont(item);
+  }
+  for (const auto& [points, font] : old) DeleteObject(font);
+  view_.Invalidate(ui::Only(ui::Property::Place));
+  view_.Push();
+}
+
 LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_COMMAND: {
@@ -608,26 +644,10 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
     case WM_NOTIFY:
       Notify(*reinterpret_cast<const NMHDR*>(l));
       return 0;
-    case WM_CTLCOLORSTATIC: {
-      const Item* item = Find(reinterpret_cast<HWND>(l));
-      if (!item) break;
-      HDC dc = reinterpret_cast<HDC>(w);
-      switch (item->back.From()) {
-        case ui::Colour::Source::Default:
-          break;
-        case ui::Colour::Source::Rgb: {
-          const COLORREF colour = RGB(item->back.Red(), item->back.Green(), item->back.Blue());
-          SetBkColor(dc, colour);
-          return reinterpret_cast<LRESULT>(Brush(colour));
-        }
-        case ui::Colour::Source::System: {
-          const int index = SystemColourIndex(item->back.Which());
-          SetBkColor(dc, GetSysColor(index));
-          return reinterpret_cast<LRESULT>(GetSysColorBrush(index));
-        }
-      }
+    case WM_CTLCOLORSTATIC:
+      if (const LRESULT brush = LabelColour(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l)))
+        return brush;
       break;
-    }
     case WM_CLOSE:
       // The close box of a form whose command is at work closes it once the command is done:
       // the command may be reading what the form holds.
@@ -654,24 +674,9 @@ LRESULT FormWindow::Message(UINT message, WPARAM w, LPARAM l) {
       });
       return 0;
     }
-    case WM_DPICHANGED: {
-      // Moved to a monitor of another DPI: the suggested size, and every control placed anew.
-      dpi_ = HIWORD(w);
-      const RECT& suggested = *reinterpret_cast<const RECT*>(l);
-      SetWindowPos(window_, nullptr, suggested.left, suggested.top,
-                   suggested.right - suggested.left, suggested.bottom - suggested.top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      // The fonts made for the old DPI go once every control has one for the new.
-      std::vector<std::pair<int, HFONT>> old = std::move(fonts_);
-      fonts_.clear();
-      for (const Item& item : items_) {
-        if (item.hwnd) ApplyFont(item);
-      }
-      for (const auto& [points, font] : old) DeleteObject(font);
-      view_.Invalidate(ui::Only(ui::Property::Place));
-      view_.Push();
+    case WM_DPICHANGED:
+      DpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l));
       return 0;
-    }
     default:
       break;
   }

@@ -73,6 +73,11 @@ class FormWindow : public std::enable_shared_from_this<FormWindow>, private ui::
   void ApplyFont(const Item& item);
   HFONT FontOf(int points);
 
+  // The brush of a label with a back colour of its own, its colour set in `dc`; 0 for the
+  // system's.
+  LRESULT LabelColour(HDC dc, HWND control);
+  // Moved to a monitor of another DPI.
+  void DpiChanged(int dpi, const RECT& suggested);
   void Command(Item& item, int code);
   void Notify(const NMHDR& header);
   // Runs a handler of the core as every renderer does (ui::FormView::Run). The window object

@@ -104,11 +104,6 @@ std::size_t IndexOf(const ui::Form& form, const ui::Control& control) {
 // What the remembering window shows, in the words of Wanted.
 std::string Shows(const ChangingForm& form, RememberingWindow& window,
                   const PropertyChange& change) {
-  const auto joined = [](const std::vector<std::string>& parts, const char* between) {
-    std::string out;
-    for (std::size_t i = 0; i < parts.size(); ++i) out += (i ? between : "") + parts[i];
-    return out;
-  };
   if (const auto* aspect = std::get_if<FormAspect>(&change.shown)) {
     switch (*aspect) {
       case FormAspect::Caption:
@@ -119,54 +114,8 @@ std::string Shows(const ChangingForm& form, RememberingWindow& window,
         return window.focus ? form.Controls()[*window.focus]->Name() : "";
     }
   }
-  const ui::Look& look = window.looks[IndexOf(form, *form.FindControl(change.control))];
-  switch (std::get<ui::Property>(change.shown)) {
-    case ui::Property::Caption:
-      return look.caption;
-    case ui::Property::Items:
-      return joined(look.items, "|");
-    case ui::Property::ListIndex:
-      return std::to_string(look.listIndex);
-    case ui::Property::Text:
-      return look.text;
-    case ui::Property::ToolTip:
-      return look.toolTip;
-    case ui::Property::Caret:
-      return std::to_string(look.selStart) + "," + std::to_string(look.selLength);
-    case ui::Property::MaxLength:
-      return std::to_string(look.maxLength);
-    case ui::Property::Checked:
-      return look.checked ? "1" : "0";
-    case ui::Property::Rows: {
-      std::vector<std::string> rows;
-      for (const auto& row : look.rows) rows.push_back(joined(row, ","));
-      return joined(rows, "|");
-    }
-    case ui::Property::SelectedRow:
-      return std::to_string(look.selectedRow);
-    case ui::Property::Picture:
-      return look.picture.Pixels.empty()
-                 ? "none"
-                 : std::to_string(look.picture.Width) + "x" + std::to_string(look.picture.Height);
-    case ui::Property::BackColor: {
-      if (look.backColor.From() == ui::Colour::Source::Default) return "default";
-      const std::uint32_t rgb =
-          look.backColor.From() == ui::Colour::Source::System ? 0x123456u : look.backColor.Value();
-      char text[8];
-      std::snprintf(text, sizeof text, "#%06X", static_cast<unsigned>(rgb));
-      return text;
-    }
-    case ui::Property::FontSize:
-      return look.fontSize ? std::to_string(look.fontSize) : "default";
-    case ui::Property::Place:
-      return std::to_string(look.place.left) + "," + std::to_string(look.place.top) + "," +
-             std::to_string(look.place.width) + "," + std::to_string(look.place.height);
-    case ui::Property::Enabled:
-      return look.enabled ? "1" : "0";
-    case ui::Property::Visible:
-      return look.visible ? "1" : "0";
-  }
-  return {};
+  return Describe(window.looks[IndexOf(form, *form.FindControl(change.control))],
+                  std::get<ui::Property>(change.shown), [](ui::SystemColour) { return 0x123456u; });
 }
 
 const Platform kTwips{[](int t) { return t; }, [](int t) { return t; }, [](int t) { return t; },
