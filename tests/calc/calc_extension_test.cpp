@@ -235,11 +235,20 @@ class CalcExtension : public ::testing::Test {
     EXPECT_TRUE(pressed) << button;
     return boxes;
   }
-  // Chooses an entry as a user does, and waits until the dialog has taken the choice.
+  // Chooses an entry as a user does, and waits until the dialog has taken the choice. A list
+  // filled a moment ago may offer its entries to the accessibility interfaces a little later, on
+  // a busy machine: the entry is looked for again for some seconds.
   static bool Pick(const Window& window, const Reference<accessibility::XAccessibleContext>& list,
                    const std::string& entry) {
-    const bool picked = window.Pick(list, entry);
-    Screen(office_->Context()).Settle();
+    const Screen screen(office_->Context());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    bool picked = window.Pick(list, entry);
+    while (!picked && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      screen.Settle();
+      picked = window.Pick(list, entry);
+    }
+    screen.Settle();
     return picked;
   }
   // Logs in through the login dialog, as a user does.
