@@ -61,6 +61,7 @@ class ChangingForm : public ui::Form {
     cboList.Editable = false;
     cboList.Place(120, 1920, 2880, 300);
     cboList.Items = {"north", "south"};
+    cboList.SetListIndex(0);  // chosen before the window is made
     lstEntries.Place(3600, 120, 1440, 1200);
     lstEntries.Items = {"first", "second"};
     lvwRows.Place(3600, 1440, 3360, 1200);

@@ -389,6 +389,10 @@ void FormWindow::Apply(std::size_t index, const ui::Look& look, ui::Property pro
       ApplyChoice(item, look);
       break;
     case ui::Property::Text:
+      // A drop-down list shows its chosen entry, which its text would choose anew.
+      if (kind == ui::ControlKind::ComboBox &&
+          !static_cast<const ui::ComboBox&>(*item.control).Editable)
+        break;
       if (WindowText(item.hwnd) != look.text) SetWindowTextW(item.hwnd, Wide(look.text).c_str());
       if (kind == ui::ControlKind::TextBox) ApplyCaret(item, look);
       break;
