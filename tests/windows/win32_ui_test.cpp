@@ -529,28 +529,17 @@ std::string Shows(HWND window, const ChangingForm& form, const PropertyChange& c
     }
     case ui::Property::ToolTip: {
       // The tool tips of a form are a window it owns.
-      struct Search {
-        HWND owner;
-        HWND tips = nullptr;
-      } search{window};
-      EnumThreadWindows(
-          GetCurrentThreadId(),
-          [](HWND w, LPARAM l) {
-            auto& s = *reinterpret_cast<Search*>(l);
-            wchar_t cls[64] = {};
-            GetClassNameW(w, cls, 64);
-            if (GetWindow(w, GW_OWNER) == s.owner && _wcsicmp(cls, TOOLTIPS_CLASSW) == 0)
-              s.tips = w;
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&search));
+      HWND tips = nullptr;
+      do {
+        tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr);
+      } while (tips && GetWindow(tips, GW_OWNER) != window);
       wchar_t text[256] = {};
       TOOLINFOW info{};
       info.cbSize = sizeof info;
       info.hwnd = window;
       info.uId = reinterpret_cast<UINT_PTR>(hwnd);
       info.lpszText = text;
-      SendMessageW(search.tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+      SendMessageW(tips, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
       return FromUtf16(text);
     }
     case ui::Property::Enabled:
