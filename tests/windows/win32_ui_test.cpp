@@ -573,6 +573,7 @@ TEST_F(Win32UiTest, EveryPropertyAHandlerChangesReachesTheWindow) {
     EXPECT_EQ(Shows(window, form, change), Wanted(form, change, platform));
     EXPECT_NE(Shows(window, form, change), before) << "the change changed nothing";
     if (folder && change.name == "LabelYellow") {
+      std::filesystem::create_directories(folder);
       UpdateWindow(window);
       EXPECT_TRUE(SaveWindowPicture(window, std::string(folder) + "/property-yellow.png"));
     }
