@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -95,6 +96,21 @@ struct XCell {
   XCell() : number(0) {}
 };
 
+// A sheet's cells, column by column.
+using CellColumns = std::vector<std::vector<XCell>>;
+// The cell at `c` among `columns`; null when it lies outside them.
+template <typename Columns>
+auto* CellIn(Columns& columns, CellRef c) {
+  const auto column = static_cast<std::size_t>(c.column - 1);
+  const auto row = static_cast<std::size_t>(c.row - 1);
+  using Cell = std::remove_reference_t<decltype(columns[0][0])>;
+  if (c.column < 1 || c.row < 1 || column >= columns.size() || row >= columns[column].size())
+    return static_cast<Cell*>(nullptr);
+  return &columns[column][row];
+}
+// The cell at `c`, the columns grown to hold it.
+XCell& PlaceIn(CellColumns& columns, CellRef c);
+
 // The columns of cells a reading fills while it runs, and how many rows of them it has read. The
 // columns are made once, before the first rows are told of, and never move after: a row told of
 // may be looked at from another thread while the reading goes on.
@@ -104,17 +120,17 @@ class ColumnsAhead {
   // Makes the columns; only before any rows are told of.
   void Make(std::size_t columns, std::size_t rows);
   // The cell's place, when it is within the columns made.
-  XCell* Place(CellRef c);
-  const XCell* Find(CellRef c) const;
+  XCell* Place(CellRef c) { return CellIn(columns_, c); }
+  const XCell* Find(CellRef c) const { return CellIn(columns_, c); }
   // Tells of the rows read: those before `rows` (kAllRead for all); wakes who waits when `wake`.
   void Tell(int rows, bool wake);
   // Waits until the rows through `row` are read, or all are; false for all.
   bool WaitFor(int row) const;
   // The columns, for the one who takes over once the reading has ended.
-  std::vector<std::vector<XCell>> Take() { return std::move(columns_); }
+  CellColumns Take() { return std::move(columns_); }
 
  private:
-  std::vector<std::vector<XCell>> columns_;
+  CellColumns columns_;
   std::atomic<int> rowsRead_{0};
   bool told_ = false;  // the reading thread's own: rows were told of, the columns stay as they are
 };
@@ -139,7 +155,7 @@ class SheetProducer {
   // Everything read: the columns with every cell in place, and the texts of inline strings. What
   // the reading failed with is thrown.
   struct Cells {
-    std::vector<std::vector<XCell>> columns;
+    CellColumns columns;
     StringTable pool;
   };
   Cells Finish();
@@ -222,8 +238,6 @@ class XlsxSheet : public Sheet {
   // The cell at `c` once its row is read (its text too, for an inline string); null when blank.
   const XCell* Find(CellRef c) const;
   XCell& At(CellRef c);
-  // The cell's place in the columns, made when there is none.
-  XCell& Place(CellRef c) const;
   // A date takes the built-in `dateFormat` unless its cell already shows dates.
   void Store(CellRef c, const Variant& value, std::string_view dateFormat);
 
@@ -231,7 +245,7 @@ class XlsxSheet : public Sheet {
   // Looking at a cell is const: the reading it may finish changes nothing the sheet shows.
   mutable bool loaded_ = false;
   mutable std::unique_ptr<SheetProducer> producer_;
-  mutable std::vector<std::vector<XCell>> columns_;
+  mutable CellColumns columns_;
   mutable StringTable pool_;  // the inline texts of the sheet
 
   // The texts numbers were last shown with, by style and value: the dates and amounts of a column

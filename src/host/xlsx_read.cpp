@@ -101,22 +101,6 @@ void ColumnsAhead::Make(std::size_t columns, std::size_t rows) {
   columns_.assign(columns, std::vector<XCell>(rows));
 }
 
-XCell* ColumnsAhead::Place(CellRef c) {
-  const auto column = static_cast<std::size_t>(c.column - 1);
-  const auto row = static_cast<std::size_t>(c.row - 1);
-  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
-    return nullptr;
-  return &columns_[column][row];
-}
-
-const XCell* ColumnsAhead::Find(CellRef c) const {
-  const auto column = static_cast<std::size_t>(c.column - 1);
-  const auto row = static_cast<std::size_t>(c.row - 1);
-  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
-    return nullptr;
-  return &columns_[column][row];
-}
-
 void ColumnsAhead::Tell(int rows, bool wake) {
   told_ = true;
   rowsRead_.store(rows, std::memory_order_release);
@@ -169,13 +153,7 @@ SheetProducer::Cells SheetProducer::Finish() {
   Join();
   if (failure_) std::rethrow_exception(failure_);
   Cells cells{ahead_.Take(), std::move(pool_)};
-  for (const auto& [at, cell] : later_) {
-    const auto column = static_cast<std::size_t>(at.column - 1);
-    const auto row = static_cast<std::size_t>(at.row - 1);
-    if (column >= cells.columns.size()) cells.columns.resize(column + 1);
-    if (row >= cells.columns[column].size()) cells.columns[column].resize(row + 1);
-    cells.columns[column][row] = cell;
-  }
+  for (const auto& [at, cell] : later_) PlaceIn(cells.columns, at) = cell;
   later_ = {};
   return cells;
 }

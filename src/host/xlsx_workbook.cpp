@@ -75,19 +75,15 @@ const XCell* XlsxSheet::Find(CellRef c) const {
     if (read && read->kind != XCell::Inline) return read;
     FinishReading();
   }
-  const auto column = static_cast<std::size_t>(c.column - 1);
-  const auto row = static_cast<std::size_t>(c.row - 1);
-  if (c.column < 1 || c.row < 1 || column >= columns_.size() || row >= columns_[column].size())
-    return nullptr;
-  return &columns_[column][row];
+  return CellIn(columns_, c);
 }
 
-XCell& XlsxSheet::Place(CellRef c) const {
+XCell& PlaceIn(CellColumns& columns, CellRef c) {
   const auto column = static_cast<std::size_t>(c.column - 1);
   const auto row = static_cast<std::size_t>(c.row - 1);
-  if (column >= columns_.size()) columns_.resize(column + 1);
-  if (row >= columns_[column].size()) columns_[column].resize(row + 1);
-  return columns_[column][row];
+  if (column >= columns.size()) columns.resize(column + 1);
+  if (row >= columns[column].size()) columns[column].resize(row + 1);
+  return columns[column][row];
 }
 
 XCell& XlsxSheet::At(CellRef c) {
@@ -97,7 +93,7 @@ XCell& XlsxSheet::At(CellRef c) {
   if (c.column < 1 || c.column > kColumnCount || c.row < 1 || c.row > kRowCount) {
     throw HostError("\"" + Address(c) + "\" is not a cell of the sheet " + name_ + ".");
   }
-  return Place(c);
+  return PlaceIn(columns_, c);
 }
 
 // ---- the workbook ----
