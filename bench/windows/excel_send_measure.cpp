@@ -4,7 +4,7 @@
 // Excel opens, and a delivery report of 10,000 records. For each it prints the calls into Excel's
 // object model (GetIDsOfNames included) and the fastest of three runs on each side. A
 // measurement, run by hand:
-//   scripts/wine-run 64 build-windows/x64/tests/windows/qv_excel_send_measure.exe
+//   scripts/wine-run 64 build-windows/x64/bench/windows/qv_excel_send_measure.exe
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
