@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "send/frm_preview_sms.h"
+#include "send/frm_send_check.h"
 #include "service/protocol.h"
 #include "service/transport_limits.h"
 #include "values/convert.h"
@@ -254,6 +255,22 @@ int Session::Send(const SendOptions& o) {
       }
     });
   }
+  ui_.Drive<send::frmSendCheck>("frmSendCheck", [this, once = o.once](send::frmSendCheck& c) {
+    out_ << c.lblFindings.Caption << '\n';
+    for (const auto& line : c.lstFindings.Items) out_ << line << '\n';
+    const bool duplicates = c.cmdSendOnce.Visible;
+    if (duplicates && once) {
+      out_ << "Each number is sent once (--once).\n";
+      c.cmdSendOnce.Press();
+    } else if (duplicates && ui_.AtTerminal() && !options_.yes &&
+               ui_.Confirm("Send each number once?")) {
+      c.cmdSendOnce.Press();
+    } else if (ui_.Confirm(duplicates ? "Send to every row as listed?" : "Send anyway?")) {
+      c.cmdSend.Press();
+    } else {
+      c.cmdStop.Press();
+    }
+  });
   if (o.groupBy) {
     d.chkAdvance.SetValue(true);
     Choose(d.cmbColumnWise, *o.groupBy);

@@ -35,6 +35,8 @@ struct SendOptions {
   std::optional<std::string> schedule;
   std::string description;
   bool notify = false;
+  // The check's answer for a number in more than one row: each number once, not as listed.
+  bool once = false;
 };
 
 struct FillOptions {

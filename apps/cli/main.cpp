@@ -50,6 +50,9 @@ void AddSend(CLI::App& app, std::vector<Command>& commands) {
   cmd->add_option("--sender-id", send->senderId, "The sender ID");
   cmd->add_flag("--flash", send->flash, "Send as flash SMS");
   cmd->add_flag("--preview", send->preview, "Show every message before sending");
+  cmd->add_flag("--once", send->once,
+                "Send each number once when it stands in more than one row (the later rows are "
+                "left out)");
   cmd->add_option("--filter", send->filter,
                   "Send only the rows matching a formula such as \"#B# like 'Bas%'\"");
   auto* group = cmd->add_option("--group-by", send->groupBy,

@@ -67,15 +67,56 @@ void BulkSendBuilder::Add(std::string_view number, std::string_view shownNumber,
     // The body is built in the cell data's buffer, after the encoded numbers and template.
     data.reserve(room(data) + 3 * (send_.numbers.capacity() + send_.message.size()) + 1024);
   }
+  ends_.push_back({send_.numbers.size(), data.size()});
   if (preview_) {
     globals_.PreviewMessages.emplace_back(merged);
     globals_.PreviewNumbers.emplace_back(shownNumber);
   }
 }
 
+void BulkSendBuilder::LeaveOut(const std::vector<std::size_t>& indices) {
+  if (indices.empty()) return;
+  std::string numbers, data;
+  std::vector<End> ends;
+  std::vector<std::string> messages, shown;
+  if (preview_) {
+    messages.emplace_back();
+    shown.emplace_back();
+  }
+  End from{0, 0};
+  auto left = indices.begin();
+  for (std::size_t i = 0; i < ends_.size(); ++i) {
+    const End to = ends_[i];
+    if (left != indices.end() && *left == i) {
+      ++left;
+    } else {
+      // A number after the first starts with the comma that joins it to the one before.
+      const std::size_t number = from.numbers + (i > 0 ? 1 : 0);
+      if (!ends.empty()) numbers += ',';
+      numbers.append(send_.numbers, number, to.numbers - number);
+      data.append(send_.encodedCellData, from.data, to.data - from.data);
+      ends.push_back({numbers.size(), data.size()});
+      if (preview_) {
+        messages.push_back(std::move(globals_.PreviewMessages[i + 1]));
+        shown.push_back(std::move(globals_.PreviewNumbers[i + 1]));
+      }
+    }
+    from = to;
+  }
+  send_.numbers = std::move(numbers);
+  send_.encodedCellData = std::move(data);
+  ends_ = std::move(ends);
+  count_ = static_cast<std::int32_t>(ends_.size());
+  if (preview_) {
+    globals_.PreviewMessages = std::move(messages);
+    globals_.PreviewNumbers = std::move(shown);
+  }
+}
+
 BulkSend BulkSendBuilder::Take() {
   BulkSend send = std::move(send_);
   send_ = BulkSend{};
+  ends_.clear();
   if (!send.encodedCellData.empty())
     send.encodedCellData.resize(send.encodedCellData.size() - records_.size());
   return send;

@@ -62,6 +62,9 @@ class BulkSendBuilder {
   const std::string& Message() const { return send_.message; }
   const std::vector<std::string>& Names() const { return names_; }
   std::int32_t Count() const { return count_; }
+  // Leaves out the recipients at `indices` (counted from 0 in the order they came, ascending):
+  // their numbers, their cell data and their previews.
+  void LeaveOut(const std::vector<std::size_t>& indices);
   // The request, taken out of the builder (once all recipients are in), without its last record
   // separator.
   BulkSend Take();
@@ -76,6 +79,11 @@ class BulkSendBuilder {
   std::vector<std::string> keys_;
   std::int32_t count_ = 0;
   std::size_t expected_ = 0;
+  // Where each recipient's number and cell data end.
+  struct End {
+    std::size_t numbers, data;
+  };
+  std::vector<End> ends_;
 };
 
 // Merges the texts of a send: the template with each placeholder "#name#" replaced by its value,

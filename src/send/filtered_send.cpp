@@ -49,7 +49,7 @@ bool frmSendSMS::SendFilterSMS(const std::string& strFilter) {
     const SendEnd end(*this);
     auto rows = ChosenRows();
     if (!rows) return false;
-    FilteredSend send{Trim(txtMsg.Text), Trim(cmbMobileNumbersCell.Text), {}};
+    FilteredSend send{Trim(txtMsg.Text), Trim(cmbMobileNumbersCell.Text), {}, {}, {}};
     send.names = FindPlaceholders(send.templateText);
     ui().SetMousePointer(ui::MousePointer::Hourglass);
 
@@ -117,7 +117,7 @@ frmSendSMS::FilterCheck frmSendSMS::CheckFilter(const std::string& strFilter) {
   return check;
 }
 
-std::optional<std::size_t> frmSendSMS::LoadRecords(const FilteredSend& send, RowWalk& walk,
+std::optional<std::size_t> frmSendSMS::LoadRecords(FilteredSend& send, RowWalk& walk,
                                                    host::Sheet& sheet,
                                                    const std::vector<std::string>& filterColumns,
                                                    Recordset& records, bool& concat) {
@@ -166,7 +166,10 @@ std::optional<std::size_t> frmSendSMS::LoadRecords(const FilteredSend& send, Row
     }
     for (const auto& name : filterColumns)
       store("FC_" + name, cells.Value(SheetColumn(name, "").At(row)));
-    store(mobileColumn, cells.Value(mobileCells.At(row)));
+    const Variant mobile = cells.Value(mobileCells.At(row));
+    store(mobileColumn, mobile);
+    send.rows.push_back(row);
+    send.mobiles.push_back(mobile);
     if (!AcceptMerged(merged, row, concat)) return std::nullopt;
   }
   return loaded;
@@ -198,14 +201,23 @@ bool frmSendSMS::SendRecords(const FilteredSend& send, Recordset& records, bool 
   const std::string& templateText = send.templateText;
   const std::vector<std::string>& names = send.names;
   BulkSendBuilder builder(templateText, names, services_.globals, ChkPreview.Value());
+  SendCheck check(names, true);
+  check.FixedText(templateText, "the template");
   std::vector<std::string> values(names.size());
   Merger merge(names);
   for (records.MoveFirst(); !records.IsEOF(); records.MoveNext()) {
-    for (std::size_t i = 0; i < names.size(); ++i)
+    const std::int32_t row = send.rows[records.Position()];
+    for (std::size_t i = 0; i < names.size(); ++i) {
       values[i] = records.HasField(names[i]) ? records.Text(names[i]) : std::string();
+      const SheetColumn column(names[i], "");
+      if (column.IsColumn()) check.Cell(i, column.At(row), values[i]);
+    }
     const std::string mobile = records.Text(send.mobileColumn);
-    builder.Add(mobile, mobile, merge(templateText, values), values);
+    const std::string& merged = merge(templateText, values);
+    check.Message(row, mobile, send.mobiles[records.Position()], merged);
+    builder.Add(mobile, mobile, merged, values);
   }
+  if (!AcceptFindings(check, builder)) return false;
   if (ChkPreview.Value() && !ConfirmPreview()) return false;
   ClearPreview();
   BulkSend request = builder.Take();

@@ -3,6 +3,7 @@
 #include "host/cell_ref.h"
 #include "host/sheet_blocks.h"
 #include "send/frm_preview_sms.h"
+#include "send/frm_send_check.h"
 #include "send/sheet_columns.h"
 #include "ui/ui.h"
 #include "values/convert.h"
@@ -471,6 +472,25 @@ bool frmSendSMS::AcceptMerged(const std::string& merged, std::int32_t row, bool&
   return true;
 }
 
+bool frmSendSMS::AcceptFindings(const SendCheck& check, BulkSendBuilder& builder) {
+  std::vector<std::string> findings = check.Lines();
+  if (findings.empty()) return true;
+  ui().SetMousePointer(ui::MousePointer::Default);
+  frmSendCheck box(ui(), std::move(findings), check.HasDuplicates());
+  box.Show(ui::Modality::Modal);
+  switch (box.Chosen()) {
+    case frmSendCheck::Answer::Stop:
+      return false;
+    case frmSendCheck::Answer::EachNumberOnce:
+      builder.LeaveOut(check.LaterDuplicates());
+      break;
+    case frmSendCheck::Answer::AsListed:
+      break;
+  }
+  ui().SetMousePointer(ui::MousePointer::Hourglass);
+  return true;
+}
+
 bool frmSendSMS::ConfirmPreview() {
   ui().SetMousePointer(ui::MousePointer::Default);
   services_.globals.PreviewConfirmed = false;
@@ -538,9 +558,12 @@ bool frmSendSMS::SendSMS() {
     builder.Expect(walk.Count());
     wait.Progress("Please wait - sending SMS messages");
     bool concat = false;
-    if (!CollectRows(walk, sheet, builder, concat)) return false;
+    SendCheck check(builder.Names(), true);
+    check.FixedText(templateText, "the template");
+    if (!CollectRows(walk, sheet, builder, check, concat)) return false;
     // Nothing is shown or sent from a sheet that cannot be read to its end.
     sheet.FinishReading();
+    if (!AcceptFindings(check, builder)) return false;
 
     if (preview) {
       if (builder.Count() < 1) {
@@ -570,7 +593,7 @@ bool frmSendSMS::SendSMS() {
 }
 
 bool frmSendSMS::CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder& builder,
-                             bool& concat) {
+                             SendCheck& check, bool& concat) {
   const std::vector<std::string>& names = builder.Names();
   std::vector<SheetColumn> columns;
   for (const auto& n : names) columns.emplace_back(n, "the placeholder #" + n + "#");
@@ -587,11 +610,14 @@ bool frmSendSMS::CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder&
       const host::CellRef cell = columns[i].At(row);
       values[i] = cells.Text(cell);
       CheckCellSendable(values[i], cell);
+      check.Cell(i, cell, values[i]);
     }
     const std::string& merged = merge(builder.Message(), values);
     if (!AcceptMerged(merged, row, concat)) return false;
     const std::string mobileText = ValueAsText(mobile);
-    builder.Add(WithoutDotsAndDashes(mobileText), mobileText, merged, values);
+    const std::string number = WithoutDotsAndDashes(mobileText);
+    check.Message(row, number, mobile, merged);
+    builder.Add(number, mobileText, merged, values);
   }
   return true;
 }

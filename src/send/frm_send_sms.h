@@ -11,6 +11,7 @@
 #include "send/date_pickers.h"
 #include "send/recordset.h"
 #include "send/row_ranges.h"
+#include "send/send_check.h"
 #include "service/m_http.h"
 #include "session/dialog_services.h"
 #include "session/frm_login.h"
@@ -170,10 +171,11 @@ class frmSendSMS : public host::SheetForm {
   bool AcceptMerged(const std::string& merged, std::int32_t row, bool& concat);
   // The row-wise send's recipients: the rows of the walk with a number in the mobile column, each
   // with its placeholders' cell texts. False when the send stops (see AcceptMerged).
-  bool CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder& builder, bool& concat);
+  bool CollectRows(RowWalk& walk, host::Sheet& sheet, BulkSendBuilder& builder, SendCheck& check,
+                   bool& concat);
   // The grouped send's messages, one per run of rows that share the group column's value, each
   // to the number of the run's first row. False when the send stops (the long-message question).
-  bool CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder);
+  bool CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder, SendCheck& check);
   // The filter formula's columns and the formula as the recordset reads it ("#B#" as FC_B), or
   // why it cannot be used.
   struct FilterCheck {
@@ -187,11 +189,13 @@ class frmSendSMS : public host::SheetForm {
     std::string templateText;
     std::string mobileColumn;
     std::vector<std::string> names;  // the template's placeholders
+    // Each record's row and mobile cell, in the order loaded.
+    std::vector<std::int32_t> rows;
+    std::vector<Variant> mobiles;
   };
   // Loads the rows of the walk that have a number into the recordset; how many, or nullopt when
   // the send stops (see AcceptMerged).
-  std::optional<std::size_t> LoadRecords(const FilteredSend& send, RowWalk& walk,
-                                         host::Sheet& sheet,
+  std::optional<std::size_t> LoadRecords(FilteredSend& send, RowWalk& walk, host::Sheet& sheet,
                                          const std::vector<std::string>& filterColumns,
                                          Recordset& records, bool& concat);
   // Adds a field per filter column, typed by `firstValue` of the column: FC_ and the column.
@@ -200,6 +204,9 @@ class frmSendSMS : public host::SheetForm {
                                  const std::function<Variant(const std::string&)>& firstValue);
   // Sends the records the filter left, after the preview when one is asked for.
   bool SendRecords(const FilteredSend& send, Recordset& records, bool concat);
+  // Shows the check's findings, when it has any, and takes the user's answer (each number once
+  // leaves the later rows of a number out); false when the send stops.
+  bool AcceptFindings(const SendCheck& check, BulkSendBuilder& builder);
   // Shows the preview of the messages in the hand-over lists; true when the user confirmed.
   bool ConfirmPreview();
   // Completes the request from the dialog's options, posts it and shows the answer's text.

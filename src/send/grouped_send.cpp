@@ -84,8 +84,13 @@ bool frmSendSMS::SendGroupedSMS() {
     ui().SetMousePointer(ui::MousePointer::Hourglass);
     // Each group's whole text goes as the one placeholder A.
     BulkSendBuilder builder("#A#", {"A"}, services_.globals, preview);
-    if (!CollectGroups(*sheet, builder)) return false;
+    SendCheck check(FindPlaceholders(txtMsg.Text + txt_header.Text + txt_footer.Text), false);
+    check.FixedText(txtMsg.Text, "the template");
+    check.FixedText(txt_header.Text, "the header");
+    check.FixedText(txt_footer.Text, "the footer");
+    if (!CollectGroups(*sheet, builder, check)) return false;
     sheet->FinishReading();
+    if (!AcceptFindings(check, builder)) return true;
 
     if (preview) {
       ui().SetMousePointer(ui::MousePointer::Default);
@@ -114,7 +119,7 @@ bool frmSendSMS::SendGroupedSMS() {
   }
 }
 
-bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
+bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder, SendCheck& check) {
   const std::int32_t start = ToInt32(Trim(txtStartRow.Text));
   const std::int32_t end = ToInt32(Trim(txtEndRow.Text));
   const std::vector<std::string> names =
@@ -133,11 +138,13 @@ bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
 
   bool open = false;
   bool concat = false;
+  std::int32_t firstRow = 0;
   std::string groupValue, message, header, footer, number;
   // Closes the open group; false when the user refused a long message.
   const auto endGroup = [&]() {
     std::string composed = header.empty() ? message : header + "\r\n" + message;
     if (!footer.empty()) composed += "\r\n" + footer;
+    check.Message(firstRow, number, Variant(), composed);
     builder.Add(number, number, composed, {composed});
     message.clear();
     open = false;
@@ -149,18 +156,20 @@ bool frmSendSMS::CollectGroups(host::Sheet& sheet, BulkSendBuilder& builder) {
     if (!usable(r)) return !open || endGroup();
     if (!open) {
       open = true;
+      firstRow = r;
       groupValue = ValueAsText(cells.Value(groupColumn.At(r)));
       number = ValueAsText(cells.Value(mobileColumn.At(r))) + "\n";
     }
     header = txt_header.Text;
     footer = txt_footer.Text;
     message = message.empty() ? txtMsg.Text : message + "\r\n" + txtMsg.Text;
-    for (const auto& name : names) {
-      const std::string p = "#" + name + "#";
-      const host::CellRef at = SheetColumn(name, "the placeholder " + p).At(r);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const std::string p = "#" + names[i] + "#";
+      const host::CellRef at = SheetColumn(names[i], "the placeholder " + p).At(r);
       if (!IsBlank(cells.Value(at))) {
         const std::string text = cells.Text(at);
         CheckCellSendable(text, at);
+        check.Cell(i, at, text);
         header = ReplaceAll(header, p, text);
         footer = ReplaceAll(footer, p, text);
         message = ReplaceAll(message, p, text);

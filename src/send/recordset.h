@@ -59,6 +59,8 @@ class Recordset {
   void MoveNext() {
     if (position_ < visible_.size()) ++position_;
   }
+  // The current record's place among all records, counted from 0 in the order they were added.
+  std::size_t Position() const { return visible_.at(position_); }
 
  private:
   // Sets the field of the current record; the failure, when the value does not fit, as a value.

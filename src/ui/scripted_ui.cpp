@@ -52,7 +52,11 @@ std::optional<std::string> ScriptedUi::OpenFileDialog(const std::string&, const 
 void ScriptedUi::ShowForm(Form& form, Modality) {
   shown_.push_back(form.Name());
   auto it = scripts_.find(form.Name());
-  if (it == scripts_.end() || it->second.empty()) return;
+  if (it == scripts_.end() || it->second.empty()) {
+    if (const auto standing = standing_.find(form.Name()); standing != standing_.end())
+      standing->second(form);
+    return;
+  }
   FormScript script = std::move(it->second.front());
   it->second.pop_front();
   script(form);

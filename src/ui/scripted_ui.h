@@ -39,6 +39,15 @@ class ScriptedUi : public Ui {
     OnShow(formName, [script](Form& f) { script(dynamic_cast<F&>(f)); });
   }
 
+  // The script for every showing of the form `formName` that no OnShow script is queued for.
+  void Always(const std::string& formName, FormScript script) {
+    standing_[formName] = std::move(script);
+  }
+  template <typename F>
+  void Always(const std::string& formName, std::function<void(F&)> script) {
+    Always(formName, [script](Form& f) { script(dynamic_cast<F&>(f)); });
+  }
+
   const std::vector<Box>& Boxes() const { return boxes_; }
   std::vector<std::string> Prompts() const;
   const std::vector<std::string>& FormsShown() const { return shown_; }
@@ -71,6 +80,7 @@ class ScriptedUi : public Ui {
   std::deque<std::optional<std::string>> inputs_;
   std::deque<std::optional<std::string>> files_;
   std::map<std::string, std::deque<FormScript>> scripts_;
+  std::map<std::string, FormScript> standing_;
   std::vector<std::string> shown_;
   std::vector<std::string> inputPrompts_;
   MousePointer pointer_ = MousePointer::Default;

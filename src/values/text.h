@@ -19,6 +19,8 @@ bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
 // The pieces of `s` between the separators, empty pieces included ("a,,b" gives a, "", b).
 std::vector<std::string> Split(std::string_view s, std::string_view separator);
 
+// Decodes the code point at s[i], moving `i` past it; 0xFFFD for broken UTF-8.
+char32_t NextCodePoint(std::string_view s, std::size_t& i);
 // Appends a code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t codePoint);
 

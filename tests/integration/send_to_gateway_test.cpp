@@ -10,6 +10,7 @@
 #include "send/frm_preview_sms.h"
 #include "service/curl_transport_posix.h"
 #include "settings/memory_settings.h"
+#include "support/addin_fakes.h"
 #include "support/gateway_process.h"
 #include "support/script_login.h"
 #include "ui/scripted_ui.h"
@@ -27,6 +28,7 @@ class AgainstGatewayTest : public ::testing::Test {
                    "--sender-id", "ACME", "--sender-id", "SHOP"});
     app.AddWorkbook("Book1");
     connect.AddinInstance_OnConnection(app);
+    SendAsListedAfterEveryCheck(ui);
   }
   void Login() {
     ScriptLogin(ui, "alice", "s3cret");

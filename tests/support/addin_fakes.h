@@ -1,6 +1,7 @@
 #pragma once
 
 #include "addin/platform.h"
+#include "send/frm_send_check.h"
 #include "service/fixed_random.h"
 #include "service/recording_transport.h"
 #include "settings/memory_settings.h"
@@ -22,5 +23,12 @@ struct AddinFakes {
   RecordingShell shell;
   addin::Platform Platform() { return {ui, transport, settings, clock, random, shell, ""}; }
 };
+
+// A user who reads the findings of every send check and sends as listed: what the sends of a test
+// post is then what they posted before the check came.
+inline void SendAsListedAfterEveryCheck(ui::ScriptedUi& ui) {
+  ui.Always<send::frmSendCheck>("frmSendCheck",
+                                [](send::frmSendCheck& check) { check.cmdSend.Press(); });
+}
 
 }  // namespace qv::testing

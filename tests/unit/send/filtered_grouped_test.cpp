@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "send/frm_preview_sms.h"
+#include "send/frm_send_check.h"
 #include "support/addin_fixture.h"
 #include "support/form_body.h"
 #include "values/cp1252.h"
@@ -11,6 +12,7 @@ namespace {
 class FilteredGroupedTest : public AddinTest {
  protected:
   void SetUp() override {
+    SendAsListedAfterEveryCheck(ui);
     ConnectAddin();
     OpenSession();
     ClickMenu("Send SMS");
@@ -442,6 +444,55 @@ TEST_F(GroupedTest, LongGroupMessagesAskOnceAndNoNumbersSendNothing) {
       std::vector<std::string>{
           " 0 Messeges Sent!!!\n\nThere are no mobile numbers in specified range of records."});
   EXPECT_EQ(transport.Requests().size(), 1u);
+}
+
+// The filtered send checks the records the filter left, by their rows in the sheet.
+TEST_F(FilteredGroupedTest, TheCheckNamesTheRowsTheFilterLeft) {
+  const struct {
+    double number;
+    const char* name;
+  } rows[] = {{9000000001.0, "Basil"},
+              {9000000001.0, "Other"},
+              {9000000002.0, "Basil"},
+              {9000000001.0, "Basil"}};
+  int r = 2;
+  for (const auto& row : rows) {
+    Set("A" + std::to_string(r), row.number);
+    Set("B" + std::to_string(r++), row.name);
+  }
+  Filter("#B# = 'Basil'");
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "5";
+  d().txtMsg.Text = "Hi #B#";
+  transport.Answer("000");
+  ui.Answer(ui::mb::Ok);
+  ui.OnShow<send::frmSendCheck>("frmSendCheck", [](send::frmSendCheck& check) {
+    EXPECT_EQ(check.lstFindings.Items,
+              (std::vector<std::string>{"1 number stands in more than one row:",
+                                        "  9000000001 in rows 2, 5"}));
+    check.cmdSendOnce.Press();
+  });
+  d().cmdSend.Press();
+  EXPECT_EQ(Field("mobilenumber"), "9000000001,9000000002");
+  EXPECT_EQ(ui.Prompts().back(), "2 SMS Messages Sent");
+}
+
+// A grouped send's numbers repeat by design: its check has only placeholders and parts.
+TEST_F(GroupedTest, TheCheckLooksAtPlaceholdersAndPartsOnly) {
+  Row(2, 9000000002.0, "X", "a");
+  Row(3, 9000000002.0, "Y", "b");
+  Group("3", "#D# #E#", "", "");
+  transport.Answer("000");
+  ui.OnShow<send::frmSendCheck>("frmSendCheck", [](send::frmSendCheck& check) {
+    EXPECT_EQ(check.lstFindings.Items,
+              (std::vector<std::string>{"1 placeholder gives nothing:",
+                                        "  #E# is empty in every row sent"}));
+    EXPECT_FALSE(check.cmdSendOnce.Visible);
+    EXPECT_EQ(check.cmdSend.Caption, "Send");
+    check.cmdStop.Press();
+  });
+  d().cmdSend.Press();
+  EXPECT_TRUE(transport.Requests().empty());
 }
 
 }  // namespace

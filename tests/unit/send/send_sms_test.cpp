@@ -2,6 +2,7 @@
 
 #include "send/bulk_send.h"
 #include "send/frm_preview_sms.h"
+#include "send/frm_send_check.h"
 #include "support/addin_fixture.h"
 #include "support/form_body.h"
 #include "values/cp1252.h"
@@ -12,6 +13,7 @@ namespace {
 class SendTest : public AddinTest {
  protected:
   void SetUp() override {
+    SendAsListedAfterEveryCheck(ui);
     ConnectAddin();
     OpenSession();
     ClickMenu("Send SMS");
@@ -500,6 +502,85 @@ TEST_F(SendTest, EveryWayOutOfASendClosesWhatItOpened) {
     EXPECT_TRUE(connect.Globals().PreviewMessages.empty()) << c.way;
     EXPECT_TRUE(connect.Globals().PreviewNumbers.empty()) << c.way;
   }
+}
+
+// A number in two rows: the check lists it, and the user's answer decides what goes. Each number
+// once leaves the later rows out of the numbers, the cell data, the preview and the count.
+TEST_F(SendTest, TheCheckListsDuplicateNumbersAndTheAnswerDecidesWhatGoes) {
+  using Answer = send::frmSendCheck::Answer;
+  const struct {
+    Answer answer;
+    const char* numbers;  // as posted; nullptr for no request
+    const char* cellData;
+    std::size_t previewed;
+  } cases[] = {
+      {Answer::EachNumberOnce, "9000000001,9000000002",
+       "B\x01"
+       "Ann\x7F"
+       "B\x01"
+       "Bob",
+       2},
+      {Answer::AsListed, "9000000001,9000000002,9000000001",
+       "B\x01"
+       "Ann\x7F"
+       "B\x01"
+       "Bob\x7F"
+       "B\x01"
+       "Cy",
+       3},
+      {Answer::Stop, nullptr, nullptr, 0},
+  };
+  for (const auto& c : cases) {
+    ui.ClearBoxes();
+    transport.ClearRequests();
+    Rows({{9000000001.0, "Ann", ""}, {9000000002.0, "Bob", ""}, {9000000001.0, "Cy", ""}});
+    transport.Answer("000");
+    ui.OnShow<send::frmSendCheck>("frmSendCheck", [&c](send::frmSendCheck& check) {
+      EXPECT_EQ(check.lstFindings.Items,
+                (std::vector<std::string>{"1 number stands in more than one row:",
+                                          "  9000000001 in rows 2, 4"}));
+      EXPECT_TRUE(check.cmdSendOnce.Visible);
+      EXPECT_EQ(check.cmdSend.Caption, "Send To Every Row");
+      (c.answer == Answer::EachNumberOnce ? check.cmdSendOnce
+       : c.answer == Answer::AsListed     ? check.cmdSend
+                                          : check.cmdStop)
+          .Press();
+    });
+    std::size_t previewed = 0;
+    if (c.numbers) {
+      ui.OnShow<send::frmPreviewSMS>("frmPreviewSMS", [&](send::frmPreviewSMS& p) {
+        previewed = connect.Globals().PreviewMessages.size() - 1;
+        EXPECT_EQ(p.label_SMSCount.Caption, "1/" + std::to_string(previewed));
+        p.cmdContinueSMS.Press();
+      });
+    }
+    Choose("2", "4", "Hi #B#");
+    dialog().ChkPreview.SetValue(true);
+    const std::size_t shownBefore = ui.FormsShown().size();
+    dialog().cmdSend.Press();
+    EXPECT_EQ(previewed, c.previewed);
+    if (!c.numbers) {
+      EXPECT_TRUE(transport.Requests().empty());
+      EXPECT_TRUE(ui.Prompts().empty());
+      EXPECT_EQ(std::count(ui.FormsShown().begin() + static_cast<long>(shownBefore),
+                           ui.FormsShown().end(), "frmPreviewSMS"),
+                0);
+      continue;
+    }
+    EXPECT_EQ(Fields()["mobilenumber"], c.numbers);
+    EXPECT_EQ(Fields()["MMCellData"], c.cellData);
+    EXPECT_EQ(ui.Prompts().back(), std::to_string(c.previewed) + " SMS Messages Sent");
+  }
+}
+
+TEST_F(SendTest, ASendWithNothingToFindShowsNoCheck) {
+  Rows({{919876543210.0, "Ann", "10"}, {919876543211.0, "Bob", "20"}});
+  transport.Answer("000");
+  Choose("2", "3", "Hi #B#, #C# due");
+  dialog().cmdSend.Press();
+  const auto& shown = ui.FormsShown();
+  EXPECT_EQ(std::count(shown.begin(), shown.end(), "frmSendCheck"), 0);
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
 }
 
 }  // namespace
