@@ -245,9 +245,12 @@ int Session::Send(const SendOptions& o) {
         out_ << p.label_SMSCount.Caption << "  " << p.txt_mno.Text << "  (" << p.txt_char_count.Text
              << " characters, " << p.txt_sms_count.Text << " SMS, " << p.txt_LongSMSs.Text
              << " long SMS)\n"
+             << p.label_Network.Caption << '\n'
              << p.txt_msg.Text << "\n\n";
       }
-      out_ << p.Label5.Caption << p.Label6.Caption << p.label_Total_SMSs.Caption << '\n';
+      out_ << p.Label5.Caption << p.Label6.Caption << p.label_Total_SMSs.Caption << "  "
+           << p.label_Balance.Caption << '\n'
+           << p.label_NetworkTotal.Caption << '\n';
       if (ui_.Confirm("Send these messages?")) {
         p.cmdContinueSMS.Press();
       } else {

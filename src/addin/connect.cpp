@@ -275,17 +275,15 @@ void Connect::mobjQuorvalentMenuBarButGetBal_Click(host::CommandBarControl&, boo
   Trapped([&] {
     if (!SessionGate()) return;
     RefreshSessionMenu();
-    const auto body = service::FormBody::WithCredentials(http_, globals_.SessionUserName,
-                                                         globals_.SessionPassword);
-    const std::string answer = http_.HttpPost(service::path::kBalance, body.str());
-    if (!service::PassesEnvelopeTest(answer)) {
+    const auto balance =
+        service::RequestBalance(http_, globals_.SessionUserName, globals_.SessionPassword);
+    if (!balance) {
       platform_.ui.MsgBox("Error occured while retrieving SMS balance credits", ui::mb::Critical,
                           ui::kTitle);
       return;
     }
     ++commandsDone_;
-    platform_.ui.MsgBox("Your credit balance is " + service::Unwrap(answer), ui::mb::Information,
-                        ui::kTitle);
+    platform_.ui.MsgBox("Your credit balance is " + *balance, ui::mb::Information, ui::kTitle);
   });
 }
 

@@ -1,11 +1,16 @@
 #include "send/frm_preview_sms.h"
 
+#include <algorithm>
+
+#include "values/convert.h"
+#include "values/gsm0338.h"
 #include "values/sms_count.h"
 #include "values/text.h"
 
 namespace qv::send {
 
-frmPreviewSMS::frmPreviewSMS(ui::Ui& ui, session::GlobalSubs& globals)
+frmPreviewSMS::frmPreviewSMS(ui::Ui& ui, session::GlobalSubs& globals,
+                             std::optional<std::string> balance)
     : Form(ui, "frmPreviewSMS"),
       Label1(*this, "Label1"),
       txt_mno(*this, "txt_mno"),
@@ -21,11 +26,15 @@ frmPreviewSMS::frmPreviewSMS(ui::Ui& ui, session::GlobalSubs& globals)
       Label5(*this, "Label5"),
       Label6(*this, "Label6"),
       label_Total_SMSs(*this, "label_Total_SMSs"),
+      label_Network(*this, "label_Network"),
+      label_Balance(*this, "label_Balance"),
+      label_NetworkTotal(*this, "label_NetworkTotal"),
       cmdPrevious(*this, "cmdPrevious"),
       cmdNext(*this, "cmdNext"),
       cmdContinueSMS(*this, "cmdContinueSMS"),
       cmdCancel(*this, "cmdCancel"),
-      globals_(globals) {
+      globals_(globals),
+      balance_(std::move(balance)) {
   cmdPrevious.Click = [this] { cmdPrevious_Click(); };
   cmdNext.Click = [this] { cmdNext_Click(); };
   cmdContinueSMS.Click = [this] { cmdContinueSMS_Click(); };
@@ -55,7 +64,7 @@ void frmPreviewSMS::InitializeComponent() {
   cmdCancel.Caption = "Cancel";
 
   Width = 7200;
-  Height = 5400;
+  Height = 6120;
   Label1.Place(120, 150, 1500, 255);
   txt_mno.Place(1680, 120, 2400, 315);
   Label2.Place(120, 570, 1500, 255);
@@ -67,24 +76,41 @@ void frmPreviewSMS::InitializeComponent() {
   Label7.Place(120, 3210, 2100, 255);
   txt_LongSMSs.Place(2280, 3180, 900, 315);
   label_SMSCount.Place(3480, 3210, 3360, 255);
-  Label5.Place(120, 3630, 1260, 255);
-  Label6.Place(1380, 3630, 1860, 255);
-  label_Total_SMSs.Place(3300, 3630, 1200, 255);
-  cmdPrevious.Place(120, 4200, 1800, 375);
-  cmdNext.Place(2040, 4200, 1620, 375);
-  cmdContinueSMS.Place(4020, 4200, 1320, 375);
-  cmdCancel.Place(5460, 4200, 1320, 375);
+  label_Network.Place(120, 3630, 6720, 255);
+  Label5.Place(120, 4050, 1260, 255);
+  Label6.Place(1380, 4050, 1860, 255);
+  label_Total_SMSs.Place(3300, 4050, 720, 255);
+  label_Balance.Place(4080, 4050, 2760, 255);
+  label_NetworkTotal.Place(120, 4470, 6720, 255);
+  cmdPrevious.Place(120, 4920, 1800, 375);
+  cmdNext.Place(2040, 4920, 1620, 375);
+  cmdContinueSMS.Place(4020, 4920, 1320, 375);
+  cmdCancel.Place(5460, 4920, 1320, 375);
 }
 
 void frmPreviewSMS::Form_Load() {
   position_ = 1;
   ShowPreviewMessage(1);
   // The total is kept in 32 bits: a large send must not fail on its own count.
-  long long total = 0;
+  long long total = 0, parts = 0;
   for (int i = 1; i <= Count(); ++i) {
-    total += SmsCount(Utf8Length(globals_.PreviewMessages[static_cast<std::size_t>(i)]));
+    const std::string& message = globals_.PreviewMessages[static_cast<std::size_t>(i)];
+    total += SmsCount(Utf8Length(message));
+    parts += CountNetworkParts(message).parts;
   }
   label_Total_SMSs.Caption = std::to_string(total);
+  label_NetworkTotal.Caption =
+      "As the network counts them: " + std::to_string(parts) + (parts == 1 ? " part" : " parts");
+  label_Balance.Caption = BalanceText(balance_, std::max(total, parts));
+}
+
+std::string frmPreviewSMS::BalanceText(const std::optional<std::string>& balance, long long parts) {
+  if (!balance) return "Balance: not known";
+  const std::string credits = Trim(*balance);
+  std::string text = "Balance: " + credits + " credits";
+  if (IsNumericText(credits) && static_cast<double>(parts) > NumericValue(credits))
+    text += ", fewer than the " + std::to_string(parts) + " parts";
+  return text;
 }
 
 void frmPreviewSMS::ShowPreviewMessage(int i) {
@@ -96,6 +122,12 @@ void frmPreviewSMS::ShowPreviewMessage(int i) {
   currentSms_ = SmsCount(length);
   txt_sms_count.Text = std::to_string(currentSms_);
   label_SMSCount.Caption = std::to_string(position_) + "/" + std::to_string(Count());
+  const NetworkParts network = CountNetworkParts(txt_msg.Text);
+  label_Network.Caption = std::string("As the network sends it: ") +
+                          (network.encoding == SmsEncoding::Gsm7 ? "GSM 7-bit, " : "UCS-2, ") +
+                          std::to_string(network.parts) + (network.parts == 1 ? " part" : " parts");
+  if (network.encoding == SmsEncoding::Ucs2)
+    label_Network.Caption += ", for " + DescribeUcs2Forcing(txt_msg.Text);
   if (Count() == 1) {
     cmdPrevious.Enabled = false;
     cmdNext.Enabled = false;

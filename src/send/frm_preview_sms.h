@@ -1,5 +1,8 @@
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "session/global_subs.h"
 #include "ui/form.h"
 
@@ -9,7 +12,9 @@ namespace qv::send {
 // returns the user's decision in PreviewConfirmed.
 class frmPreviewSMS : public ui::Form {
  public:
-  frmPreviewSMS(ui::Ui& ui, session::GlobalSubs& globals);
+  // `balance` is the account's credit as the service gave it, when it answered.
+  frmPreviewSMS(ui::Ui& ui, session::GlobalSubs& globals,
+                std::optional<std::string> balance = std::nullopt);
 
   ui::Label Label1;
   ui::TextBox txt_mno;
@@ -25,6 +30,10 @@ class frmPreviewSMS : public ui::Form {
   ui::Label Label5;
   ui::Label Label6;
   ui::Label label_Total_SMSs;
+  // How the network carries the message shown, and all of them; the balance beside the total.
+  ui::Label label_Network;
+  ui::Label label_Balance;
+  ui::Label label_NetworkTotal;
   ui::CommandButton cmdPrevious;
   ui::CommandButton cmdNext;
   ui::CommandButton cmdContinueSMS;
@@ -44,8 +53,11 @@ class frmPreviewSMS : public ui::Form {
   void Form_Load() override;
 
  private:
+  // What the preview says of the balance beside a total of `parts`.
+  static std::string BalanceText(const std::optional<std::string>& balance, long long parts);
   int Count() const { return static_cast<int>(globals_.PreviewMessages.size()) - 1; }
   session::GlobalSubs& globals_;
+  std::optional<std::string> balance_;
   int position_ = 1;
   long currentSms_ = 0;
 };

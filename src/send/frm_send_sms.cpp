@@ -5,6 +5,7 @@
 #include "send/frm_preview_sms.h"
 #include "send/frm_send_check.h"
 #include "send/sheet_columns.h"
+#include "service/protocol.h"
 #include "ui/ui.h"
 #include "values/convert.h"
 #include "values/sms_count.h"
@@ -493,8 +494,18 @@ bool frmSendSMS::AcceptFindings(const SendCheck& check, BulkSendBuilder& builder
 
 bool frmSendSMS::ConfirmPreview() {
   ui().SetMousePointer(ui::MousePointer::Default);
-  services_.globals.PreviewConfirmed = false;
-  frmPreviewSMS dialog(ui(), services_.globals);
+  session::GlobalSubs& globals = services_.globals;
+  globals.PreviewConfirmed = false;
+  // The balance is shown beside the total when the service gives it; without it the preview
+  // still shows, and the send is the user's to decide.
+  std::optional<std::string> balance;
+  try {
+    balance =
+        service::RequestBalance(services_.http, globals.SessionUserName, globals.SessionPassword);
+  } catch (const std::exception&) {
+    balance.reset();
+  }
+  frmPreviewSMS dialog(ui(), globals, std::move(balance));
   dialog.Show(ui::Modality::Modal);
   return services_.globals.PreviewConfirmed;
 }

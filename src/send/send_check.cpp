@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 
 #include "values/gsm0338.h"
 #include "values/sms_count.h"
@@ -35,16 +34,6 @@ std::size_t DigitCount(std::string_view text) {
   return n;
 }
 
-// A character as a finding names it: itself and its code, or only the code for a control.
-std::string Describe(char32_t c) {
-  char code[16];
-  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return code;
-  std::string shown;
-  AppendUtf8(shown, c);
-  return shown + " (" + code + ")";
-}
-
 }  // namespace
 
 void SendCheck::Listed::Add(std::string line) {
@@ -56,28 +45,15 @@ SendCheck::SendCheck(std::vector<std::string> placeholders, bool numbersPerRow)
       given_(placeholders_.size(), false),
       numbersPerRow_(numbersPerRow) {}
 
-std::string SendCheck::Forcing(std::string_view text) {
-  constexpr std::size_t kNamed = 5;
-  std::vector<char32_t> seen;
-  for (std::size_t i = 0; i < text.size() && seen.size() < kNamed;) {
-    const char32_t c = NextCodePoint(text, i);
-    if (GsmSeptets(c) == 0 && std::find(seen.begin(), seen.end(), c) == seen.end())
-      seen.push_back(c);
-  }
-  std::string described;
-  for (char32_t c : seen) described += (described.empty() ? "" : ", ") + Describe(c);
-  return described;
-}
-
 void SendCheck::FixedText(std::string_view text, const std::string& where) {
-  const std::string forcing = Forcing(text);
+  const std::string forcing = DescribeUcs2Forcing(text);
   if (forcing.empty()) return;
   fixedForcing_ += (fixedForcing_.empty() ? "" : ", ") + forcing + " in " + where;
 }
 
 void SendCheck::Cell(std::size_t placeholder, host::CellRef at, std::string_view text) {
   if (placeholder < given_.size() && !text.empty()) given_[placeholder] = true;
-  const std::string forcing = Forcing(text);
+  const std::string forcing = DescribeUcs2Forcing(text);
   if (forcing.empty()) return;
   cellsForcing_ += (cellsForcing_.empty() ? "" : ", ") + forcing + " in " + host::Address(at);
 }

@@ -52,8 +52,6 @@ class SendCheck {
     std::size_t count = 0;
     void Add(std::string line);
   };
-  // The characters of `text` that force UCS-2, described, each once.
-  static std::string Forcing(std::string_view text);
   void CheckNumber(std::int32_t row, std::string_view number, const Variant& mobile);
 
   std::vector<std::string> placeholders_;

@@ -68,4 +68,12 @@ FormBody& FormBody::EncodedField(std::string_view name, std::string_view encoded
   return *this;
 }
 
+std::optional<std::string> RequestBalance(m_Http& http, std::string_view user,
+                                          std::string_view password) {
+  const std::string answer =
+      http.HttpPost(path::kBalance, FormBody::WithCredentials(http, user, password).str());
+  if (!PassesEnvelopeTest(answer)) return std::nullopt;
+  return Unwrap(answer);
+}
+
 }  // namespace qv::service

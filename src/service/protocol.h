@@ -79,4 +79,9 @@ class FormBody {
   std::string body_;
 };
 
+// Asks the account's credit balance; the payload as received, or nullopt when the answer fails
+// the envelope test.
+std::optional<std::string> RequestBalance(m_Http& http, std::string_view user,
+                                          std::string_view password);
+
 }  // namespace qv::service

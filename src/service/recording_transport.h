@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,10 @@ class RecordingTransport : public Transport {
   };
 
   void Answer(std::string answer) { answers_.push_back(std::move(answer)); }
+  // The answer to every post to `path`, ahead of the script.
+  void AnswerAlways(std::string path, std::string answer) {
+    standing_[std::move(path)] = std::move(answer);
+  }
   const std::vector<Request>& Requests() const { return requests_; }
   const Request& Last() const { return requests_.back(); }
   void ClearRequests() { requests_.clear(); }
@@ -30,6 +35,7 @@ class RecordingTransport : public Transport {
   std::string Post(const std::string& host, int port, const std::string& path,
                    const std::string& body, const ProxySettings& proxy) override {
     requests_.push_back({"POST", host, port, path, body, proxy});
+    if (const auto it = standing_.find(path); it != standing_.end()) return it->second;
     return Next();
   }
   std::string Get(const std::string& url) override {
@@ -46,6 +52,7 @@ class RecordingTransport : public Transport {
   }
   std::vector<Request> requests_;
   std::deque<std::string> answers_;
+  std::map<std::string, std::string> standing_;
 };
 
 }  // namespace qv::service

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "values/text.h"
 
@@ -63,6 +65,16 @@ long Parts(std::size_t units, std::size_t single, std::size_t part, Sizes sizes)
   return parts;
 }
 
+// A character as a finding names it: itself and its code, or only the code for a control.
+std::string Describe(char32_t c) {
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return code;
+  std::string shown;
+  AppendUtf8(shown, c);
+  return shown + " (" + code + ")";
+}
+
 }  // namespace
 
 int GsmSeptets(char32_t c) {
@@ -95,6 +107,19 @@ NetworkParts CountNetworkParts(std::string_view utf8) {
     counted = {SmsEncoding::Ucs2, utf16, Parts(utf16, kUcs2Single, kUcs2Part, each)};
   }
   return counted;
+}
+
+std::string DescribeUcs2Forcing(std::string_view text) {
+  constexpr std::size_t kNamed = 5;
+  std::vector<char32_t> seen;
+  for (std::size_t i = 0; i < text.size() && seen.size() < kNamed;) {
+    const char32_t c = NextCodePoint(text, i);
+    if (GsmSeptets(c) == 0 && std::find(seen.begin(), seen.end(), c) == seen.end())
+      seen.push_back(c);
+  }
+  std::string described;
+  for (char32_t c : seen) described += (described.empty() ? "" : ", ") + Describe(c);
+  return described;
 }
 
 }  // namespace qv

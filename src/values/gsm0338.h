@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace qv {
@@ -23,6 +24,10 @@ struct NetworkParts {
   long parts = 0;
 };
 NetworkParts CountNetworkParts(std::string_view utf8);
+
+// The characters of `text` that force UCS-2, each once, up to five: "’ (U+2019), â (U+00E2)"; a
+// control character by its code alone. Empty when the text goes in GSM 7-bit.
+std::string DescribeUcs2Forcing(std::string_view text);
 
 // The most units in one part, and in each part of a text sent in several.
 inline constexpr std::size_t kGsmSingle = 160, kGsmPart = 153;

@@ -61,11 +61,13 @@ TEST_F(CliTest, SendFromXlsxAndCsvWithAPreview) {
                         "--end-row", "4", "--message", "Hi #B#, you owe #C#", "--preview",
                         "--sender-id", "SHOP"});
     EXPECT_EQ(r.status, 0) << r.out;
-    EXPECT_NE(
-        r.out.find("1/2  919876543210  (18 characters, 1 SMS, 1 long SMS)\nHi Ann, you owe 10\n"),
-        std::string::npos)
+    EXPECT_NE(r.out.find(
+                  "1/2  919876543210  (18 characters, 1 SMS, 1 long SMS)\nAs the network sends it: "
+                  "GSM 7-bit, 1 part\nHi Ann, you owe 10\n"),
+              std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("Total Number Of SMS Charged = 2\n2 SMS Messages Sent\n"),
+    EXPECT_NE(r.out.find("Total Number Of SMS Charged = 2  Balance: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" credits\nAs the network counts them: 2 parts\n2 SMS Messages Sent\n"),
               std::string::npos)
         << r.out;
   }

@@ -2,6 +2,7 @@
 
 #include "send/frm_preview_sms.h"
 #include "send/frm_send_check.h"
+#include "service/protocol.h"
 #include "support/addin_fixture.h"
 #include "support/form_body.h"
 #include "values/cp1252.h"
@@ -13,6 +14,7 @@ class FilteredGroupedTest : public AddinTest {
  protected:
   void SetUp() override {
     SendAsListedAfterEveryCheck(ui);
+    transport.AnswerAlways(service::path::kBalance, "<QUORVALENT>100</QUORVALENT>");
     ConnectAddin();
     OpenSession();
     ClickMenu("Send SMS");

@@ -3,6 +3,7 @@
 #include "send/bulk_send.h"
 #include "send/frm_preview_sms.h"
 #include "send/frm_send_check.h"
+#include "service/protocol.h"
 #include "support/addin_fixture.h"
 #include "support/form_body.h"
 #include "values/cp1252.h"
@@ -14,6 +15,7 @@ class SendTest : public AddinTest {
  protected:
   void SetUp() override {
     SendAsListedAfterEveryCheck(ui);
+    transport.AnswerAlways(service::path::kBalance, "<QUORVALENT>100</QUORVALENT>");
     ConnectAddin();
     OpenSession();
     ClickMenu("Send SMS");
@@ -37,6 +39,12 @@ class SendTest : public AddinTest {
     dialog().txtStartRow.Text = start;
     dialog().txtEndRow.Text = end;
     dialog().txtMsg.Text = message;
+  }
+  // The paths of the requests made.
+  std::vector<std::string> Paths() {
+    std::vector<std::string> paths;
+    for (const auto& r : transport.Requests()) paths.push_back(r.path);
+    return paths;
   }
   // The fields of the last request, decoded.
   std::map<std::string, std::string> Fields() {
@@ -325,7 +333,7 @@ TEST_F(SendTest, PreviewShowsTheMergedTextsAndConfirmSends) {
   Choose("2", "4", "Hi #B#");
   dialog().ChkPreview.SetValue(true);
   dialog().cmdSend.Press();
-  EXPECT_EQ(transport.Requests().size(), 1u);
+  EXPECT_EQ(Paths(), (std::vector<std::string>{service::path::kBalance, service::path::kSend}));
   EXPECT_EQ(ui.Prompts().back(), "3 SMS Messages Sent");
   EXPECT_TRUE(connect.Globals().PreviewMessages.empty());
 }
@@ -340,8 +348,41 @@ TEST_F(SendTest, CancellingThePreviewSendsNothing) {
   Choose("2", "2", "Hi");
   dialog().ChkPreview.SetValue(true);
   dialog().cmdSend.Press();
-  EXPECT_TRUE(transport.Requests().empty());
+  EXPECT_EQ(Paths(), std::vector<std::string>{service::path::kBalance});
   EXPECT_TRUE(ui.Boxes().empty());
+}
+
+// Beside its own counts the preview shows how the network carries each message and all of them,
+// and the balance the service gives, saying when the parts are more than it.
+TEST_F(SendTest, ThePreviewShowsTheNetworksPartsAndTheBalance) {
+  const std::string quote = "\xE2\x80\x99";
+  const struct {
+    const char* balance;  // the service's answer
+    const char* shown;
+  } cases[] = {
+      {"<QUORVALENT>100</QUORVALENT>", "Balance: 100 credits"},
+      {"<QUORVALENT>4</QUORVALENT>", "Balance: 4 credits"},
+      {"<QUORVALENT>3.5</QUORVALENT>", "Balance: 3.5 credits, fewer than the 4 parts"},
+      {"003", "Balance: not known"},
+      {"", "Balance: not known"},
+  };
+  for (const auto& c : cases) {
+    transport.AnswerAlways(service::path::kBalance, c.balance);
+    Rows({{919876543210.0, "Ann", ""}, {919876543211.0, quote + std::string(150, 'b'), ""}});
+    ui.OnShow<send::frmPreviewSMS>("frmPreviewSMS", [&](send::frmPreviewSMS& p) {
+      EXPECT_EQ(p.label_Network.Caption, "As the network sends it: GSM 7-bit, 1 part");
+      EXPECT_EQ(p.label_Total_SMSs.Caption, "2");
+      EXPECT_EQ(p.label_Balance.Caption, c.shown) << c.balance;
+      EXPECT_EQ(p.label_NetworkTotal.Caption, "As the network counts them: 4 parts");
+      p.cmdNext.Press();
+      EXPECT_EQ(p.label_Network.Caption,
+                "As the network sends it: UCS-2, 3 parts, for " + quote + " (U+2019)");
+      p.cmdCancel.Press();
+    });
+    Choose("2", "3", "Hi #B#");
+    dialog().ChkPreview.SetValue(true);
+    dialog().cmdSend.Press();
+  }
 }
 
 TEST_F(SendTest, PlaceholderGoesAtTheCaretOrOverTheSelection) {
