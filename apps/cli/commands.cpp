@@ -237,6 +237,8 @@ int Session::Send(const SendOptions& o) {
   if (o.senderId) d.Combo_SenderID.Text = *o.senderId;
   d.chkFlash.SetValue(o.flash);
   d.ChkPreview.SetValue(o.preview);
+  d.DryRun = o.dryRun;
+  ui_.AnswerCautiousYes(o.resend);
   if (o.preview) {
     ui_.Drive<send::frmPreviewSMS>("frmPreviewSMS", [this](send::frmPreviewSMS& p) {
       const int count = static_cast<int>(connect_.Globals().PreviewMessages.size()) - 1;

@@ -37,6 +37,10 @@ struct SendOptions {
   bool notify = false;
   // The check's answer for a number in more than one row: each number once, not as listed.
   bool once = false;
+  // The same send again after one that got no answer goes (the question is answered Yes).
+  bool resend = false;
+  // Everything up to the request, which is described and not posted.
+  bool dryRun = false;
 };
 
 struct FillOptions {

@@ -69,10 +69,18 @@ int ConsoleUi::MsgBox(const std::string& prompt, int buttons, const std::string&
   if (kind == ui::mb::OkOnly) return ui::mb::Ok;
   const bool yesNo = kind == ui::mb::YesNo;
   // A script has nothing to edit the proxy with, and would be asked again and again.
-  const bool agreed =
-      prompt.find(kEditProxy) != std::string::npos
-          ? AskLine("Edit the proxy settings now? [y/N] ", false).value_or("") == "y"
-          : Confirm(yesNo ? "Yes?" : "OK?");
+  const auto askedYes = [this](const std::string& question) {
+    const auto answer = AskLine(question + " [y/N] ", false);
+    return answer && Trim(*answer) == "y";
+  };
+  bool agreed = false;
+  if (prompt.find(kEditProxy) != std::string::npos) {
+    agreed = askedYes("Edit the proxy settings now?");
+  } else if (buttons & ui::mb::DefaultButton2) {
+    agreed = cautiousYes_ || (!yes_ && askedYes("Yes?"));
+  } else {
+    agreed = Confirm(yesNo ? "Yes?" : "OK?");
+  }
   if (yesNo) return agreed ? ui::mb::Yes : ui::mb::No;
   return agreed ? ui::mb::Ok : ui::mb::Cancel;
 }

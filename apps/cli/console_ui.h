@@ -34,6 +34,9 @@ class ConsoleUi : public ui::Ui {
   // The total behind the progress line ("rows done of total").
   void SetProgressTotal(long long total) { progressTotal_ = total; }
 
+  // Whether a question whose default is No (the same send again after one that got no answer) is
+  // answered Yes: --yes does not answer it.
+  void AnswerCautiousYes(bool yes) { cautiousYes_ = yes; }
   // A yes-or-no question of the command itself, answered as the boxes' questions are.
   bool Confirm(const std::string& question);
   bool AtTerminal() const { return interactive_; }
@@ -58,6 +61,7 @@ class ConsoleUi : public ui::Ui {
  private:
   std::ostream& out_;
   bool yes_;
+  bool cautiousYes_ = false;
   bool interactive_;
   bool progressTerminal_;
   bool progressShown_ = false;

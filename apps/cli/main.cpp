@@ -53,6 +53,10 @@ void AddSend(CLI::App& app, std::vector<Command>& commands) {
   cmd->add_flag("--once", send->once,
                 "Send each number once when it stands in more than one row (the later rows are "
                 "left out)");
+  cmd->add_flag("--resend", send->resend,
+                "Send again what was sent within a day and got no answer (--yes does not)");
+  cmd->add_flag("--dry-run", send->dryRun,
+                "Check and preview the send and describe its request, without posting it");
   cmd->add_option("--filter", send->filter,
                   "Send only the rows matching a formula such as \"#B# like 'Bas%'\"");
   auto* group = cmd->add_option("--group-by", send->groupBy,

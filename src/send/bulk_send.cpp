@@ -189,7 +189,7 @@ SendAnswer PostBulkSend(service::m_Http& http, const session::GlobalSubs& global
   const std::string answer = http.HttpPost(path, body);
   return {service::AnswerText(answer, service::Request::Sending,
                               std::to_string(sentCount) + " SMS Messages Sent"),
-          answer == "000"};
+          answer == "000", !answer.empty()};
 }
 
 }  // namespace qv::send

@@ -115,6 +115,7 @@ std::string BulkSendBody(service::m_Http& http, const session::GlobalSubs& globa
 struct SendAnswer {
   std::string text;
   bool accepted = false;
+  bool answered = false;  // false for the empty answer of a failed exchange
 };
 
 // Posts the request.

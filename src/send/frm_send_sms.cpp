@@ -5,6 +5,7 @@
 #include "send/frm_preview_sms.h"
 #include "send/frm_send_check.h"
 #include "send/sheet_columns.h"
+#include "send/unanswered_send.h"
 #include "service/protocol.h"
 #include "ui/ui.h"
 #include "values/convert.h"
@@ -514,8 +515,26 @@ void frmSendSMS::PostAndShow(BulkSend send, long long count, bool notify) {
   send.flash = chkFlash.Value();
   send.senderName = Combo_SenderID.Text;
   if (chkSetScheduler.Value()) send.schedule = ScheduleFields(notify);
+  const std::size_t numbers = NumberCount(send.numbers);
+  const char* path = BulkSendPath(numbers, send.schedule.has_value());
+  if (DryRun) {
+    const std::size_t size =
+        BulkSendBody(services_.http, services_.globals, std::move(send)).size();
+    services_.display.Unload();
+    ui().SetMousePointer(ui::MousePointer::Default);
+    ActionDone();
+    ui().MsgBox("Dry run: nothing was sent. The request would go to " + std::string(path) +
+                    " with " + std::to_string(numbers) + " numbers in a body of " +
+                    std::to_string(size) + " bytes.",
+                ui::mb::Information, ui::kTitle);
+    return;
+  }
+  const std::string digest = UnansweredSend::Digest(path, send);
+  UnansweredSend mark(services_.settings, services_.clock);
+  if (!mark.MayGo(ui(), digest)) return;
   ui().SetMousePointer(ui::MousePointer::Hourglass);
   const SendAnswer answer = PostBulkSend(services_.http, services_.globals, std::move(send), count);
+  mark.Record(digest, numbers, answer.answered);
   services_.display.Unload();
   ui().SetMousePointer(ui::MousePointer::Default);
   if (answer.accepted) ActionDone();

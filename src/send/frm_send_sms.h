@@ -134,6 +134,9 @@ class frmSendSMS : public host::SheetForm {
   // One message per group of neighbouring rows that share a value.
   bool SendGroupedSMS();
 
+  // A send made up to its request, which is described instead of posted.
+  bool DryRun = false;
+
   // Set by the Filter button; empty means no filter.
   std::string FilterFormula;
 

@@ -18,6 +18,8 @@ constexpr int Ok = 1;
 constexpr int Cancel = 2;
 constexpr int Yes = 6;
 constexpr int No = 7;
+// The second button is the default: Enter answers No.
+constexpr int DefaultButton2 = 256;
 }  // namespace mb
 
 // The title a box gets when its caller gives none.

@@ -386,5 +386,88 @@ TEST(CliDemo, RunsOnItsOwn) {
   EXPECT_NE(r.out.find("The gateway has stopped."), std::string::npos) << r.out;
 }
 
+// The check's findings are printed; with --yes a number in two rows goes as listed, with --once
+// once. Without --yes and without a terminal the send stops.
+TEST_F(CliTest, TheChecksFindingsArePrintedAndAnsweredByTheOptions) {
+  const auto workbook = dir / "twice.csv";
+  TempDir::WriteFile(
+      workbook, "Mobile,Name\n919876543210,Ann\n919876543211,Bob\n919876543210,Cy\n12345,Di\n");
+  const std::string findings =
+      "Before the messages go, look at what this send is about to do:\n"
+      "1 number stands in more than one row:\n"
+      "  919876543210 in rows 2, 4\n"
+      "1 number a spreadsheet or a phone cannot hold:\n"
+      "  Row 5: 12345 has 5 digits, fewer than 7\n";
+  const struct {
+    bool yes, once;
+    int status;
+    const char* numbers;  // as the gateway stored them; nullptr for none
+  } cases[] = {
+      {false, false, 1, nullptr},
+      {true, false, 0, "919876543210,919876543211,919876543210,12345"},
+      {true, true, 0, "919876543210,919876543211,12345"},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = gateway.Messages("alice").size();
+    std::vector<std::string> args = {
+        "send", workbook.string(), "--mobile-column", "A", "--start-row", "2", "--end-row",
+        "5",    "--message",       "Hi #B#"};
+    if (c.yes) args.insert(args.begin(), "--yes");
+    if (c.once) args.push_back("--once");
+    const auto r = Run(args);
+    EXPECT_EQ(r.status, c.status) << r.out;
+    EXPECT_NE(r.out.find(findings), std::string::npos) << r.out;
+    const auto stored = gateway.Messages("alice");
+    std::string numbers;
+    for (std::size_t i = before; i < stored.size(); ++i)
+      numbers += (numbers.empty() ? "" : ",") + stored[i].mobile;
+    EXPECT_EQ(numbers, c.numbers ? c.numbers : "") << r.out;
+  }
+}
+
+// A send that got no answer is not repeated by a script, not even with --yes, unless --resend
+// says so; the mark is in the settings file, so it outlives the run that made it.
+TEST_F(CliTest, ASendWithoutAnAnswerIsRepeatedOnlyWithResend) {
+  const std::string workbook = Contacts("contacts.csv");
+  const std::vector<std::string> send = {"--yes", "send",        workbook, "--mobile-column",
+                                         "A",     "--start-row", "2",      "--end-row",
+                                         "4",     "--message",   "Hi"};
+  {
+    LoopbackServer silent("000", false, LoopbackServer::Manner::ThenAnswer(""));
+    const auto r = Run(send, {{"QUORVALENT_SERVER", "127.0.0.1:" + std::to_string(silent.Port())}});
+    EXPECT_NE(r.out.find("Please Check Your Internet Connection & Proxy Settings"),
+              std::string::npos)
+        << r.out;
+  }
+  auto r = Run(send);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.out.find("The same message to the same 2 numbers was sent at "), std::string::npos)
+      << r.out;
+  EXPECT_TRUE(gateway.Messages("alice").empty());
+  std::vector<std::string> resend = send;
+  resend.push_back("--resend");
+  r = Run(resend);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(gateway.Messages("alice").size(), 2u);
+  // The answer cleared the mark.
+  r = Run(send);
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_EQ(r.out.find("The same message"), std::string::npos) << r.out;
+}
+
+// A dry run goes through the check and the preview and describes the request it does not post.
+TEST_F(CliTest, ADryRunDescribesTheRequestAndPostsNothing) {
+  const auto r =
+      Run({"--yes", "send", Contacts("contacts.xlsx"), "--mobile-column", "A", "--start-row", "2",
+           "--end-row", "4", "--message", "Hi #B#", "--preview", "--dry-run"});
+  EXPECT_EQ(r.status, 0) << r.out;
+  EXPECT_NE(r.out.find("1/2  919876543210"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Dry run: nothing was sent. The request would go to "
+                       "SMS_Excel/SaveExcelData_V2.asp with 2 numbers in a body of "),
+            std::string::npos)
+      << r.out;
+  EXPECT_TRUE(gateway.Messages("alice").empty());
+}
+
 }  // namespace
 }  // namespace qv::testing

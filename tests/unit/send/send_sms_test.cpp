@@ -255,8 +255,9 @@ TEST_F(SendTest, AnswersAreShownAsTheirTexts) {
     const char* text;
   } cases[] = {{"001", "No Balance. Please buy SMS credits from Quorvalent"},
                {"<ERROR>", "Error occured while sending SMS messages"},
-               {"", "Please Check Your Internet Connection & Proxy Settings"},
-               {"Queue full", "Queue full"}};
+               {"Queue full", "Queue full"},
+               // Last: the same send after it asks whether to send again.
+               {"", "Please Check Your Internet Connection & Proxy Settings"}};
   for (const auto& c : cases) {
     ui.ClearBoxes();
     transport.Answer(c.answer);
@@ -622,6 +623,53 @@ TEST_F(SendTest, ASendWithNothingToFindShowsNoCheck) {
   const auto& shown = ui.FormsShown();
   EXPECT_EQ(std::count(shown.begin(), shown.end(), "frmSendCheck"), 0);
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
+}
+
+// A send whose answer never came leaves a mark; the same send within a day asks first, No by
+// default, and an answer to it clears the mark. A changed send, or a day later, does not ask.
+TEST_F(SendTest, TheSameSendAfterAnUnansweredOneAsksFirst) {
+  const std::string question =
+      "The same message to the same 2 numbers was sent at 20:05 and got no answer: it may have "
+      "been delivered. Look at the delivery report before sending again. Send again?";
+  const DateTime sent = clock.Now();
+  const struct {
+    const char* message;
+    double daysLater;
+    std::optional<int> answer;  // to the question, when it is asked
+    bool posted;
+  } cases[] = {
+      {"Hi #B#", 0, ui::mb::No, false},    {"Hi #B#", 0.999, ui::mb::No, false},
+      {"Hi #B#", -0.5, ui::mb::No, false}, {"Hello #B#", 0, std::nullopt, true},
+      {"Hi #B#", 1.0, std::nullopt, true}, {"Hi #B#", 0.5, ui::mb::Yes, true},
+  };
+  for (const auto& c : cases) {
+    settings.Save(settings::kAppName, "UnansweredSend", "Digest", "");
+    clock.Set(sent);
+    Rows({{919876543210.0, "Ann", ""}, {919876543211.0, "Bob", ""}});
+    Choose("2", "3", "Hi #B#");
+    dialog().cmdSend.Press();  // no answer: the mark
+    ASSERT_NE(settings.GetSetting(settings::kAppName, "UnansweredSend", "Digest"), "");
+    EXPECT_EQ(settings.GetSetting(settings::kAppName, "UnansweredSend", "Numbers"), "2");
+
+    ui.ClearBoxes();
+    transport.ClearRequests();
+    clock.Set(DateTime::FromSerial(sent.Serial() + c.daysLater));
+    if (c.answer) ui.Answer(*c.answer);
+    if (c.posted) transport.Answer("000");
+    Choose("2", "3", c.message);
+    dialog().cmdSend.Press();
+    SCOPED_TRACE(std::string(c.message) + " " + std::to_string(c.daysLater));
+    if (c.answer) {
+      ASSERT_FALSE(ui.Boxes().empty());
+      EXPECT_EQ(ui.Boxes()[0], (ui::ScriptedUi::Box{question, 4 | 64 | 256, "Quorvalent"}));
+    } else {
+      EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
+    }
+    EXPECT_EQ(transport.Requests().size(), c.posted ? 1u : 0u);
+    // An answer to the same send clears its mark; another send's answer leaves it.
+    const bool cleared = c.posted && std::string(c.message) == "Hi #B#";
+    EXPECT_EQ(settings.GetSetting(settings::kAppName, "UnansweredSend", "Digest").empty(), cleared);
+  }
 }
 
 }  // namespace
