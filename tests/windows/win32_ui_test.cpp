@@ -22,6 +22,9 @@
 #include "host/memory_application.h"
 #include "png_file.h"
 #include "send/frm_preview_sms.h"
+#include "send/frm_send_check.h"
+#include "send/send_check.h"
+#include "service/protocol.h"
 #include "service/wininet_transport_win32.h"
 #include "support/addin_fakes.h"
 #include "support/layout_check.h"
@@ -251,6 +254,7 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
   send::frmSendSMS& d = ShowSendOfThreeRows(std::string(160, 'x'));
   SendMessageW(Window(d, d.ChkPreview), BM_CLICK, 0, 0);
   ASSERT_TRUE(d.ChkPreview.Value());
+  fakes.transport.AnswerAlways(service::path::kBalance, "<QUORVALENT>100</QUORVALENT>");
   fakes.transport.Answer("000");
 
   std::atomic<bool> waitFormSeen{false};
@@ -292,7 +296,8 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
   // What the wait form says while the request is out.
   EXPECT_TRUE(waitTexts.count("Please wait - Sending SMS...")) << waitTexts.size();
   EXPECT_EQ(FindWindowW(L"QuorvalentForm", L"Quorvalent"), nullptr);
-  ASSERT_EQ(fakes.transport.Requests().size(), 2u);
+  // The templates at opening, the balance for the preview and the send.
+  ASSERT_EQ(fakes.transport.Requests().size(), 3u);
   EXPECT_NE(
       fakes.transport.Last().body.find("mobilenumber=919800000002%2C919800000003%2C919800000004"),
       std::string::npos)
@@ -673,19 +678,50 @@ TEST_F(Win32UiTest, TheScheduledJobsShowInTheListView) {
   s.Unload();
 }
 
+// What a send check finds in a sheet of a few careless rows.
+std::vector<std::string> SampleFindings() {
+  send::SendCheck check({"B", "C"}, true);
+  check.FixedText("Dear #B#, your order \xE2\x80\x99", "the template");
+  const struct {
+    std::int32_t row;
+    const char* number;
+    Variant mobile;
+    const char* name;
+  } rows[] = {{2, "919800000001", 919800000001.0, "Asha"},
+              {3, "919800000002", 919800000002.0, "Bruno"},
+              {4, "919800000001", 919800000001.0, "Chen"},
+              {5, "12345", 12345.0, "Dana"},
+              {6, "9198000000012345", 9198000000012345.0, "Eve"}};
+  for (const auto& r : rows) {
+    check.Cell(0, {2, r.row}, r.name);
+    check.Cell(1, {3, r.row}, "");
+    check.Message(
+        r.row, r.number, r.mobile,
+        "Dear " + std::string(r.name) + ", your order \xE2\x80\x99" + std::string(60, '.'));
+  }
+  return check.Lines();
+}
+
 // Every form drawn at its full size, saved where CI keeps it (QV_SCREENS), for a person to look
 // at; its layout is checked at the same time.
 TEST_F(Win32UiTest, EveryFormIsDrawnAndSaved) {
   const char* folder = std::getenv("QV_SCREENS");
   if (!folder) GTEST_SKIP() << "QV_SCREENS names no folder";
   std::filesystem::create_directories(folder);
-  connect.Globals().PreviewMessages = {"", "Dear Asha, your order 5512 has shipped."};
+  connect.Globals().PreviewMessages = {"", "Dear Asha, your order 5512 has shipped \xE2\x80\x99"};
   connect.Globals().PreviewNumbers = {"", "919800000001"};
-  send::frmPreviewSMS preview(ui, connect.Globals());
+  send::frmPreviewSMS preview(ui, connect.Globals(), "100");
+  send::frmSendCheck check(ui, SampleFindings(), true);
   send::frmSendSMS& sendDialog = connect.SendSMS();
-  std::vector<ui::Form*> forms{
-      &connect.Login(),     &connect.ProxySettings(), &sendDialog,        &connect.DR(),
-      &connect.Scheduler(), &connect.ClientMnoMap(),  &connect.Display(), &preview};
+  std::vector<ui::Form*> forms{&connect.Login(),
+                               &connect.ProxySettings(),
+                               &sendDialog,
+                               &connect.DR(),
+                               &connect.Scheduler(),
+                               &connect.ClientMnoMap(),
+                               &connect.Display(),
+                               &preview,
+                               &check};
   std::vector<std::string> boxes;
   BoxAnswerer answerer(boxes);  // the dialogs that ask the service on opening get no answer
   for (ui::Form* form : forms) {
