@@ -27,12 +27,12 @@ void frmSendCheck::InitializeComponent() {
   cmdStop.Cancel = true;
   cmdStop.Default = true;
   Width = 9000;
-  Height = 5400;
-  lblFindings.Place(120, 120, 8640, 255);
-  lstFindings.Place(120, 420, 8640, 3900);
+  Height = 5520;
+  lblFindings.Place(120, 120, 8520, 255);
+  lstFindings.Place(120, 420, 8520, 3900);
   cmdSendOnce.Place(120, 4440, 2760, 375);
   cmdSend.Place(3000, 4440, 2760, 375);
-  cmdStop.Place(7440, 4440, 1320, 375);
+  cmdStop.Place(7320, 4440, 1320, 375);
 }
 
 void frmSendCheck::Form_Load() {

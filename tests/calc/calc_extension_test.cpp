@@ -564,6 +564,58 @@ TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
   EXPECT_NE(fromCalc[0].find("Bob%2C+Jr"), std::string::npos) << fromCalc[0];
 }
 
+// A number in two rows: the check's dialog lists it before the preview, and "Send Each Number
+// Once" leaves the later row out of the preview and of the send; the preview shows how the
+// network carries the message and the balance.
+TEST_F(CalcExtension, TheSendCheckListsADuplicateAndThePreviewShowsTheBalance) {
+  LoggedIn();
+  const auto saved =
+      Command({"templates", "save", "Greet", "--message", "Hi #B#"}, gateway_->Address());
+  ASSERT_EQ(saved.status, 0) << saved.out;
+  const std::string path = (folder_->Path() / "twice.xlsx").string();
+  {
+    auto book = host::XlsxWorkbook::Create(path, "Contacts");
+    host::Sheet& s = book->SheetAt(1);
+    const Variant numbers[] = {919876543210.0, 919876543211.0, 919876543210.0};
+    for (int row = 2; row <= 4; ++row) {
+      s.SetValue(host::CellRef{1, row}, numbers[row - 2]);
+      s.SetValue(host::CellRef{2, row}, "Name " + std::to_string(row));
+    }
+    book->Save();
+  }
+  Screen screen(office_->Context());
+  if (const Window old = screen.WaitFor(kDialogRole, "", 1, "Enter SMS Text Message(Msg)");
+      old.Found())
+    old.Press("Cancel");
+  Opened opened(path);
+  Choose("Send SMS");
+  const Window send = screen.WaitFor(kDialogRole, "", 30, "Enter SMS Text Message(Msg)");
+  ASSERT_TRUE(send.Found());
+  ASSERT_TRUE(Pick(send, send.Offering("Greet"), "Greet")) << send.Texts();
+  ASSERT_TRUE(Pick(send, send.Beside("Select Mobile Numbers Column :"), "A"));
+  send.Type(send.Beside("Start Row"), "2");
+  send.Type(send.Beside("End Row"), "4");
+  ASSERT_TRUE(send.Toggle("Preview and Send"));
+  screen.Settle();
+
+  std::thread press([&] { EXPECT_TRUE(send.Press("Send")); });
+  const Window check = screen.WaitFor(kDialogRole, "Check Before Sending");
+  ASSERT_TRUE(check.Found()) << screen.WaitFor(kAlertRole, "", 1).Texts();
+  screen.Save(check, "frmSendCheck");
+  EXPECT_TRUE(check.Shows("919876543210 in rows 2, 4")) << check.Texts();
+  EXPECT_TRUE(check.Press("Send Each Number Once"));
+  const Window preview = screen.WaitFor(kDialogRole, "Preview And Send SMS");
+  ASSERT_TRUE(preview.Found()) << screen.WaitFor(kAlertRole, "", 1).Texts();
+  screen.Save(preview, "frmPreviewSMS");
+  EXPECT_TRUE(preview.Shows("Balance: ")) << preview.Texts();
+  EXPECT_TRUE(preview.Shows("GSM 7-bit")) << preview.Texts();
+  const auto sent = PressAnswering(preview, "Send SMS");
+  press.join();
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_NE(sent[0].find("2 SMS Messages Sent"), std::string::npos) << sent[0];
+  send.Press("Cancel");
+}
+
 // The delivery report lands in a new sheet of the workbook Calc shows, and Calc saves it.
 TEST_F(CalcExtension, TheReportIsWrittenIntoANewSheetThatCalcSaves) {
   LoggedIn();

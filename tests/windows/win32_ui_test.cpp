@@ -305,6 +305,39 @@ TEST_F(Win32UiTest, ASendTypedIntoTheDialogPreviewsShowsTheWaitFormAndReportsThe
   d.Unload();
 }
 
+// A number in two rows: the check's window lists it, and its "Send Each Number Once" button,
+// pressed as a user presses it, leaves the later row out of the request.
+TEST_F(Win32UiTest, TheSendChecksWindowListsADuplicateAndSendsEachNumberOnce) {
+  send::frmSendSMS& d = ShowSendOfThreeRows("Client 3");
+  app.ActiveSheet()->SetValueAt("A4", 919800000002.0);
+  fakes.transport.Answer("000");
+  std::vector<std::string> listed;
+  std::string result;
+  std::thread user([&] {
+    HWND check = WaitForWindow(L"QuorvalentForm", "Check Before Sending");
+    ASSERT_NE(check, nullptr);
+    HWND list = FindWindowExW(check, nullptr, L"ListBox", nullptr);
+    const auto count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      wchar_t item[512] = {};
+      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+      listed.push_back(FromUtf16(item));
+    }
+    Press(FindWindowExW(check, nullptr, L"Button", L"Send Each Number Once"));
+    result = AnswerBox(IDOK);
+  });
+  SendMessageW(Window(d, d.cmdSend), BM_CLICK, 0, 0);
+  user.join();
+  EXPECT_EQ(listed, (std::vector<std::string>{"1 number stands in more than one row:",
+                                              "  919800000002 in rows 2, 4"}));
+  EXPECT_EQ(result, "2 SMS Messages Sent");
+  EXPECT_EQ(FindWindowW(L"QuorvalentForm", L"Check Before Sending"), nullptr);
+  EXPECT_NE(fakes.transport.Last().body.find("mobilenumber=919800000002%2C919800000003&"),
+            std::string::npos)
+      << fakes.transport.Last().body;
+  d.Unload();
+}
+
 // Runs the thread's messages for a while, as Excel's own loop would.
 void PumpFor(std::chrono::milliseconds time) {
   const auto end = std::chrono::steady_clock::now() + time;
