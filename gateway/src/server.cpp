@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <optional>
 #include <thread>
 
+#include "chunked.h"
 #include "values/cp1252.h"
 
 namespace qv::gateway {
@@ -30,6 +32,56 @@ void Answer(httplib::Response& res, const std::string& text,
   res.set_content(Utf8ToCp1252(text), type);
 }
 
+// Marks a request whose chunked framing the gateway reads itself.
+constexpr const char* kChunkedMark = "X-Quorvalent-Chunked";
+
+// The library reads a chunked body leniently: a chunk followed by other than CR LF ends the body
+// there as if whole, and trailers are refused. The framing of such a body is taken from it before
+// it reads the body, which it then hands over as it comes, framing and all, for ChunkedBody to
+// read. Only a name the library gives can carry that, and the request is the library's own
+// object, not a constant, until it reaches the handlers.
+httplib::Server::HandlerResponse TakeChunkedFraming(const httplib::Request& req,
+                                                    httplib::Response& res) {
+  auto& headers = const_cast<httplib::Headers&>(req.headers);
+  headers.erase(kChunkedMark);
+  if (req.get_header_value("Transfer-Encoding") != "chunked")
+    return httplib::Server::HandlerResponse::Unhandled;
+  // Both a length and chunks: which one frames the body is the client's guess, not ours.
+  if (req.has_header("Content-Length")) {
+    Answer(res, "<ERROR>");
+    res.set_header("Connection", "close");
+    return httplib::Server::HandlerResponse::Handled;
+  }
+  headers.erase("Transfer-Encoding");
+  headers.emplace(kChunkedMark, "1");
+  return httplib::Server::HandlerResponse::Unhandled;
+}
+
+// The body of a POST, or nullopt when it broke off, its framing is broken or it is too large.
+std::optional<std::string> ReadBody(const httplib::Request& req, httplib::Response& res,
+                                    const httplib::ContentReader& reader) {
+  if (req.has_header(kChunkedMark)) {
+    ChunkedBody body(kMaxBody);
+    // The reading stops at the body's end; what came after it in the same read is not a
+    // request of its own, so the connection closes after the answer.
+    reader([&](const char* data, std::size_t length) {
+      return body.Feed({data, length}) == ChunkedBody::State::NeedMore;
+    });
+    res.set_header("Connection", "close");
+    if (body.Now() != ChunkedBody::State::Done) return std::nullopt;
+    return body.Data();
+  }
+  std::string body;
+  bool tooLarge = false;
+  const bool whole = reader([&](const char* data, std::size_t length) {
+    tooLarge = tooLarge || body.size() + length > kMaxBody;
+    if (!tooLarge) body.append(data, length);
+    return !tooLarge;
+  });
+  if (tooLarge || !whole) return std::nullopt;
+  return body;
+}
+
 }  // namespace
 
 Server::Server(Gateway& gateway) : impl_(std::make_unique<Impl>(gateway)) {
@@ -41,21 +93,16 @@ Server::Server(Gateway& gateway) : impl_(std::make_unique<Impl>(gateway)) {
   // A larger body is refused by the library itself; the error handler turns that into "<ERROR>".
   http.set_payload_max_length(kMaxBody);
   // The body is read here rather than by the library, which would refuse form bodies past 8 KiB.
+  http.set_pre_routing_handler(TakeChunkedFraming);
   http.Post(R"(/(.*))", [this](const httplib::Request& req, httplib::Response& res,
                                const httplib::ContentReader& reader) {
-    std::string body;
-    bool tooLarge = false;
     // A body that breaks off or whose framing is broken (a bad chunk) is no request.
-    const bool whole = reader([&](const char* data, std::size_t length) {
-      tooLarge = tooLarge || body.size() + length > kMaxBody;
-      if (!tooLarge) body.append(data, length);
-      return !tooLarge;
-    });
-    if (tooLarge || !whole) {
+    const auto body = ReadBody(req, res, reader);
+    if (!body) {
       Answer(res, "<ERROR>");
       return;
     }
-    const auto answer = impl_->gateway.Post(req.matches[1].str(), body);
+    const auto answer = impl_->gateway.Post(req.matches[1].str(), *body);
     if (answer) {
       Answer(res, *answer);
     } else {

@@ -402,29 +402,63 @@ TEST_F(GatewayHttpTest, IncompleteOrOversizedRequestsChangeNothing) {
   EXPECT_EQ(Post(templates, "SaveMsg=" + text + "&MsgName=" + name + "&" + Credentials()), "000");
 }
 
-// A chunked body that breaks off before its last chunk is not processed.
-TEST_F(GatewayHttpTest, ABrokenChunkedBodyIsNoRequest) {
-  const int fd = RawConnection();
-  ASSERT_GE(fd, 0);
+// A chunked send is stored when its framing is whole, whatever the chunks' sizes, extensions and
+// trailers; one whose framing is broken, or that breaks off, is no request: nothing is stored.
+TEST_F(GatewayHttpTest, AChunkedSendIsStoredOnlyWhenItsFramingIsWhole) {
   const std::string body = SendBody("1111111111", "Hi", "");
-  // The whole body in one good chunk, but the last chunk never comes: the body broke off.
-  std::ostringstream size;
-  size << std::hex << body.size();
-  const std::string request =
-      "POST /SMS_Excel/SaveExcelData_V2.asp HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
-      "Connection: close\r\n\r\n" +
-      size.str() + "\r\n" + body + "\r\n";
-  ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
-            static_cast<ssize_t>(request.size()));
-  ::shutdown(fd, SHUT_WR);
-  std::string answer;
-  char buf[4096];
-  for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
-    answer.append(buf, static_cast<std::size_t>(n));
-  ::close(fd);
-  EXPECT_EQ(answer.find("\r\n\r\n000"), std::string::npos) << answer;
-  EXPECT_TRUE(gateway->Messages("alice").empty());
-  EXPECT_EQ(Credits(), 100);
+  const auto hex = [](std::size_t n) {
+    std::ostringstream out;
+    out << std::hex << n;
+    return out.str();
+  };
+  const std::size_t half = body.size() / 2;
+  const std::string one = hex(body.size()) + "\r\n" + body + "\r\n";
+  const std::string two = hex(half) + "\r\n" + body.substr(0, half) + "\r\n" +
+                          hex(body.size() - half) + "\r\n" + body.substr(half) + "\r\n";
+  const struct {
+    const char* what;
+    std::string chunks;
+    bool stored;
+    const char* head = "";
+  } cases[] = {
+      {"one chunk", one + "0\r\n\r\n", true},
+      {"chunks with a length", one + "0\r\n\r\n", false, "Content-Length: 20\r\n"},
+      {"two chunks", two + "0\r\n\r\n", true},
+      {"an extension on a chunk's size",
+       hex(body.size()) + ";name=value\r\n" + body + "\r\n0\r\n\r\n", true},
+      {"a trailer", one + "0\r\nX-Checked: yes\r\n\r\n", true},
+      {"no last chunk", one, false},
+      {"the last chunk without its empty line", one + "0\r\n", false},
+      {"a chunk followed by other than CR LF", hex(body.size()) + "\r\n" + body + "XX0\r\n\r\n",
+       false},
+      {"a chunk followed by a bare LF", hex(body.size()) + "\r\n" + body + "\n0\r\n\r\n", false},
+      {"a chunk longer than what came", hex(body.size() + 10) + "\r\n" + body, false},
+      {"a size that is no number", "zz\r\n" + body + "\r\n0\r\n\r\n", false},
+  };
+  std::size_t stored = 0;
+  for (const auto& c : cases) {
+    const int fd = RawConnection();
+    ASSERT_GE(fd, 0);
+    const std::string request =
+        "POST /SMS_Excel/SaveExcelData_V2.asp HTTP/1.1\r\nHost: x\r\n"
+        "Transfer-Encoding: chunked\r\nConnection: close\r\n" +
+        std::string(c.head) + "\r\n" + c.chunks;
+    ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(request.size()));
+    // A client whose request is short hangs up after what it sent, rather than keep the server
+    // waiting for the rest.
+    if (!c.stored) ::shutdown(fd, SHUT_WR);
+    std::string answer;
+    char buf[4096];
+    for (ssize_t n; (n = ::recv(fd, buf, sizeof buf, 0)) > 0;)
+      answer.append(buf, static_cast<std::size_t>(n));
+    ::close(fd);
+    if (c.stored) ++stored;
+    EXPECT_EQ(answer.find("\r\n\r\n000") != std::string::npos, c.stored) << c.what << "\n"
+                                                                         << answer;
+    EXPECT_EQ(gateway->Messages("alice").size(), stored) << c.what;
+  }
+  EXPECT_EQ(Credits(), 100 - static_cast<double>(stored));
 }
 
 TEST_F(GatewayHttpTest, ConcurrentSendsAreAllCounted) {
