@@ -279,6 +279,13 @@ struct XlsxPackage {
     bool bold = false;
   };
   std::vector<Xf> xfs;
+  // The style of a cell whose style the styles part does not have (or that names none that
+  // reads): it shows unformatted, as under General, and is saved without one.
+  static constexpr std::uint32_t kUnformatted = std::numeric_limits<std::uint32_t>::max();
+  const Xf& XfOf(std::uint32_t style) const {
+    static const Xf general{"General", false, false};
+    return style < xfs.size() ? xfs[style] : general;
+  }
   bool date1904 = false;
   bool workbookChanged = false, relsChanged = false, stylesChanged = false;
   std::vector<std::pair<std::string, const char*>> newContentTypes;  // part, content type
@@ -332,7 +339,6 @@ struct XlsxPackage {
   // Gives a workbook that has no styles part (it is optional) the styles of a new workbook.
   void EnsureStyles();
   void LoadSharedStrings(const std::string& part);
-  // The style of `xf` made bold, or given a date and time format.
   // The style of `xf` made bold (kBold), or given a built-in number format (its id).
   static constexpr int kBold = -1;
   std::uint32_t StyleWith(std::uint32_t xf, int change);

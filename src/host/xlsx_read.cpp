@@ -518,7 +518,16 @@ void SheetProducer::Scan(ZipPart& part) {
     window.Advance(0);
     data = window.Text().find("<sheetData");
   }
-  if (data == std::string_view::npos) return window.Drain();
+  if (data == std::string_view::npos) {
+    // A worksheet without cells is empty; a part that is not a worksheet is no sheet at all.
+    pugi::xml_document whole;
+    const pugi::xml_parse_result parsed =
+        whole.load_buffer(window.Text().data(), window.Text().size());
+    if (!parsed) errors.FailAt("is not well-formed XML", static_cast<std::size_t>(parsed.offset));
+    const std::string_view root = whole.document_element().name();
+    if (root != "worksheet" && !root.ends_with(":worksheet")) errors.FailAt("is no worksheet", 0);
+    return window.Drain();
+  }
   MakeColumnsAhead(window.Text().substr(0, data), part.Size());
   std::size_t at = data + 10;  // where in the window the next element starts
   bool opened = false;
@@ -616,12 +625,11 @@ bool SheetProducer::ScanCell(SheetReader& in, ScanPlace& place) {
 bool SheetProducer::MakeCell(SheetReader& in, std::string_view s, std::string_view t, CellRef at,
                              const CellContent& content, XCell& cell) {
   if (!s.empty()) {
+    // A style the styles part lacks leaves the cell unformatted, as spreadsheet programs open
+    // it: only its look is lost, never its value.
     unsigned style = 0;
-    if (!ReadWhole(s, style) || style >= package_.xfs.size()) {
-      return in.Fail("has a cell " + Address(at) + " whose style " + std::string(s) +
-                     " does not exist");
-    }
-    cell.style = style;
+    cell.style =
+        ReadWhole(s, style) && style < package_.xfs.size() ? style : XlsxPackage::kUnformatted;
   }
   if (!content.hasValue) return true;
   const std::string_view value = content.value;
@@ -680,7 +688,7 @@ Variant XlsxSheet::Value(CellRef c) const {
     case XCell::Blank:
       return {};
     case XCell::Number:
-      if (package_.xfs[cell->style].date) return package_.FromSerial(cell->number);
+      if (package_.XfOf(cell->style).date) return package_.FromSerial(cell->number);
       return cell->number;
     case XCell::Shared:
       return std::string(package_.sharedStrings[cell->index]);
@@ -697,7 +705,7 @@ Variant XlsxSheet::Value(CellRef c) const {
 std::string XlsxSheet::Text(CellRef c) const {
   const XCell* cell = Find(c);
   if (!cell) return {};
-  const std::string& code = package_.xfs[cell->style].code;
+  const std::string& code = package_.XfOf(cell->style).code;
   switch (cell->kind) {
     case XCell::Blank:
       return {};
@@ -720,7 +728,7 @@ std::string XlsxSheet::ShowNumber(std::uint32_t style, double value) const {
   const auto bits = std::bit_cast<std::uint64_t>(value);
   Shown& slot = shown_[((bits ^ style) * 0x9E3779B97F4A7C15u) >> (64 - kShownBits)];
   if (slot.value != bits || slot.style != style) {
-    const XlsxPackage::Xf& xf = package_.xfs[style];
+    const XlsxPackage::Xf& xf = package_.XfOf(style);
     slot.text = FormatNumber(xf.date && package_.date1904 ? value + 1462 : value, xf.code);
     slot.value = bits;
     slot.style = style;

@@ -52,7 +52,8 @@ void XlsxSheet::WriteCell(pugi::xml_node node, CellRef at) const {
   while (node.first_child()) node.remove_child(node.first_child());
   while (node.first_attribute()) node.remove_attribute(node.first_attribute());
   node.append_attribute("r") = Address(at).c_str();
-  if (cell.style != 0) node.append_attribute("s") = cell.style;
+  if (cell.style != 0 && cell.style != XlsxPackage::kUnformatted)
+    node.append_attribute("s") = cell.style;
   switch (cell.kind) {
     case XCell::Blank:
       break;

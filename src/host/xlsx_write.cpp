@@ -39,7 +39,7 @@ std::uint32_t XlsxPackage::StyleWith(std::uint32_t xf, int change) {
     if (i++ == xf) base = n;
   }
   pugi::xml_node copy = base ? cellXfs.append_copy(base) : plain();
-  Xf entry = xf < xfs.size() ? xfs[xf] : Xf{"General", false, false};
+  Xf entry = XfOf(xf);
   if (bold) {
     pugi::xml_node fonts = sheet.child("fonts");
     if (!fonts) Fail("has no fonts in its styles, so a cell cannot be made bold.");
@@ -139,7 +139,7 @@ void XlsxSheet::Store(CellRef c, const Variant& value, std::string_view dateForm
     case Variant::Kind::Date:
       cell.kind = XCell::Number;
       cell.number = package_.ToSerial(value.AsDate());
-      if (!package_.xfs[cell.style].date)
+      if (!package_.XfOf(cell.style).date)
         cell.style = package_.StyleWith(cell.style, BuiltInFormatId(dateFormat));
       break;
     case Variant::Kind::Boolean:
@@ -156,7 +156,7 @@ void XlsxSheet::Store(CellRef c, const Variant& value, std::string_view dateForm
 
 void XlsxSheet::SetBold(CellRef c, bool bold) {
   XCell& cell = At(c);
-  if (bold && !package_.xfs[cell.style].bold)
+  if (bold && !package_.XfOf(cell.style).bold)
     cell.style = package_.StyleWith(cell.style, XlsxPackage::kBold);
   dirty_.insert({c.row, c.column});
 }
