@@ -11,6 +11,7 @@
 #include "commands.h"
 #include "demo.h"
 #include "option_checks.h"
+#include "qv_version.h"
 #include "send/frm_send_sms.h"
 #include "service/frm_proxy_settings.h"
 
@@ -205,6 +206,7 @@ int main(int argc, char** argv) {
   CLI::App app{
       "Personalised bulk SMS from the rows of a workbook, through the Quorvalent gateway."};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("quorvalent ") + qv::kVersion);
   GlobalOptions global;
   app.add_option("--server", global.server, "The gateway, HOST[:PORT]");
   app.add_flag("--yes", global.yes, "Answer every question Yes or OK");

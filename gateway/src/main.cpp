@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "gateway.h"
+#include "qv_version.h"
 #include "server.h"
 #include "values/clock_posix.h"
 #include "values/convert.h"
@@ -78,6 +79,7 @@ void PrintJobs(Gateway& gateway, const std::string& name) {
 
 int main(int argc, char** argv) {
   CLI::App app{"The stand-in Quorvalent SMS gateway. Without a subcommand it serves HTTP."};
+  app.set_version_flag("--version", std::string("quorvalent-gateway ") + qv::kVersion);
   std::string db = "quorvalent-gateway.db";
   std::string listen = "127.0.0.1:8080";
   app.add_option("--db", db, "The SQLite database (created when missing)");
@@ -116,7 +118,13 @@ int main(int argc, char** argv) {
   auto* jobs = app.add_subcommand("jobs", "List an account's scheduled jobs");
   jobs->add_option("name", jobsName)->required();
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help and the version are a success; every other mistake in the words is a usage error, as
+    // for the add-in's command.
+    return app.exit(e) == 0 ? 0 : 2;
+  }
   try {
     qv::SystemClock clock;
     Gateway gateway(db, clock);
