@@ -245,6 +245,8 @@ void frmSendSMS::Form_Load() {
   // The names start afresh with the dialog's controls; their texts must start with them.
   templateTexts_.clear();
   SenderIdList.clear();
+  // A filter is set within one opening of the dialog, which shows no trace of it once closed.
+  FilterFormula.clear();
   const session::GlobalSubs& globals = services_.globals;
   if (!globals.SessionUserName.empty() && !globals.SessionPassword.empty()) {
     if (combo_display_MsgNames.ListCount() == 0) LoadTemplatesAndSenderIDs();

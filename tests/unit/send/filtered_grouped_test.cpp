@@ -67,6 +67,26 @@ TEST_F(FilteredGroupedTest, ThreeOfTenAreConfirmedAndSent) {
   EXPECT_EQ(transport.Last().body.find("NotifyMe"), std::string::npos);
 }
 
+// A filter belongs to the opening of the dialog it was set in: closed and opened again, the
+// dialog sends every chosen row, as it shows no filter.
+TEST_F(FilteredGroupedTest, AFilterEndsWithTheDialogThatHeldIt) {
+  for (int r = 2; r <= 3; ++r) {
+    Set("A" + std::to_string(r), 9000000000.0 + r);
+    Set("B" + std::to_string(r), r == 2 ? "Basil" : "Other");
+  }
+  Filter("#B# like 'bas%'");
+  d().cmdCancel.Press();
+  ClickMenu("Send SMS");
+  EXPECT_EQ(d().FilterFormula, "");
+  d().txtStartRow.Text = "2";
+  d().txtEndRow.Text = "3";
+  d().txtMsg.Text = "Hi #B#";
+  transport.Answer("000");
+  d().cmdSend.Press();
+  EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
+  EXPECT_EQ(Field("mobilenumber"), "9000000002,9000000003");
+}
+
 TEST_F(FilteredGroupedTest, NothingMatchingAndCancelledConfirmation) {
   Set("A2", 9000000002.0);
   Set("B2", "Zed");
