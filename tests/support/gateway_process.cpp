@@ -1,5 +1,6 @@
 #include "support/gateway_process.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -23,6 +24,10 @@ pid_t Spawn(const std::vector<std::string>& args, int& out) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
   posix_spawn_file_actions_addclose(&actions, fds[0]);
+  // Not the test's own input and error output: a gateway left running by a test that died would
+  // hold them open, and the test's runner would wait for their end for ever.
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   std::vector<std::string> all{QV_GATEWAY_BINARY};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
