@@ -1,6 +1,6 @@
 # The Debian package of the two programs: quorvalent and quorvalent-gateway, their manual pages
 # (the version put in, compressed as Debian keeps them) and their bash completion. Its library
-# dependencies are the ones dpkg-shlibdeps works out from the programs.
+# dependencies are the ones dpkg-shlibdeps works out from the programs, and libcurl.
 include(GNUInstallDirs)
 install(TARGETS quorvalent quorvalent-gateway RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -33,5 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The transport loads libcurl.so.4 when it runs rather than linking it, so dpkg-shlibdeps cannot
+# see it: it is named here, beside what it works out.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcurl4")
 set(CPACK_STRIP_FILES ON)
 include(CPack)
