@@ -98,6 +98,13 @@ std::optional<Token> Bracketed(const std::string& inside) {
 }
 
 // The characters that are a token each.
+// The most digits of a denominator a fraction's placeholders look for.
+constexpr int kLargestDenominatorDigits = 5;
+// The most digits of a second's fraction a time shows.
+constexpr int kMostSubSecondDigits = 3;
+// The most compiled codes a thread keeps.
+constexpr std::size_t kCachedCodes = 1024;
+
 constexpr std::pair<char, Kind> kSingleTokens[] = {
     {'0', Kind::Digit}, {'#', Kind::Digit},   {'?', Kind::Digit}, {'.', Kind::Point},
     {',', Kind::Comma}, {'%', Kind::Percent}, {'/', Kind::Slash}, {'@', Kind::At}};
@@ -319,8 +326,9 @@ DateLayout LayOutDate(std::vector<Token> tokens) {
 std::string FormatDate(double serial, const DateLayout& layout) {
   if (serial < 0) return NumberAsText(serial);
   const std::vector<Token>& tokens = layout.tokens;
-  // Sub-second digits decide the rounding of the whole moment.
-  const int subDigits = layout.subDigits;
+  // Sub-second digits decide the rounding of the whole moment; past the third, a spreadsheet's
+  // most, they are zeros.
+  const int subDigits = std::min(layout.subDigits, kMostSubSecondDigits);
   const double scale = subDigits == 0 ? 1.0 : std::pow(10.0, subDigits);
   const long long units = std::llround(serial * 86400.0 * scale);
   const long long totalSeconds = units / static_cast<long long>(scale);
@@ -361,7 +369,8 @@ std::string FormatDate(double serial, const DateLayout& layout) {
         break;
       case Kind::SubSecond:
         out += '.';
-        AppendPadded(out, fraction, n);
+        AppendPadded(out, fraction, std::min(n, subDigits));
+        out.append(static_cast<std::size_t>(std::max(n - subDigits, 0)), '0');
         break;
       case Kind::AmPm:
         out += AmPmText(t.text, p.hour >= 12);
@@ -687,12 +696,18 @@ std::string FormatFraction(double v, const std::vector<Token>& tokens) {
   double whole = hasWhole ? std::floor(v) : 0;
   const double rest = v - whole;
   long long bestNum = 0, bestDen = 1;
-  if (!fixed.empty()) {
-    bestDen = std::stoll(fixed);
+  // A fixed denominator too large to hold, or zero, shows as if it were placeholders.
+  long long fixedDen = 0;
+  std::from_chars(fixed.data(), fixed.data() + fixed.size(), fixedDen);
+  if (fixedDen > 0) {
+    bestDen = fixedDen;
     bestNum = std::llround(rest * static_cast<double>(bestDen));
   } else {
+    // Denominators are looked for up to five digits; more placeholders only widen the column.
     const long long maxDen =
-        static_cast<long long>(std::pow(10.0, std::max(denominatorDigits, 1))) - 1;
+        static_cast<long long>(
+            std::pow(10.0, std::clamp(denominatorDigits, 1, kLargestDenominatorDigits))) -
+        1;
     double bestError = 2;
     for (long long d = 1; d <= maxDen; ++d) {
       const long long n = std::llround(rest * static_cast<double>(d));
@@ -723,7 +738,7 @@ std::string FormatFraction(double v, const std::vector<Token>& tokens) {
   };
   const std::size_t numeratorDigits = slash - numeratorStart;
   const std::size_t denominatorWidth =
-      fixed.empty() ? static_cast<std::size_t>(denominatorDigits) : fixed.size();
+      fixedDen > 0 ? fixed.size() : static_cast<std::size_t>(denominatorDigits);
   if (bestNum == 0 && hasWhole) {
     if (out.find_first_of("0123456789") == std::string::npos) out.insert(0, "0");
     return out + std::string(numeratorDigits + 1 + denominatorWidth, ' ');
@@ -731,7 +746,7 @@ std::string FormatFraction(double v, const std::vector<Token>& tokens) {
   std::string numerator = std::to_string(bestNum);
   if (numerator.size() < numeratorDigits)
     numerator = padding(numeratorStart, numeratorDigits - numerator.size()) + numerator;
-  std::string denominator = fixed.empty() ? std::to_string(bestDen) : fixed;
+  std::string denominator = fixedDen > 0 ? fixed : std::to_string(bestDen);
   if (denominator.size() < denominatorWidth)
     denominator += padding(slash + 1 + denominator.size(), denominatorWidth - denominator.size());
   return out + numerator + "/" + denominator;
@@ -960,11 +975,14 @@ Code ReadCode(std::string_view code) {
   return out;
 }
 
-// A code's sections, read once: a sheet shows thousands of cells under a handful of codes.
+// A code's sections, read once: a sheet shows thousands of cells under a handful of codes. The
+// codes kept are few enough that a file of endless distinct codes cannot fill the memory: past
+// kCachedCodes they are read afresh. The code given stays valid until the next call.
 const Code& Compiled(std::string_view code) {
   thread_local std::map<std::string, Code, std::less<>> cache;
   const auto it = cache.find(code);
   if (it != cache.end()) return it->second;
+  if (cache.size() >= kCachedCodes) cache.clear();
   return cache.emplace(std::string(code), ReadCode(code)).first->second;
 }
 

@@ -146,9 +146,19 @@ std::size_t ZipPartAhead::Read(char* into, std::size_t n) {
 std::optional<std::string> ZipReader::Read(const std::string& name) const {
   const auto part = Open(name);
   if (!part) return std::nullopt;
-  std::string data(part->Size(), '\0');
+  // The size the archive's directory gives is a claim the bytes may not bear out: the text grows
+  // with what is inflated, so that a part claiming hundreds of megabytes costs only what it holds.
+  constexpr std::size_t kPiece = 1 << 16;
+  std::string data;
+  data.reserve(std::min<std::size_t>(part->Size(), kPiece));
   std::size_t done = 0;
-  while (const std::size_t got = part->Read(data.data() + done, data.size() - done)) done += got;
+  for (;;) {
+    if (data.size() - done < kPiece) data.resize(done + kPiece);
+    const std::size_t got = part->Read(data.data() + done, data.size() - done);
+    if (got == 0) break;
+    done += got;
+  }
+  data.resize(done);
   return data;
 }
 

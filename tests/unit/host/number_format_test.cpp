@@ -71,6 +71,53 @@ TEST(NumberFormat, DisplaysAsASpreadsheetDoes) {
 
 // Rounding works on the value's 15-digit decimal form, so what shows is what a person expects of
 // the number typed, not of its binary expansion.
+// A fraction's denominator is looked for up to five digits; more placeholders widen the column
+// only, and a fixed denominator too large to hold shows as placeholders would.
+TEST(NumberFormat, FractionDenominatorsAreLookedForUpToFiveDigits) {
+  const double value = 0.14159265358979;
+  const struct {
+    const char* code;
+    const char* shown;
+  } cases[] = {
+      {"?/????", "16/113 "},
+      {"?/?????", "14093/99532"},
+      {"?/??????", "14093/99532 "},
+      {"?/?????????????", "14093/99532        "},
+      {"# ?/8", " 1/8"},
+      {"?/99999999999999999999999", "1/7"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatNumber(value, c.code), c.shown) << c.code;
+}
+
+// A time shows at most three digits of a second's fraction; further placeholders are zeros.
+TEST(NumberFormat, SecondsShowThreeDigitsOfTheirFraction) {
+  const double value = 0.5 + 0.1234567 / 86400;
+  const struct {
+    const char* code;
+    const char* shown;
+  } cases[] = {
+      {"hh:mm:ss.00", "12:00:00.12"},
+      {"hh:mm:ss.000", "12:00:00.123"},
+      {"hh:mm:ss.0000", "12:00:00.1230"},
+      {"ss.0000000000000000000000000", "00.1230000000000000000000000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatNumber(value, c.code), c.shown) << c.code;
+}
+
+// Codes read once are kept up to a number; past it they are read afresh, and every one still shows
+// as it should, the first among them.
+TEST(NumberFormat, ManyDistinctCodesShowAsFewDo) {
+  for (const int codes : {1023, 1024, 1025, 3000}) {
+    for (int i = 0; i < codes; ++i) {
+      const std::string code = "0.00\" x\"" + std::string(static_cast<std::size_t>(i % 7), '_') +
+                               "\"" + std::to_string(i) + "\"";
+      const std::string shown = FormatNumber(1.5, code);
+      ASSERT_EQ(shown.substr(0, 6), "1.50 x") << code;
+      ASSERT_EQ(FormatNumber(2.25, "0.0"), "2.3") << "after " << i;
+    }
+  }
+}
+
 TEST(NumberFormat, RoundsTheDecimalFormOfTheValue) {
   const struct {
     double value;
