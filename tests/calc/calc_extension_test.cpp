@@ -289,6 +289,24 @@ class CalcExtension : public ::testing::Test {
     screen.Settle();
     return picked;
   }
+  // The Send SMS dialog of the active workbook with the template `chosen`, numbers from column A
+  // and rows 2 to `endRow` chosen, as a user fills it in; not Found when it did not open or did
+  // not offer them.
+  static Window FilledSendDialog(const std::string& chosen, const std::string& endRow) {
+    const Screen screen(office_->Context());
+    // A send dialog left by another case lists no template yet.
+    if (const Window old = screen.WaitFor(kDialogRole, "", 1, "Enter SMS Text Message(Msg)");
+        old.Found())
+      old.Press("Cancel");
+    Choose("Send SMS");
+    const Window send = screen.WaitFor(kDialogRole, "", 30, "Enter SMS Text Message(Msg)");
+    if (!send.Found() || !Pick(send, send.Offering(chosen), chosen) ||
+        !Pick(send, send.Beside("Select Mobile Numbers Column :"), "A"))
+      return {};
+    send.Type(send.Beside("Start Row"), "2");
+    send.Type(send.Beside("End Row"), endRow);
+    return send;
+  }
   // Logs in through the login dialog, as a user does.
   static void LogIn() {
     Choose("Login");
@@ -496,18 +514,9 @@ TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
   const std::string path = Contacts("contacts.xlsx");
 
   Screen screen(office_->Context());
-  // A send dialog left by another case lists no template yet.
-  if (const Window old = screen.WaitFor(kDialogRole, "", 1, "Enter SMS Text Message(Msg)");
-      old.Found())
-    old.Press("Cancel");
   Opened opened(path);
-  Choose("Send SMS");
-  const Window send = screen.WaitFor(kDialogRole, "", 30, "Enter SMS Text Message(Msg)");
+  const Window send = FilledSendDialog("Due", "5");
   ASSERT_TRUE(send.Found());
-  ASSERT_TRUE(Pick(send, send.Offering("Due"), "Due")) << send.Texts();
-  ASSERT_TRUE(Pick(send, send.Beside("Select Mobile Numbers Column :"), "A"));
-  send.Type(send.Beside("Start Row"), "2");
-  send.Type(send.Beside("End Row"), "5");
   screen.Save(send, "frmSendSMS-filled");
 
   LoopbackServer proxy("000", true);
@@ -633,17 +642,9 @@ TEST_F(CalcExtension, TheSendCheckListsADuplicateAndThePreviewShowsTheBalance) {
     book->Save();
   }
   Screen screen(office_->Context());
-  if (const Window old = screen.WaitFor(kDialogRole, "", 1, "Enter SMS Text Message(Msg)");
-      old.Found())
-    old.Press("Cancel");
   Opened opened(path);
-  Choose("Send SMS");
-  const Window send = screen.WaitFor(kDialogRole, "", 30, "Enter SMS Text Message(Msg)");
+  const Window send = FilledSendDialog("Greet", "4");
   ASSERT_TRUE(send.Found());
-  ASSERT_TRUE(Pick(send, send.Offering("Greet"), "Greet")) << send.Texts();
-  ASSERT_TRUE(Pick(send, send.Beside("Select Mobile Numbers Column :"), "A"));
-  send.Type(send.Beside("Start Row"), "2");
-  send.Type(send.Beside("End Row"), "4");
   ASSERT_TRUE(send.Toggle("Preview and Send"));
   screen.Settle();
 

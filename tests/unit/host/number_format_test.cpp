@@ -71,37 +71,29 @@ TEST(NumberFormat, DisplaysAsASpreadsheetDoes) {
 
 // Rounding works on the value's 15-digit decimal form, so what shows is what a person expects of
 // the number typed, not of its binary expansion.
-// A fraction's denominator is looked for up to five digits; more placeholders widen the column
-// only, and a fixed denominator too large to hold shows as placeholders would.
-TEST(NumberFormat, FractionDenominatorsAreLookedForUpToFiveDigits) {
-  const double value = 0.14159265358979;
+// A fraction's denominator is looked for up to five digits, and a time shows at most three
+// digits of a second's fraction: more placeholders widen the column or show zeros, and a fixed
+// denominator too large to hold shows as placeholders would.
+TEST(NumberFormat, FractionsAndSecondsHaveTheirMostDigits) {
+  const double fraction = 0.14159265358979;
+  const double time = 0.5 + 0.1234567 / 86400;
   const struct {
+    double value;
     const char* code;
     const char* shown;
   } cases[] = {
-      {"?/????", "16/113 "},
-      {"?/?????", "14093/99532"},
-      {"?/??????", "14093/99532 "},
-      {"?/?????????????", "14093/99532        "},
-      {"# ?/8", " 1/8"},
-      {"?/99999999999999999999999", "1/7"},
+      {fraction, "?/????", "16/113 "},
+      {fraction, "?/?????", "14093/99532"},
+      {fraction, "?/??????", "14093/99532 "},
+      {fraction, "?/?????????????", "14093/99532        "},
+      {fraction, "# ?/8", " 1/8"},
+      {fraction, "?/99999999999999999999999", "1/7"},
+      {time, "hh:mm:ss.00", "12:00:00.12"},
+      {time, "hh:mm:ss.000", "12:00:00.123"},
+      {time, "hh:mm:ss.0000", "12:00:00.1230"},
+      {time, "ss.0000000000000000000000000", "00.1230000000000000000000000"},
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatNumber(value, c.code), c.shown) << c.code;
-}
-
-// A time shows at most three digits of a second's fraction; further placeholders are zeros.
-TEST(NumberFormat, SecondsShowThreeDigitsOfTheirFraction) {
-  const double value = 0.5 + 0.1234567 / 86400;
-  const struct {
-    const char* code;
-    const char* shown;
-  } cases[] = {
-      {"hh:mm:ss.00", "12:00:00.12"},
-      {"hh:mm:ss.000", "12:00:00.123"},
-      {"hh:mm:ss.0000", "12:00:00.1230"},
-      {"ss.0000000000000000000000000", "00.1230000000000000000000000"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(FormatNumber(value, c.code), c.shown) << c.code;
+  for (const auto& c : cases) EXPECT_EQ(FormatNumber(c.value, c.code), c.shown) << c.code;
 }
 
 // Codes read once are kept up to a number; past it they are read afresh, and every one still shows
