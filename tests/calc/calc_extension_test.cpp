@@ -29,6 +29,8 @@
 #include <cppuhelper/implbase1.hxx>
 #include <rtl/ref.hxx>
 
+#include <com/sun/star/deployment/XExtensionManager.hpp>
+#include <com/sun/star/deployment/XPackage.hpp>
 #include <com/sun/star/frame/XComponentLoader.hpp>
 #include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -462,6 +464,51 @@ TEST_F(CalcExtension, ALoginThroughTheDialogOpensTheSession) {
   EXPECT_FALSE(Enabled(MenuCommand("Login")));
   // The office's window with the add-in's toolbar and menu, once the dialogs are gone.
   Screen(office_->Context()).Save(Window(), "calc");
+}
+
+// The Extension Manager shows the extension as its description says: the project's version, its
+// name and publisher, the description, the icon and the licence accepted on install; its window
+// with the extension is pictured.
+TEST_F(CalcExtension, TheExtensionManagerShowsWhatTheDescriptionSays) {
+  Reference<deployment::XPackage> ours;
+  OnMainThread(office_->Context(), [&] {
+    const Reference<deployment::XExtensionManager> manager(
+        office_->Context()->getValueByName("/singletons/com.sun.star.deployment.ExtensionManager"),
+        uno::UNO_QUERY_THROW);
+    for (const auto& package : manager->getDeployedExtensions("user", {}, {})) {
+      if (package.is() && calc::FromUno(package->getIdentifier().Value) == "com.quorvalent.calc")
+        ours = package;
+    }
+  });
+  ASSERT_TRUE(ours.is()) << "the extension is not deployed for the user";
+  EXPECT_EQ(calc::FromUno(ours->getVersion()), QV_VERSION);
+  EXPECT_EQ(calc::FromUno(ours->getDisplayName()), "Quorvalent");
+  EXPECT_EQ(calc::FromUno(ours->getPublisherInfo().First), "Quorvalent");
+  EXPECT_EQ(calc::FromUno(ours->getDescription()).rfind("Personalised bulk SMS", 0), 0u);
+  EXPECT_NE(calc::FromUno(ours->getLicenseText())
+                .find("Quorvalent add-in for LibreOffice Calc, version " QV_VERSION),
+            std::string::npos);
+  EXPECT_TRUE(ours->getIcon(false).is());
+
+  Screen screen(office_->Context());
+  std::thread manage([] {
+    util::URL url;
+    url.Complete = "service:com.sun.star.deployment.ui.PackageManagerDialog";
+    OnMainThread(office_->Context(), [&] {
+      const Reference<frame::XDispatchProvider> provider(Frame(), uno::UNO_QUERY_THROW);
+      if (const auto dispatch = provider->queryDispatch(url, "", 0); dispatch.is())
+        dispatch->dispatch(url, {});
+    });
+  });
+  const Window dialog = screen.WaitFor(kDialogRole, "Extension Manager");
+  // Its list of extensions draws the entries itself and offers them to no reader: the picture
+  // shows them.
+  if (dialog.Found()) {
+    screen.Save(dialog, "extension-manager");
+    if (!dialog.Press("Close")) dialog.Escape();
+  }
+  manage.join();
+  EXPECT_TRUE(dialog.Found()) << "no Extension Manager";
 }
 
 // Every dialog of the add-in opens from its menu entry as the toolkit's dialog, and is pictured.
