@@ -6,23 +6,7 @@
 #include "host/memory_application.h"
 #include "reports/frm_dr.h"
 #include "support/addin_fakes.h"
-
-namespace {
-
-// Clicks the entry of the add-in's menu of that caption, as the user does.
-void Choose(qv::host::MemoryApplication& app, const std::string& caption) {
-  auto& bar = app.GetCommandBars().Item(1);
-  for (int i = 1; i <= bar.Controls().Count(); ++i) {
-    auto& menu = bar.Controls().Item(i);
-    if (menu.Caption() != "&Quorvalent") continue;
-    for (int k = 1; k <= menu.Controls().Count(); ++k) {
-      if (menu.Controls().Item(k).Caption() == caption)
-        qv::host::MemoryCommandBars::Click(menu.Controls().Item(k));
-    }
-  }
-}
-
-}  // namespace
+#include "support/addin_menu.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
@@ -40,24 +24,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   connect.Globals().IsLoggedIn = true;
   switch (data[0] % 5) {
     case 0:  // the templates and sender IDs
-      Choose(app, "Send SMS");
+      qv::testing::ChooseFromAddinMenu(app, "Send SMS");
       break;
     case 1:  // the scheduled jobs
-      Choose(app, "Scheduler");
+      qv::testing::ChooseFromAddinMenu(app, "Scheduler");
       break;
     case 2:  // a delivery report into a new sheet
-      Choose(app, "Delivery Report");
+      qv::testing::ChooseFromAddinMenu(app, "Delivery Report");
       connect.DR().txtSheetName.Text = "Report";
       connect.DR().cmdGet.Press();
       break;
     case 3:
-      Choose(app, "Get Credits Balance");
+      qv::testing::ChooseFromAddinMenu(app, "Get Credits Balance");
       break;
     default:  // a login's answer
       connect.Globals().IsLoggedIn = false;
       connect.Globals().SessionUserName.clear();
       connect.Globals().SessionPassword.clear();
-      Choose(app, "Login");
+      qv::testing::ChooseFromAddinMenu(app, "Login");
       break;
   }
   return 0;

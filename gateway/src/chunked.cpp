@@ -2,19 +2,14 @@
 
 #include <algorithm>
 
+#include "values/text.h"
+
 namespace qv::gateway {
 
 namespace {
 
 // A line longer than this is no chunk's size or trailer a client sends.
 constexpr std::size_t kLongestLine = 4096;
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -35,8 +30,8 @@ ChunkedBody::State ChunkedBody::Feed(std::string_view bytes) {
     bytes.remove_prefix(lf + 1);
     if (line_.empty() || line_.back() != '\r') return state_ = State::Broken;
     line_.pop_back();
-    const std::string line = std::move(line_);
-    line_.clear();
+    std::string line;
+    line.swap(line_);
     state_ = Line(line);
   }
   return state_;
@@ -47,8 +42,8 @@ ChunkedBody::State ChunkedBody::Line(std::string_view line) {
     case Part::Size: {
       std::size_t size = 0;
       std::size_t digits = 0;
-      for (; digits < line.size() && HexDigit(line[digits]) >= 0; ++digits) {
-        size = size * 16 + static_cast<std::size_t>(HexDigit(line[digits]));
+      for (; digits < line.size() && HexDigitValue(line[digits]) >= 0; ++digits) {
+        size = size * 16 + static_cast<std::size_t>(HexDigitValue(line[digits]));
         if (size > limit_) return State::TooLarge;
       }
       const std::string_view rest = line.substr(digits);

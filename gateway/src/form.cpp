@@ -1,16 +1,10 @@
 #include "form.h"
 
 #include "values/cp1252.h"
+#include "values/text.h"
 
 namespace qv::gateway {
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
 
 std::optional<std::string> Decode(std::string_view s) {
   std::string bytes;
@@ -20,8 +14,8 @@ std::optional<std::string> Decode(std::string_view s) {
       bytes += ' ';
     } else if (s[i] == '%') {
       if (i + 2 >= s.size()) return std::nullopt;
-      const int hi = HexValue(s[i + 1]);
-      const int lo = HexValue(s[i + 2]);
+      const int hi = HexDigitValue(s[i + 1]);
+      const int lo = HexDigitValue(s[i + 2]);
       if (hi < 0 || lo < 0) return std::nullopt;
       bytes += static_cast<char>(hi * 16 + lo);
       i += 2;

@@ -39,6 +39,13 @@ std::string ToLowerAscii(std::string_view s) {
   return out;
 }
 
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   const auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };

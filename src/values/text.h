@@ -15,6 +15,8 @@ std::string ReplaceAll(std::string_view s, std::string_view from, std::string_vi
 
 std::string ToLowerAscii(std::string_view s);
 bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b);
+// The value of a hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);
 
 // The pieces of `s` between the separators, empty pieces included ("a,,b" gives a, "", b).
 std::vector<std::string> Split(std::string_view s, std::string_view separator);

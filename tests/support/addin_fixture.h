@@ -8,6 +8,7 @@
 #include "addin/connect.h"
 #include "host/memory_application.h"
 #include "support/addin_fakes.h"
+#include "support/addin_menu.h"
 
 namespace qv::testing {
 
@@ -19,19 +20,9 @@ class AddinTest : public ::testing::Test, protected AddinFakes {
   void ConnectAddin() { connect.AddinInstance_OnConnection(app); }
 
   host::CommandBar& Toolbar() { return *app.GetCommandBars().Find("Quorvalent"); }
-  host::CommandBarControl& Menu() {
-    auto& bar = app.GetCommandBars().Item(1);
-    for (int i = 1; i <= bar.Controls().Count(); ++i) {
-      if (bar.Controls().Item(i).Caption() == "&Quorvalent") return bar.Controls().Item(i);
-    }
-    throw std::runtime_error("no menu");
-  }
+  host::CommandBarControl& Menu() { return AddinMenu(app); }
   host::CommandBarControl& MenuEntry(const std::string& caption) {
-    auto& items = Menu().Controls();
-    for (int i = 1; i <= items.Count(); ++i) {
-      if (items.Item(i).Caption() == caption) return items.Item(i);
-    }
-    throw std::runtime_error("no menu entry " + caption);
+    return AddinMenuEntry(app, caption);
   }
   host::CommandBarControl& ToolbarButton(const std::string& caption) {
     auto& items = Toolbar().Controls();
@@ -41,7 +32,7 @@ class AddinTest : public ::testing::Test, protected AddinFakes {
     throw std::runtime_error("no toolbar button " + caption);
   }
   void Click(host::CommandBarControl& control) { host::MemoryCommandBars::Click(control); }
-  void ClickMenu(const std::string& caption) { Click(MenuEntry(caption)); }
+  void ClickMenu(const std::string& caption) { ChooseFromAddinMenu(app, caption); }
 
   // A session as a successful login leaves it (alice, abc), without asking the service.
   void OpenSession() {
