@@ -21,7 +21,7 @@ class NoShell : public addin::Shell {
 // A transport that answers "000" at once and keeps only the size of what it was sent.
 class CountingTransport : public service::Transport {
  public:
-  std::string Post(const std::string&, int, const std::string&, const std::string& body,
+  std::string Post(const service::Endpoint&, const std::string&, const std::string& body,
                    const service::ProxySettings&) override {
     bytes = body.size();
     return "000";

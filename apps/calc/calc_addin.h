@@ -15,6 +15,7 @@
 #include "calc_workbook.h"
 #include "service/curl_transport_posix.h"
 #include "service/random.h"
+#include "service/transport_settings.h"
 #include "settings/ini_file_settings_posix.h"
 #include "uno_ui.h"
 #include "values/clock_posix.h"
@@ -64,7 +65,9 @@ class CalcAddin {
  private:
   struct Environment {
     explicit Environment(const css::uno::Reference<css::uno::XComponentContext>& context)
-        : ui(context), settings(settings::IniFileSettings::DefaultRoot()) {}
+        : ui(context),
+          settings(settings::IniFileSettings::DefaultRoot()),
+          transport(service::ReadTransportSettings(settings)) {}
     UnoUi ui;
     settings::IniFileSettings settings;
     service::CurlTransport transport;

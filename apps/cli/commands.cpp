@@ -8,7 +8,7 @@
 #include "send/frm_preview_sms.h"
 #include "send/frm_send_check.h"
 #include "service/protocol.h"
-#include "service/transport_limits.h"
+#include "service/transport_settings.h"
 #include "values/convert.h"
 #include "values/text.h"
 
@@ -91,7 +91,8 @@ Session::Session(const GlobalOptions& options, std::ostream& out)
       out_(out),
       ui_(out, options.yes),
       settings_(settings::IniFileSettings::DefaultRoot()),
-      transport_(service::ReadTransportLimits(settings_)),
+      transport_(service::ReadTransportSettings(settings_),
+                 [](const std::string& why) { std::cerr << "quorvalent: " << why << '\n'; }),
       connect_({ui_, transport_, settings_, clock_, random_, shell_, ServerAddress(options)}) {
   ui_.Drive<session::frmLogin>("frmLogin", [this](session::frmLogin& f) {
     if (!credentialsLooked_) {

@@ -17,7 +17,7 @@ namespace {
 using qv::gateway::Account;
 using qv::gateway::Gateway;
 
-int Serve(Gateway& gateway, const std::string& listen) {
+int Serve(Gateway& gateway, const std::string& listen, const qv::gateway::Tls* tls) {
   const auto colon = listen.rfind(':');
   if (colon == std::string::npos || !qv::IsNumericText(listen.substr(colon + 1))) {
     std::cerr << "--listen takes HOST:PORT, not \"" << listen << "\"\n";
@@ -25,13 +25,13 @@ int Serve(Gateway& gateway, const std::string& listen) {
   }
   const std::string host = listen.substr(0, colon);
   const int wanted = std::stoi(listen.substr(colon + 1));
-  qv::gateway::Server server(gateway);
+  qv::gateway::Server server(gateway, tls);
   const int port = server.Bind(host, wanted);
   if (port < 0) {
     std::cerr << "Cannot listen on " << listen << "\n";
     return 1;
   }
-  std::cout << "Listening on " << host << ":" << port << std::endl;
+  std::cout << "Listening on " << (tls ? "https://" : "") << host << ":" << port << std::endl;
 
   // SIGINT and SIGTERM stop the server cleanly.
   sigset_t signals;
@@ -84,6 +84,14 @@ int main(int argc, char** argv) {
   std::string listen = "127.0.0.1:8080";
   app.add_option("--db", db, "The SQLite database (created when missing)");
   app.add_option("--listen", listen, "HOST:PORT to serve on; port 0 picks a free port");
+  std::string certificate, key;
+  auto* certOption =
+      app.add_option("--cert", certificate, "Serve https with this certificate (PEM)")
+          ->check(CLI::ExistingFile);
+  auto* keyOption =
+      app.add_option("--key", key, "The certificate's private key (PEM)")->check(CLI::ExistingFile);
+  certOption->needs(keyOption);
+  keyOption->needs(certOption);
 
   auto* account = app.add_subcommand("account", "Manage accounts")->require_subcommand(1);
   Account added;
@@ -150,7 +158,8 @@ int main(int argc, char** argv) {
     } else if (*jobs) {
       PrintJobs(gateway, jobsName);
     } else {
-      return Serve(gateway, listen);
+      const qv::gateway::Tls tls{certificate, key};
+      return Serve(gateway, listen, certificate.empty() ? nullptr : &tls);
     }
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <optional>
+#include <stdexcept>
 #include <thread>
 
 #include "chunked.h"
@@ -14,14 +15,16 @@ namespace qv::gateway {
 
 struct Server::Impl {
   Gateway& gateway;
-  httplib::Server http;
+  std::unique_ptr<httplib::Server> server;
+  httplib::Server& http;
   std::mutex mutex;
   std::condition_variable wake;
   bool stopping = false;
   bool running = false;  // Run is listening, or about to
   std::thread worker;
 
-  explicit Impl(Gateway& g) : gateway(g) {}
+  Impl(Gateway& g, std::unique_ptr<httplib::Server> s)
+      : gateway(g), server(std::move(s)), http(*server) {}
 };
 
 namespace {
@@ -84,7 +87,23 @@ std::optional<std::string> ReadBody(const httplib::Request& req, httplib::Respon
 
 }  // namespace
 
-Server::Server(Gateway& gateway) : impl_(std::make_unique<Impl>(gateway)) {
+namespace {
+
+std::unique_ptr<httplib::Server> MakeServer(const Tls* tls) {
+  if (!tls) return std::make_unique<httplib::Server>();
+  auto secure =
+      std::make_unique<httplib::SSLServer>(tls->certificateFile.c_str(), tls->keyFile.c_str());
+  if (!secure->is_valid()) {
+    throw std::runtime_error("The certificate " + tls->certificateFile + " and the key " +
+                             tls->keyFile + " cannot be read, or do not belong together.");
+  }
+  return secure;
+}
+
+}  // namespace
+
+Server::Server(Gateway& gateway, const Tls* tls)
+    : impl_(std::make_unique<Impl>(gateway, MakeServer(tls))) {
   auto& http = impl_->http;
   http.new_task_queue = [] { return new httplib::ThreadPool(kConnectionThreads); };
   http.set_read_timeout(kReadWriteSeconds);

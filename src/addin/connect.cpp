@@ -16,9 +16,25 @@ constexpr int kPositionTop = 1;
 constexpr int kIconAndCaption = 3;
 constexpr const char* kDefaultAddress = "127.0.0.1:8080";
 
-ServiceAddress SplitAddress(std::string text) {
+service::Endpoint SplitAddress(std::string text) {
   text = Trim(text);
-  ServiceAddress out{text, 0};
+  service::Endpoint out;
+  const std::string whole = text;
+  if (const auto scheme = text.find("://"); scheme != std::string::npos) {
+    const std::string name = ToLowerAscii(text.substr(0, scheme));
+    if (name != "http" && name != "https") {
+      throw AddinError(error::kInvalidArgument, "The service address \"" + whole +
+                                                    "\" names a scheme other than http or https.");
+    }
+    out.https = name == "https";
+    text.erase(0, scheme + 3);
+    if (!text.empty() && text.back() == '/') text.pop_back();  // as a URL is often pasted
+  }
+  if (text.find_first_of("/?#@") != std::string::npos) {
+    throw AddinError(error::kInvalidArgument,
+                     "The service address \"" + whole + "\" has more than a host and a port.");
+  }
+  out.host = text;
   std::size_t colon = std::string::npos;
   if (!text.empty() && text.front() == '[') {
     const auto close = text.find(']');
@@ -31,18 +47,18 @@ ServiceAddress SplitAddress(std::string text) {
     const std::string port = text.substr(colon + 1);
     if (!IsNumericText(port) || port.find_first_not_of("0123456789") != std::string::npos) {
       throw AddinError(error::kInvalidArgument,
-                       "The service address \"" + text + "\" has no valid port after \":\".");
+                       "The service address \"" + whole + "\" has no valid port after \":\".");
     }
     out.host = text.substr(0, colon);
     out.port = std::stoi(port);
     if (out.port < 1 || out.port > 65535) {
       throw AddinError(error::kInvalidArgument,
-                       "The service address \"" + text + "\" has a port outside 1 to 65535.");
+                       "The service address \"" + whole + "\" has a port outside 1 to 65535.");
     }
   }
   if (out.host.empty())
     throw AddinError(error::kInvalidArgument,
-                     "The service address \"" + text + "\" names no host.");
+                     "The service address \"" + whole + "\" names no host.");
   return out;
 }
 
@@ -52,7 +68,7 @@ std::string ControlTag(std::string_view command, std::string_view place) {
   return "Quorvalent." + std::string(command) + "." + std::string(place);
 }
 
-ServiceAddress FindServiceAddress(const std::string& given, settings::Settings& store) {
+service::Endpoint FindServiceAddress(const std::string& given, settings::Settings& store) {
   if (!given.empty()) return SplitAddress(given);
   if (auto stored = store.Get(settings::kAppName, "Service", "Address");
       stored && !Trim(*stored).empty()) {
@@ -81,12 +97,13 @@ Connect::~Connect() = default;
 
 void Connect::AddinInstance_OnConnection(host::Application& Application) {
   try {
-    const ServiceAddress address = FindServiceAddress(platform_.serverAddress, platform_.settings);
+    const service::Endpoint address =
+        FindServiceAddress(platform_.serverAddress, platform_.settings);
     globals_.ServerAddress = address.host;
     globals_.ServerPort = address.port;
+    globals_.ServerHttps = address.https;
     service::GetProxySettings(platform_.settings, globals_.Proxy);
-    globals_.BaseUrl =
-        "http://" + address.host + (address.port ? ":" + std::to_string(address.port) : "");
+    globals_.BaseUrl = service::Origin(address);
     if (platform_.settings.GetSetting(settings::kAppName, "STARTUP", "MODES").empty()) {
       platform_.settings.Save(settings::kAppName, "STARTUP", "MODES", kDefaultModes);
     }

@@ -25,13 +25,10 @@ inline constexpr const char* kDefaultModes =
     "L-Web Login,C-Campaign Manager,M-Mobile App,G-Gateway API,E-Excel Add-in,"
     "R-Reseller Panel,B-Bulk Upload,A-Alerts,H-HTTP API";
 
-// Where the service is: the front end's address (host or host:port) when it gave one, else the
-// settings key Service/Address, else the stand-in gateway on this machine.
-struct ServiceAddress {
-  std::string host;
-  int port = 0;
-};
-ServiceAddress FindServiceAddress(const std::string& given, settings::Settings& store);
+// Where the service is: the front end's address when it gave one, else the settings key
+// Service/Address, else the stand-in gateway on this machine. An address is host or host:port,
+// after "https://" for the service over TLS; "http://", or no scheme, is plain http.
+service::Endpoint FindServiceAddress(const std::string& given, settings::Settings& store);
 
 // The tag of one of the add-in's controls: the command it runs and where it stands ("toolbar",
 // "menu"), the same at every start, so no two controls share one.

@@ -3,9 +3,11 @@
 #include <curl/curl.h>
 #include <dlfcn.h>
 
+#include <fstream>
 #include <future>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 
 namespace qv::service {
@@ -23,6 +25,7 @@ struct Curl {
   decltype(&curl_easy_init) easy_init = nullptr;
   decltype(&curl_easy_setopt) easy_setopt = nullptr;
   decltype(&curl_easy_perform) easy_perform = nullptr;
+  decltype(&curl_easy_getinfo) easy_getinfo = nullptr;
   decltype(&curl_easy_cleanup) easy_cleanup = nullptr;
   decltype(&curl_slist_append) slist_append = nullptr;
   decltype(&curl_slist_free_all) slist_free_all = nullptr;
@@ -47,6 +50,7 @@ Curl LoadCurl() {
   Find(library, "curl_easy_init", curl.easy_init, curl.failure);
   Find(library, "curl_easy_setopt", curl.easy_setopt, curl.failure);
   Find(library, "curl_easy_perform", curl.easy_perform, curl.failure);
+  Find(library, "curl_easy_getinfo", curl.easy_getinfo, curl.failure);
   Find(library, "curl_easy_cleanup", curl.easy_cleanup, curl.failure);
   Find(library, "curl_slist_append", curl.slist_append, curl.failure);
   Find(library, "curl_slist_free_all", curl.slist_free_all, curl.failure);
@@ -111,29 +115,80 @@ Headers MakeHeaders(const Curl& curl, std::initializer_list<const char*> lines) 
   return Headers(list);
 }
 
-// Runs the exchange; the answer only when it completed within the limits.
-std::string Perform(const Curl& curl, CURL* h, curl_slist* headers, const TransportLimits& limits) {
-  Answer answer{{}, limits.answerBytes};
+// The whole of a file, or nothing when it cannot be read.
+std::optional<std::string> ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return text;
+}
+
+// Adds the authorities of `caFile` to the system's for this exchange: the system's bundle and
+// the file, together, become the bundle the certificate is checked against (the system's
+// directory of authorities, where libcurl has one, stays in use). False when the file cannot be
+// read, with the reason in `why`.
+bool TrustAlso(const Curl& curl, CURL* h, const std::string& caFile, std::string& bundle,
+               std::string& why) {
+  char* systemBundle = nullptr;
+  if (curl.easy_getinfo(h, CURLINFO_CAINFO, &systemBundle) == CURLE_OK && systemBundle) {
+    if (auto text = ReadFile(systemBundle)) bundle = std::move(*text) + "\n";
+  }
+  const auto added = ReadFile(caFile);
+  if (!added) {
+    why = "the authorities' file " + caFile + " (CAFile) cannot be read";
+    return false;
+  }
+  bundle += *added;
+  curl_blob blob{bundle.data(), bundle.size(), CURL_BLOB_NOCOPY};
+  curl.easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob);
+  return true;
+}
+
+// Runs the exchange with `url`; the answer only when it completed within the limits. Otherwise
+// the empty answer, and `report` is told why.
+std::string Perform(const Curl& curl, CURL* h, const std::string& url, curl_slist* headers,
+                    const TransportSettings& settings, const CurlTransport::FailureReport& report) {
+  Answer answer{{}, settings.answerBytes};
+  char error[CURL_ERROR_SIZE] = "";
+  std::string bundle;  // lives until the exchange is over
   // Calls keep the header's name, so that its checks of each option's value still apply.
   const auto curl_easy_setopt = curl.easy_setopt;
+  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error);
   curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Append);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &answer);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, limits.connectSeconds);
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, settings.connectSeconds);
   curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, limits.silentSeconds);
-  curl_easy_setopt(h, CURLOPT_TIMEOUT, limits.deadlineSeconds);
-  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.answerBytes));
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, settings.silentSeconds);
+  curl_easy_setopt(h, CURLOPT_TIMEOUT, settings.deadlineSeconds);
+  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(settings.answerBytes));
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
-  if (curl.easy_perform(h) != CURLE_OK) return {};
+  // The certificate is always checked, and its names against the host.
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  std::string why;
+  if (url.rfind("https://", 0) == 0 && !settings.caFile.empty() &&
+      !TrustAlso(curl, h, settings.caFile, bundle, why)) {
+    if (report) report(url + ": " + why);
+    return {};
+  }
+  if (const CURLcode done = curl.easy_perform(h); done != CURLE_OK) {
+    if (report)
+      report(url + ": " + (*error ? error : "the exchange failed (" + std::to_string(done) + ")"));
+    return {};
+  }
   return std::move(answer.text);
 }
 
 }  // namespace
 
-CurlTransport::CurlTransport(TransportLimits limits) : limits_(limits) {
+CurlTransport::CurlTransport(TransportSettings settings, FailureReport report)
+    : settings_(std::move(settings)), report_(std::move(report)) {
   Loading(std::launch::async);
 }
 
@@ -143,7 +198,7 @@ CurlTransport::~CurlTransport() {
   Loading(std::launch::async).wait();
 }
 
-std::string CurlTransport::Post(const std::string& host, int port, const std::string& path,
+std::string CurlTransport::Post(const Endpoint& to, const std::string& path,
                                 const std::string& body, const ProxySettings& proxy) {
   const Curl& curl = Library();
   const auto curl_easy_setopt = curl.easy_setopt;
@@ -152,8 +207,6 @@ std::string CurlTransport::Post(const std::string& host, int port, const std::st
   Headers headers = MakeHeaders(curl, {"Content-Type: application/x-www-form-urlencoded",
                                        "Connection: Keep-Alive", "Expect:"});
   if (!h || !headers) return {};
-  const std::string url = "http://" + host + (port ? ":" + std::to_string(port) : "") + "/" + path;
-  curl_easy_setopt(h.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(h.get(), CURLOPT_POST, 1L);
   curl_easy_setopt(h.get(), CURLOPT_POSTFIELDS, body.data());
   curl_easy_setopt(h.get(), CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
@@ -168,7 +221,7 @@ std::string CurlTransport::Post(const std::string& host, int port, const std::st
       curl_easy_setopt(h.get(), CURLOPT_PROXYPASSWORD, proxy.ProxyUserPWD.c_str());
     }
   }
-  return Perform(curl, h.get(), headers.get(), limits_);
+  return Perform(curl, h.get(), Origin(to) + "/" + path, headers.get(), settings_, report_);
 }
 
 std::string CurlTransport::Get(const std::string& url) {
@@ -178,9 +231,8 @@ std::string CurlTransport::Get(const std::string& url) {
   // Always from the network, never from a cache on the way.
   Headers headers = MakeHeaders(curl, {"Cache-Control: no-cache", "Pragma: no-cache"});
   if (!h || !headers) return {};
-  curl_easy_setopt(h.get(), CURLOPT_URL, url.c_str());
   curl_easy_setopt(h.get(), CURLOPT_HTTPGET, 1L);
-  return Perform(curl, h.get(), headers.get(), limits_);
+  return Perform(curl, h.get(), url, headers.get(), settings_, report_);
 }
 
 }  // namespace qv::service

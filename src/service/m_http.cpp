@@ -14,8 +14,8 @@ std::string m_Http::HttpPost(const std::string& path, const std::string& body) {
   const std::string wirePath = Utf8ToCp1252(path);
   // A form body is ASCII once encoded: it goes as it is, not copied.
   const auto post = [&](const std::string& wireBody) {
-    return Cp1252ToUtf8(transport_.Post(globals_.ServerAddress, globals_.ServerPort, wirePath,
-                                        wireBody, globals_.Proxy));
+    const Endpoint to{globals_.ServerHttps, globals_.ServerAddress, globals_.ServerPort};
+    return Cp1252ToUtf8(transport_.Post(to, wirePath, wireBody, globals_.Proxy));
   };
   return IsAscii(body) ? post(body) : post(Utf8ToCp1252(body));
 }

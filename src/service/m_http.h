@@ -12,8 +12,9 @@ namespace qv::service {
 // Where the service is and how to reach it; set at connect and by the proxy dialog.
 struct ServiceGlobals {
   std::string ServerAddress;  // host of every POST
-  int ServerPort = 0;         // 0 = the default HTTP port
-  std::string BaseUrl;        // "http://" and the address, prefix of the one GET
+  int ServerPort = 0;         // 0 = the scheme's default port
+  bool ServerHttps = false;   // the address named https
+  std::string BaseUrl;        // the scheme and the address, prefix of the one GET
   ProxySettings Proxy;
 };
 

@@ -25,9 +25,9 @@ std::string PumpingTransport::Pumped(Exchange&& exchange) {
   return answer;
 }
 
-std::string PumpingTransport::Post(const std::string& host, int port, const std::string& path,
+std::string PumpingTransport::Post(const Endpoint& to, const std::string& path,
                                    const std::string& body, const ProxySettings& proxy) {
-  return Pumped([&] { return inner_.Post(host, port, path, body, proxy); });
+  return Pumped([&] { return inner_.Post(to, path, body, proxy); });
 }
 
 std::string PumpingTransport::Get(const std::string& url) {

@@ -12,8 +12,8 @@ namespace qv::service {
 class PumpingTransport : public Transport {
  public:
   PumpingTransport(Transport& inner, ui::Ui& ui) : inner_(inner), ui_(ui) {}
-  std::string Post(const std::string& host, int port, const std::string& path,
-                   const std::string& body, const ProxySettings& proxy) override;
+  std::string Post(const Endpoint& to, const std::string& path, const std::string& body,
+                   const ProxySettings& proxy) override;
   std::string Get(const std::string& url) override;
 
  private:

@@ -15,9 +15,8 @@ class RecordingTransport : public Transport {
  public:
   struct Request {
     std::string method;  // "POST" or "GET"
-    std::string host;
-    int port = 0;
-    std::string path;  // the URL for a GET
+    Endpoint to;         // of a POST
+    std::string path;    // the URL for a GET
     std::string body;
     ProxySettings proxy;
   };
@@ -32,14 +31,14 @@ class RecordingTransport : public Transport {
   void ClearRequests() { requests_.clear(); }
   std::size_t Pending() const { return answers_.size(); }
 
-  std::string Post(const std::string& host, int port, const std::string& path,
-                   const std::string& body, const ProxySettings& proxy) override {
-    requests_.push_back({"POST", host, port, path, body, proxy});
+  std::string Post(const Endpoint& to, const std::string& path, const std::string& body,
+                   const ProxySettings& proxy) override {
+    requests_.push_back({"POST", to, path, body, proxy});
     if (const auto it = standing_.find(path); it != standing_.end()) return it->second;
     return Next();
   }
   std::string Get(const std::string& url) override {
-    requests_.push_back({"GET", "", 0, url, "", {}});
+    requests_.push_back({"GET", {}, url, "", {}});
     return Next();
   }
 

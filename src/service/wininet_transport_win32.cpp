@@ -22,7 +22,7 @@ using Handle = std::unique_ptr<void, HandleCloser>;
 
 // Set on every handle of an exchange: Windows hands a session's time-outs down to its requests,
 // Wine keeps each handle's own.
-void SetTimeouts(HINTERNET handle, const TransportLimits& limits) {
+void SetTimeouts(HINTERNET handle, const TransportSettings& limits) {
   const auto set = [handle](DWORD option, long seconds) {
     DWORD ms = static_cast<DWORD>(seconds) * 1000;
     InternetSetOptionA(handle, option, &ms, sizeof ms);
@@ -37,7 +37,7 @@ void SetTimeouts(HINTERNET handle, const TransportLimits& limits) {
 // Reads the answer in chunks of `chunk` bytes until a read returns none. A read that fails (the
 // server fell silent for too long, the connection broke), an exchange past its deadline and an
 // answer past the cap all give the empty answer: half an answer is no answer.
-std::string ReadAnswer(HINTERNET request, DWORD chunk, const TransportLimits& limits,
+std::string ReadAnswer(HINTERNET request, DWORD chunk, const TransportSettings& limits,
                        ULONGLONG started) {
   std::string answer;
   std::string buffer(chunk, '\0');
@@ -54,9 +54,9 @@ std::string ReadAnswer(HINTERNET request, DWORD chunk, const TransportLimits& li
 
 }  // namespace
 
-WinInetTransport::WinInetTransport(TransportLimits limits) : limits_(limits) {}
+WinInetTransport::WinInetTransport(TransportSettings limits) : limits_(limits) {}
 
-std::string WinInetTransport::Post(const std::string& host, int port, const std::string& path,
+std::string WinInetTransport::Post(const Endpoint& to, const std::string& path,
                                    const std::string& body, const ProxySettings& proxy) {
   const ULONGLONG started = GetTickCount64();
   try {
@@ -69,13 +69,19 @@ std::string WinInetTransport::Post(const std::string& host, int port, const std:
                                  named ? proxyList.c_str() : "", "", 0));
     if (!session) return {};
     SetTimeouts(session.get(), limits_);
-    Handle connection(InternetConnectA(session.get(), host.c_str(),
-                                       static_cast<INTERNET_PORT>(port), user.c_str(),
+    // Port 0 is the HTTP service's default; https names its own.
+    const INTERNET_PORT port = static_cast<INTERNET_PORT>(
+        to.port ? to.port
+                : (to.https ? INTERNET_DEFAULT_HTTPS_PORT : INTERNET_INVALID_PORT_NUMBER));
+    Handle connection(InternetConnectA(session.get(), to.host.c_str(), port, user.c_str(),
                                        password.c_str(), INTERNET_SERVICE_HTTP, 0, 0));
     if (!connection) return {};
     SetTimeouts(connection.get(), limits_);
+    // Over https the certificate is checked as Windows checks it (the system's and the user's
+    // stores, the name against the host); no flag lets a failing one through.
+    const DWORD flags = INTERNET_FLAG_KEEP_CONNECTION | (to.https ? INTERNET_FLAG_SECURE : 0);
     Handle request(HttpOpenRequestA(connection.get(), "POST", path.c_str(), "HTTP/1.1", "", nullptr,
-                                    INTERNET_FLAG_KEEP_CONNECTION, 0));
+                                    flags, 0));
     if (!request) return {};
     SetTimeouts(request.get(), limits_);
     if (named) {

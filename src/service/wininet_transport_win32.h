@@ -10,13 +10,13 @@ namespace qv::service {
 // empty answer. Nothing is ever retried: a POST goes out at most once.
 class WinInetTransport : public Transport {
  public:
-  explicit WinInetTransport(TransportLimits limits = {});
-  std::string Post(const std::string& host, int port, const std::string& path,
-                   const std::string& body, const ProxySettings& proxy) override;
+  explicit WinInetTransport(TransportSettings limits = {});
+  std::string Post(const Endpoint& to, const std::string& path, const std::string& body,
+                   const ProxySettings& proxy) override;
   std::string Get(const std::string& url) override;
 
  private:
-  TransportLimits limits_;
+  TransportSettings limits_;
 };
 
 }  // namespace qv::service

@@ -4,6 +4,7 @@
 #include "host/csv_workbook.h"
 #include "host/xlsx_workbook.h"
 #include "host/zip_archive.h"
+#include "support/certificates.h"
 #include "support/gateway_process.h"
 #include "support/loopback_server.h"
 #include "support/process.h"
@@ -189,7 +190,7 @@ TEST_F(CliTest, AMessageFileIsSentWithoutItsByteOrderMarkAndFinalLineBreak) {
 
 // The settings shorten the deadline of an exchange and cap its answer: a server that drips, or
 // answers too much, is then a dead one.
-TEST_F(CliTest, TheTransportLimitsComeFromTheSettings) {
+TEST_F(CliTest, TheTransportSettingsComeFromTheSettings) {
   std::filesystem::create_directories(dir / "config" / "QuorvalentExcel");
   TempDir::WriteFile(dir / "config" / "QuorvalentExcel" / "settings.ini",
                      "[Transport]\nDeadlineSeconds=1\nAnswerBytes=2\n");
@@ -200,6 +201,57 @@ TEST_F(CliTest, TheTransportLimitsComeFromTheSettings) {
         Run({"balance"}, {{"QUORVALENT_SERVER", "127.0.0.1:" + std::to_string(server->Port())}});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.find("Logged in successfully"), std::string::npos) << r.out;
+  }
+}
+
+// An https service whose certificate comes from a private authority is reached once CAFile names
+// that authority; before, the login fails as for a dead service and stderr says why.
+TEST_F(CliTest, AnHttpsServiceIsTrustedThroughCAFile) {
+  TestCertificates certificates;
+  const GatewayProcess::Tls tls = certificates.Service();
+  GatewayProcess secure(&tls);
+  secure.Admin({"account", "add", "alice", "--password", "s3cret", "--credits", "42"});
+  const auto untrusted = Run({"--server", secure.Address(), "balance"});
+  EXPECT_EQ(untrusted.status, 1);
+  EXPECT_NE(untrusted.out.find("No Response!!!"), std::string::npos) << untrusted.out;
+  EXPECT_NE(untrusted.out.find("quorvalent: " + secure.Address() +
+                               "/SMS_Excel/LoginCheck.asp: SSL certificate problem"),
+            std::string::npos)
+      << untrusted.out;
+  std::filesystem::create_directories(dir / "config" / "QuorvalentExcel");
+  TempDir::WriteFile(dir / "config" / "QuorvalentExcel" / "settings.ini",
+                     "[Transport]\nCAFile=" + certificates.Authority() + "\n");
+  const auto trusted = Run({"--server", secure.Address(), "balance"});
+  EXPECT_EQ(trusted.status, 0) << trusted.out;
+  EXPECT_NE(trusted.out.find("Logged in successfully\n"), std::string::npos) << trusted.out;
+  EXPECT_NE(trusted.out.find("42"), std::string::npos) << trusted.out;
+}
+
+// The gateway serves https only with a certificate and the key that belongs to it.
+TEST(GatewayTls, ACertificateNeedsItsOwnKey) {
+  TestCertificates certificates;
+  TempDir dir;
+  const auto service = certificates.Service();
+  const auto other = certificates.Misnamed();
+  const std::string db = (dir / "g.db").string();
+  const struct {
+    std::vector<std::string> options;
+    int status;
+    const char* says;
+  } cases[] = {
+      {{"--cert", service.certificate}, 2, "--cert requires --key"},
+      {{"--key", service.key}, 2, "--key requires --cert"},
+      {{"--cert", service.certificate + ".none", "--key", service.key}, 2, "File does not exist"},
+      {{"--cert", service.certificate, "--key", other.key}, 1, "do not belong together"},
+      {{"--cert", service.key, "--key", service.key}, 1, "cannot be read"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"--db", db, "--listen", "127.0.0.1:0"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    const RunResult r = RunProgram(QV_GATEWAY_BINARY, args, {}, 10);
+    EXPECT_EQ(r.status, c.status) << r.out;
+    EXPECT_NE(r.out.find(c.says), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("Listening"), std::string::npos) << r.out;
   }
 }
 

@@ -89,7 +89,7 @@ TEST_F(CurlTransportTest, AnExchangeStillRunningAtItsDeadlineGivesTheEmptyAnswer
   LoopbackServer server("000", false, LoopbackServer::Manner::Drip(std::chrono::milliseconds(100)));
   CurlTransport limited({.deadlineSeconds = 1});
   const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/m";
-  EXPECT_EQ(limited.Post("127.0.0.1", server.Port(), "x", "y=1", {}), "");
+  EXPECT_EQ(limited.Post({false, "127.0.0.1", server.Port()}, "x", "y=1", {}), "");
   EXPECT_EQ(limited.Get(url), "");
 }
 
@@ -102,8 +102,10 @@ TEST_F(CurlTransportTest, AnAnswerPastItsCapGivesTheEmptyAnswer) {
     const std::string url = "http://127.0.0.1:" + std::to_string(server.Port()) + "/m";
     CurlTransport exact({.answerBytes = answer.size()});
     CurlTransport smaller({.answerBytes = answer.size() - 1});
-    EXPECT_EQ(exact.Post("127.0.0.1", server.Port(), "x", "y=1", {}), answer) << withoutLength;
-    EXPECT_EQ(smaller.Post("127.0.0.1", server.Port(), "x", "y=1", {}), "") << withoutLength;
+    EXPECT_EQ(exact.Post({false, "127.0.0.1", server.Port()}, "x", "y=1", {}), answer)
+        << withoutLength;
+    EXPECT_EQ(smaller.Post({false, "127.0.0.1", server.Port()}, "x", "y=1", {}), "")
+        << withoutLength;
     EXPECT_EQ(smaller.Get(url), "") << withoutLength;
   }
 }

@@ -61,13 +61,15 @@ std::string ReadFrom(int fd, bool oneLine) {
 
 }  // namespace
 
-GatewayProcess::GatewayProcess() {
+GatewayProcess::GatewayProcess(const Tls* tls) : https_(tls != nullptr) {
   static int counter = 0;
   db_ = (std::filesystem::temp_directory_path() /
          ("qv-it-" + std::to_string(getpid()) + "-" + std::to_string(++counter) + ".db"))
             .string();
   int out = -1;
-  pid_ = Spawn({"--db", db_, "--listen", "127.0.0.1:0"}, out);
+  std::vector<std::string> args{"--db", db_, "--listen", "127.0.0.1:0"};
+  if (tls) args.insert(args.end(), {"--cert", tls->certificate, "--key", tls->key});
+  pid_ = Spawn(args, out);
   const std::string first = ReadFrom(out, true);
   close(out);
   const auto colon = first.rfind(':');

@@ -8,16 +8,22 @@
 namespace qv::testing {
 
 // The real stand-in gateway, started as its own process on a free loopback port with a fresh
-// database, and stopped when this object goes.
+// database, and stopped when this object goes. With a certificate and its key it serves https.
 class GatewayProcess {
  public:
-  GatewayProcess();
+  struct Tls {
+    std::string certificate, key;
+  };
+  explicit GatewayProcess(const Tls* tls = nullptr);
   ~GatewayProcess();
   GatewayProcess(const GatewayProcess&) = delete;
   GatewayProcess& operator=(const GatewayProcess&) = delete;
 
   int Port() const { return port_; }
-  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+  // The address as the add-in is given it: "127.0.0.1:PORT", after "https://" for https.
+  std::string Address() const {
+    return (https_ ? "https://127.0.0.1:" : "127.0.0.1:") + std::to_string(port_);
+  }
   // Runs an administration command on the same database; its standard output.
   std::string Admin(const std::vector<std::string>& args) const;
 
@@ -31,6 +37,7 @@ class GatewayProcess {
   std::string db_;
   pid_t pid_ = -1;
   int port_ = 0;
+  bool https_ = false;
 };
 
 }  // namespace qv::testing

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <random>
 #include <stdexcept>
 
@@ -31,9 +32,49 @@ int Listen(int& port, int wanted = 0) {
   return fd;
 }
 
+// A port below 10000, as a port a user can type and the proxy settings can hold; any free port
+// when none of those drawn is.
+int ListenOnASmallPort(int& port) {
+  std::random_device seed;
+  std::mt19937 draw(seed());
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    try {
+      return Listen(port, std::uniform_int_distribution<int>(2000, 9999)(draw));
+    } catch (const std::runtime_error&) {
+      // taken; draw again
+    }
+  }
+  return Listen(port);
+}
+
 bool WaitReadable(int fd, int ms) {
   pollfd p{fd, POLLIN, 0};
   return ::poll(&p, 1, ms) > 0;
+}
+
+bool SendAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// A connection to a port of this machine; -1 when none can be made.
+int ConnectToLoopback(int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return -1;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 }  // namespace
@@ -43,18 +84,7 @@ LoopbackServer::LoopbackServer(std::string answer, bool smallPort)
 
 LoopbackServer::LoopbackServer(std::string answer, bool smallPort, Manner manner)
     : answer_(std::move(answer)), manner_(manner) {
-  if (smallPort) {
-    std::random_device seed;
-    std::mt19937 draw(seed());
-    for (int attempt = 0; attempt < 200 && listener_ < 0; ++attempt) {
-      try {
-        listener_ = Listen(port_, std::uniform_int_distribution<int>(2000, 9999)(draw));
-      } catch (const std::runtime_error&) {
-        // taken; draw again
-      }
-    }
-  }
-  if (listener_ < 0) listener_ = Listen(port_);
+  listener_ = smallPort ? ListenOnASmallPort(port_) : Listen(port_);
   thread_ = std::thread([this] { Serve(); });
 }
 
@@ -124,6 +154,70 @@ void LoopbackServer::Handle(int fd) {
     sent += static_cast<std::size_t>(n);
     if (step == 1) std::this_thread::sleep_for(manner_.drip);
   }
+}
+
+TunnelProxy::TunnelProxy() {
+  listener_ = ListenOnASmallPort(port_);
+  thread_ = std::thread([this] { Serve(); });
+}
+
+TunnelProxy::~TunnelProxy() {
+  stop_ = true;
+  thread_.join();
+  ::close(listener_);
+}
+
+std::vector<std::string> TunnelProxy::Requests() {
+  std::lock_guard lock(mutex_);
+  return requests_;
+}
+
+void TunnelProxy::Serve() {
+  while (!stop_) {
+    if (!WaitReadable(listener_, 50)) continue;
+    const int fd = ::accept(listener_, nullptr, nullptr);
+    if (fd < 0) continue;
+    Tunnel(fd);
+    ::close(fd);
+  }
+}
+
+void TunnelProxy::Tunnel(int client) {
+  std::string head;
+  char buf[16 * 1024];
+  while (head.find("\r\n\r\n") == std::string::npos && WaitReadable(client, 5000)) {
+    const ssize_t n = ::recv(client, buf, sizeof buf, 0);
+    if (n <= 0) return;
+    head.append(buf, static_cast<std::size_t>(n));
+  }
+  {
+    std::lock_guard lock(mutex_);
+    requests_.push_back(head);
+  }
+  // "CONNECT 127.0.0.1:PORT HTTP/1.1": the port follows the last colon of the target.
+  const auto space = head.find(' ', 8);
+  const auto colon = head.rfind(':', space);
+  int server = -1;
+  if (head.rfind("CONNECT ", 0) == 0 && space != std::string::npos && colon != std::string::npos &&
+      colon > 8) {
+    server = ConnectToLoopback(std::atoi(head.c_str() + colon + 1));
+  }
+  if (server < 0) {
+    const std::string refused = "HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 0\r\n\r\n";
+    SendAll(client, refused.data(), refused.size());
+    return;
+  }
+  const std::string established = "HTTP/1.1 200 Connection established\r\n\r\n";
+  if (SendAll(client, established.data(), established.size())) {
+    // Relays until either side closes, or nothing moves for 10 s.
+    pollfd both[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
+    while (!stop_ && ::poll(both, 2, 10000) > 0) {
+      const int from = (both[0].revents & (POLLIN | POLLHUP | POLLERR)) ? 0 : 1;
+      const ssize_t n = ::recv(both[from].fd, buf, sizeof buf, 0);
+      if (n <= 0 || !SendAll(both[1 - from].fd, buf, static_cast<std::size_t>(n))) break;
+    }
+  }
+  ::close(server);
 }
 
 }  // namespace qv::testing

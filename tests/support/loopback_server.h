@@ -64,4 +64,29 @@ class LoopbackServer {
   std::thread thread_;
 };
 
+// An HTTP proxy on 127.0.0.1 that only tunnels, as proxies carry https: a "CONNECT host:port" to
+// a port of this machine is answered 200 and the bytes are relayed both ways until either side
+// ends; anything else is answered 405. Records the head of every request. It listens on a port
+// below 10000, which the proxy settings can hold.
+class TunnelProxy {
+ public:
+  TunnelProxy();
+  ~TunnelProxy();
+  TunnelProxy(const TunnelProxy&) = delete;
+  TunnelProxy& operator=(const TunnelProxy&) = delete;
+
+  int Port() const { return port_; }
+  std::vector<std::string> Requests();
+
+ private:
+  void Serve();
+  void Tunnel(int client);
+  int listener_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
+};
+
 }  // namespace qv::testing

@@ -19,12 +19,12 @@ namespace {
 class SlowTransport : public service::Transport {
  public:
   explicit SlowTransport(service::RecordingTransport& inner) : inner_(inner) {}
-  std::string Post(const std::string& host, int port, const std::string& path,
-                   const std::string& body, const service::ProxySettings& proxy) override {
+  std::string Post(const service::Endpoint& to, const std::string& path, const std::string& body,
+                   const service::ProxySettings& proxy) override {
     thread = GetCurrentThreadId();
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     out = false;
-    return inner_.Post(host, port, path, body, proxy);
+    return inner_.Post(to, path, body, proxy);
   }
   std::string Get(const std::string& url) override {
     thread = GetCurrentThreadId();
@@ -60,7 +60,8 @@ TEST(PumpingTransport, LetsPendingEventsInWhileTheExchangeIsOutAndAnswersOnce) {
   });
   recording.Answer("000");
   recording.Answer("<QUORVALENT>5</QUORVALENT>");
-  EXPECT_EQ(pumping.Post("127.0.0.1", 8080, "SMS_Excel/Get_Balance.asp", "user=a", {}), "000");
+  EXPECT_EQ(pumping.Post({false, "127.0.0.1", 8080}, "SMS_Excel/Get_Balance.asp", "user=a", {}),
+            "000");
   EXPECT_EQ(pumping.Get("http://127.0.0.1/SMS_Excel/Get_Modes.asp"), "<QUORVALENT>5</QUORVALENT>");
   stop = true;
   poster.join();

@@ -41,10 +41,10 @@ using excel::FormWindow;
 class SlowTransport : public service::Transport {
  public:
   explicit SlowTransport(service::RecordingTransport& inner) : inner_(inner) {}
-  std::string Post(const std::string& host, int port, const std::string& path,
-                   const std::string& body, const service::ProxySettings& proxy) override {
+  std::string Post(const service::Endpoint& to, const std::string& path, const std::string& body,
+                   const service::ProxySettings& proxy) override {
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    return inner_.Post(host, port, path, body, proxy);
+    return inner_.Post(to, path, body, proxy);
   }
   std::string Get(const std::string& url) override { return inner_.Get(url); }
 

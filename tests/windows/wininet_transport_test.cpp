@@ -12,7 +12,7 @@ namespace qv::testing {
 namespace {
 
 using service::ProxySettings;
-using service::TransportLimits;
+using service::TransportSettings;
 using service::WinInetTransport;
 
 std::string Head(const std::string& request) { return request.substr(0, request.find("\r\n\r\n")); }
@@ -33,7 +33,8 @@ TEST(WinInetTransport, PostSendsTheFormAndReadsTheWholeAnswer) {
   ProxySettings direct;
   direct.ProxyType = 1;
   for (const std::string body : {"user=alice&passwd=o%0Coo%02", "text=%E9+%80&ver=1%2E0"}) {
-    EXPECT_EQ(transport.Post("127.0.0.1", server.Port(), "SMS_Excel/LoginCheck.asp", body, direct),
+    EXPECT_EQ(transport.Post({false, "127.0.0.1", server.Port()}, "SMS_Excel/LoginCheck.asp", body,
+                             direct),
               answer);
     ExpectServiceRequest(server.Requests().back(), "POST /SMS_Excel/LoginCheck.asp HTTP/1.1", body);
   }
@@ -63,14 +64,14 @@ TEST(WinInetTransport, FailuresAreEmptyAnswersAndNothingIsRepeated) {
   }
   WinInetTransport transport;
   const ULONGLONG before = GetTickCount64();
-  EXPECT_EQ(transport.Post("127.0.0.1", closedPort, "x", "a=1", direct), "");
+  EXPECT_EQ(transport.Post({false, "127.0.0.1", closedPort}, "x", "a=1", direct), "");
   EXPECT_LT(GetTickCount64() - before, 5000u);
 
   LoopbackServer silent({}, LoopbackServer::Manner::Silent);
-  TransportLimits limits;
+  TransportSettings limits;
   limits.silentSeconds = 1;
   WinInetTransport impatient(limits);
-  EXPECT_EQ(impatient.Post("127.0.0.1", silent.Port(), "x", "a=1", direct), "");
+  EXPECT_EQ(impatient.Post({false, "127.0.0.1", silent.Port()}, "x", "a=1", direct), "");
   EXPECT_EQ(silent.Requests().size(), 1u);
 }
 
@@ -78,12 +79,12 @@ TEST(WinInetTransport, FailuresAreEmptyAnswersAndNothingIsRepeated) {
 TEST(WinInetTransport, AnAnswerPastTheCapIsEmpty) {
   ProxySettings direct;
   direct.ProxyType = 1;
-  TransportLimits limits;
+  TransportSettings limits;
   limits.answerBytes = 2048;
   for (const std::size_t size : {std::size_t{2048}, std::size_t{2049}}) {
     LoopbackServer server({LoopbackServer::Ok(std::string(size, 'z'))});
     WinInetTransport transport(limits);
-    EXPECT_EQ(transport.Post("127.0.0.1", server.Port(), "x", "a=1", direct).size(),
+    EXPECT_EQ(transport.Post({false, "127.0.0.1", server.Port()}, "x", "a=1", direct).size(),
               size == 2048 ? size : 0u);
   }
 }
@@ -122,11 +123,12 @@ TEST(WinInetTransport, DirectIgnoresTheSystemsProxy) {
   WinInetTransport transport;
   ProxySettings settings;
   settings.ProxyType = 1;
-  EXPECT_EQ(transport.Post("127.0.0.1", server.Port(), "x", "a=1", settings), "000");
+  EXPECT_EQ(transport.Post({false, "127.0.0.1", server.Port()}, "x", "a=1", settings), "000");
   EXPECT_EQ(server.Requests().size(), 1u);
   EXPECT_TRUE(systemProxy.Requests().empty());
   settings.ProxyType = 0;
-  EXPECT_EQ(transport.Post("127.0.0.1", server.Port(), "x", "a=1", settings), "through the proxy");
+  EXPECT_EQ(transport.Post({false, "127.0.0.1", server.Port()}, "x", "a=1", settings),
+            "through the proxy");
   EXPECT_EQ(systemProxy.Requests().size(), 1u);
 }
 
@@ -144,8 +146,9 @@ TEST(WinInetTransport, ANamedProxyGetsTheRequestAndItsCredentials) {
   named.ProxyUserName = "bob";
   named.ProxyUserPWD = "secret";
   WinInetTransport transport;
-  EXPECT_EQ(transport.Post("sms.example.test", 0, "SMS_Excel/Get_Balance.asp", "a=1", named),
-            "000");
+  EXPECT_EQ(
+      transport.Post({false, "sms.example.test", 0}, "SMS_Excel/Get_Balance.asp", "a=1", named),
+      "000");
   const auto requests = proxy.Requests();
   ASSERT_FALSE(requests.empty());
   // The whole address goes to the proxy (Wine writes the default port in it, Windows may not).

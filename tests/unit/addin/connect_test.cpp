@@ -188,19 +188,59 @@ TEST_F(ConnectTest, SetsTheServiceGlobalsAndLoadsTheProxy) {
 
 TEST(FindServiceAddress, TheGivenAddressWinsOverSettingsOverDefault) {
   settings::MemorySettings store;
-  EXPECT_EQ(addin::FindServiceAddress("", store).host, "127.0.0.1");
-  store.Save("QuorvalentExcel", "Service", "Address", "sms.example.test");
-  EXPECT_EQ(addin::FindServiceAddress("", store).host, "sms.example.test");
-  EXPECT_EQ(addin::FindServiceAddress("", store).port, 0);
-  EXPECT_EQ(addin::FindServiceAddress("10.1.2.3:9000", store).host, "10.1.2.3");
-  EXPECT_EQ(addin::FindServiceAddress("10.1.2.3:9000", store).port, 9000);
-  EXPECT_EQ(addin::FindServiceAddress("[::1]:8081", store).host, "[::1]");
-  EXPECT_EQ(addin::FindServiceAddress("[::1]:8081", store).port, 8081);
-  EXPECT_THROW(addin::FindServiceAddress("host:notaport", store), AddinError);
-  EXPECT_EQ(addin::FindServiceAddress("h:65535", store).port, 65535);
-  EXPECT_EQ(addin::FindServiceAddress("h:1", store).port, 1);
-  EXPECT_THROW(addin::FindServiceAddress("h:65536", store), AddinError);
-  EXPECT_THROW(addin::FindServiceAddress("h:0", store), AddinError);
+  EXPECT_EQ(service::Origin(addin::FindServiceAddress("", store)), "http://127.0.0.1:8080");
+  store.Save("QuorvalentExcel", "Service", "Address", "https://sms.example.test");
+  EXPECT_EQ(service::Origin(addin::FindServiceAddress("", store)), "https://sms.example.test");
+  EXPECT_EQ(service::Origin(addin::FindServiceAddress("10.1.2.3:9000", store)),
+            "http://10.1.2.3:9000");
+}
+
+// What an address names, as the URL that starts every request; empty where it is refused.
+TEST(FindServiceAddress, AnAddressIsASchemeAHostAndAPort) {
+  settings::MemorySettings store;
+  const struct {
+    const char* address;
+    const char* origin;
+  } cases[] = {
+      {"sms.example.test", "http://sms.example.test"},
+      {" 10.1.2.3:9000 ", "http://10.1.2.3:9000"},
+      {"[::1]:8081", "http://[::1]:8081"},
+      {"http://sms.example.test", "http://sms.example.test"},
+      {"https://sms.example.test", "https://sms.example.test"},
+      {"HTTPS://sms.example.test:8443", "https://sms.example.test:8443"},
+      {"https://sms.example.test/", "https://sms.example.test"},
+      {"https://[::1]:8443", "https://[::1]:8443"},
+      {"h:1", "http://h:1"},
+      {"https://h:65535", "https://h:65535"},
+      {"h:0", ""},
+      {"https://h:65536", ""},
+      {"host:notaport", ""},
+      {"ftp://sms.example.test", ""},
+      {"https://", ""},
+      {"https://:8443", ""},
+      {"https://sms.example.test/SMS_Excel", ""},
+      {"https://user@sms.example.test", ""},
+      {"https://sms.example.test//", ""},
+  };
+  for (const auto& c : cases) {
+    if (*c.origin) {
+      EXPECT_EQ(service::Origin(addin::FindServiceAddress(c.address, store)), c.origin)
+          << c.address;
+    } else {
+      EXPECT_THROW(addin::FindServiceAddress(c.address, store), AddinError) << c.address;
+    }
+  }
+}
+
+// Over https every POST and the one GET go to the service over TLS.
+TEST_F(ConnectTest, AnHttpsAddressSendsEveryRequestOverHttps) {
+  settings.Save("QuorvalentExcel", "Service", "Address", "https://sms.example.test:8443");
+  ConnectAddin();
+  EXPECT_EQ(connect.Globals().BaseUrl, "https://sms.example.test:8443");
+  transport.Answer("000");
+  connect.Http().HttpPost("SMS_Excel/Get_Balance.asp", "user=a");
+  EXPECT_TRUE(transport.Last().to.https);
+  EXPECT_EQ(service::Origin(transport.Last().to), "https://sms.example.test:8443");
 }
 
 // Command bars whose worksheet menu bar cannot be reached.

@@ -107,7 +107,7 @@ TEST_F(ScrambleTest, PostGoesToTheServiceInTheWireCodePage) {
   globals.Proxy = {3, "gw", 3128, "u", "p"};
   transport.Answer("caf\xE9 ");
   EXPECT_EQ(http.HttpPost("SMS_Excel/LoginCheck.asp", "a=%E9"), "caf\xC3\xA9 ");
-  EXPECT_EQ(transport.Last().host, "10.0.0.5");
+  EXPECT_EQ(transport.Last().to.host, "10.0.0.5");
   EXPECT_EQ(transport.Last().path, "SMS_Excel/LoginCheck.asp");
   EXPECT_EQ(transport.Last().proxy.ProxyName, "gw");
   EXPECT_EQ(http.HttpPost("x", "y"), "");

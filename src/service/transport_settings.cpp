@@ -1,6 +1,8 @@
-#include "service/transport_limits.h"
+#include "service/transport_settings.h"
 
 #include <charconv>
+
+#include "values/text.h"
 
 namespace qv::service {
 namespace {
@@ -16,10 +18,12 @@ void ReadWhole(settings::Settings& store, const char* key, T& value) {
 
 }  // namespace
 
-TransportLimits ReadTransportLimits(settings::Settings& store) {
-  TransportLimits limits;
+TransportSettings ReadTransportSettings(settings::Settings& store) {
+  TransportSettings limits;
   ReadWhole(store, "DeadlineSeconds", limits.deadlineSeconds);
   ReadWhole(store, "AnswerBytes", limits.answerBytes);
+  if (const auto file = store.Get(settings::kAppName, "Transport", "CAFile"))
+    limits.caFile = Trim(*file);
   return limits;
 }
 
