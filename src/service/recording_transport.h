@@ -38,7 +38,10 @@ class RecordingTransport : public Transport {
     return Next();
   }
   std::string Get(const std::string& url) override {
-    requests_.push_back({"GET", {}, url, "", {}});
+    Request get;
+    get.method = "GET";
+    get.path = url;
+    requests_.push_back(std::move(get));
     return Next();
   }
 

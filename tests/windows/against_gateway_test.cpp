@@ -2,6 +2,8 @@
 // against_gateway.sh starts: what the service sees is what it sees from the curl transport.
 #include <windows.h>
 
+#include <wincrypt.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -32,14 +34,8 @@ struct GatewayFakes {
   SystemClock clock;
   service::SystemRandom random;
   RecordingShell shell;
-  addin::Platform Platform() {
-    return {ui,
-            transport,
-            settings,
-            clock,
-            random,
-            shell,
-            std::getenv("QV_GATEWAY") ? std::getenv("QV_GATEWAY") : ""};
+  addin::Platform Platform(const char* address = std::getenv("QV_GATEWAY")) {
+    return {ui, transport, settings, clock, random, shell, address ? address : ""};
   }
 };
 
@@ -121,6 +117,78 @@ TEST(AgainstGatewayThroughCom, TheMenusGetCreditsBalanceShowsTheBalance) {
     EXPECT_EQ(excel.Held(), std::vector<std::string>{});
   }
   CoUninitialize();
+}
+
+// An authority in the user's store of trusted roots while this lives, as a user puts one there
+// (the registry's store, written when it is closed: a program reads it when it first checks a
+// certificate).
+class TrustedByTheUser {
+ public:
+  explicit TrustedByTheUser(const std::string& pem) {
+    DWORD size = 0;
+    if (CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr,
+                             nullptr)) {
+      der_.resize(size);
+      CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, der_.data(), &size, nullptr,
+                           nullptr);
+    }
+    HCERTSTORE store = OpenStore();
+    if (!store) return;
+    added_ = !der_.empty() &&
+             CertAddEncodedCertificateToStore(store, X509_ASN_ENCODING, der_.data(), size,
+                                              CERT_STORE_ADD_REPLACE_EXISTING, nullptr);
+    CertCloseStore(store, 0);
+  }
+  ~TrustedByTheUser() {
+    if (!added_) return;
+    HCERTSTORE store = OpenStore();
+    PCCERT_CONTEXT mine = CertCreateCertificateContext(X509_ASN_ENCODING, der_.data(),
+                                                       static_cast<DWORD>(der_.size()));
+    if (store && mine) {
+      if (PCCERT_CONTEXT found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                                            CERT_FIND_EXISTING, mine, nullptr))
+        CertDeleteCertificateFromStore(found);  // frees `found` too
+    }
+    if (mine) CertFreeCertificateContext(mine);
+    if (store) CertCloseStore(store, 0);
+  }
+  TrustedByTheUser(const TrustedByTheUser&) = delete;
+  TrustedByTheUser& operator=(const TrustedByTheUser&) = delete;
+  bool Added() const { return added_; }
+
+ private:
+  static HCERTSTORE OpenStore() {
+    return CertOpenStore(CERT_STORE_PROV_SYSTEM_REGISTRY_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER,
+                         L"Root");
+  }
+  std::vector<BYTE> der_;
+  bool added_ = false;
+};
+
+// Over https WinINet checks the certificate as Windows does: one the user's authorities vouch for
+// and made out to the host is accepted; one made out to another name, or from an authority nobody
+// trusts (here, one that signed itself), is no answer.
+TEST(AgainstGatewayOverHttps, TheCertificateMustComeFromATrustedAuthorityAndNameTheHost) {
+  const char* https = std::getenv("QV_GATEWAY_HTTPS");
+  const char* misnamed = std::getenv("QV_GATEWAY_MISNAMED");
+  const char* stranger = std::getenv("QV_GATEWAY_STRANGER");
+  const char* authority = std::getenv("QV_GATEWAY_CA");
+  ASSERT_TRUE(https && misnamed && stranger && authority) << "run through against_gateway.sh";
+  const auto logIn = [](const char* address) {
+    GatewayFakes fakes;
+    host::MemoryApplication app;
+    app.AddWorkbook("Book1", {"Sheet1"});
+    addin::Connect connect{fakes.Platform(address)};
+    connect.AddinInstance_OnConnection(app);
+    ScriptLogin(fakes.ui, "alice", "s3cret");
+    connect.Login().Show(ui::Modality::Modal);
+    return connect.Globals().IsLoggedIn;
+  };
+  TrustedByTheUser trusted(authority);
+  ASSERT_TRUE(trusted.Added());
+  EXPECT_TRUE(logIn(https));
+  EXPECT_FALSE(logIn(misnamed)) << "a certificate for another name";
+  EXPECT_FALSE(logIn(stranger)) << "a certificate no trusted authority signed";
 }
 
 }  // namespace
