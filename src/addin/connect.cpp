@@ -1,6 +1,9 @@
 #include "addin/connect.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <map>
 
 #include "host/sheet_form.h"
 #include "service/protocol.h"
@@ -86,6 +89,7 @@ struct Connect::Buttons {
   host::CommandBarControl* menuGetBal = nullptr;
   host::CommandBarControl* menuGetModes = nullptr;
   host::CommandBarControl* menuLogout = nullptr;
+  std::map<std::string, host::CommandBarControl*, std::less<>> menu;  // every entry, by command
 };
 
 Connect::Connect(Platform platform)
@@ -116,39 +120,77 @@ void Connect::AddinInstance_OnConnection(host::Application& Application) {
   }
 }
 
+struct Connect::ToolbarEntry {
+  const char* caption;
+  const char* command;
+  ui::PictureBox forms::frmAddIn::*face;
+  Handler handler;
+};
+
+const Connect::ToolbarEntry Connect::kToolbar[] = {
+    {"Send SMS", "SendSMS", &forms::frmAddIn::picSendSMS,
+     &Connect::mobjQuorvalentMenuBarButSendSMS_Click},
+    {"Delivery Report", "DR", &forms::frmAddIn::picDeliverRep,
+     &Connect::mobjQuorvalentMenuBarButDR_Click},
+    {"Get Credits Balance", "GetBal", &forms::frmAddIn::picBuySMS,
+     &Connect::mobjQuorvalentMenuBarButGetBal_Click},
+    {"Proxy Settings", "ProxySettings", &forms::frmAddIn::picSettings,
+     &Connect::mobjQuorvalentMenuBarButProxySettings_Click},
+    {"Interactive Demo", "Demo", &forms::frmAddIn::picDemo,
+     &Connect::mobjQuorvalentMenuBarButDemo_Click},
+    {"Fill Mobile Numbers", "UpdateMobile", &forms::frmAddIn::picFillMNO,
+     &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click},
+    {"Scheduler", "Scheduler", &forms::frmAddIn::ImgScheduler,
+     &Connect::mobjQuorvalentMenuBarButScheduler_Click},
+};
+
+struct Connect::MenuEntry {
+  const char* caption;
+  const char* command;
+  // The group the entry stands in, on the menu (a new one begins after a separator) and as the
+  // ribbon's group label.
+  const char* group;
+  bool enabled;  // at connect
+  Handler handler;
+  host::CommandBarControl* Buttons::*slot;
+  const char* imageMso;  // the office's own image for the ribbon, where the toolbar has no face
+};
+
+// The menu from top to bottom.
+const Connect::MenuEntry Connect::kMenu[] = {
+    {"Login", "Login", "Login", true, &Connect::mobjQuorvalentMenuBarButLogin_Click,
+     &Buttons::menuLogin, "AdpPrimaryKey"},
+    {"Send SMS", "SendSMS", "Messages", true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click,
+     &Buttons::menuSendSMS, nullptr},
+    {"Delivery Report", "DR", "Messages", true, &Connect::mobjQuorvalentMenuBarButDR_Click,
+     &Buttons::menuDR, nullptr},
+    {"Get Credits Balance", "GetBal", "Messages", true,
+     &Connect::mobjQuorvalentMenuBarButGetBal_Click, &Buttons::menuGetBal, nullptr},
+    {"Get Mode Submissions", "GetModes", "Tools", true,
+     &Connect::mobjQuorvalentMenuBarButGetModes_Click, &Buttons::menuGetModes, "Refresh"},
+    {"Scheduler", "Scheduler", "Tools", true, &Connect::mobjQuorvalentMenuBarButScheduler_Click,
+     nullptr, nullptr},
+    {"Fill Mobile Numbers", "UpdateMobile", "Tools", true,
+     &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click, nullptr, nullptr},
+    {"Proxy Settings", "ProxySettings", "Tools", true,
+     &Connect::mobjQuorvalentMenuBarButProxySettings_Click, nullptr, nullptr},
+    {"Interactive Demo", "Demo", "Demo", true, &Connect::mobjQuorvalentMenuBarButDemo_Click,
+     nullptr, nullptr},
+    {"Logout", "Logout", "Logout", false, &Connect::mobjQuorvalentMenuBarButLogout_Click,
+     &Buttons::menuLogout, "PrintPreviewClose"},
+};
+
 void Connect::BuildToolbar(host::CommandBars& bars) {
   // A toolbar left from an earlier connect in this run is replaced.
   if (host::CommandBar* old = bars.Find(kToolbarName)) old->Delete();
   host::CommandBar& bar = bars.Add(kToolbarName, kPositionTop, true);
   buttons_->toolbar = &bar;
 
-  struct Entry {
-    const char* caption;
-    const char* command;
-    ui::PictureBox forms::frmAddIn::*face;
-    Handler handler;
-  };
-  static const Entry kEntries[] = {
-      {"Send SMS", "SendSMS", &forms::frmAddIn::picSendSMS,
-       &Connect::mobjQuorvalentMenuBarButSendSMS_Click},
-      {"Delivery Report", "DR", &forms::frmAddIn::picDeliverRep,
-       &Connect::mobjQuorvalentMenuBarButDR_Click},
-      {"Get Credits Balance", "GetBal", &forms::frmAddIn::picBuySMS,
-       &Connect::mobjQuorvalentMenuBarButGetBal_Click},
-      {"Proxy Settings", "ProxySettings", &forms::frmAddIn::picSettings,
-       &Connect::mobjQuorvalentMenuBarButProxySettings_Click},
-      {"Interactive Demo", "Demo", &forms::frmAddIn::picDemo,
-       &Connect::mobjQuorvalentMenuBarButDemo_Click},
-      {"Fill Mobile Numbers", "UpdateMobile", &forms::frmAddIn::picFillMNO,
-       &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click},
-      {"Scheduler", "Scheduler", &forms::frmAddIn::ImgScheduler,
-       &Connect::mobjQuorvalentMenuBarButScheduler_Click},
-  };
   std::vector<host::CommandBarControl*> made;
   for (int i = 0; i < 7; ++i) {
     host::CommandBarControl& button = bar.Controls().Add(host::ControlType::Button, i + 1, true);
-    button.SetTag(ControlTag(kEntries[i].command, "toolbar"));
-    Route(button, kEntries[i].handler);
+    button.SetTag(ControlTag(kToolbar[i].command, "toolbar"));
+    Route(button, kToolbar[i].handler);
     made.push_back(&button);
   }
   bar.SetVisible(true);
@@ -157,9 +199,9 @@ void Connect::BuildToolbar(host::CommandBars& bars) {
   for (int i = 0; i < 7; ++i) {
     host::CommandBarControl& button = *made[static_cast<std::size_t>(i)];
     button.SetFaceId(1);
-    button.SetCaption(kEntries[i].caption);
+    button.SetCaption(kToolbar[i].caption);
     button.SetStyle(kIconAndCaption);
-    button.SetFace((faces.*kEntries[i].face).Image);
+    button.SetFace((faces.*kToolbar[i].face).Image);
     button.SetVisible(true);
   }
 }
@@ -178,55 +220,93 @@ void Connect::BuildMenu(host::CommandBars& bars) {
   popup.SetCaption(kMenuCaption);
   popup.SetVisible(true);
 
-  struct Entry {
-    const char* caption;
-    const char* command;
-    bool enabled;
-    bool beginGroup;
-    Handler handler;
-    host::CommandBarControl* Buttons::*slot;
-  };
-  // Each entry goes to the top, so the menu reads in the reverse order.
-  static const Entry kEntries[] = {
-      {"Logout", "Logout", false, true, &Connect::mobjQuorvalentMenuBarButLogout_Click,
-       &Buttons::menuLogout},
-      {"Interactive Demo", "Demo", true, true, &Connect::mobjQuorvalentMenuBarButDemo_Click,
-       nullptr},
-      {"Proxy Settings", "ProxySettings", true, false,
-       &Connect::mobjQuorvalentMenuBarButProxySettings_Click, nullptr},
-      {"Fill Mobile Numbers", "UpdateMobile", true, false,
-       &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click, nullptr},
-      {"Scheduler", "Scheduler", true, false, &Connect::mobjQuorvalentMenuBarButScheduler_Click,
-       nullptr},
-      {"Get Mode Submissions", "GetModes", true, true,
-       &Connect::mobjQuorvalentMenuBarButGetModes_Click, &Buttons::menuGetModes},
-      {"Get Credits Balance", "GetBal", true, false, &Connect::mobjQuorvalentMenuBarButGetBal_Click,
-       &Buttons::menuGetBal},
-      {"Delivery Report", "DR", true, false, &Connect::mobjQuorvalentMenuBarButDR_Click,
-       &Buttons::menuDR},
-      {"Send SMS", "SendSMS", true, true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click,
-       &Buttons::menuSendSMS},
-      {"Login", "Login", true, false, &Connect::mobjQuorvalentMenuBarButLogin_Click,
-       &Buttons::menuLogin},
-  };
-  for (const Entry& e : kEntries) {
+  // Each entry goes to the top, so they are added from the bottom up.
+  for (std::size_t i = std::size(kMenu); i-- > 0;) {
+    const MenuEntry& e = kMenu[i];
     host::CommandBarControl& item = popup.Controls().Add(host::ControlType::Button, 1, true);
     item.SetCaption(e.caption);
     item.SetEnabled(e.enabled);
-    item.SetBeginGroup(e.beginGroup);
+    item.SetBeginGroup(i > 0 && std::string_view(e.group) != kMenu[i - 1].group);
     item.SetStyle(kIconAndCaption);
     item.SetTag(ControlTag(e.command, "menu"));
     Route(item, e.handler);
     if (e.slot) (*buttons_).*e.slot = &item;
+    buttons_->menu[e.command] = &item;
   }
 }
 
 void Connect::Route(host::CommandBarControl& control, Handler handler) {
+  control.OnClick(
+      [this, handler](host::CommandBarControl& c, bool& cancel) { Run(handler, c, cancel); });
+}
+
+void Connect::Run(Handler handler, host::CommandBarControl& control, bool& cancel) {
   // A click that arrives while a command lets pending events in is not run: that command is
   // still at work.
-  control.OnClick([this, handler](host::CommandBarControl& c, bool& cancel) {
-    platform_.ui.Handle([&] { (this->*handler)(c, cancel); });
-  });
+  platform_.ui.Handle([&] { (this->*handler)(control, cancel); });
+}
+
+// ---- the ribbon ----
+
+const Connect::MenuEntry* Connect::RibbonEntry(std::string_view id) {
+  for (const MenuEntry& e : kMenu) {
+    if (ControlTag(e.command, "ribbon") == id) return &e;
+  }
+  return nullptr;
+}
+
+std::string Connect::RibbonXml() {
+  std::string xml = std::string("<customUI xmlns=\"") + kRibbonNamespace + "\" onLoad=\"" +
+                    kRibbonOnLoad + "\"><ribbon><tabs><tab id=\"" + ControlTag("Tab", "ribbon") +
+                    "\" label=\"" + kToolbarName + "\">";
+  for (std::size_t i = 0; i < std::size(kMenu); ++i) {
+    const MenuEntry& e = kMenu[i];
+    if (i == 0 || std::string_view(e.group) != kMenu[i - 1].group) {
+      if (i > 0) xml += "</group>";
+      xml += "<group id=\"" + ControlTag(e.group, "group") + "\" label=\"" + e.group + "\">";
+    }
+    const bool face = std::any_of(std::begin(kToolbar), std::end(kToolbar), [&](const auto& t) {
+      return std::string_view(t.command) == e.command;
+    });
+    xml += "<button id=\"" + ControlTag(e.command, "ribbon") + "\" label=\"" + e.caption +
+           "\" size=\"large\" onAction=\"" + kRibbonOnAction + "\" getEnabled=\"" +
+           kRibbonGetEnabled + "\" " +
+           (face ? std::string("getImage=\"") + kRibbonGetImage + "\""
+                 : std::string("imageMso=\"") + e.imageMso + "\"") +
+           "/>";
+  }
+  return xml + "</group></tab></tabs></ribbon></customUI>";
+}
+
+bool Connect::ClickRibbon(std::string_view id) {
+  const MenuEntry* e = RibbonEntry(id);
+  if (!e) return false;
+  const auto item = buttons_->menu.find(e->command);
+  if (item == buttons_->menu.end()) return false;
+  // As on the menu, a disabled entry runs nothing.
+  bool cancel = false;
+  if (item->second->Enabled()) Run(e->handler, *item->second, cancel);
+  return true;
+}
+
+bool Connect::RibbonEnabled(std::string_view id) const {
+  const MenuEntry* e = RibbonEntry(id);
+  if (!e) return false;
+  const auto item = buttons_->menu.find(e->command);
+  return item != buttons_->menu.end() && item->second->Enabled();
+}
+
+const ui::Picture* Connect::RibbonFace(std::string_view id) {
+  const MenuEntry* e = RibbonEntry(id);
+  if (!e || !addIn_) return nullptr;
+  for (const ToolbarEntry& t : kToolbar) {
+    if (std::string_view(t.command) == e->command) return &((*addIn_).*t.face).Image;
+  }
+  return nullptr;
+}
+
+void Connect::MenuChanged() {
+  if (menuChanged_) menuChanged_();
 }
 
 void Connect::RefreshSessionMenu() {
@@ -236,6 +316,7 @@ void Connect::RefreshSessionMenu() {
   }
   if (buttons_->menuLogin) buttons_->menuLogin->SetEnabled(false);
   if (buttons_->menuLogout) buttons_->menuLogout->SetEnabled(true);
+  MenuChanged();
 }
 
 template <typename F>
@@ -348,6 +429,7 @@ void Connect::mobjQuorvalentMenuBarButLogout_Click(host::CommandBarControl&, boo
     globals_.EndSession();
     if (buttons_->menuLogin) buttons_->menuLogin->SetEnabled(true);
     if (buttons_->menuLogout) buttons_->menuLogout->SetEnabled(false);
+    MenuChanged();
     platform_.ui.MsgBox("Logged out successfully");
   });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -34,6 +35,14 @@ service::Endpoint FindServiceAddress(const std::string& given, settings::Setting
 // "menu"), the same at every start, so no two controls share one.
 std::string ControlTag(std::string_view command, std::string_view place);
 
+// The callbacks the ribbon's XML names, which a front end answers by these names.
+inline constexpr const char* kRibbonNamespace =
+    "http://schemas.microsoft.com/office/2006/01/customui";
+inline constexpr const char* kRibbonOnLoad = "Ribbon_Load";
+inline constexpr const char* kRibbonOnAction = "Ribbon_Click";
+inline constexpr const char* kRibbonGetEnabled = "Ribbon_GetEnabled";
+inline constexpr const char* kRibbonGetImage = "Ribbon_GetImage";
+
 // The add-in as the spreadsheet sees it: connects, builds the toolbar and the menu, and routes
 // every click to its command.
 class Connect {
@@ -63,6 +72,21 @@ class Connect {
   // disabled and Logout enabled.
   void RefreshSessionMenu();
 
+  // The add-in's tab on the ribbon (Excel 2007 and later) as custom UI XML: the menu's commands
+  // in its groups and order, each a large button whose id is its ControlTag for "ribbon", with
+  // the toolbar's face where the toolbar has the command.
+  static std::string RibbonXml();
+  // A click on the ribbon's button `id`: runs exactly what its menu entry runs, as a click on
+  // that entry (nothing while the entry is disabled). False for an id that names no button, or
+  // before the menu is built.
+  bool ClickRibbon(std::string_view id);
+  // Whether the ribbon's button `id` can be clicked: as its menu entry can.
+  bool RibbonEnabled(std::string_view id) const;
+  // The face of the ribbon's button `id`, the toolbar's; nullptr for a button without one.
+  const ui::Picture* RibbonFace(std::string_view id);
+  // Called whenever the menu's entries are enabled or disabled anew (after a login, a logout).
+  void OnMenuChanged(std::function<void()> changed) { menuChanged_ = std::move(changed); }
+
   session::GlobalSubs& Globals() { return globals_; }
   // How many of the commands that ask the service and show its answer (the credit balance, the
   // modes of submission) got what they asked for; a front end compares it before and after.
@@ -83,8 +107,16 @@ class Connect {
  private:
   struct Buttons;
   using Handler = void (Connect::*)(host::CommandBarControl&, bool&);
+  struct ToolbarEntry;
+  struct MenuEntry;
+  static const ToolbarEntry kToolbar[7];
+  static const MenuEntry kMenu[10];
+  static const MenuEntry* RibbonEntry(std::string_view id);
   // Makes a click on the control run the handler.
   void Route(host::CommandBarControl& control, Handler handler);
+  // Runs the handler as a click on `control` does.
+  void Run(Handler handler, host::CommandBarControl& control, bool& cancel);
+  void MenuChanged();
   void BuildToolbar(host::CommandBars& bars);
   void BuildMenu(host::CommandBars& bars);
   bool HasActiveWorkbook();
@@ -104,6 +136,7 @@ class Connect {
   host::Application* application_ = nullptr;
   std::unique_ptr<Buttons> buttons_;
   int commandsDone_ = 0;
+  std::function<void()> menuChanged_;
 
   std::unique_ptr<session::frmLogin> login_;
   std::unique_ptr<service::frmProxySettings> proxySettings_;
