@@ -11,10 +11,13 @@
 #include "com/module.h"
 #include "connect_com/connect_com.h"
 #include "fake_excel.h"
+#include "fake_ribbon.h"
 #include "fill/frm_client_mno_map.h"
 #include "reports/frm_dr.h"
 #include "send/frm_send_sms.h"
 #include "support/addin_fakes.h"
+#include "support/addin_menu.h"
+#include "support/script_login.h"
 #include "values/convert.h"
 
 namespace qv::testing {
@@ -594,7 +597,7 @@ TEST_F(ConnectComTest, AConnectThatFailsReachesExcelAsSuccess) {
 }
 
 TEST_F(ConnectComTest, LateBoundCallersReachTheSameMembers) {
-  IDispatch* dispatch = object.Get();
+  IDispatch* dispatch = static_cast<excel::IDTExtensibility2*>(object.Get());
   const struct {
     const wchar_t* name;
     DISPID id;
@@ -629,6 +632,80 @@ TEST_F(ConnectComTest, LateBoundCallersReachTheSameMembers) {
             DISP_E_MEMBERNOTFOUND);
 }
 
+// Excel 2007 and later show the add-in's tab: each button runs what its menu entry runs on the
+// in-memory host, is enabled as that entry is and shows the toolbar's face; the tab is redrawn
+// when the session's entries change, and nothing of the office's is held after the disconnect.
+TEST_F(ConnectComTest, TheRibbonsTabRunsWhatTheMenuRuns) {
+  ConnectBoth();
+  FakeRibbon ribbon(static_cast<excel::IDTExtensibility2*>(object.Get()));
+  EXPECT_EQ(ribbon.Xml(), addin::Connect::RibbonXml());
+  const std::vector<FakeRibbon::Button> buttons = ribbon.Buttons();
+  ASSERT_EQ(buttons.size(), 10u);
+  EXPECT_EQ(ribbon.UiHeld(), 1u);
+  const auto enabled = [&] {
+    std::string out;
+    for (const auto& b : buttons) out += ribbon.Enabled(b) ? '1' : '0';
+    return out;
+  };
+  EXPECT_EQ(enabled(), "1111111110");
+  int faces = 0;
+  for (const auto& b : buttons) {
+    if (b.getImage.empty()) continue;
+    const SIZE size = ribbon.Image(b);
+    EXPECT_EQ(size.cx, 16) << b.label;
+    EXPECT_EQ(size.cy, 16) << b.label;
+    ++faces;
+  }
+  EXPECT_EQ(faces, 7);
+
+  for (AddinFakes* fakes : {&com, &mem}) {
+    ScriptLogin(fakes->ui, "alice", "s3cret");
+    fakes->transport.Answer("000");
+  }
+  EXPECT_EQ(buttons[0].label, "Login");
+  EXPECT_EQ(ribbon.Click(buttons[0]), S_OK);
+  ChooseFromAddinMenu(memory, "Login");
+  ASSERT_TRUE(object->Addin()->Globals().IsLoggedIn);
+  EXPECT_EQ(ribbon.invalidations, 1);
+  EXPECT_EQ(enabled(), "0111111111");
+  EXPECT_EQ(ribbon.Click(buttons[0]), S_FALSE) << "a disabled button cannot be clicked";
+  int beforeLogout = 0;
+  for (std::size_t i = 1; i < buttons.size(); ++i) {
+    beforeLogout = ribbon.invalidations;
+    EXPECT_EQ(ribbon.Click(buttons[i]), S_OK) << buttons[i].label;
+    ChooseFromAddinMenu(memory, buttons[i].label);
+    ExpectSameTranscript();
+  }
+  EXPECT_EQ(com.ui.Prompts().back(), "Logged out successfully");
+  EXPECT_EQ(ribbon.invalidations, beforeLogout + 1);
+  EXPECT_EQ(enabled(), "1111111110");
+
+  EXPECT_EQ(object->OnDisconnection(DisconnectMode::UserClosed, nullptr), S_OK);
+  EXPECT_EQ(ribbon.UiHeld(), 0u);
+  EXPECT_EQ(excel.Held(), std::vector<std::string>{});
+  // A tab the office still shows after the disconnect runs nothing.
+  const std::size_t boxes = com.ui.Prompts().size();
+  EXPECT_EQ(enabled(), "0000000000");
+  FakeObject control;
+  control.Define("Id", [](const Received&) { return excel::ComVariant::FromText("x"); });
+  EXPECT_EQ(ribbon.Call(buttons[3].onAction, control, nullptr), S_OK);
+  EXPECT_EQ(com.ui.Prompts().size(), boxes);
+}
+
+TEST_F(ConnectComTest, OnlyTheWorkbooksRibbonGetsTheTab) {
+  excel::IRibbonExtensibility* ribbon = object.Get();
+  BSTR xml = reinterpret_cast<BSTR>(1);
+  EXPECT_EQ(ribbon->GetCustomUI(excel::Bstr("Microsoft.Excel.Workbook").Get(), &xml), S_OK);
+  EXPECT_EQ(excel::ToUtf8(xml), addin::Connect::RibbonXml());
+  SysFreeString(xml);
+  for (const char* other : {"Microsoft.Word.Document", ""}) {
+    xml = reinterpret_cast<BSTR>(1);
+    EXPECT_EQ(ribbon->GetCustomUI(excel::Bstr(other).Get(), &xml), S_OK);
+    EXPECT_EQ(xml, nullptr) << other;
+  }
+  EXPECT_EQ(ribbon->GetCustomUI(nullptr, nullptr), E_POINTER);
+}
+
 TEST_F(ConnectComTest, AnswersForItsInterfacesOnly) {
   const IID wanted[] = {IID_IUnknown, IID_IDispatch, excel::kIDTExtensibility2,
                         excel::ConnectInterfaceId()};
@@ -638,6 +715,15 @@ TEST_F(ConnectComTest, AnswersForItsInterfacesOnly) {
     EXPECT_EQ(out, static_cast<excel::IDTExtensibility2*>(object.Get()));
     static_cast<IUnknown*>(out)->Release();
   }
+  // The ribbon's interface is a second vtable of the same object.
+  void* ribbon = nullptr;
+  ASSERT_EQ(object->QueryInterface(excel::kIRibbonExtensibility, &ribbon), S_OK);
+  EXPECT_EQ(ribbon, static_cast<excel::IRibbonExtensibility*>(object.Get()));
+  void* identity = nullptr;
+  ASSERT_EQ(static_cast<IUnknown*>(ribbon)->QueryInterface(IID_IUnknown, &identity), S_OK);
+  EXPECT_EQ(identity, static_cast<excel::IDTExtensibility2*>(object.Get()));
+  static_cast<IUnknown*>(identity)->Release();
+  static_cast<IUnknown*>(ribbon)->Release();
   void* out = reinterpret_cast<void*>(1);
   EXPECT_EQ(object->QueryInterface(IID_IClassFactory, &out), E_NOINTERFACE);
   EXPECT_EQ(out, nullptr);

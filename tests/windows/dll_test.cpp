@@ -8,6 +8,7 @@
 #include "com/registration.h"
 #include "connect_com/extensibility.h"
 #include "fake_excel.h"
+#include "fake_ribbon.h"
 #include "values/utf16_win32.h"
 
 namespace qv::testing {
@@ -89,6 +90,20 @@ TEST_F(DllTest, CreatedByItsProgIdItConnectsAndDisconnectsThroughTheVtable) {
     EXPECT_EQ(addin->OnStartupComplete(nullptr), S_OK);
     ASSERT_NE(model.GetCommandBars().Find("Quorvalent"), nullptr);
     EXPECT_GT(excel.AdvisedSinks(), 0u);
+    {
+      // The office then asks for the ribbon's tab, through the second vtable.
+      FakeRibbon ribbon(object.Get());
+      ASSERT_EQ(ribbon.Buttons().size(), 10u);
+      EXPECT_EQ(ribbon.UiHeld(), 1u);
+      EXPECT_TRUE(ribbon.Enabled(ribbon.Buttons().front()));
+      EXPECT_FALSE(ribbon.Enabled(ribbon.Buttons().back()));
+      EXPECT_EQ(ribbon.Image(ribbon.Buttons()[1]).cx, 16);
+      EXPECT_EQ(addin->OnDisconnection(excel::DisconnectMode::UserClosed, nullptr), S_OK);
+      EXPECT_EQ(ribbon.UiHeld(), 0u);
+      EXPECT_EQ(addin->OnConnection(excel.Application(), excel::ConnectMode::AfterStartup, nullptr,
+                                    nullptr),
+                S_OK);
+    }
 
     HMODULE dll = GetModuleHandleW(L"quorvalent_excel.dll");
     ASSERT_NE(dll, nullptr);

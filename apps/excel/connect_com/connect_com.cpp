@@ -5,21 +5,44 @@
 #include <string_view>
 #include <utility>
 
+#include "com/bstr.h"
 #include "com/registration.h"
+#include "excel_host/button_face.h"
 #include "values/text.h"
 #include "values/utf16_win32.h"
 
 namespace qv::excel {
 namespace {
 
-// The members of the add-in interface by name, for late-bound callers.
-constexpr std::array<std::pair<std::string_view, DISPID>, 5> kMembers{{
+// The ids of the ribbon's callbacks, after those of the add-in interface.
+constexpr DISPID kRibbonLoad = 101;
+constexpr DISPID kRibbonClick = 102;
+constexpr DISPID kRibbonGetEnabled = 103;
+constexpr DISPID kRibbonGetImage = 104;
+
+// The members by name, for late-bound callers: the add-in interface's, then the callbacks the
+// ribbon's XML names.
+constexpr std::array<std::pair<std::string_view, DISPID>, 9> kMembers{{
     {"OnConnection", 1},
     {"OnDisconnection", 2},
     {"OnAddInsUpdate", 3},
     {"OnStartupComplete", 4},
     {"OnBeginShutdown", 5},
+    {addin::kRibbonOnLoad, kRibbonLoad},
+    {addin::kRibbonOnAction, kRibbonClick},
+    {addin::kRibbonGetEnabled, kRibbonGetEnabled},
+    {addin::kRibbonGetImage, kRibbonGetImage},
 }};
+
+// The id of the ribbon's control a callback is given, or "" when it names none.
+std::string ControlId(IDispatch* control) {
+  if (!control) return {};
+  try {
+    return Dispatch(ComPtr<IDispatch>::Share(control)).GetProperty("Id").ToText();
+  } catch (const host::HostError&) {
+    return {};
+  }
+}
 
 int IntArg(const DISPPARAMS& params, UINT i) {
   VARIANT converted;
@@ -50,6 +73,11 @@ ComPtr<ConnectObject> ConnectObject::Make(MakeEnvironment makeEnvironment) {
 }
 
 HRESULT ConnectObject::QueryInterface(REFIID iid, void** out) {
+  if (out && iid == kIRibbonExtensibility) {
+    *out = static_cast<IRibbonExtensibility*>(this);
+    AddRef();
+    return S_OK;
+  }
   // _Connect declares nothing of its own, so the add-in interface serves for it and IDispatch.
   return Answer(iid, out, {IID_IUnknown, IID_IDispatch, kIDTExtensibility2, ConnectInterfaceId()});
 }
@@ -72,6 +100,12 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
   if (!params) return E_INVALIDARG;
   if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
   if (result) VariantInit(result);
+  if (id >= kRibbonLoad && id <= kRibbonGetImage) {
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+    if (argError) *argError = 0;
+    return RibbonCallback(id, *params, result);
+  }
   if (id < 1 || id > 5) return DISP_E_MEMBERNOTFOUND;
   const UINT expected = id == 1 ? 4 : id == 2 ? 2 : 1;
   if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
@@ -94,9 +128,12 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
 }
 
 HRESULT ConnectObject::OnConnection(IDispatch* Application, ConnectMode, IDispatch*, SAFEARRAY**) {
-  // Connecting again without a disconnect between starts from a clean state.
+  // Connecting again without a disconnect between starts from a clean state; the tab, which the
+  // office loaded once, stays.
   CancelDisconnectLater();
+  const Dispatch ribbon = ribbon_;
   Disconnect();
+  ribbon_ = ribbon;
   if (!Application) return S_OK;
   try {
     excel_ = std::make_unique<ExcelApplication>(Dispatch(ComPtr<IDispatch>::Share(Application)));
@@ -108,6 +145,7 @@ HRESULT ConnectObject::OnConnection(IDispatch* Application, ConnectMode, IDispat
     }
     environment_ = makeEnvironment_(*excel_);
     addin_ = std::make_unique<addin::Connect>(environment_->Platform());
+    addin_->OnMenuChanged([this] { InvalidateRibbon(); });
     addin_->AddinInstance_OnConnection(*excel_);
   } catch (...) {
     // The add-in reports its own failures in its boxes; what escapes them must not reach Excel,
@@ -142,6 +180,58 @@ HRESULT ConnectObject::OnStartupComplete(SAFEARRAY**) {
 }
 
 HRESULT ConnectObject::OnBeginShutdown(SAFEARRAY**) { return S_OK; }
+
+HRESULT ConnectObject::GetCustomUI(BSTR RibbonID, BSTR* RibbonXml) {
+  if (!RibbonXml) return E_POINTER;
+  *RibbonXml = nullptr;
+  // Only a workbook's ribbon has the tab; any other is left as the office has it.
+  if (!RibbonID || wcscmp(RibbonID, kExcelWorkbookRibbon) != 0) return S_OK;
+  try {
+    *RibbonXml = Bstr(addin::Connect::RibbonXml()).Detach();
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  return S_OK;
+}
+
+HRESULT ConnectObject::RibbonCallback(DISPID id, const DISPPARAMS& params, VARIANT* result) {
+  IDispatch* given = ObjectArgument(params, 0);
+  try {
+    switch (id) {
+      case kRibbonLoad:
+        ribbon_ = given ? Dispatch(ComPtr<IDispatch>::Share(given)) : Dispatch();
+        return S_OK;
+      case kRibbonClick:
+        // A click that comes after the disconnect finds no add-in, and runs nothing.
+        if (addin_) addin_->ClickRibbon(ControlId(given));
+        return S_OK;
+      case kRibbonGetEnabled:
+        if (result) {
+          *result =
+              ComVariant::FromBool(addin_ && addin_->RibbonEnabled(ControlId(given))).Detach();
+        }
+        return S_OK;
+      default: {
+        const ui::Picture* face = addin_ ? addin_->RibbonFace(ControlId(given)) : nullptr;
+        if (!face) return E_INVALIDARG;
+        if (result) *result = ComVariant(FacePictures(*face).Picture()).Detach();
+        return S_OK;
+      }
+    }
+  } catch (...) {
+    // As in OnConnection: the office goes on; a picture that cannot be made shows none.
+    return id == kRibbonGetImage ? E_FAIL : S_OK;
+  }
+}
+
+void ConnectObject::InvalidateRibbon() {
+  if (!ribbon_) return;
+  try {
+    ribbon_.Call("Invalidate");
+  } catch (const host::HostError&) {
+    // An office that cannot redraw the tab now asks again when it next shows it.
+  }
+}
 
 namespace {
 // The objects whose disconnect waits, by their timer.
@@ -183,6 +273,7 @@ void ConnectObject::Disconnect() {
   // environment asks Excel for the window its forms belong to, so it goes before Excel's objects.
   addin_.reset();
   environment_.reset();
+  ribbon_ = Dispatch();
   excel_.reset();
 }
 

@@ -21,16 +21,26 @@ class Environment {
 };
 using MakeEnvironment = std::function<std::unique_ptr<Environment>(ExcelApplication& excel)>;
 
-// The creatable Connect: Excel's add-in interface over the portable add-in. Whatever the add-in
-// throws stays here: every method answers S_OK, and Excel goes on.
-class ConnectObject final : public DispatchObject<IDTExtensibility2> {
+// The creatable Connect: Excel's add-in interface over the portable add-in, and the ribbon's tab
+// (IRibbonExtensibility and the callbacks its XML names, answered by the same IDispatch).
+// Whatever the add-in throws stays here: every method answers S_OK, and Excel goes on.
+class ConnectObject final : public DispatchObject<IDTExtensibility2>, public IRibbonExtensibility {
  public:
   // A new object with one reference, the caller's.
   static ComPtr<ConnectObject> Make(MakeEnvironment makeEnvironment);
   // The add-in while connected, nullptr otherwise.
   addin::Connect* Addin() const { return addin_.get(); }
 
+  // One object with two vtables: its IUnknown and IDispatch are always the first's.
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return DispatchObject::AddRef(); }
+  ULONG STDMETHODCALLTYPE Release() override { return DispatchObject::Release(); }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    return DispatchObject::GetTypeInfoCount(count);
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
+    return DispatchObject::GetTypeInfo(index, lcid, info);
+  }
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
@@ -43,11 +53,18 @@ class ConnectObject final : public DispatchObject<IDTExtensibility2> {
   HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) override;
   HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) override;
 
+  HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR RibbonID, BSTR* RibbonXml) override;
+
  private:
   explicit ConnectObject(MakeEnvironment makeEnvironment);
   ~ConnectObject() override;
   // Drops the add-in, then its environment, then every object of Excel's it held.
   void Disconnect();
+  // The ribbon's callbacks, by their ids in Invoke.
+  HRESULT RibbonCallback(DISPID id, const DISPPARAMS& params, VARIANT* result);
+  // Makes Office ask the ribbon's get... callbacks again.
+  void InvalidateRibbon();
+  Dispatch ribbon_;  // the IRibbonUI onLoad handed over
   // A disconnect that arrives while a handler of the add-in runs (Excel lets the user untick the
   // add-in while a send lets pending events in) waits until no handler is left: a timer of the
   // thread looks, and the object keeps itself alive meanwhile.

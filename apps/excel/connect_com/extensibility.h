@@ -23,4 +23,22 @@ struct IDTExtensibility2 : public IDispatch {
   virtual HRESULT STDMETHODCALLTYPE OnBeginShutdown(SAFEARRAY** custom) = 0;
 };
 
+// The ribbon's interfaces (Office 2007 and later, declared here as the office's type library
+// declares them): Office asks the add-in for IRibbonExtensibility after OnConnection and takes
+// the tab's XML from GetCustomUI; the callbacks that XML names it calls through IDispatch, by
+// name, each with an IRibbonControl (Id, Context, Tag by name); onLoad hands over the IRibbonUI,
+// whose Invalidate makes Office ask every get... callback again.
+inline constexpr IID kIRibbonExtensibility = {
+    0x000C0396, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIRibbonControl = {
+    0x000C0395, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+inline constexpr IID kIRibbonUI = {
+    0x000C03A7, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+// The one ribbon Excel asks for, a workbook's.
+inline constexpr const wchar_t* kExcelWorkbookRibbon = L"Microsoft.Excel.Workbook";
+
+struct IRibbonExtensibility : public IDispatch {
+  virtual HRESULT STDMETHODCALLTYPE GetCustomUI(BSTR RibbonID, BSTR* RibbonXml) = 0;
+};
+
 }  // namespace qv::excel
