@@ -692,6 +692,49 @@ TEST_F(ConnectComTest, TheRibbonsTabRunsWhatTheMenuRuns) {
   EXPECT_EQ(com.ui.Prompts().size(), boxes);
 }
 
+// getEnabled answered in the result, as an office calling by IDispatch expects, or in a slot
+// passed by reference after the control (the vtable's retval).
+TEST_F(ConnectComTest, TheRibbonsAnswerGoesToTheResultOrToTheSlotGiven) {
+  ConnectBoth();
+  IDispatch* dispatch = static_cast<excel::IDTExtensibility2*>(object.Get());
+  LPOLESTR name = const_cast<LPOLESTR>(L"Ribbon_GetEnabled");
+  DISPID id = DISPID_UNKNOWN;
+  ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &id), S_OK);
+  FakeObject control;
+  control.Define(
+      "Id", [](const Received&) { return excel::ComVariant::FromText("Quorvalent.Login.ribbon"); });
+  const auto call = [&](std::vector<VARIANT> args, VARIANT* result) {
+    DISPPARAMS params{args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+    return dispatch->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, result, nullptr, nullptr);
+  };
+  VARIANT controlArg;
+  controlArg.vt = VT_DISPATCH;
+  controlArg.pdispVal = &control;
+  excel::ComVariant result;
+  EXPECT_EQ(call({controlArg}, result.Receive()), S_OK);
+  EXPECT_EQ(result.Get().vt, VT_BOOL);
+  EXPECT_EQ(result.Get().boolVal, VARIANT_TRUE);
+  VARIANT_BOOL flag = VARIANT_FALSE;
+  VARIANT byBool;
+  byBool.vt = VT_BYREF | VT_BOOL;
+  byBool.pboolVal = &flag;
+  EXPECT_EQ(call({byBool, controlArg}, nullptr), S_OK);  // right to left: the slot is last
+  EXPECT_EQ(flag, VARIANT_TRUE);
+  excel::ComVariant slot;
+  VARIANT byVariant;
+  byVariant.vt = VT_BYREF | VT_VARIANT;
+  byVariant.pvarVal = slot.Receive();
+  EXPECT_EQ(call({byVariant, controlArg}, nullptr), S_OK);
+  EXPECT_EQ(slot.Get().vt, VT_BOOL);
+  long wrong = 0;
+  VARIANT byLong;
+  byLong.vt = VT_BYREF | VT_I4;
+  byLong.plVal = &wrong;
+  EXPECT_EQ(call({byLong, controlArg}, nullptr), DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(call({byBool, byBool, controlArg}, nullptr), DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(call({}, nullptr), DISP_E_BADPARAMCOUNT);
+}
+
 TEST_F(ConnectComTest, OnlyTheWorkbooksRibbonGetsTheTab) {
   excel::IRibbonExtensibility* ribbon = object.Get();
   BSTR xml = reinterpret_cast<BSTR>(1);

@@ -34,6 +34,28 @@ constexpr std::array<std::pair<std::string_view, DISPID>, 9> kMembers{{
     {addin::kRibbonGetImage, kRibbonGetImage},
 }};
 
+// Hands a get... callback's answer over: in the result, or in the slot an office passed by
+// reference as the call's last argument.
+HRESULT GiveAnswer(ComVariant answer, const DISPPARAMS& params, VARIANT* result) {
+  if (params.cArgs < 2) {
+    if (result) *result = answer.Detach();
+    return S_OK;
+  }
+  VARIANT& slot = params.rgvarg[0];
+  const VARIANT& given = answer.Get();
+  if (slot.vt == (VT_BYREF | VT_VARIANT) && slot.pvarVal) {
+    VariantClear(slot.pvarVal);
+    *slot.pvarVal = answer.Detach();
+  } else if (slot.vt == (VT_BYREF | VT_BOOL) && slot.pboolVal && given.vt == VT_BOOL) {
+    *slot.pboolVal = given.boolVal;
+  } else if (slot.vt == (VT_BYREF | VT_DISPATCH) && slot.ppdispVal && given.vt == VT_DISPATCH) {
+    *slot.ppdispVal = answer.Detach().pdispVal;  // the caller's reference now
+  } else {
+    return DISP_E_TYPEMISMATCH;
+  }
+  return S_OK;
+}
+
 // The id of the ribbon's control a callback is given, or "" when it names none.
 std::string ControlId(IDispatch* control) {
   if (!control) return {};
@@ -102,7 +124,9 @@ HRESULT ConnectObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* p
   if (result) VariantInit(result);
   if (id >= kRibbonLoad && id <= kRibbonGetImage) {
     if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-    if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+    // A get... callback may have its answer's slot as a second argument (the vtable's retval).
+    const UINT most = id == kRibbonGetEnabled || id == kRibbonGetImage ? 2 : 1;
+    if (params->cArgs < 1 || params->cArgs > most) return DISP_E_BADPARAMCOUNT;
     if (argError) *argError = 0;
     return RibbonCallback(id, *params, result);
   }
@@ -206,16 +230,12 @@ HRESULT ConnectObject::RibbonCallback(DISPID id, const DISPPARAMS& params, VARIA
         if (addin_) addin_->ClickRibbon(ControlId(given));
         return S_OK;
       case kRibbonGetEnabled:
-        if (result) {
-          *result =
-              ComVariant::FromBool(addin_ && addin_->RibbonEnabled(ControlId(given))).Detach();
-        }
-        return S_OK;
+        return GiveAnswer(ComVariant::FromBool(addin_ && addin_->RibbonEnabled(ControlId(given))),
+                          params, result);
       default: {
         const ui::Picture* face = addin_ ? addin_->RibbonFace(ControlId(given)) : nullptr;
         if (!face) return E_INVALIDARG;
-        if (result) *result = ComVariant(FacePictures(*face).Picture()).Detach();
-        return S_OK;
+        return GiveAnswer(FacePictures(*face).Picture(), params, result);
       }
     }
   } catch (...) {
