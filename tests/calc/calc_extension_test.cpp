@@ -2,6 +2,10 @@
 // throwaway profile, then the office started again with a spreadsheet, as a user would.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
 #include <com/sun/star/awt/FontDescriptor.hpp>
 #include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/Selection.hpp>
@@ -1095,6 +1099,38 @@ TEST_F(CalcExtension, EveryPropertyAHandlerChangesReachesTheDialog) {
       shown.reset();
     });
   }
+}
+
+// A user's own Calc after `unopkg add` and after `unopkg remove`, as install_as_user.sh runs it
+// under a throwaway account: the add-in's menu and toolbar are there while the extension is
+// installed, and gone once it is removed.
+TEST(UsersCalc, TheAddinsMenuIsThereWhileTheExtensionIsInstalled) {
+  const char* expected = std::getenv("QV_CALC_EXTENSION");
+  if (!expected) GTEST_SKIP() << "run by install_as_user.sh";
+  const bool installed = std::string_view(expected) == "installed";
+  TempDir folder;
+  Office office(folder.Path(), true);
+  office.Start(true);
+  const auto config = [&] {
+    return css::ui::theModuleUIConfigurationManagerSupplier::get(office.Context())
+        ->getUIConfigurationManager(kModule);
+  };
+  // The add-in builds its toolbar and menu once the spreadsheet's window shows; without it,
+  // nothing comes in that time either.
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::seconds(installed ? 60 : 15);
+  while (!config()->hasSettings(kToolbar) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(config()->hasSettings(kToolbar), installed);
+  const Reference<container::XIndexAccess> menus = config()->getSettings(kMenuBar, false);
+  std::vector<std::string> labels;
+  for (sal_Int32 i = 0; i < menus->getCount(); ++i) {
+    uno::Sequence<beans::PropertyValue> menu;
+    menus->getByIndex(i) >>= menu;
+    labels.push_back(Property(menu, "Label"));
+  }
+  EXPECT_EQ(std::count(labels.begin(), labels.end(), "~Quorvalent"), installed ? 1 : 0);
+  office.Stop();
 }
 
 }  // namespace

@@ -54,8 +54,10 @@ std::string Utf8(const rtl::OUString& text) {
   return std::string(utf8.getStr(), static_cast<std::size_t>(utf8.getLength()));
 }
 
-Office::Office(std::filesystem::path folder)
-    : folder_(std::move(folder)), pipe_("qv-calc-test-" + std::to_string(getpid())) {}
+Office::Office(std::filesystem::path folder, bool usersOwn)
+    : folder_(std::move(folder)),
+      usersOwn_(usersOwn),
+      pipe_("qv-calc-test-" + std::to_string(getpid())) {}
 
 Office::~Office() {
   if (pid_ <= 0) return;
@@ -69,20 +71,18 @@ Office::~Office() {
 
 void Office::Start(bool calc) {
   const std::string profile = "file://" + (folder_ / "profile").string();
-  std::vector<std::string> args{QV_SOFFICE,
-                                "--norestore",
-                                "--nologo",
-                                "--nolockcheck",
-                                "-env:UserInstallation=" + profile,
+  std::vector<std::string> args{QV_SOFFICE, "--norestore", "--nologo", "--nolockcheck",
                                 "--accept=pipe,name=" + pipe_ + ";urp;StarOffice.ComponentContext"};
+  if (!usersOwn_) args.push_back("-env:UserInstallation=" + profile);
   args.push_back(calc ? "--calc" : "--nodefault");
   std::vector<char*> argv;
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
   // The add-in keeps its settings under XDG_CONFIG_HOME: here, in the tests' folder.
-  std::vector<std::string> env{"XDG_CONFIG_HOME=" + (folder_ / "config").string()};
+  std::vector<std::string> env;
+  if (!usersOwn_) env.push_back("XDG_CONFIG_HOME=" + (folder_ / "config").string());
   for (char** e = environ; *e; ++e) {
-    if (std::string_view(*e).starts_with("XDG_CONFIG_HOME=")) continue;
+    if (!usersOwn_ && std::string_view(*e).starts_with("XDG_CONFIG_HOME=")) continue;
     env.emplace_back(*e);
   }
   std::vector<char*> envp;

@@ -11,9 +11,10 @@ namespace qv::testing {
 
 // A LibreOffice of the tests' own: a throwaway user profile, a pipe to talk UNO over, the X
 // display the tests run on (xvfb-run gives one), and the add-in's settings in a folder of its own.
+// With `usersOwn` it is the user's LibreOffice instead: the user's profile and settings.
 class Office {
  public:
-  explicit Office(std::filesystem::path folder);
+  explicit Office(std::filesystem::path folder, bool usersOwn = false);
   // Ends the office if it still runs.
   ~Office();
   Office(const Office&) = delete;
@@ -30,6 +31,7 @@ class Office {
 
  private:
   std::filesystem::path folder_;
+  bool usersOwn_;
   std::string pipe_;
   pid_t pid_ = -1;
   css::uno::Reference<css::uno::XComponentContext> context_;
