@@ -60,16 +60,16 @@ TEST_F(DllTest, TheTypeLibraryPlacesTheAddinInterfaceAfterIDispatch) {
     info->ReleaseFuncDesc(f);
   }
   CLSID connect{};
-  CLSIDFromString(excel::kClassId, &connect);
+  CLSIDFromString(excel::WideClassId().c_str(), &connect);
   ComPtr<ITypeInfo> coclass;
   EXPECT_EQ(library->GetTypeInfoOfGuid(connect, coclass.Receive()), S_OK);
 }
 
 TEST_F(DllTest, CreatedByItsProgIdItConnectsAndDisconnectsThroughTheVtable) {
   CLSID cls{};
-  ASSERT_EQ(CLSIDFromProgID(excel::kProgId, &cls), S_OK);
+  ASSERT_EQ(CLSIDFromProgID(ToUtf16(excel::kProgId).c_str(), &cls), S_OK);
   CLSID expected{};
-  CLSIDFromString(excel::kClassId, &expected);
+  CLSIDFromString(excel::WideClassId().c_str(), &expected);
   EXPECT_TRUE(IsEqualCLSID(cls, expected));
 
   host::MemoryApplication model;
@@ -129,7 +129,7 @@ TEST_F(DllTest, TheFactoryRefusesAggregationAndOtherClasses) {
   void* out = nullptr;
   EXPECT_EQ(getClassObject(IID_IDispatch, IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE);
   CLSID cls{};
-  CLSIDFromString(excel::kClassId, &cls);
+  CLSIDFromString(excel::WideClassId().c_str(), &cls);
   ComPtr<IClassFactory> factory;
   ASSERT_EQ(getClassObject(cls, IID_IClassFactory, reinterpret_cast<void**>(factory.Receive())),
             S_OK);

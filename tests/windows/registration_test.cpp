@@ -66,7 +66,7 @@ TEST(Registration, WritesTheIdentityPerUserAndRemovesExactlyIt) {
 
   for (int round = 0; round < 2; ++round) ASSERT_EQ(excel::UnregisterServer(), S_OK);
   for (const auto& entry : excel::RegistrationEntries(kDll))
-    EXPECT_FALSE(KeyExists(entry.key)) << std::string(entry.key.begin(), entry.key.end());
+    EXPECT_FALSE(KeyExists(ToUtf16(entry.key))) << entry.key;
   EXPECT_FALSE(KeyExists(L"Software\\Classes\\TypeLib\\{B8A85267-AFF8-425E-AFD9-A66B1D5CC814}"));
   EXPECT_TRUE(KeyExists(L"Software\\Microsoft\\Office\\Excel\\Addins\\Other.Connect"));
   EXPECT_TRUE(KeyExists(L"Software\\Classes\\CLSID"));

@@ -43,7 +43,7 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID cls, REFIID iid, vo
   if (!out) return E_POINTER;
   *out = nullptr;
   CLSID connect{};
-  if (FAILED(CLSIDFromString(qv::excel::kClassId, &connect)) || cls != connect)
+  if (FAILED(CLSIDFromString(qv::excel::WideClassId().c_str(), &connect)) || cls != connect)
     return CLASS_E_CLASSNOTAVAILABLE;
   try {
     const auto factory = qv::excel::ClassFactory::Make(&qv::excel::CreateConnect);

@@ -79,7 +79,7 @@ int IntArg(const DISPPARAMS& params, UINT i) {
 const IID& ConnectInterfaceId() {
   static const IID id = [] {
     IID parsed{};
-    IIDFromString(kInterfaceId, &parsed);
+    IIDFromString(ToUtf16(kInterfaceId).c_str(), &parsed);
     return parsed;
   }();
   return id;
