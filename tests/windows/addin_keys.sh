@@ -1,9 +1,11 @@
-# Sourced by the Windows tests' scripts: the add-in's registry keys as regsvr32 writes them, and
-# helpers around `reg` in a Wine prefix. Needs a function `wine` that runs a Windows program and
-# `view`, the registry view of the DLL under test (64 or 32).
+# Sourced by the Windows tests' scripts: the add-in's registry keys as regsvr32 writes them (or,
+# with `root=HKLM` set before, as the machine-wide installer does), and helpers around `reg` in a
+# Wine prefix. Needs a function `wine` that runs a Windows program and `view`, the registry view
+# of the DLL under test (64 or 32).
 cls='{D3D2BCCD-31E8-44DC-9796-CA50A1F99AEC}'
-classes='HKCU\Software\Classes'
-addin='HKCU\Software\Microsoft\Office\Excel\Addins\Quorvalent_Excel.Connect'
+root=${root:-HKCU}
+classes="$root\\Software\\Classes"
+addin="$root\\Software\\Microsoft\\Office\\Excel\\Addins\\Quorvalent_Excel.Connect"
 registered_keys=("$classes\\CLSID\\$cls" "$classes\\Quorvalent_Excel.Connect" "$addin"
   "$classes\\TypeLib\\{B8A85267-AFF8-425E-AFD9-A66B1D5CC814}"
   "$classes\\Interface\\{CE49F1D3-7A34-48D0-9F9C-A12545713902}")
@@ -23,7 +25,7 @@ remove_class_from_machine() {
   wine reg delete 'HKLM\Software\Classes\Quorvalent_Excel.Connect' /f >/dev/null 2>&1 || true
 }
 
-# Fails unless `dll` (a Windows path) is registered as the add-in in the current user's keys.
+# Fails unless `dll` (a Windows path) is registered as the add-in below `root`.
 expect_registered() {
   local dll=$1
   query "$classes\\CLSID\\$cls\\InprocServer32" /ve | grep -qiF "$dll" || fail "no InprocServer32 $dll"

@@ -14,6 +14,11 @@ inline constexpr const char* kInterfaceId = "{CE49F1D3-7A34-48D0-9F9C-A125457139
 inline constexpr const char* kTypeLibId = "{B8A85267-AFF8-425E-AFD9-A66B1D5CC814}";
 inline constexpr const char* kFriendlyName = "Quorvalent Excel";
 
+// Where the machine-wide installer keeps the service address it was given (SERVICE=), for every
+// user of the machine: below HKEY_LOCAL_MACHINE, in the 64-bit view.
+inline constexpr const char* kMachineKey = "Software\\Quorvalent\\Excel";
+inline constexpr const char* kMachineServiceAddress = "ServiceAddress";
+
 // One value the registration writes, below the root it registers in (HKEY_CURRENT_USER for the
 // user alone, HKEY_LOCAL_MACHINE for every user); an empty name is the key's default.
 struct RegistryEntry {

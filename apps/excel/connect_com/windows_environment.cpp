@@ -1,11 +1,14 @@
 #include "connect_com/windows_environment.h"
 
 #include "addin/shell_win32.h"
+#include "com/registration_table.h"
 #include "service/pumping_transport_win32.h"
 #include "service/random.h"
 #include "service/wininet_transport_win32.h"
 #include "settings/registry_settings_win32.h"
 #include "values/clock_win32.h"
+#include "values/text.h"
+#include "values/utf16_win32.h"
 #include "win32_ui/win32_ui.h"
 
 namespace qv::excel {
@@ -14,10 +17,13 @@ namespace {
 class WindowsEnvironment : public Environment {
  public:
   explicit WindowsEnvironment(Win32Ui::Owner owner)
-      : ui_(std::move(owner)), transport_(wininet_, ui_) {}
-  // The service address is the settings' (Service/Address), as the installer wrote it.
+      : ui_(std::move(owner)),
+        transport_(wininet_, ui_),
+        machineAddress_(MachineServiceAddress(settings_)) {}
+  // The service address is the user's settings' (Service/Address), as the per-user setup wrote
+  // it, else the machine's, as the machine-wide one did.
   addin::Platform Platform() override {
-    return {ui_, transport_, settings_, clock_, random_, shell_, ""};
+    return {ui_, transport_, settings_, clock_, random_, shell_, machineAddress_};
   }
 
  private:
@@ -28,9 +34,25 @@ class WindowsEnvironment : public Environment {
   SystemClock clock_;
   service::SystemRandom random_;
   addin::Win32Shell shell_;
+  std::string machineAddress_;
 };
 
 }  // namespace
+
+std::string MachineServiceAddress(settings::Settings& user) {
+  if (const auto own = user.Get(settings::kAppName, "Service", "Address");
+      own && !Trim(*own).empty())
+    return "";
+  wchar_t text[1024];
+  DWORD bytes = sizeof text;
+  // The 64-bit view, where the installer wrote it, whichever DLL reads it.
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, ToUtf16(kMachineKey).c_str(),
+                   ToUtf16(kMachineServiceAddress).c_str(), RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY,
+                   nullptr, text, &bytes) != ERROR_SUCCESS) {
+    return "";
+  }
+  return Trim(FromUtf16(text));
+}
 
 HRESULT CreateConnect(REFIID iid, void** out) {
   // The window of the workbook active when a form shows; an Excel that gives none still gets
