@@ -79,41 +79,50 @@ int ConnectToLoopback(int port) {
 
 }  // namespace
 
-LoopbackServer::LoopbackServer(std::string answer, bool smallPort)
-    : LoopbackServer(std::move(answer), smallPort, Manner{}) {}
-
-LoopbackServer::LoopbackServer(std::string answer, bool smallPort, Manner manner)
-    : answer_(std::move(answer)), manner_(manner) {
+LoopbackListener::LoopbackListener(bool smallPort, std::function<void(int fd)> handle)
+    : handle_(std::move(handle)) {
   listener_ = smallPort ? ListenOnASmallPort(port_) : Listen(port_);
-  thread_ = std::thread([this] { Serve(); });
+  thread_ = std::thread([this] {
+    while (!stop_) {
+      if (!WaitReadable(listener_, 50)) continue;
+      const int fd = ::accept(listener_, nullptr, nullptr);
+      if (fd < 0) continue;
+      handle_(fd);
+      ::close(fd);
+    }
+  });
 }
 
-LoopbackServer::~LoopbackServer() {
+LoopbackListener::~LoopbackListener() {
   stop_ = true;
   thread_.join();
   ::close(listener_);
 }
 
-std::vector<std::string> LoopbackServer::Requests() {
+bool LoopbackListener::Record(std::string request) {
+  std::lock_guard lock(mutex_);
+  requests_.push_back(std::move(request));
+  return requests_.size() == 1;
+}
+
+std::vector<std::string> LoopbackListener::Requests() {
   std::lock_guard lock(mutex_);
   return requests_;
 }
+
+LoopbackServer::LoopbackServer(std::string answer, bool smallPort)
+    : LoopbackServer(std::move(answer), smallPort, Manner{}) {}
+
+LoopbackServer::LoopbackServer(std::string answer, bool smallPort, Manner manner)
+    : answer_(std::move(answer)),
+      manner_(manner),
+      listener_(smallPort, [this](int fd) { Handle(fd); }) {}
 
 int LoopbackServer::ClosedPort() {
   int port = 0;
   const int fd = Listen(port);
   ::close(fd);
   return port;
-}
-
-void LoopbackServer::Serve() {
-  while (!stop_) {
-    if (!WaitReadable(listener_, 50)) continue;
-    const int fd = ::accept(listener_, nullptr, nullptr);
-    if (fd < 0) continue;
-    Handle(fd);
-    ::close(fd);
-  }
 }
 
 void LoopbackServer::Handle(int fd) {
@@ -134,12 +143,7 @@ void LoopbackServer::Handle(int fd) {
       expected = head + 4 + length;
     }
   }
-  bool first = false;
-  {
-    std::lock_guard lock(mutex_);
-    requests_.push_back(request);
-    first = requests_.size() == 1;
-  }
+  const bool first = listener_.Record(request);
   const std::string& answer = first || !manner_.later ? answer_ : *manner_.later;
   const std::string length =
       manner_.withoutLength ? "" : "Content-Length: " + std::to_string(answer.size()) + "\r\n";
@@ -147,38 +151,12 @@ void LoopbackServer::Handle(int fd) {
       "HTTP/1.1 200 OK\r\n" + length + "Connection: close\r\n\r\n" + answer;
   const std::size_t step = manner_.drip.count() > 0 ? 1 : response.size();
   std::size_t sent = 0;
-  while (sent < response.size() && !stop_) {
+  while (sent < response.size() && !listener_.Stopping()) {
     const ssize_t n =
         ::send(fd, response.data() + sent, std::min(step, response.size() - sent), MSG_NOSIGNAL);
     if (n <= 0) break;
     sent += static_cast<std::size_t>(n);
     if (step == 1) std::this_thread::sleep_for(manner_.drip);
-  }
-}
-
-TunnelProxy::TunnelProxy() {
-  listener_ = ListenOnASmallPort(port_);
-  thread_ = std::thread([this] { Serve(); });
-}
-
-TunnelProxy::~TunnelProxy() {
-  stop_ = true;
-  thread_.join();
-  ::close(listener_);
-}
-
-std::vector<std::string> TunnelProxy::Requests() {
-  std::lock_guard lock(mutex_);
-  return requests_;
-}
-
-void TunnelProxy::Serve() {
-  while (!stop_) {
-    if (!WaitReadable(listener_, 50)) continue;
-    const int fd = ::accept(listener_, nullptr, nullptr);
-    if (fd < 0) continue;
-    Tunnel(fd);
-    ::close(fd);
   }
 }
 
@@ -190,10 +168,7 @@ void TunnelProxy::Tunnel(int client) {
     if (n <= 0) return;
     head.append(buf, static_cast<std::size_t>(n));
   }
-  {
-    std::lock_guard lock(mutex_);
-    requests_.push_back(head);
-  }
+  listener_.Record(head);
   // "CONNECT 127.0.0.1:PORT HTTP/1.1": the port follows the last colon of the target.
   const auto space = head.find(' ', 8);
   const auto colon = head.rfind(':', space);
@@ -211,7 +186,7 @@ void TunnelProxy::Tunnel(int client) {
   if (SendAll(client, established.data(), established.size())) {
     // Relays until either side closes, or nothing moves for 10 s.
     pollfd both[2] = {{client, POLLIN, 0}, {server, POLLIN, 0}};
-    while (!stop_ && ::poll(both, 2, 10000) > 0) {
+    while (!listener_.Stopping() && ::poll(both, 2, 10000) > 0) {
       const int from = (both[0].revents & (POLLIN | POLLHUP | POLLERR)) ? 0 : 1;
       const ssize_t n = ::recv(both[from].fd, buf, sizeof buf, 0);
       if (n <= 0 || !SendAll(both[1 - from].fd, buf, static_cast<std::size_t>(n))) break;

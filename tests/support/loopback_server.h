@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -9,6 +10,34 @@
 #include <vector>
 
 namespace qv::testing {
+
+// A socket listening on 127.0.0.1 and a thread that hands each connection, one at a time, to
+// `handle`, then closes it; the requests the handler records are kept. Stops when destroyed:
+// the owner declares it last, so that the thread ends before what the handler uses goes.
+class LoopbackListener {
+ public:
+  // With `smallPort` it listens on a port below 10000, as a port a user can type and the proxy
+  // settings can hold.
+  LoopbackListener(bool smallPort, std::function<void(int fd)> handle);
+  ~LoopbackListener();
+  LoopbackListener(const LoopbackListener&) = delete;
+  LoopbackListener& operator=(const LoopbackListener&) = delete;
+
+  int Port() const { return port_; }
+  bool Stopping() const { return stop_; }
+  // Keeps a request; whether it is the first.
+  bool Record(std::string request);
+  std::vector<std::string> Requests();
+
+ private:
+  std::function<void(int fd)> handle_;
+  int listener_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::mutex mutex_;
+  std::vector<std::string> requests_;
+  std::thread thread_;
+};
 
 // A tiny HTTP server on 127.0.0.1 for transport tests: records every request as the bytes that
 // arrived and answers each with a fixed body. It stops by itself when destroyed.
@@ -41,27 +70,18 @@ class LoopbackServer {
   // With `smallPort` the server listens on a port below 10000, as a port a user can type.
   explicit LoopbackServer(std::string answer, bool smallPort = false);
   LoopbackServer(std::string answer, bool smallPort, Manner manner);
-  ~LoopbackServer();
-  LoopbackServer(const LoopbackServer&) = delete;
-  LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-  int Port() const { return port_; }
-  std::vector<std::string> Requests();
+  int Port() const { return listener_.Port(); }
+  std::vector<std::string> Requests() { return listener_.Requests(); }
 
   // A port on which nothing listens.
   static int ClosedPort();
 
  private:
-  void Serve();
   void Handle(int fd);
   std::string answer_;
   Manner manner_;
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<std::string> requests_;
-  std::thread thread_;
+  LoopbackListener listener_;
 };
 
 // An HTTP proxy on 127.0.0.1 that only tunnels, as proxies carry https: a "CONNECT host:port" to
@@ -70,23 +90,12 @@ class LoopbackServer {
 // below 10000, which the proxy settings can hold.
 class TunnelProxy {
  public:
-  TunnelProxy();
-  ~TunnelProxy();
-  TunnelProxy(const TunnelProxy&) = delete;
-  TunnelProxy& operator=(const TunnelProxy&) = delete;
-
-  int Port() const { return port_; }
-  std::vector<std::string> Requests();
+  int Port() const { return listener_.Port(); }
+  std::vector<std::string> Requests() { return listener_.Requests(); }
 
  private:
-  void Serve();
   void Tunnel(int client);
-  int listener_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::mutex mutex_;
-  std::vector<std::string> requests_;
-  std::thread thread_;
+  LoopbackListener listener_{true, [this](int fd) { Tunnel(fd); }};
 };
 
 }  // namespace qv::testing
