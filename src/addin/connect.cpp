@@ -1,6 +1,5 @@
 #include "addin/connect.h"
 
-#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <map>
@@ -71,24 +70,21 @@ std::string ControlTag(std::string_view command, std::string_view place) {
   return "Quorvalent." + std::string(command) + "." + std::string(place);
 }
 
+std::optional<std::string> StoredServiceAddress(settings::Settings& store) {
+  auto stored = store.Get(settings::kAppName, "Service", "Address");
+  if (!stored || Trim(*stored).empty()) return std::nullopt;
+  return Trim(*stored);
+}
+
 service::Endpoint FindServiceAddress(const std::string& given, settings::Settings& store) {
   if (!given.empty()) return SplitAddress(given);
-  if (auto stored = store.Get(settings::kAppName, "Service", "Address");
-      stored && !Trim(*stored).empty()) {
-    return SplitAddress(*stored);
-  }
+  if (const auto stored = StoredServiceAddress(store)) return SplitAddress(*stored);
   return SplitAddress(kDefaultAddress);
 }
 
 struct Connect::Buttons {
   host::CommandBar* toolbar = nullptr;
   host::CommandBarControl* popup = nullptr;
-  host::CommandBarControl* menuLogin = nullptr;
-  host::CommandBarControl* menuSendSMS = nullptr;
-  host::CommandBarControl* menuDR = nullptr;
-  host::CommandBarControl* menuGetBal = nullptr;
-  host::CommandBarControl* menuGetModes = nullptr;
-  host::CommandBarControl* menuLogout = nullptr;
   std::map<std::string, host::CommandBarControl*, std::less<>> menu;  // every entry, by command
 };
 
@@ -120,28 +116,17 @@ void Connect::AddinInstance_OnConnection(host::Application& Application) {
   }
 }
 
+// A toolbar button: the command of a menu entry, whose caption and handler it takes, and a face.
 struct Connect::ToolbarEntry {
-  const char* caption;
   const char* command;
   ui::PictureBox forms::frmAddIn::*face;
-  Handler handler;
 };
 
 const Connect::ToolbarEntry Connect::kToolbar[] = {
-    {"Send SMS", "SendSMS", &forms::frmAddIn::picSendSMS,
-     &Connect::mobjQuorvalentMenuBarButSendSMS_Click},
-    {"Delivery Report", "DR", &forms::frmAddIn::picDeliverRep,
-     &Connect::mobjQuorvalentMenuBarButDR_Click},
-    {"Get Credits Balance", "GetBal", &forms::frmAddIn::picBuySMS,
-     &Connect::mobjQuorvalentMenuBarButGetBal_Click},
-    {"Proxy Settings", "ProxySettings", &forms::frmAddIn::picSettings,
-     &Connect::mobjQuorvalentMenuBarButProxySettings_Click},
-    {"Interactive Demo", "Demo", &forms::frmAddIn::picDemo,
-     &Connect::mobjQuorvalentMenuBarButDemo_Click},
-    {"Fill Mobile Numbers", "UpdateMobile", &forms::frmAddIn::picFillMNO,
-     &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click},
-    {"Scheduler", "Scheduler", &forms::frmAddIn::ImgScheduler,
-     &Connect::mobjQuorvalentMenuBarButScheduler_Click},
+    {"SendSMS", &forms::frmAddIn::picSendSMS},     {"DR", &forms::frmAddIn::picDeliverRep},
+    {"GetBal", &forms::frmAddIn::picBuySMS},       {"ProxySettings", &forms::frmAddIn::picSettings},
+    {"Demo", &forms::frmAddIn::picDemo},           {"UpdateMobile", &forms::frmAddIn::picFillMNO},
+    {"Scheduler", &forms::frmAddIn::ImgScheduler},
 };
 
 struct Connect::MenuEntry {
@@ -152,32 +137,31 @@ struct Connect::MenuEntry {
   const char* group;
   bool enabled;  // at connect
   Handler handler;
-  host::CommandBarControl* Buttons::*slot;
   const char* imageMso;  // the office's own image for the ribbon, where the toolbar has no face
 };
 
 // The menu from top to bottom.
 const Connect::MenuEntry Connect::kMenu[] = {
     {"Login", "Login", "Login", true, &Connect::mobjQuorvalentMenuBarButLogin_Click,
-     &Buttons::menuLogin, "AdpPrimaryKey"},
+     "AdpPrimaryKey"},
     {"Send SMS", "SendSMS", "Messages", true, &Connect::mobjQuorvalentMenuBarButSendSMS_Click,
-     &Buttons::menuSendSMS, nullptr},
+     nullptr},
     {"Delivery Report", "DR", "Messages", true, &Connect::mobjQuorvalentMenuBarButDR_Click,
-     &Buttons::menuDR, nullptr},
+     nullptr},
     {"Get Credits Balance", "GetBal", "Messages", true,
-     &Connect::mobjQuorvalentMenuBarButGetBal_Click, &Buttons::menuGetBal, nullptr},
+     &Connect::mobjQuorvalentMenuBarButGetBal_Click, nullptr},
     {"Get Mode Submissions", "GetModes", "Tools", true,
-     &Connect::mobjQuorvalentMenuBarButGetModes_Click, &Buttons::menuGetModes, "Refresh"},
+     &Connect::mobjQuorvalentMenuBarButGetModes_Click, "Refresh"},
     {"Scheduler", "Scheduler", "Tools", true, &Connect::mobjQuorvalentMenuBarButScheduler_Click,
-     nullptr, nullptr},
+     nullptr},
     {"Fill Mobile Numbers", "UpdateMobile", "Tools", true,
-     &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click, nullptr, nullptr},
+     &Connect::mobjQuorvalentMenuBarButUpdateMobile_Click, nullptr},
     {"Proxy Settings", "ProxySettings", "Tools", true,
-     &Connect::mobjQuorvalentMenuBarButProxySettings_Click, nullptr, nullptr},
+     &Connect::mobjQuorvalentMenuBarButProxySettings_Click, nullptr},
     {"Interactive Demo", "Demo", "Demo", true, &Connect::mobjQuorvalentMenuBarButDemo_Click,
-     nullptr, nullptr},
+     nullptr},
     {"Logout", "Logout", "Logout", false, &Connect::mobjQuorvalentMenuBarButLogout_Click,
-     &Buttons::menuLogout, "PrintPreviewClose"},
+     "PrintPreviewClose"},
 };
 
 void Connect::BuildToolbar(host::CommandBars& bars) {
@@ -190,7 +174,7 @@ void Connect::BuildToolbar(host::CommandBars& bars) {
   for (int i = 0; i < 7; ++i) {
     host::CommandBarControl& button = bar.Controls().Add(host::ControlType::Button, i + 1, true);
     button.SetTag(ControlTag(kToolbar[i].command, "toolbar"));
-    Route(button, kToolbar[i].handler);
+    Route(button, MenuEntryOf(kToolbar[i].command)->handler);
     made.push_back(&button);
   }
   bar.SetVisible(true);
@@ -199,7 +183,7 @@ void Connect::BuildToolbar(host::CommandBars& bars) {
   for (int i = 0; i < 7; ++i) {
     host::CommandBarControl& button = *made[static_cast<std::size_t>(i)];
     button.SetFaceId(1);
-    button.SetCaption(kToolbar[i].caption);
+    button.SetCaption(MenuEntryOf(kToolbar[i].command)->caption);
     button.SetStyle(kIconAndCaption);
     button.SetFace((faces.*kToolbar[i].face).Image);
     button.SetVisible(true);
@@ -230,7 +214,6 @@ void Connect::BuildMenu(host::CommandBars& bars) {
     item.SetStyle(kIconAndCaption);
     item.SetTag(ControlTag(e.command, "menu"));
     Route(item, e.handler);
-    if (e.slot) (*buttons_).*e.slot = &item;
     buttons_->menu[e.command] = &item;
   }
 }
@@ -247,6 +230,25 @@ void Connect::Run(Handler handler, host::CommandBarControl& control, bool& cance
 }
 
 // ---- the ribbon ----
+
+const Connect::MenuEntry* Connect::MenuEntryOf(std::string_view command) {
+  for (const MenuEntry& e : kMenu) {
+    if (e.command == command) return &e;
+  }
+  return nullptr;
+}
+
+const Connect::ToolbarEntry* Connect::ToolbarEntryOf(std::string_view command) {
+  for (const ToolbarEntry& t : kToolbar) {
+    if (t.command == command) return &t;
+  }
+  return nullptr;
+}
+
+host::CommandBarControl* Connect::MenuItem(std::string_view command) const {
+  const auto item = buttons_->menu.find(command);
+  return item == buttons_->menu.end() ? nullptr : item->second;
+}
 
 const Connect::MenuEntry* Connect::RibbonEntry(std::string_view id) {
   for (const MenuEntry& e : kMenu) {
@@ -265,9 +267,7 @@ std::string Connect::RibbonXml() {
       if (i > 0) xml += "</group>";
       xml += "<group id=\"" + ControlTag(e.group, "group") + "\" label=\"" + e.group + "\">";
     }
-    const bool face = std::any_of(std::begin(kToolbar), std::end(kToolbar), [&](const auto& t) {
-      return std::string_view(t.command) == e.command;
-    });
+    const bool face = ToolbarEntryOf(e.command) != nullptr;
     xml += "<button id=\"" + ControlTag(e.command, "ribbon") + "\" label=\"" + e.caption +
            "\" size=\"large\" onAction=\"" + kRibbonOnAction + "\" getEnabled=\"" +
            kRibbonGetEnabled + "\" " +
@@ -280,29 +280,24 @@ std::string Connect::RibbonXml() {
 
 bool Connect::ClickRibbon(std::string_view id) {
   const MenuEntry* e = RibbonEntry(id);
-  if (!e) return false;
-  const auto item = buttons_->menu.find(e->command);
-  if (item == buttons_->menu.end()) return false;
+  host::CommandBarControl* item = e ? MenuItem(e->command) : nullptr;
+  if (!item) return false;
   // As on the menu, a disabled entry runs nothing.
   bool cancel = false;
-  if (item->second->Enabled()) Run(e->handler, *item->second, cancel);
+  if (item->Enabled()) Run(e->handler, *item, cancel);
   return true;
 }
 
 bool Connect::RibbonEnabled(std::string_view id) const {
   const MenuEntry* e = RibbonEntry(id);
-  if (!e) return false;
-  const auto item = buttons_->menu.find(e->command);
-  return item != buttons_->menu.end() && item->second->Enabled();
+  host::CommandBarControl* item = e ? MenuItem(e->command) : nullptr;
+  return item && item->Enabled();
 }
 
 const ui::Picture* Connect::RibbonFace(std::string_view id) {
   const MenuEntry* e = RibbonEntry(id);
-  if (!e || !addIn_) return nullptr;
-  for (const ToolbarEntry& t : kToolbar) {
-    if (std::string_view(t.command) == e->command) return &((*addIn_).*t.face).Image;
-  }
-  return nullptr;
+  const ToolbarEntry* t = e ? ToolbarEntryOf(e->command) : nullptr;
+  return t && addIn_ ? &((*addIn_).*t->face).Image : nullptr;
 }
 
 void Connect::MenuChanged() {
@@ -310,12 +305,11 @@ void Connect::MenuChanged() {
 }
 
 void Connect::RefreshSessionMenu() {
-  for (host::CommandBarControl* c :
-       {buttons_->menuSendSMS, buttons_->menuDR, buttons_->menuGetModes, buttons_->menuGetBal}) {
-    if (c) c->SetEnabled(true);
+  for (const char* command : {"SendSMS", "DR", "GetModes", "GetBal"}) {
+    if (host::CommandBarControl* c = MenuItem(command)) c->SetEnabled(true);
   }
-  if (buttons_->menuLogin) buttons_->menuLogin->SetEnabled(false);
-  if (buttons_->menuLogout) buttons_->menuLogout->SetEnabled(true);
+  if (host::CommandBarControl* c = MenuItem("Login")) c->SetEnabled(false);
+  if (host::CommandBarControl* c = MenuItem("Logout")) c->SetEnabled(true);
   MenuChanged();
 }
 
@@ -427,8 +421,8 @@ void Connect::mobjQuorvalentMenuBarButDemo_Click(host::CommandBarControl&, bool&
 void Connect::mobjQuorvalentMenuBarButLogout_Click(host::CommandBarControl&, bool&) {
   Trapped([&] {
     globals_.EndSession();
-    if (buttons_->menuLogin) buttons_->menuLogin->SetEnabled(true);
-    if (buttons_->menuLogout) buttons_->menuLogout->SetEnabled(false);
+    if (host::CommandBarControl* c = MenuItem("Login")) c->SetEnabled(true);
+    if (host::CommandBarControl* c = MenuItem("Logout")) c->SetEnabled(false);
     MenuChanged();
     platform_.ui.MsgBox("Logged out successfully");
   });

@@ -3,6 +3,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,9 @@ inline constexpr const char* kDefaultModes =
 // Service/Address, else the stand-in gateway on this machine. An address is host or host:port,
 // after "https://" for the service over TLS; "http://", or no scheme, is plain http.
 service::Endpoint FindServiceAddress(const std::string& given, settings::Settings& store);
+// The address of the settings key Service/Address, blanks around it dropped; none when it is
+// absent or blank.
+std::optional<std::string> StoredServiceAddress(settings::Settings& store);
 
 // The tag of one of the add-in's controls: the command it runs and where it stands ("toolbar",
 // "menu"), the same at every start, so no two controls share one.
@@ -111,7 +115,11 @@ class Connect {
   struct MenuEntry;
   static const ToolbarEntry kToolbar[7];
   static const MenuEntry kMenu[10];
+  static const MenuEntry* MenuEntryOf(std::string_view command);
+  static const ToolbarEntry* ToolbarEntryOf(std::string_view command);
   static const MenuEntry* RibbonEntry(std::string_view id);
+  // The menu's entry of the command, once the menu is built.
+  host::CommandBarControl* MenuItem(std::string_view command) const;
   // Makes a click on the control run the handler.
   void Route(host::CommandBarControl& control, Handler handler);
   // Runs the handler as a click on `control` does.

@@ -40,9 +40,7 @@ class WindowsEnvironment : public Environment {
 }  // namespace
 
 std::string MachineServiceAddress(settings::Settings& user) {
-  if (const auto own = user.Get(settings::kAppName, "Service", "Address");
-      own && !Trim(*own).empty())
-    return "";
+  if (addin::StoredServiceAddress(user)) return "";
   wchar_t text[1024];
   DWORD bytes = sizeof text;
   // The 64-bit view, where the installer wrote it, whichever DLL reads it.
