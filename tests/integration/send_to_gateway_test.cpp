@@ -13,6 +13,7 @@
 #include "support/addin_fakes.h"
 #include "support/gateway_process.h"
 #include "support/script_login.h"
+#include "support/send_steps.h"
 #include "ui/scripted_ui.h"
 #include "values/clock_posix.h"
 #include "values/convert.h"
@@ -76,12 +77,8 @@ TEST_F(AgainstGatewayTest, TheGatewayStoresWhatThePreviewShowed) {
     p.cmdContinueSMS.Press();
   });
   ui.ClearBoxes();
-  send::frmSendSMS& d = connect.SendSMS();
-  d.Show(ui::Modality::Modeless);
-  d.ExcelObj(app);
-  d.txtMsg.Text = "Dear #B#, you owe $#C# - pay by Friday & thanks";
-  d.txtStartRow.Text = "2";
-  d.txtEndRow.Text = "4";
+  send::frmSendSMS& d =
+      ShowSend(connect, app, "2", "4", "Dear #B#, you owe $#C# - pay by Friday & thanks");
   d.ChkPreview.SetValue(true);
   d.cmdSend.Press();
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"3 SMS Messages Sent"});
@@ -139,14 +136,8 @@ TEST_F(AgainstGatewayTest, TemplatesAreSavedListedAndDeleted) {
 
 TEST_F(AgainstGatewayTest, AScheduledSendIsListedAndDeleted) {
   Login();
-  app.ActiveSheet()->SetValueAt("A2", 919876543210.0);
-  app.ActiveSheet()->SetValueAt("A3", 919876543211.0);
-  send::frmSendSMS& d = connect.SendSMS();
-  d.Show(ui::Modality::Modeless);
-  d.ExcelObj(app);
-  d.txtMsg.Text = "Rent is due";
-  d.txtStartRow.Text = "2";
-  d.txtEndRow.Text = "3";
+  WriteRows(*app.ActiveSheet(), 2, {{919876543210.0}, {919876543211.0}});
+  send::frmSendSMS& d = ShowSend(connect, app, "2", "3", "Rent is due");
   d.chkSetScheduler.SetValue(true);
   d.txt_SchedulerName.Text = "Monthly rent";
   d.combo_year.SetListIndex(1);
@@ -169,14 +160,8 @@ TEST_F(AgainstGatewayTest, AScheduledSendIsListedAndDeleted) {
 
 TEST_F(AgainstGatewayTest, TheDeliveryReportLandsInANewSheet) {
   Login();
-  app.ActiveSheet()->SetValueAt("A2", 919876543210.0);
-  app.ActiveSheet()->SetValueAt("B2", "Ann, Jr - VIP");
-  send::frmSendSMS& d = connect.SendSMS();
-  d.Show(ui::Modality::Modeless);
-  d.ExcelObj(app);
-  d.txtMsg.Text = "Hi #B#";
-  d.txtStartRow.Text = "2";
-  d.txtEndRow.Text = "2";
+  WriteRows(*app.ActiveSheet(), 2, {{919876543210.0, "Ann, Jr - VIP"}});
+  send::frmSendSMS& d = ShowSend(connect, app, "2", "2", "Hi #B#");
   d.cmdSend.Press();
   ASSERT_EQ(ui.Prompts().back(), "1 SMS Messages Sent");
 

@@ -19,6 +19,7 @@
 #include "service/wininet_transport_win32.h"
 #include "settings/memory_settings.h"
 #include "support/script_login.h"
+#include "support/send_steps.h"
 #include "ui/scripted_ui.h"
 #include "values/clock_win32.h"
 
@@ -77,12 +78,7 @@ TEST_F(AgainstGatewayTest, LoginBalanceALargeSendAndTheModes) {
     sheet.SetValueAt("A" + std::to_string(r), 919800000000.0 + r);
     sheet.SetValueAt("B" + std::to_string(r), "Client \xC3\xA9" + std::to_string(r));
   }
-  send::frmSendSMS& d = connect.SendSMS();
-  d.Show(ui::Modality::Modeless);
-  d.ExcelObj(app);
-  d.txtMsg.Text = "Dear #B#, thank you";
-  d.txtStartRow.Text = "2";
-  d.txtEndRow.Text = "2001";
+  send::frmSendSMS& d = ShowSend(connect, app, "2", "2001", "Dear #B#, thank you");
   d.cmdSend.Press();
   EXPECT_EQ(ui.Prompts().back(), "2000 SMS Messages Sent");
   EXPECT_EQ(Click("Get Credits Balance"), "Your credit balance is 3000.00");

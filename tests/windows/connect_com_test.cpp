@@ -18,6 +18,7 @@
 #include "support/addin_fakes.h"
 #include "support/addin_menu.h"
 #include "support/script_login.h"
+#include "support/send_steps.h"
 #include "values/convert.h"
 
 namespace qv::testing {
@@ -101,12 +102,9 @@ class ConnectComTest : public ::testing::Test {
   // answering "000".
   void SendBoth(const std::string& message, int startRow, int endRow) {
     for (auto [connect, fakes] : {std::pair{object->Addin(), &com}, std::pair{&reference, &mem}}) {
-      send::frmSendSMS& d = connect->SendSMS();
-      d.txtMsg.Text = message;
-      d.txtStartRow.Text = std::to_string(startRow);
-      d.txtEndRow.Text = std::to_string(endRow);
+      ChooseRows(connect->SendSMS(), std::to_string(startRow), std::to_string(endRow), message);
       fakes->transport.Answer("000");
-      d.cmdSend.Press();
+      connect->SendSMS().cmdSend.Press();
     }
   }
   void ExpectSameTranscript() {
@@ -316,9 +314,7 @@ TEST_F(ConnectComTest, TheFilteredAndGroupedSendsTheFillAndTheReportGoInBlocks) 
          send::frmSendSMS& d = addin.SendSMS();
          fakes.ui.AnswerInput("#B# like 'Client 1%'");
          d.cmdFilter.Press();
-         d.txtMsg.Text = "Dear #B#, you owe #C#";
-         d.txtStartRow.Text = "1";
-         d.txtEndRow.Text = std::to_string(kRows);
+         ChooseRows(d, "1", std::to_string(kRows), "Dear #B#, you owe #C#");
          fakes.transport.Answer("000");
          fakes.ui.Answer(ui::mb::Ok);
          d.cmdSend.Press();
@@ -331,9 +327,7 @@ TEST_F(ConnectComTest, TheFilteredAndGroupedSendsTheFillAndTheReportGoInBlocks) 
          d.chkAdvance.SetValue(true);
          d.cmbColumnWise.SetListIndex(1);
          d.txt_header.Text = "Dear #B#,";
-         d.txtMsg.Text = "you owe #C#";
-         d.txtStartRow.Text = "1";
-         d.txtEndRow.Text = std::to_string(kRows);
+         ChooseRows(d, "1", std::to_string(kRows), "you owe #C#");
          fakes.transport.Answer("000");
          d.cmdSend.Press();
          d.Unload();
@@ -507,9 +501,7 @@ TEST_F(ConnectComTest, ADisconnectWhileASendLetsPendingEventsInWaitsUntilTheSend
   }
   excel.Click(*AddinControls(excelModel.GetCommandBars()).at(0));  // Send SMS
   send::frmSendSMS& d = object->Addin()->SendSMS();
-  d.txtMsg.Text = "Dear #B#";
-  d.txtStartRow.Text = "2";
-  d.txtEndRow.Text = "4";
+  ChooseRows(d, "2", "4", "Dear #B#");
   com.transport.Answer("000");
   int disconnects = 0;
   // The user unticks the add-in in Excel's dialog while the send reads its rows.
@@ -563,9 +555,7 @@ TEST_F(ConnectComTest, ExcelsOwnFailureIsShownInTheCommandsBox) {
   OpenSessions();
   excel.Click(*AddinControls(excelModel.GetCommandBars()).at(0));  // Send SMS
   send::frmSendSMS& d = object->Addin()->SendSMS();
-  d.txtMsg.Text = "Dear #B#";
-  d.txtStartRow.Text = "2";
-  d.txtEndRow.Text = "3";
+  ChooseRows(d, "2", "3", "Dear #B#");
   excel.FailEverything("Excel is busy with an edit.");
   d.cmdSend.Press();
   EXPECT_TRUE(com.transport.Requests().size() <= 1u);  // at most the templates' list

@@ -66,6 +66,20 @@ inline void Choose(HWND parent, HWND combo, int index) {
                reinterpret_cast<LPARAM>(combo));
 }
 
+// The same on the window's own thread, done when they return.
+inline void SetText(HWND control, const std::string& text) {
+  SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(ToUtf16(text).c_str()));
+}
+inline void ChooseNow(HWND parent, HWND list, int index) {
+  wchar_t cls[16] = {};
+  GetClassNameW(list, cls, 16);
+  const bool listBox = _wcsicmp(cls, L"ListBox") == 0;
+  SendMessageW(list, listBox ? LB_SETCURSEL : CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageW(parent, WM_COMMAND,
+               MAKEWPARAM(GetDlgCtrlID(list), listBox ? LBN_SELCHANGE : CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+}
+
 // Waits for a message box, reads it, and answers it with the button of that ID (IDOK, IDYES...).
 inline std::string AnswerBox(int button) {
   HWND box = WaitForWindow(L"#32770", "");

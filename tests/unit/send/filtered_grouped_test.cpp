@@ -5,6 +5,7 @@
 #include "service/protocol.h"
 #include "support/addin_fixture.h"
 #include "support/form_body.h"
+#include "support/send_steps.h"
 #include "values/cp1252.h"
 
 namespace qv::testing {
@@ -46,9 +47,7 @@ TEST_F(FilteredGroupedTest, ThreeOfTenAreConfirmedAndSent) {
     Set("C" + std::to_string(r), 10.0 + r);
   }
   Filter("#B# like 'bas%' and #C# > 10.5");
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "11";
-  d().txtMsg.Text = "Hi #B#";
+  ChooseRows(d(), "2", "11", "Hi #B#");
   transport.Answer("000");
   ui.Answer(ui::mb::Ok);
   d().cmdSend.Press();
@@ -78,9 +77,7 @@ TEST_F(FilteredGroupedTest, AFilterEndsWithTheDialogThatHeldIt) {
   d().cmdCancel.Press();
   ClickMenu("Send SMS");
   EXPECT_EQ(d().FilterFormula, "");
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "3";
-  d().txtMsg.Text = "Hi #B#";
+  ChooseRows(d(), "2", "3", "Hi #B#");
   transport.Answer("000");
   d().cmdSend.Press();
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{"2 SMS Messages Sent"});
@@ -90,9 +87,7 @@ TEST_F(FilteredGroupedTest, AFilterEndsWithTheDialogThatHeldIt) {
 TEST_F(FilteredGroupedTest, NothingMatchingAndCancelledConfirmation) {
   Set("A2", 9000000002.0);
   Set("B2", "Zed");
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "2";
-  d().txtMsg.Text = "Hi";
+  ChooseRows(d(), "2", "2", "Hi");
   Filter("#B# = 'Ann'");
   d().cmdSend.Press();
   EXPECT_EQ(ui.Prompts(), std::vector<std::string>{" 0 Records Selected !!!"});
@@ -112,9 +107,7 @@ TEST_F(FilteredGroupedTest, AFormulaTheFilterCannotUseSendsNothing) {
   Set("A2", 9000000002.0);
   Set("B2", "Zed");
   Set("C2", 12.0);
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "2";
-  d().txtMsg.Text = "Hi";
+  ChooseRows(d(), "2", "2", "Hi");
   const struct {
     const char* formula;
     const char* message;
@@ -152,9 +145,7 @@ TEST_F(FilteredGroupedTest, TypingRowDecidesFieldTypesAndEscapedHashesAreDates) 
   Set("A4", 9000000004.0);
   Set("D3", DateTime::FromParts(2009, 12, 29));
   Set("D4", DateTime::FromParts(2009, 12, 20));
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "4";
-  d().txtMsg.Text = "Hi";
+  ChooseRows(d(), "2", "4", "Hi");
   Filter("#D# > ##12/28/2009##");
   transport.Answer("000");
   ui.Answer(ui::mb::Ok);
@@ -173,9 +164,7 @@ TEST_F(FilteredGroupedTest, TypingRowDecidesFieldTypesAndEscapedHashesAreDates) 
 TEST_F(FilteredGroupedTest, TheLongMessageQuestionComesBeforeTheFilter) {
   Set("A2", 9000000002.0);
   Set("B2", std::string(170, 'x'));
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "2";
-  d().txtMsg.Text = "#B#";
+  ChooseRows(d(), "2", "2", "#B#");
   Filter("#B# = 'nothing'");
   ui.Answer(ui::mb::Cancel);
   d().cmdSend.Press();
@@ -188,9 +177,7 @@ TEST_F(FilteredGroupedTest, TheLongMessageQuestionStartsAtTheHundredAndSixtyFirs
     ui.ClearBoxes();
     Set("A2", 9000000002.0);
     Set("B2", std::string(static_cast<std::size_t>(length), 'a'));
-    d().txtStartRow.Text = "2";
-    d().txtEndRow.Text = "2";
-    d().txtMsg.Text = "#B#";
+    ChooseRows(d(), "2", "2", "#B#");
     Filter("#B# like 'a%'");
     if (asked) ui.Answer(ui::mb::Ok);
     ui.Answer(ui::mb::Ok);
@@ -205,9 +192,7 @@ TEST_F(FilteredGroupedTest, TheLongMessageQuestionStartsAtTheHundredAndSixtyFirs
 TEST_F(FilteredGroupedTest, AnEmptyAnswerToAFilteredSendSaysWhy) {
   Set("A2", 9000000002.0);
   Set("B2", "Zed");
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "2";
-  d().txtMsg.Text = "Hi";
+  ChooseRows(d(), "2", "2", "Hi");
   Filter("#B# = 'zed'");
   ui.Answer(ui::mb::Ok);
   d().cmdSend.Press();
@@ -238,9 +223,7 @@ class GroupedTest : public FilteredGroupedTest {
              const std::string& footer) {
     d().chkAdvance.SetValue(true);
     d().cmbColumnWise.SetListIndex(1);  // B
-    d().txtStartRow.Text = "2";
-    d().txtEndRow.Text = end;
-    d().txtMsg.Text = templateText;
+    ChooseRows(d(), "2", end, templateText);
     d().txt_header.Text = header;
     d().txt_footer.Text = footer;
   }
@@ -258,9 +241,7 @@ TEST_F(GroupedTest, ASheetThatFailsWhenFinishedSendsNothing) {
       Group("3", "#D#", "", "");
     } else {
       d().chkAdvance.SetValue(false);
-      d().txtStartRow.Text = "2";
-      d().txtEndRow.Text = "3";
-      d().txtMsg.Text = "Hi #D#";
+      ChooseRows(d(), "2", "3", "Hi #D#");
     }
     d().ChkPreview.SetValue(kind == "preview");
     if (kind == "filtered") Filter("#B# = 'X'");
@@ -351,9 +332,7 @@ TEST_F(GroupedTest, TextThatCannotBeSentIsNamedWhereItIs) {
     if (c.send == Send::Grouped) {
       Group("31", c.message, c.header, "");
     } else {
-      d().txtStartRow.Text = "31";
-      d().txtEndRow.Text = "31";
-      d().txtMsg.Text = c.message;
+      ChooseRows(d(), "31", "31", c.message);
     }
     if (c.send == Send::Filtered) {
       Filter("#B# = 'K'");
@@ -483,9 +462,7 @@ TEST_F(FilteredGroupedTest, TheCheckNamesTheRowsTheFilterLeft) {
     Set("B" + std::to_string(r++), row.name);
   }
   Filter("#B# = 'Basil'");
-  d().txtStartRow.Text = "2";
-  d().txtEndRow.Text = "5";
-  d().txtMsg.Text = "Hi #B#";
+  ChooseRows(d(), "2", "5", "Hi #B#");
   transport.Answer("000");
   ui.Answer(ui::mb::Ok);
   ui.OnShow<send::frmSendCheck>("frmSendCheck", [](send::frmSendCheck& check) {

@@ -6,6 +6,7 @@
 #include "service/protocol.h"
 #include "support/addin_fixture.h"
 #include "support/form_body.h"
+#include "support/send_steps.h"
 #include "values/cp1252.h"
 
 namespace qv::testing {
@@ -26,19 +27,9 @@ class SendTest : public AddinTest {
   host::MemorySheet& sheet() { return *app.ActiveSheet(); }
 
   // Rows from 2 on: the number in A, the name in B, the amount in C.
-  void Rows(std::vector<std::tuple<Variant, std::string, std::string>> rows) {
-    int r = 2;
-    for (auto& [number, name, amount] : rows) {
-      sheet().SetValueAt("A" + std::to_string(r), number);
-      sheet().SetValueAt("B" + std::to_string(r), name);
-      sheet().SetValueAt("C" + std::to_string(r), amount);
-      ++r;
-    }
-  }
+  void Rows(const std::vector<std::vector<Variant>>& rows) { WriteRows(sheet(), 2, rows); }
   void Choose(const std::string& start, const std::string& end, const std::string& message) {
-    dialog().txtStartRow.Text = start;
-    dialog().txtEndRow.Text = end;
-    dialog().txtMsg.Text = message;
+    ChooseRows(dialog(), start, end, message);
   }
   // The paths of the requests made.
   std::vector<std::string> Paths() {
