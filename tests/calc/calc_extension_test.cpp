@@ -89,6 +89,23 @@ std::string Property(const uno::Sequence<beans::PropertyValue>& item, const char
   return {};
 }
 
+// The menus of the office's menu bar, left to right: each its label and its entries.
+std::vector<std::pair<std::string, Reference<container::XIndexAccess>>> Menus(
+    const Reference<css::ui::XUIConfigurationManager>& config) {
+  const Reference<container::XIndexAccess> bar = config->getSettings(kMenuBar, false);
+  std::vector<std::pair<std::string, Reference<container::XIndexAccess>>> menus;
+  for (sal_Int32 i = 0; i < bar->getCount(); ++i) {
+    uno::Sequence<beans::PropertyValue> menu;
+    bar->getByIndex(i) >>= menu;
+    Reference<container::XIndexAccess> entries;
+    for (sal_Int32 k = 0; k < menu.getLength(); ++k) {
+      if (menu[k].Name == "ItemDescriptorContainer") menu[k].Value >>= entries;
+    }
+    menus.emplace_back(Property(menu, "Label"), entries);
+  }
+  return menus;
+}
+
 // Whether the office lets a command be run, as its menus learn it.
 class State : public cppu::WeakImplHelper1<frame::XStatusListener> {
  public:
@@ -174,14 +191,7 @@ class CalcExtension : public ::testing::Test {
 
   // The command of the add-in's menu entry of that caption.
   static std::string MenuCommand(const std::string& caption) {
-    const Reference<container::XIndexAccess> menus = Config()->getSettings(kMenuBar, false);
-    for (sal_Int32 i = 0; i < menus->getCount(); ++i) {
-      uno::Sequence<beans::PropertyValue> menu;
-      menus->getByIndex(i) >>= menu;
-      Reference<container::XIndexAccess> entries;
-      for (sal_Int32 k = 0; k < menu.getLength(); ++k) {
-        if (menu[k].Name == "ItemDescriptorContainer") menu[k].Value >>= entries;
-      }
+    for (const auto& [label, entries] : Menus(Config())) {
       for (sal_Int32 k = 0; entries.is() && k < entries->getCount(); ++k) {
         uno::Sequence<beans::PropertyValue> entry;
         entries->getByIndex(k) >>= entry;
@@ -450,16 +460,10 @@ TEST_F(CalcExtension, TheToolbarAndTheMenuAreTheAddinsAfterStartUp) {
   }
 
   // The menu stands where the add-in put it among the menus: just before the last (Help).
-  const Reference<container::XIndexAccess> menus = Config()->getSettings(kMenuBar, false);
-  const sal_Int32 count = menus->getCount();
-  ASSERT_GE(count, 2);
-  uno::Sequence<beans::PropertyValue> menu;
-  menus->getByIndex(count - 2) >>= menu;
-  EXPECT_EQ(Property(menu, "Label"), "~Quorvalent");
-  Reference<container::XIndexAccess> entries;
-  for (sal_Int32 i = 0; i < menu.getLength(); ++i) {
-    if (menu[i].Name == "ItemDescriptorContainer") menu[i].Value >>= entries;
-  }
+  const auto menus = Menus(Config());
+  ASSERT_GE(menus.size(), 2u);
+  const auto& [label, entries] = menus[menus.size() - 2];
+  EXPECT_EQ(label, "~Quorvalent");
   ASSERT_TRUE(entries.is());
   host::CommandBarControls& top = bars.Item(1).Controls();
   EXPECT_EQ(Entries(entries), Expected(top.Item(top.Count() - 1).Controls()));
@@ -1087,14 +1091,10 @@ TEST(UsersCalc, TheAddinsMenuIsThereWhileTheExtensionIsInstalled) {
   while (!config()->hasSettings(kToolbar) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(config()->hasSettings(kToolbar), installed);
-  const Reference<container::XIndexAccess> menus = config()->getSettings(kMenuBar, false);
-  std::vector<std::string> labels;
-  for (sal_Int32 i = 0; i < menus->getCount(); ++i) {
-    uno::Sequence<beans::PropertyValue> menu;
-    menus->getByIndex(i) >>= menu;
-    labels.push_back(Property(menu, "Label"));
-  }
-  EXPECT_EQ(std::count(labels.begin(), labels.end(), "~Quorvalent"), installed ? 1 : 0);
+  const auto menus = Menus(config());
+  EXPECT_EQ(std::count_if(menus.begin(), menus.end(),
+                          [](const auto& menu) { return menu.first == "~Quorvalent"; }),
+            installed ? 1 : 0);
   office.Stop();
 }
 

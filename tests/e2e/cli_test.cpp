@@ -8,6 +8,7 @@
 #include "support/gateway_process.h"
 #include "support/loopback_server.h"
 #include "support/process.h"
+#include "support/send_steps.h"
 #include "support/temp_dir.h"
 #include "values/clock.h"
 #include "values/clock_posix.h"
@@ -38,18 +39,25 @@ class CliTest : public ::testing::Test {
           "Mobile,Name,Amount\n919876543210,Ann,10\n919876543211,\"Bob, Jr\",20\nnone,Skip,0\n");
     } else {
       auto wb = host::XlsxWorkbook::Create(path, "Contacts");
-      auto& s = wb->SheetAt(1);
-      s.SetValueAt("A1", "Mobile");
-      s.SetValueAt("A2", 919876543210.0);
-      s.SetValueAt("B2", "Ann");
-      s.SetValueAt("C2", 10.0);
-      s.SetValueAt("A3", 919876543211.0);
-      s.SetValueAt("B3", "Bob, Jr");
-      s.SetValueAt("C3", 20.0);
-      s.SetValueAt("A4", "none");
+      WriteRows(
+          wb->SheetAt(1), 1,
+          {{"Mobile"}, {919876543210.0, "Ann", 10.0}, {919876543211.0, "Bob, Jr", 20.0}, {"none"}});
       wb->Save();
     }
     return path.string();
+  }
+  // The send of rows `start` to `end` of a workbook, the numbers in column A, with `message` (none
+  // when empty) and the options `more`; with --yes first when `yes`.
+  static std::vector<std::string> Send(bool yes, const std::string& workbook,
+                                       const std::string& start, const std::string& end,
+                                       const std::string& message,
+                                       const std::vector<std::string>& more = {}) {
+    std::vector<std::string> args = {"send",        workbook, "--mobile-column", "A",
+                                     "--start-row", start,    "--end-row",       end};
+    if (yes) args.insert(args.begin(), "--yes");
+    if (!message.empty()) args.insert(args.end(), {"--message", message});
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
   }
 
   GatewayProcess gateway;
@@ -58,9 +66,8 @@ class CliTest : public ::testing::Test {
 
 TEST_F(CliTest, SendFromXlsxAndCsvWithAPreview) {
   for (const char* name : {"contacts.xlsx", "contacts.csv"}) {
-    const auto r = Run({"--yes", "send", Contacts(name), "--mobile-column", "A", "--start-row", "2",
-                        "--end-row", "4", "--message", "Hi #B#, you owe #C#", "--preview",
-                        "--sender-id", "SHOP"});
+    const auto r = Run(Send(true, Contacts(name), "2", "4", "Hi #B#, you owe #C#",
+                            {"--preview", "--sender-id", "SHOP"}));
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find(
                   "1/2  919876543210  (18 characters, 1 SMS, 1 long SMS)\nAs the network sends it: "
@@ -80,16 +87,14 @@ TEST_F(CliTest, SendFromXlsxAndCsvWithAPreview) {
 
 TEST_F(CliTest, AScriptWithoutATerminalOrYesNeverSends) {
   const auto workbook = Contacts("contacts.xlsx");
-  const auto previewed = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2",
-                              "--end-row", "3", "--message", "Hi", "--preview"});
+  const auto previewed = Run(Send(false, workbook, "2", "3", "Hi", {"--preview"}));
   EXPECT_EQ(previewed.status, 1) << previewed.out;
   const auto scheduled =
-      Run({"send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row", "3",
-           "--message", "Hi", "--schedule", "12/31/2099 10:00 AM", "--description", "Year end"});
+      Run(Send(false, workbook, "2", "3", "Hi",
+               {"--schedule", "12/31/2099 10:00 AM", "--description", "Year end"}));
   EXPECT_EQ(scheduled.status, 1) << scheduled.out;
   EXPECT_NE(scheduled.out.find("Are You Sure You Want To Set Scheculer On"), std::string::npos);
-  const auto longOne = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2",
-                            "--end-row", "3", "--message", std::string(170, 'x')});
+  const auto longOne = Run(Send(false, workbook, "2", "3", std::string(170, 'x')));
   EXPECT_EQ(longOne.status, 1) << longOne.out;
   EXPECT_TRUE(gateway.Messages("alice").empty());
   EXPECT_EQ(gateway.Admin({"jobs", "alice"}), "");
@@ -97,8 +102,7 @@ TEST_F(CliTest, AScriptWithoutATerminalOrYesNeverSends) {
 
 TEST_F(CliTest, TheDialogsJudgeTheOptions) {
   const auto workbook = Contacts("contacts.xlsx");
-  const auto r = Run({"send", workbook, "--mobile-column", "A", "--start-row", "x", "--end-row",
-                      "3", "--message", "Hi"});
+  const auto r = Run(Send(false, workbook, "x", "3", "Hi"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "Logged in successfully\nStart row should be numeric only\n");
   const auto rows =
@@ -130,10 +134,7 @@ TEST_F(CliTest, OptionsTheDialogsCannotShowAreUsageErrors) {
                                     "--to",   to,       "--sheet-name", "R"};
   };
   const auto schedule = [&](const std::string& at, const std::string& description) {
-    return std::vector<std::string>{"send",          workbook,   "--mobile-column", "A",
-                                    "--start-row",   "2",        "--end-row",       "3",
-                                    "--message",     "Hi",       "--schedule",      at,
-                                    "--description", description};
+    return Send(false, workbook, "2", "3", "Hi", {"--schedule", at, "--description", description});
   };
   const struct {
     std::vector<std::string> args;
@@ -174,13 +175,11 @@ TEST_F(CliTest, AMessageFileIsSentWithoutItsByteOrderMarkAndFinalLineBreak) {
   const auto workbook = Contacts("contacts.xlsx");
   const auto file = dir / "message.txt";
   TempDir::WriteFile(file, "\xEF\xBB\xBFHi #B#,\nsee you\r\n");
-  const auto r = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
-                      "2", "--message-file", file.string()});
+  const auto r = Run(Send(false, workbook, "2", "2", "", {"--message-file", file.string()}));
   EXPECT_EQ(r.status, 0) << r.out;
   // 160 characters and a line break: one SMS, no long-message question.
   TempDir::WriteFile(file, std::string(160, 'x') + "\n");
-  const auto full = Run({"send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
-                         "2", "--message-file", file.string()});
+  const auto full = Run(Send(false, workbook, "2", "2", "", {"--message-file", file.string()}));
   EXPECT_EQ(full.status, 0) << full.out;
   const auto stored = gateway.Messages("alice");
   ASSERT_EQ(stored.size(), 2u);
@@ -293,11 +292,7 @@ TEST_F(CliTest, AWorkbookDamagedBelowTheRowsSentSendsNothing) {
       {"--group-by", "B", "--header", "Dear #B#,"},
   };
   for (const auto& extra : sends) {
-    std::vector<std::string> args = {"--yes", "send",        workbook, "--mobile-column",
-                                     "A",     "--start-row", "2",      "--end-row",
-                                     "3",     "--message",   "Hi #B#"};
-    args.insert(args.end(), extra.begin(), extra.end());
-    const auto r = Run(args);
+    const auto r = Run(Send(true, workbook, "2", "3", "Hi #B#", extra));
     const std::string what = extra.empty() ? "plain" : extra.front();
     EXPECT_EQ(r.status, 1) << what << ": " << r.out;
     EXPECT_NE(r.out.find("has a cell A30001 whose number \"12x\" does not read"), std::string::npos)
@@ -308,14 +303,13 @@ TEST_F(CliTest, AWorkbookDamagedBelowTheRowsSentSendsNothing) {
 
 TEST_F(CliTest, FilteredAndGroupedSends) {
   const auto workbook = Contacts("contacts.xlsx");
-  const auto filtered = Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2",
-                             "--end-row", "4", "--message", "Hi #B#", "--filter", "#C# > 15"});
+  const auto filtered = Run(Send(true, workbook, "2", "4", "Hi #B#", {"--filter", "#C# > 15"}));
   EXPECT_EQ(filtered.status, 0) << filtered.out;
   EXPECT_NE(filtered.out.find("1 records has been filtered. Do you want to SMS?"),
             std::string::npos);
   const auto grouped =
-      Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row", "3",
-           "--message", "#C#", "--group-by", "B", "--header", "Dear #B#,", "--footer", "Thanks"});
+      Run(Send(true, workbook, "2", "3", "#C#",
+               {"--group-by", "B", "--header", "Dear #B#,", "--footer", "Thanks"}));
   EXPECT_EQ(grouped.status, 0) << grouped.out;
   const auto stored = gateway.Messages("alice");
   ASSERT_EQ(stored.size(), 3u);
@@ -363,9 +357,9 @@ TEST_F(CliTest, BalanceModesTemplatesAndProxy) {
 
 TEST_F(CliTest, ScheduledJobsAreListedRetimedAndDeleted) {
   const auto workbook = Contacts("contacts.csv");
-  auto r = Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
-                "3", "--message", "Later", "--schedule", "12/31/2099 10:00 AM", "--description",
-                "Year end", "--notify"});
+  auto r =
+      Run(Send(true, workbook, "2", "3", "Later",
+               {"--schedule", "12/31/2099 10:00 AM", "--description", "Year end", "--notify"}));
   EXPECT_EQ(r.status, 0) << r.out;
   r = Run({"jobs", "list"});
   EXPECT_EQ(r.status, 0);
@@ -383,10 +377,7 @@ TEST_F(CliTest, ScheduledJobsAreListedRetimedAndDeleted) {
 
 TEST_F(CliTest, TheReportIsWrittenIntoTheWorkbookAndACsvRefusesIt) {
   const auto workbook = Contacts("contacts.xlsx");
-  ASSERT_EQ(Run({"--yes", "send", workbook, "--mobile-column", "A", "--start-row", "2", "--end-row",
-                 "3", "--message", "Hi #B#"})
-                .status,
-            0);
+  ASSERT_EQ(Run(Send(true, workbook, "2", "3", "Hi #B#")).status, 0);
   const std::string today = FormatDateTime(SystemClock().Now(), "m/d/yyyy");
   auto r = Run({"report", workbook, "--from", today, "--to", today, "--sheet-name", "Report"});
   EXPECT_EQ(r.status, 0) << r.out;
@@ -461,12 +452,9 @@ TEST_F(CliTest, TheChecksFindingsArePrintedAndAnsweredByTheOptions) {
   };
   for (const auto& c : cases) {
     const std::size_t before = gateway.Messages("alice").size();
-    std::vector<std::string> args = {
-        "send", workbook.string(), "--mobile-column", "A", "--start-row", "2", "--end-row",
-        "5",    "--message",       "Hi #B#"};
-    if (c.yes) args.insert(args.begin(), "--yes");
-    if (c.once) args.push_back("--once");
-    const auto r = Run(args);
+    const auto r =
+        Run(Send(c.yes, workbook.string(), "2", "5", "Hi #B#",
+                 c.once ? std::vector<std::string>{"--once"} : std::vector<std::string>{}));
     EXPECT_EQ(r.status, c.status) << r.out;
     EXPECT_NE(r.out.find(findings), std::string::npos) << r.out;
     const auto stored = gateway.Messages("alice");
@@ -481,9 +469,7 @@ TEST_F(CliTest, TheChecksFindingsArePrintedAndAnsweredByTheOptions) {
 // says so; the mark is in the settings file, so it outlives the run that made it.
 TEST_F(CliTest, ASendWithoutAnAnswerIsRepeatedOnlyWithResend) {
   const std::string workbook = Contacts("contacts.csv");
-  const std::vector<std::string> send = {"--yes", "send",        workbook, "--mobile-column",
-                                         "A",     "--start-row", "2",      "--end-row",
-                                         "4",     "--message",   "Hi"};
+  const std::vector<std::string> send = Send(true, workbook, "2", "4", "Hi");
   {
     LoopbackServer silent("000", false, LoopbackServer::Manner::ThenAnswer(""));
     const auto r = Run(send, {{"QUORVALENT_SERVER", "127.0.0.1:" + std::to_string(silent.Port())}});
@@ -510,8 +496,7 @@ TEST_F(CliTest, ASendWithoutAnAnswerIsRepeatedOnlyWithResend) {
 // A dry run goes through the check and the preview and describes the request it does not post.
 TEST_F(CliTest, ADryRunDescribesTheRequestAndPostsNothing) {
   const auto r =
-      Run({"--yes", "send", Contacts("contacts.xlsx"), "--mobile-column", "A", "--start-row", "2",
-           "--end-row", "4", "--message", "Hi #B#", "--preview", "--dry-run"});
+      Run(Send(true, Contacts("contacts.xlsx"), "2", "4", "Hi #B#", {"--preview", "--dry-run"}));
   EXPECT_EQ(r.status, 0) << r.out;
   EXPECT_NE(r.out.find("1/2  919876543210"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("Dry run: nothing was sent. The request would go to "

@@ -448,32 +448,6 @@ TEST_F(SendTest, ASenderIdHoldingAmpersandOrEqualsStaysOneField) {
   }
 }
 
-// The question comes with the 161st character of a merged text, counted in characters.
-TEST_F(SendTest, TheLongMessageQuestionStartsAtTheHundredAndSixtyFirstCharacter) {
-  const std::string e = "\xC3\xA9";  // one character, two bytes
-  const struct {
-    std::string name;
-    bool asked;
-  } cases[] = {{std::string(157, 'a'), false},
-               {std::string(158, 'a'), true},
-               {[&] {
-                  std::string s;
-                  for (int i = 0; i < 157; ++i) s += e;
-                  return s;
-                }(),
-                false}};
-  for (const auto& c : cases) {
-    ui.ClearBoxes();
-    Rows({{111.0, c.name, ""}});
-    transport.Answer("000");
-    if (c.asked) ui.Answer(ui::mb::Ok);
-    Choose("2", "2", "Hi #B#");
-    dialog().cmdSend.Press();
-    EXPECT_EQ(ui.Prompts().size(), c.asked ? 2u : 1u) << c.name.size();
-    EXPECT_EQ(Fields()["IsConcatSMS"], c.asked ? "1" : "0");
-  }
-}
-
 TEST_F(SendTest, NotLoggedInOffersTheLogin) {
   connect.Globals().EndSession();
   Rows({{111.0, "Ann", ""}});
