@@ -75,57 +75,98 @@ void PrintJobs(Gateway& gateway, const std::string& name) {
   }
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  CLI::App app{"The stand-in Quorvalent SMS gateway. Without a subcommand it serves HTTP."};
-  app.set_version_flag("--version", std::string("quorvalent-gateway ") + qv::kVersion);
+// What the command line says: the options' values and the subcommand chosen.
+struct Words {
   std::string db = "quorvalent-gateway.db";
   std::string listen = "127.0.0.1:8080";
-  app.add_option("--db", db, "The SQLite database (created when missing)");
-  app.add_option("--listen", listen, "HOST:PORT to serve on; port 0 picks a free port");
   std::string certificate, key;
-  auto* certOption =
-      app.add_option("--cert", certificate, "Serve https with this certificate (PEM)")
-          ->check(CLI::ExistingFile);
-  auto* keyOption =
-      app.add_option("--key", key, "The certificate's private key (PEM)")->check(CLI::ExistingFile);
-  certOption->needs(keyOption);
-  keyOption->needs(certOption);
-
-  auto* account = app.add_subcommand("account", "Manage accounts")->require_subcommand(1);
   Account added;
-  auto* add = account->add_subcommand("add", "Create an account");
-  add->add_option("name", added.name)->required();
-  add->add_option("--password", added.password)->required();
-  add->add_option("--credits", added.credits);
-  add->add_option("--sender-id", added.senderIds);
-  add->add_flag("--blocked", added.blocked);
-
-  std::string setName;
+  std::string setName, showName, messagesName, jobsName;
   std::optional<std::string> newPassword;
   std::optional<double> newCredits;
   std::vector<std::string> newSenderIds;
   bool block = false, unblock = false;
-  auto* set = account->add_subcommand("set", "Change an account");
-  set->add_option("name", setName)->required();
-  set->add_option("--password", newPassword);
-  set->add_option("--credits", newCredits);
-  auto* senderOption = set->add_option("--sender-id", newSenderIds, "Replaces the sender IDs");
-  set->add_flag("--blocked", block);
-  set->add_flag("--unblocked", unblock)->excludes("--blocked");
+  CLI::App *add = nullptr, *set = nullptr, *show = nullptr, *messages = nullptr, *jobs = nullptr;
+  CLI::Option* senderIds = nullptr;
+};
 
-  std::string showName;
-  auto* show = account->add_subcommand("show", "Show an account");
-  show->add_option("name", showName)->required();
+void DefineAccountCommands(CLI::App& app, Words& w) {
+  auto* account = app.add_subcommand("account", "Manage accounts")->require_subcommand(1);
+  w.add = account->add_subcommand("add", "Create an account");
+  w.add->add_option("name", w.added.name)->required();
+  w.add->add_option("--password", w.added.password)->required();
+  w.add->add_option("--credits", w.added.credits);
+  w.add->add_option("--sender-id", w.added.senderIds);
+  w.add->add_flag("--blocked", w.added.blocked);
 
-  std::string messagesName;
-  auto* messages = app.add_subcommand("messages", "List what an account sent, merged, with status");
-  messages->add_option("name", messagesName)->required();
-  std::string jobsName;
-  auto* jobs = app.add_subcommand("jobs", "List an account's scheduled jobs");
-  jobs->add_option("name", jobsName)->required();
+  w.set = account->add_subcommand("set", "Change an account");
+  w.set->add_option("name", w.setName)->required();
+  w.set->add_option("--password", w.newPassword);
+  w.set->add_option("--credits", w.newCredits);
+  w.senderIds = w.set->add_option("--sender-id", w.newSenderIds, "Replaces the sender IDs");
+  w.set->add_flag("--blocked", w.block);
+  w.set->add_flag("--unblocked", w.unblock)->excludes("--blocked");
 
+  w.show = account->add_subcommand("show", "Show an account");
+  w.show->add_option("name", w.showName)->required();
+}
+
+void DefineCommands(CLI::App& app, Words& w) {
+  app.set_version_flag("--version", std::string("quorvalent-gateway ") + qv::kVersion);
+  app.add_option("--db", w.db, "The SQLite database (created when missing)");
+  app.add_option("--listen", w.listen, "HOST:PORT to serve on; port 0 picks a free port");
+  auto* certOption =
+      app.add_option("--cert", w.certificate, "Serve https with this certificate (PEM)")
+          ->check(CLI::ExistingFile);
+  auto* keyOption = app.add_option("--key", w.key, "The certificate's private key (PEM)")
+                        ->check(CLI::ExistingFile);
+  certOption->needs(keyOption);
+  keyOption->needs(certOption);
+  DefineAccountCommands(app, w);
+  w.messages = app.add_subcommand("messages", "List what an account sent, merged, with status");
+  w.messages->add_option("name", w.messagesName)->required();
+  w.jobs = app.add_subcommand("jobs", "List an account's scheduled jobs");
+  w.jobs->add_option("name", w.jobsName)->required();
+}
+
+// Does what the words say: an administration command, or serving without one.
+int Run(const Words& w) {
+  qv::SystemClock clock;
+  Gateway gateway(w.db, clock);
+  if (*w.add) {
+    gateway.AddAccount(w.added);
+    Print(*gateway.FindAccount(w.added.name));
+  } else if (*w.set) {
+    auto a = gateway.FindAccount(w.setName);
+    if (!a) throw std::runtime_error("There is no account " + w.setName + ".");
+    if (w.newPassword) a->password = *w.newPassword;
+    if (w.newCredits) a->credits = *w.newCredits;
+    if (w.senderIds->count() > 0) a->senderIds = w.newSenderIds;
+    if (w.block) a->blocked = true;
+    if (w.unblock) a->blocked = false;
+    gateway.UpdateAccount(*a);
+    Print(*a);
+  } else if (*w.show) {
+    const auto a = gateway.FindAccount(w.showName);
+    if (!a) throw std::runtime_error("There is no account " + w.showName + ".");
+    Print(*a);
+  } else if (*w.messages) {
+    PrintMessages(gateway, w.messagesName);
+  } else if (*w.jobs) {
+    PrintJobs(gateway, w.jobsName);
+  } else {
+    const qv::gateway::Tls tls{w.certificate, w.key};
+    return Serve(gateway, w.listen, w.certificate.empty() ? nullptr : &tls);
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"The stand-in Quorvalent SMS gateway. Without a subcommand it serves HTTP."};
+  Words words;
+  DefineCommands(app, words);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -134,36 +175,9 @@ int main(int argc, char** argv) {
     return app.exit(e) == 0 ? 0 : 2;
   }
   try {
-    qv::SystemClock clock;
-    Gateway gateway(db, clock);
-    if (*add) {
-      gateway.AddAccount(added);
-      Print(*gateway.FindAccount(added.name));
-    } else if (*set) {
-      auto a = gateway.FindAccount(setName);
-      if (!a) throw std::runtime_error("There is no account " + setName + ".");
-      if (newPassword) a->password = *newPassword;
-      if (newCredits) a->credits = *newCredits;
-      if (senderOption->count() > 0) a->senderIds = newSenderIds;
-      if (block) a->blocked = true;
-      if (unblock) a->blocked = false;
-      gateway.UpdateAccount(*a);
-      Print(*a);
-    } else if (*show) {
-      const auto a = gateway.FindAccount(showName);
-      if (!a) throw std::runtime_error("There is no account " + showName + ".");
-      Print(*a);
-    } else if (*messages) {
-      PrintMessages(gateway, messagesName);
-    } else if (*jobs) {
-      PrintJobs(gateway, jobsName);
-    } else {
-      const qv::gateway::Tls tls{certificate, key};
-      return Serve(gateway, listen, certificate.empty() ? nullptr : &tls);
-    }
+    return Run(words);
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
     return 1;
   }
-  return 0;
 }
