@@ -587,7 +587,9 @@ TEST_F(CalcExtension, ASendFromCalcPostsWhatTheCommandPosts) {
     const char* port;
     const char* refusal;
   } refused[] = {
+      {"", "8080", "Invalid Proxy Name/Address"},
       {"   ", "8080", "Invalid Proxy Name/Address"},
+      {"127.0.0.1", "x", "Invalid Proxy Port"},
       {"127.0.0.1", "0", "Invalid Proxy Port"},
   };
   for (const auto& r : refused) {

@@ -679,6 +679,22 @@ TEST_F(Win32UiTest, TheInputBoxGivesWhatWasTypedOrNothingWhenCancelled) {
   }
 }
 
+// Rows given to a list view while its form is shown, outside a handler, reach the window once the
+// form is shown again.
+TEST_F(Win32UiTest, TheScheduledJobsShowInTheListView) {
+  scheduler::frmScheduler& s = connect.Scheduler();
+  fakes.transport.Answer("");
+  s.Show(ui::Modality::Modeless);
+  s.listScheduledData.Rows = {{"Reminder", "12", "12/24/2026 10:00:00 AM", "7"},
+                              {"Offer", "3", "12/31/2026 9:30:00 AM", "8"}};
+  s.listScheduledData.SelectRow(1);
+  ui.ShowForm(s, ui::Modality::Modeless);  // brings the window in line
+  HWND view = Window(s, s.listScheduledData);
+  EXPECT_EQ(SendMessageW(view, LVM_GETITEMCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageW(view, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 1);
+  s.Unload();
+}
+
 // What a send check finds in a sheet of a few careless rows.
 std::vector<std::string> SampleFindings() {
   send::SendCheck check({"B", "C"}, true);
